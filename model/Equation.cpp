@@ -1,0 +1,1 @@
+#include "model/Equation.h"

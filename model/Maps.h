@@ -1,0 +1,24 @@
+#pragma once
+// Operations on the whole set of maps and on the data range of the image.
+#include <cstdint>
+#include <string_view>
+
+#include "model/Image.h"
+#include "model/MapRecord.h"
+
+// The map with that exact name, or nullptr.
+MapRecord* FindMap(const MapList& maps, std::string_view name);
+
+// Free Map layout from the image, walking the maps from areaStart: each map's
+// counts are the two bytes at its base, then THROT, RPM and DATA follow.
+// Returns false, leaving the layout of the maps before it, when a map holds
+// more than 255 cells or would run past address 0xFFFF; maps never overlap
+// and never wrap around the image.
+bool LayoutMaps(const Image& image, MapList& maps, std::uint16_t areaStart);
+// Lays out one Free Map at address a; on success a moves past the map.
+bool LayoutFreeMap(const Image& image, MapRecord& map, std::uint16_t& a);
+
+// image[end] = 0x7F - 8-bit sum of image[start .. end-1], so that the 8-bit
+// sum of the whole range is 0x7F. Returns the new checksum byte. Nothing is
+// written when start > end.
+std::uint8_t RecomputeChecksum(Image& image, std::uint16_t start, std::uint16_t end);

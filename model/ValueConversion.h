@@ -1,0 +1,3 @@
+#pragma once
+// Raw <-> physical conversion, display formats and edit limits of map items.
+// (Interface to be completed by its implementer.)

@@ -1,0 +1,32 @@
+#pragma once
+// Private-profile (INI) file access with the rules of the original platform:
+// sections and keys compared without regard to case, the first of duplicated
+// sections and keys wins, strings read into a 260-character buffer, integers
+// read from a leading sign and digits. Each call reads the file afresh, as the
+// platform's profile calls do; reading never creates the file, writing
+// rewrites it atomically and keeps every line it does not touch.
+#include <string>
+
+class ProfileFile {
+public:
+    static constexpr std::size_t kBufferSize = 260;   // characters, terminating zero included
+
+    explicit ProfileFile(std::string path) : path_(std::move(path)) {}
+    const std::string& Path() const { return path_; }
+
+    // The value of key in section, with blanks around it and one pair of
+    // enclosing quotes removed, cut to kBufferSize - 1 characters; defaultValue
+    // (cut the same way) when the file, the section or the key is missing.
+    std::string ReadString(const std::string& section, const std::string& key,
+                           const std::string& defaultValue) const;
+    // Optional blanks, optional sign, then decimal digits; the rest is ignored.
+    // No digits gives 0; a missing key or an empty value gives defaultValue.
+    int ReadInt(const std::string& section, const std::string& key, int defaultValue) const;
+    // Replaces the key's line in place, or adds it at the end of its section,
+    // or adds the section at the end of the file. false when the file could
+    // not be written (the old file is then left as it was).
+    bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+
+private:
+    std::string path_;
+};
