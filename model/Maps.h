@@ -15,10 +15,17 @@ MapRecord* FindMap(const MapList& maps, std::string_view name);
 // more than 255 cells or would run past address 0xFFFF; maps never overlap
 // and never wrap around the image.
 bool LayoutMaps(const Image& image, MapList& maps, std::uint16_t areaStart);
-// Lays out one Free Map at address a; on success a moves past the map.
+// Lays out one Free Map at address a; on success a moves past the map. On
+// failure neither the map nor a changes. A map that ends on the last byte of
+// the image leaves a at 0xFFFF, where no further map fits (its two count
+// bytes alone would run past the image), so a walk never wraps to 0.
 bool LayoutFreeMap(const Image& image, MapRecord& map, std::uint16_t& a);
+// The same with a wide running address: a map ending on the last byte of the
+// image moves address to 0x10000, and any map asked for there is refused.
+bool LayoutFreeMap(const Image& image, MapRecord& map, std::uint32_t& address);
 
 // image[end] = 0x7F - 8-bit sum of image[start .. end-1], so that the 8-bit
-// sum of the whole range is 0x7F. Returns the new checksum byte. Nothing is
-// written when start > end.
+// sum of the whole range is 0x7F. Returns the new checksum byte. A one-byte
+// range (start == end) gets 0x7F. Nothing is written when start > end: the
+// range is empty and the byte at end is returned as it is.
 std::uint8_t RecomputeChecksum(Image& image, std::uint16_t start, std::uint16_t end);
