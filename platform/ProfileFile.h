@@ -5,7 +5,9 @@
 // read from a leading sign and digits. Each call reads the file afresh, as the
 // platform's profile calls do; reading never creates the file, writing
 // rewrites it atomically and keeps every line it does not touch.
+#include <cstddef>
 #include <string>
+#include <utility>
 
 class ProfileFile {
 public:

@@ -1,0 +1,203 @@
+#include "app/QelApp.h"
+
+#include <cstdio>
+#include <new>
+
+#include "app/Host.h"
+#include "app/Strings.h"
+#include "platform/PathSearch.h"
+#include "platform/ProfileFile.h"
+
+namespace {
+
+CQelApp* g_app = nullptr;
+
+constexpr int kMaxDecimals = 20;
+
+}  // namespace
+
+CQelApp& theApp() { return *g_app; }
+bool HasApp() { return g_app != nullptr; }
+
+int SpeedCode(const std::string& text) {
+    if (text == "600") return 0;
+    if (text == "1200") return 1;
+    if (text == "2400") return 2;
+    if (text == "9600") return 4;
+    if (text == "19200") return 5;
+    return 3;   // 4800 and anything unknown
+}
+
+int DataBitsCode(const std::string& text) { return !text.empty() && text[0] == '7' ? 0 : 1; }
+
+int ParityCode(const std::string& text) {
+    if (text == "ODD") return 1;
+    if (text == "EVEN") return 2;
+    return 0;
+}
+
+int StopBitsCode(const std::string& text) {
+    if (text.compare(0, 3, "1.5") == 0) return 1;
+    if (!text.empty() && text[0] == '2') return 2;
+    return 0;
+}
+
+// Only an exact "NO" turns XON/XOFF off; "no" in lower case leaves it on.
+int FlowCode(const std::string& text) { return text == "NO" ? 1 : 0; }
+
+int PortCode(const std::string& text) {
+    if (text.size() == 5 && text.compare(0, 4, "PORT") == 0 && text[4] >= '1' && text[4] <= '8')
+        return text[4] - '1';
+    return -1;
+}
+
+std::string PrecisionFormat(int decimals) {
+    if (decimals < 0) decimals = 0;
+    if (decimals > kMaxDecimals) decimals = kMaxDecimals;
+    char format[16];
+    std::snprintf(format, sizeof format, "%%.%df", decimals);
+    return format;
+}
+
+CQelApp::CQelApp(const AppOptions& options)
+    : registry(options.largeScreen),
+      exeName(options.exeName),
+      commandLine(options.commandLine),
+      registry_(std::make_unique<RegistryStore>(
+          options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {
+    g_app = this;
+}
+
+CQelApp::~CQelApp() {
+    if (g_app == this) g_app = nullptr;
+}
+
+void CQelApp::FillCommandSets() {
+    static const char kLetters[] = "JjLMmNSsWRV";
+    static const char kSetB[] = "HhKOoQUuXYZ";
+    commandSetA.clear();
+    commandSetB.clear();
+    for (std::size_t i = 0; kLetters[i] != '\0'; ++i) {
+        commandSetA[kLetters[i]] = kLetters[i];
+        commandSetB[kLetters[i]] = kSetB[i];
+    }
+}
+
+int CQelApp::ResolveEffectivePort(int settingsPortCode) {
+    if (registry.rs232cPort != -1) return registry.rs232cPort;
+    registry_->SetDword(ProgramRegistryKey(), regname::kRs232cPort,
+                        static_cast<std::uint32_t>(settingsPortCode));
+    registry.rs232cPort = settingsPortCode;
+    return settingsPortCode;
+}
+
+void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
+    using namespace ini;
+    messageFlag = settings.ReadInt(kRs232c, kMessage, 0) != 0;
+    undoSize = settings.ReadInt(kUndo, kSize, 1024);
+    speedCode = SpeedCode(settings.ReadString(kRs232c, kSpeed, "4800"));
+    dataBitsCode = DataBitsCode(settings.ReadString(kRs232c, kData, "8BIT"));
+    parityCode = ParityCode(settings.ReadString(kRs232c, kParity, "NON"));
+    stopBitsCode = StopBitsCode(settings.ReadString(kRs232c, kStop, "1BIT"));
+    flowCode = FlowCode(settings.ReadString(kRs232c, kFlow, "YES"));
+    portCode = PortCode(settings.ReadString(kRs232c, kPort, ""));
+    portCode = ResolveEffectivePort(portCode);
+    readTimeout = settings.ReadInt(kRs232c, kTimeout, 50);
+    waitTime = settings.ReadInt(kRs232c, kWaitTime, 100);
+    retryCount = settings.ReadInt(kRs232c, kRetry, 9);
+    ecRetryCount = settings.ReadInt(kRs232c, kEcRetry, 4);
+    formatX = PrecisionFormat(settings.ReadInt(kPrecision, "X", 1));
+    formatY = PrecisionFormat(settings.ReadInt(kPrecision, "Y", 1));
+    formatZ = PrecisionFormat(settings.ReadInt(kPrecision, "Z", 1));
+    printLeft = settings.ReadInt(kPrint, "LEFT", 0);
+    printTop = settings.ReadInt(kPrint, "TOP", 0);
+    printRight = settings.ReadInt(kPrint, "RIGHT", 0);
+    printBottom = settings.ReadInt(kPrint, "BOTTOM", 0);
+    printLine = settings.ReadInt(kPrint, "LINE", 0);
+    defaultFolder = settings.ReadString(kDirectory, kPath1, "");
+}
+
+bool CQelApp::InitInstance(Host& host) {
+    UserPrompt& prompt = host.Prompt();
+
+    // 2. Registry settings. A registry file that does not parse reads as
+    // empty; say so, since the machine choice will be asked for again.
+    registry.LoadRegistrySettings(*registry_);
+    if (!registry_->ParseError().empty())
+        prompt.Message(registry_->ParseError(), text::kProgramTitle, PromptIcon::kExclamation);
+
+    // 3. No machine recorded: choose one.
+    if (!registry.HasMachine()) {
+        switch (host.RunMachineSelect(*this)) {
+        case MachineSelectResult::kExitProcess:
+            exitCode = 0;
+            return false;
+        case MachineSelectResult::kUnavailable:
+            prompt.Message("No target machine is recorded in " + registry_->Path() +
+                               ".\nRun RV_Tune with a display once to choose the machine.",
+                           text::kProgramTitle, PromptIcon::kStop);
+            exitCode = 2;
+            return false;
+        case MachineSelectResult::kClosed:
+            break;
+        }
+    }
+
+    // 4. The settings file, named after the executable.
+    std::string folder = JoinPath(registry.installDirectory, registry.initializeFolder);
+    std::string found = FindFileNoCase(folder, exeName, ".INI");
+    if (found.empty()) {
+        char message[512];
+        std::snprintf(message, sizeof message, text::kSettingsMissing, exeName.c_str());
+        prompt.Message(message, text::kProgramTitle, PromptIcon::kStop);
+        exitCode = 0;
+        return false;
+    }
+
+    // 5. Settings path and command line.
+    settingsFilePath = found;
+    tempDefinitionPath.clear();
+    firstPart.clear();
+    secondPart.clear();
+    std::size_t blank = commandLine.find(' ');
+    if (!commandLine.empty() && blank != std::string::npos) {
+        firstPart = commandLine.substr(0, blank);
+        secondPart = commandLine.substr(blank + 1);
+    }
+
+    // 6. The image, zero-filled, allocated once for the whole run.
+    imageBlock.reset(new (std::nothrow) Image());
+    if (!imageBlock) {
+        prompt.Message("Not enough memory for the ECU image.", text::kProgramTitle,
+                       PromptIcon::kStop);
+        exitCode = 1;
+        return false;
+    }
+
+    // 8. The settings file.
+    ReadProgramSettings(ProfileFile(settingsFilePath));
+
+    // 9, 10. Command sets.
+    FillCommandSets();
+    commandSetSelector = kCommandSetB;
+    openState = kOpenNone;
+
+    // 12-15. Document template and the hidden main frame.
+    if (!host.CreateMainFrame(*this)) {
+        exitCode = 1;
+        return false;
+    }
+    if (!firstPart.empty() || !secondPart.empty()) host.PostBatchConversion(*this);
+
+    // 16. The comm lock is usable from here on.
+    commLockReady = true;
+    return true;
+}
+
+int CQelApp::ExitInstance() {
+    imageBlock.reset();
+    if (!tempDefinitionPath.empty() && FileExists(tempDefinitionPath))
+        std::remove(tempDefinitionPath.c_str());
+    commLockReady = false;
+    return exitCode;
+}

@@ -1,0 +1,112 @@
+#include "config/MachineList.h"
+
+#include <cstdlib>
+#include <fstream>
+
+#include "app/Strings.h"
+#include "config/RegistrySettings.h"
+#include "platform/RegistryStore.h"
+
+namespace {
+
+constexpr int kDefaultReadCount = 30;
+constexpr int kBytesPerRecord = 16;
+
+// The decimal value of the field's leading digits (blanks and a sign first,
+// as the C library reads it); 0 without digits. Saturates instead of
+// overflowing on absurdly long digit runs.
+long LeadingDecimal(const std::string& field) {
+    std::size_t i = 0;
+    while (i < field.size() && (field[i] == ' ' || field[i] == '\t')) ++i;
+    bool negative = false;
+    if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
+    long value = 0;
+    for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
+        if (value < 100000000L) value = value * 10 + (field[i] - '0');
+    }
+    return negative ? -value : value;
+}
+
+}  // namespace
+
+std::optional<MachineEntry> ParseMachineLine(const std::string& rawLine) {
+    std::string line = rawLine;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    std::size_t first = line.find(',');
+    if (first == std::string::npos) return std::nullopt;
+    std::size_t second = line.find(',', first + 1);
+    if (second == std::string::npos) return std::nullopt;
+    std::size_t third = line.find(',', second + 1);
+
+    MachineEntry entry;
+    entry.title = line.substr(0, first);
+    entry.second = line.substr(first + 1, second - first - 1);
+    entry.folder = third == std::string::npos ? line.substr(second + 1)
+                                              : line.substr(second + 1, third - second - 1);
+    if (entry.title.empty() || entry.second.empty() || entry.folder.empty()) return std::nullopt;
+
+    entry.readCount = kDefaultReadCount;
+    if (third != std::string::npos) {
+        std::size_t fourth = line.find(',', third + 1);
+        std::string size = fourth == std::string::npos ? line.substr(third + 1)
+                                                       : line.substr(third + 1, fourth - third - 1);
+        if (!size.empty()) {
+            long count = LeadingDecimal(size) / kBytesPerRecord + 1;
+            entry.readCount = count == 0 ? kDefaultReadCount : static_cast<int>(count);
+        }
+    }
+    return entry;
+}
+
+std::vector<MachineEntry> ReadMachineList(const std::string& path) {
+    std::vector<MachineEntry> entries;
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return entries;
+    std::string line;
+    while (std::getline(in, line)) {
+        if (auto entry = ParseMachineLine(line)) entries.push_back(std::move(*entry));
+    }
+    return entries;
+}
+
+MachineSelectStep MachineSelectOk(const std::vector<MachineEntry>& entries, int selected,
+                                  RegistrySettings& settings, RegistryStore& store,
+                                  UserPrompt& prompt) {
+    if (selected < 0 || selected >= static_cast<int>(entries.size()))
+        return MachineSelectStep::kStayOpen;
+    const MachineEntry& entry = entries[static_cast<std::size_t>(selected)];
+
+    if (!settings.machineName.empty()) {
+        if (entry.title == settings.machineName && entry.folder == settings.machineFolder)
+            return MachineSelectStep::kCloseOk;
+        PromptAnswer answer =
+            prompt.Ask(text::kMachineChangeQuestion, text::kProgramTitle, PromptButtons::kOkCancel,
+                       PromptIcon::kInformation, PromptAnswer::kCancel);
+        if (answer != PromptAnswer::kOk) return MachineSelectStep::kStayOpen;
+    }
+
+    // Each value is recorded as it is written; a registry that cannot be
+    // written leaves the machine unrecorded, so the next start asks again.
+    const std::string& key = ProgramRegistryKey();
+    if (store.SetString(key, regname::kMachineName, entry.title)) {
+        settings.machineName = entry.title;
+        if (store.SetString(key, regname::kMachineFolder, entry.folder))
+            settings.machineFolder = entry.folder;
+        if (store.SetString(key, regname::kInitializeFolder, entry.folder))
+            settings.initializeFolder = entry.folder;
+        if (store.SetString(key, regname::kSettingFolder, entry.folder))
+            settings.settingFolder = entry.folder;
+        if (store.SetDword(key, regname::kReadEcuNum, static_cast<std::uint32_t>(entry.readCount)))
+            settings.readEcuNum = entry.readCount;
+    }
+    return MachineSelectStep::kCloseOk;
+}
+
+MachineSelectStep MachineSelectCancel(const RegistrySettings& settings, UserPrompt& prompt) {
+    if (settings.HasMachine()) return MachineSelectStep::kCloseCancel;
+    PromptAnswer answer =
+        prompt.Ask(text::kMachineNotSelectedQuestion, text::kProgramTitle,
+                   PromptButtons::kOkCancel, PromptIcon::kExclamation, PromptAnswer::kOk);
+    return answer == PromptAnswer::kOk ? MachineSelectStep::kExitProcess
+                                       : MachineSelectStep::kStayOpen;
+}

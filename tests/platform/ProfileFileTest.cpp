@@ -1,0 +1,153 @@
+#include "platform/ProfileFile.h"
+
+#include "platform/PathSearch.h"
+#include "tests/support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <climits>
+#include <filesystem>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+struct ProfileFileTest : ::testing::Test {
+    TempDir dir;
+    ProfileFile Make(const std::string& content) { return ProfileFile(dir.Write("RV_Tune.INI", content)); }
+    std::string Content() const { return dir.Read("RV_Tune.INI"); }
+};
+
+struct ReadCase {
+    const char* content;
+    const char* section;
+    const char* key;
+    const char* expected;
+};
+
+TEST_F(ProfileFileTest, ReadStringFollowsThePrivateProfileRules) {
+    const ReadCase cases[] = {
+        {"[RS232C]\nSPEED=9600\n", "rs232c", "speed", "9600"},                      // case of names
+        {"  [ RS232C ]  \n  SPEED  =  9600  \n", "RS232C", "SPEED", "9600"},         // blanks trimmed
+        {"[RS232C]\r\nSPEED=9600\r\nPORT=PORT2\r\n", "RS232C", "PORT", "PORT2"},    // CR LF
+        {"[A]\nK=\"quoted value\"\n", "A", "K", "quoted value"},                    // one pair of quotes
+        {"[A]\nK=\"\"twice\"\"\n", "A", "K", "\"twice\""},                          // only one pair
+        {"[A]\nK=\"open\n", "A", "K", "\"open"},                                    // no closing quote
+        {"[A]\nK=1\n[A]\nK=2\nL=3\n", "A", "L", "dflt"},                            // first section wins
+        {"[A]\nK=1\nK=2\n", "A", "K", "1"},                                         // first key wins
+        {"[A]\n;K=1\nK=2\n", "A", "K", "2"},                                        // comment ignored
+        {"[A]\nK\n[B]\nK=5\n", "A", "K", "dflt"},                                   // key without "="
+        {"[A]\nX=1\n[B]\nK=5\n", "A", "K", "dflt"},                                 // other section's key
+        {"K=0\n[A]\nK=1\n", "A", "K", "1"},                                         // lines before sections
+        {"[A\nK=1\n", "A", "K", "dflt"},                                            // header without "]"
+        {"[A]\nK = a=b \n", "A", "K", "a=b"},                                       // split at first "="
+        {"[A]\nK=\n", "A", "K", ""},                                                // empty, not default
+        {"", "A", "K", "dflt"},
+    };
+    for (const ReadCase& c : cases) {
+        EXPECT_EQ(Make(c.content).ReadString(c.section, c.key, "dflt"), c.expected) << c.content;
+    }
+}
+
+TEST_F(ProfileFileTest, ReadStringCutsValueAndDefaultToTheBuffer) {
+    const std::string longText(400, 'x');
+    ProfileFile file = Make("[A]\nK=" + longText + "\n");
+    EXPECT_EQ(file.ReadString("A", "K", ""), std::string(259, 'x'));
+    EXPECT_EQ(file.ReadString("A", "MISSING", longText), std::string(259, 'x'));
+    EXPECT_EQ(file.ReadString("A", "MISSING", std::string(259, 'y')), std::string(259, 'y'));
+}
+
+TEST_F(ProfileFileTest, ReadIntTakesSignAndLeadingDigits) {
+    struct IntCase { const char* line; int expected; };
+    const IntCase cases[] = {
+        {"K=38400", 38400}, {"K=-12", -12}, {"K=12abc", 12}, {"K=abc", 0}, {"K=", 77},
+        {"K=  +7", 7}, {"K=- 5", 0}, {"K=\"42\"", 42}, {"K=\"\"", 77}, {"K=0x10", 0},
+        {"K=2147483647", INT_MAX}, {"K=99999999999999999999", INT_MAX},
+        {"K=-2147483648", INT_MIN}, {"K=-99999999999999999999", INT_MIN}, {"OTHER=5", 77},
+    };
+    for (const IntCase& c : cases) {
+        EXPECT_EQ(Make(std::string("[UNDO]\n") + c.line + "\n").ReadInt("undo", "k", 77), c.expected) << c.line;
+    }
+}
+
+TEST_F(ProfileFileTest, ReadingAMissingFileGivesDefaultsAndNeverCreatesIt) {
+    ProfileFile file(dir.File("none.ini"));
+    EXPECT_EQ(file.ReadString("A", "K", "dflt"), "dflt");
+    EXPECT_EQ(file.ReadInt("A", "K", 1024), 1024);
+    EXPECT_FALSE(FileExists(file.Path()));
+}
+
+TEST_F(ProfileFileTest, WriteReplacesTheFirstKeyInPlaceKeepingEverythingElse) {
+    ProfileFile file = Make("; settings\r\n[rs232c]\r\n  Port = PORT1\r\nSPEED=9600\r\n"
+                            "PORT=PORT5\r\n[RS232C]\r\nPORT=PORT6\r\n");
+    ASSERT_TRUE(file.WriteString("RS232C", "PORT", "PORT3"));
+    EXPECT_EQ(Content(), "; settings\r\n[rs232c]\r\n  Port = PORT3\r\nSPEED=9600\r\n"
+                         "PORT=PORT5\r\n[RS232C]\r\nPORT=PORT6\r\n");
+    EXPECT_EQ(file.ReadString("RS232C", "PORT", ""), "PORT3");
+}
+
+TEST_F(ProfileFileTest, WriteAddsAMissingKeyAfterTheSectionsLastNonBlankLine) {
+    ProfileFile file = Make("[DIAGSELECT]\nSELECT0=A\n; end of list\n\n\n[UNDO]\nSIZE=5\n");
+    ASSERT_TRUE(file.WriteString("diagselect", "SELECT1", "B"));
+    EXPECT_EQ(Content(), "[DIAGSELECT]\nSELECT0=A\n; end of list\nSELECT1=B\n\n\n[UNDO]\nSIZE=5\n");
+}
+
+TEST_F(ProfileFileTest, WriteAddsAKeyToAnEmptySectionAtTheEndOfAnUnterminatedFile) {
+    ProfileFile file = Make("[A]\r\nX=1\r\n[B]");
+    ASSERT_TRUE(file.WriteString("B", "K", "v"));
+    EXPECT_EQ(Content(), "[A]\r\nX=1\r\n[B]\r\nK=v\r\n");
+}
+
+TEST_F(ProfileFileTest, WriteAddsAMissingSectionAtTheEndOfTheFile) {
+    ProfileFile file = Make("[A]\nX=1");
+    ASSERT_TRUE(file.WriteString("DIRECTORY", "PATH1", "/data"));
+    EXPECT_EQ(Content(), "[A]\nX=1\n[DIRECTORY]\nPATH1=/data\n");
+    EXPECT_EQ(file.ReadString("Directory", "path1", ""), "/data");
+}
+
+TEST_F(ProfileFileTest, WriteCreatesAMissingFile) {
+    ProfileFile file(dir.File("new.ini"));
+    ASSERT_TRUE(file.WriteString("RS232C", "PORT", "PORT1"));
+    EXPECT_EQ(dir.Read("new.ini"), "[RS232C]\nPORT=PORT1\n");
+}
+
+TEST_F(ProfileFileTest, WriteRefusesTextThatWouldBreakTheFilesLines) {
+    const std::string original = "[A]\nK=1\n";
+    ProfileFile file = Make(original);
+    EXPECT_FALSE(file.WriteString("A", "K", "1\n[B]"));
+    EXPECT_FALSE(file.WriteString("A", "K", std::string("a\0b", 3)));
+    EXPECT_FALSE(file.WriteString("A]", "K", "1"));
+    EXPECT_FALSE(file.WriteString("A", "K=", "1"));
+    EXPECT_FALSE(file.WriteString("A", ";K", "1"));
+    EXPECT_FALSE(file.WriteString("", "K", "1"));
+    EXPECT_EQ(Content(), original);
+}
+
+TEST_F(ProfileFileTest, FailedWriteLeavesTheOldFileAndNoLeftovers) {
+    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    const std::string original = "[A]\nK=1\n";
+    ProfileFile file = Make(original);
+    ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
+    const bool written = file.WriteString("A", "K", "2");
+    ::chmod(dir.Path().c_str(), 0755);
+    EXPECT_FALSE(written);
+    EXPECT_EQ(Content(), original);
+    std::size_t entries = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) entries += entry.is_regular_file();
+    EXPECT_EQ(entries, 1u);   // no temporary file left behind
+}
+
+TEST_F(ProfileFileTest, BinaryBytesAndHugeLinesAreCarriedThrough) {
+    using namespace std::string_literals;
+    const std::string huge(100000, 'z');
+    const std::string original = "\x01\xff\0\x80garbage\0\n"s + huge + "\n[A]\nK=ab\0cd\n"s + huge + "=1\n";
+    ProfileFile file = Make(original);
+    EXPECT_EQ(file.ReadString("A", "K", ""), "ab");   // a C buffer ends at the NUL
+    EXPECT_EQ(file.ReadInt("A", huge, 0), 1);
+    ASSERT_TRUE(file.WriteString("A", "NEW", "x"));
+    EXPECT_EQ(Content(), original + "NEW=x\n");
+}
+
+}  // namespace
