@@ -5,14 +5,13 @@
 
 #include "app/Host.h"
 #include "app/Strings.h"
+#include "config/Definition.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 
 namespace {
 
 CQelApp* g_app = nullptr;
-
-constexpr int kMaxDecimals = 20;
 
 }  // namespace
 
@@ -49,14 +48,6 @@ int PortCode(const std::string& text) {
     if (text.size() == 5 && text.compare(0, 4, "PORT") == 0 && text[4] >= '1' && text[4] <= '8')
         return text[4] - '1';
     return -1;
-}
-
-std::string PrecisionFormat(int decimals) {
-    if (decimals < 0) decimals = 0;
-    if (decimals > kMaxDecimals) decimals = kMaxDecimals;
-    char format[16];
-    std::snprintf(format, sizeof format, "%%.%df", decimals);
-    return format;
 }
 
 CQelApp::CQelApp(const AppOptions& options)
@@ -106,9 +97,9 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
     waitTime = settings.ReadInt(kRs232c, kWaitTime, 100);
     retryCount = settings.ReadInt(kRs232c, kRetry, 9);
     ecRetryCount = settings.ReadInt(kRs232c, kEcRetry, 4);
-    formatX = PrecisionFormat(settings.ReadInt(kPrecision, "X", 1));
-    formatY = PrecisionFormat(settings.ReadInt(kPrecision, "Y", 1));
-    formatZ = PrecisionFormat(settings.ReadInt(kPrecision, "Z", 1));
+    formats.x = MakePrecisionFormat(settings.ReadInt(kPrecision, "X", 1));
+    formats.y = MakePrecisionFormat(settings.ReadInt(kPrecision, "Y", 1));
+    formats.z = MakePrecisionFormat(settings.ReadInt(kPrecision, "Z", 1));
     printLeft = settings.ReadInt(kPrint, "LEFT", 0);
     printTop = settings.ReadInt(kPrint, "TOP", 0);
     printRight = settings.ReadInt(kPrint, "RIGHT", 0);
@@ -181,6 +172,12 @@ bool CQelApp::InitInstance(Host& host) {
     FillCommandSets();
     commandSetSelector = kCommandSetB;
     openState = kOpenNone;
+
+    // 11. The machine definition; it reports its own failures.
+    if (!LoadDefinition(*this, prompt)) {
+        exitCode = 0;
+        return false;
+    }
 
     // 12-15. Document template and the hidden main frame.
     if (!host.CreateMainFrame(*this)) {

@@ -15,6 +15,7 @@
 #include "model/LineStore.h"
 #include "model/MapLinkData.h"
 #include "model/MapRecord.h"
+#include "model/ValueConversion.h"
 #include "platform/RegistryStore.h"
 
 struct Host;
@@ -112,9 +113,7 @@ public:
     bool messageFlag = false;
     RegistrySettings registry;
     int modified = 0;
-    std::string formatX = "%.1f";
-    std::string formatY = "%.1f";
-    std::string formatZ = "%.1f";
+    ValueFormats formats;                  // X, Y and Z display formats, "%.1f" by default
     std::string tempDefinitionPath;
 
     // Rebuilt from the definition lines on every data file load.
@@ -148,5 +147,3 @@ int ParityCode(const std::string& text);
 int StopBitsCode(const std::string& text);
 int FlowCode(const std::string& text);
 int PortCode(const std::string& text);
-// "%.<n>f" for a PRECISION value, with n kept to 0..20.
-std::string PrecisionFormat(int decimals);

@@ -10,6 +10,7 @@
 #include "app/MainFrame.h"
 #include "app/QelApp.h"
 #include "app/QtHost.h"
+#include "files/BatchConversion.h"
 #include "platform/PathSearch.h"
 
 namespace {
@@ -42,9 +43,7 @@ int RunHeadless(AppOptions options) {
     if (!app.InitInstance(host)) return app.ExitInstance();
     int status = 0;
     if (host.batchPosted) {
-        std::fprintf(stderr, "%s: batch conversion is not available in this build.\n",
-                     app.exeName.c_str());
-        status = 1;
+        status = RunBatchConversion(app, host.Prompt());
     } else {
         std::fprintf(stderr, "%s: no display; start-up finished, nothing to show.\n",
                      app.exeName.c_str());

@@ -11,6 +11,7 @@ namespace {
 
 constexpr int kDefaultReadCount = 30;
 constexpr int kBytesPerRecord = 16;
+constexpr long kLargestSize = 99999999;   // far beyond any ECU; keeps the count in range
 
 // The decimal value of the field's leading digits (blanks and a sign first,
 // as the C library reads it); 0 without digits. Saturates instead of
@@ -22,7 +23,8 @@ long LeadingDecimal(const std::string& field) {
     if (i < field.size() && (field[i] == '-' || field[i] == '+')) negative = field[i++] == '-';
     long value = 0;
     for (; i < field.size() && field[i] >= '0' && field[i] <= '9'; ++i) {
-        if (value < 100000000L) value = value * 10 + (field[i] - '0');
+        value = value * 10 + (field[i] - '0');
+        if (value > kLargestSize) value = kLargestSize;
     }
     return negative ? -value : value;
 }

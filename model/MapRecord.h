@@ -2,9 +2,12 @@
 // A map of the calibration: a type, a base address, a name and three items
 // (Z = THROT rows, X = RPM columns, Y = DATA cells). Items hold addresses and
 // conversion rules, never copies of values: the image is the only truth.
+#include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct MapItem {
@@ -44,6 +47,49 @@ struct CellSelection {
     int endColumn = -1;
 };
 
+// One undoable change: the image addresses of a cell and their raw values
+// before the change. kind = 10 * action + target (edit/UndoList.h).
+struct UndoRecord {
+    int kind = 0;
+    std::vector<std::uint16_t> addresses;
+    std::vector<std::uint16_t> values;   // parallel to addresses
+    int chained = 0;                     // 1: undone together with the record before it
+};
+
+// A map's undo history, oldest first, with its weight (addresses + 2 x values
+// over all records) kept as records come and go. edit/UndoList.h works on it.
+class UndoList {
+public:
+    bool Empty() const { return records_.empty(); }
+    std::size_t Size() const { return records_.size(); }
+    std::size_t Weight() const { return weight_; }
+    const UndoRecord& Newest() const { return records_.back(); }
+    const UndoRecord& At(std::size_t i) const { return records_[i]; }
+    void Append(UndoRecord record) {
+        weight_ += Weigh(record);
+        records_.push_back(std::move(record));
+    }
+    void DropOldest() {
+        if (records_.empty()) return;
+        weight_ -= Weigh(records_.front());
+        records_.pop_front();
+    }
+    void DropNewest() {
+        if (records_.empty()) return;
+        weight_ -= Weigh(records_.back());
+        records_.pop_back();
+    }
+    void Clear() {
+        records_.clear();
+        weight_ = 0;
+    }
+
+private:
+    static std::size_t Weigh(const UndoRecord& r) { return r.addresses.size() + 2 * r.values.size(); }
+    std::deque<UndoRecord> records_;
+    std::size_t weight_ = 0;
+};
+
 enum MapType : int { kMapInvalid = -1, kMapOneRpmRow = 1, kMapRpmPerRow = 2, kMapConfigImage = 3 };
 
 struct MapRecord {
@@ -57,6 +103,7 @@ struct MapRecord {
     // Window and editing state owned by the editors.
     EditCursor cursor;
     CellSelection selection;
+    UndoList undo;                // survives switching maps and windows
 };
 
 using MapList = std::vector<std::unique_ptr<MapRecord>>;

@@ -1,0 +1,90 @@
+#pragma once
+// Everything that passes over the serial link to the ECU, byte by byte:
+// identification, the two echo disciplines, the command sets, the block read
+// and block write of S-record text, and the single byte and word writes.
+//
+// In every command phase the ECU echoes each byte the tool sends; in the data
+// phase of a block read the tool echoes each byte the ECU sends. All waits
+// are bounded by the silence countdown, in link-timer ticks.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "ecu/EcuRecords.h"
+
+class CQelApp;
+class SerialLink;
+struct ProgressDisplay;
+struct UserPrompt;
+
+namespace ecuproto {
+constexpr std::uint8_t kIdentifyRequest = 0xBF;
+// Reads before an exchange that may still deliver monitor leftovers; also
+// the bound of every "read while bytes arrive" loop.
+constexpr int kDrainReads = 2048;
+// A block read longer than this is no ECU's memory: a 64 KB image in
+// one-byte records is under 1 MB of text.
+constexpr std::size_t kMaxRecordText = 2u << 20;
+constexpr const char* kErrorMessageSection = "Error Message";
+constexpr const char* kReadTitle = "Read from ECU";
+constexpr const char* kWait = "Wait...";
+constexpr const char* kClosingRecord = "S9030000FC";
+}  // namespace ecuproto
+
+struct EcuReadResult {
+    int code = 0;               // 0, 1524, 1542, 1548 (input never quiet) or 1520 (transfer failed)
+    bool received = false;      // the reception completed
+    std::string text;           // the S-record text as received
+    DecodedRecords data;        // full decoding, or the partial one after a failure
+    std::string failAddress;    // after a failed reception with data: first missing address
+};
+
+struct EcuWriteResult {
+    int code = 0;               // 0, 1524, 1542, 1548 (input never quiet) or 1520 (transfer failed)
+    std::string failAddress;    // after a failed transfer (may be empty)
+};
+
+class EcuProtocol {
+public:
+    // Installs itself as the link's identification at port open.
+    EcuProtocol(CQelApp& app, SerialLink& link, UserPrompt& prompt, ProgressDisplay& progress);
+    ~EcuProtocol();
+    EcuProtocol(const EcuProtocol&) = delete;
+    EcuProtocol& operator=(const EcuProtocol&) = delete;
+
+    // 0, 1542 "ECU type is different." or 1524 "No response from ECU.".
+    int CheckEcu(bool withRetries);
+    bool SendEchoed(std::uint8_t byte);       // echo awaited for TIMEOUT ticks
+    bool SendEchoedOnce(std::uint8_t byte);   // echo awaited for one read time-out
+    bool ReceiveRecords(std::string& text);
+    bool ReceiveResultByte(std::uint8_t& byte);
+    // false when 2048 reads all delivered a byte (the exchange must not start).
+    bool DrainBeforeExchange(const std::string& label);
+
+    EcuReadResult ReadEcu();
+    // lines: S-record lines, 16 data bytes each, closed by "S9030000FC".
+    EcuWriteResult WriteEcu(const std::vector<std::string>& lines);
+    // Single-value writes; they report their own failures. 0, an
+    // identification code, 1524 for a missing echo.
+    int WriteByte(std::uint16_t address, std::uint8_t value);
+    int WriteWord(std::uint16_t address, std::uint16_t value);
+
+    // The byte the current command set sends for a command letter; 0 for a
+    // letter outside the set.
+    std::uint8_t CommandByte(char letter) const;
+
+    // The identification at port open: with retries, again while the ECU
+    // type differs, ECRETRY + 1 runs at most; the outcome only primes the line.
+    void IdentifyAfterOpen();
+
+private:
+    // Reads while bytes arrive; false when they never stop.
+    bool FlushInput(const std::string& label, bool dispatchAll);
+    int SingleWrite(const std::string& title, const std::vector<std::uint8_t>& bytes);
+    void ShowResultMessage(std::uint8_t resultByte);
+
+    CQelApp& app_;
+    SerialLink& link_;
+    UserPrompt& prompt_;
+    ProgressDisplay& progress_;
+};

@@ -1,0 +1,134 @@
+#include "ecu/SerialLink.h"
+
+#include <chrono>
+#include <cstdio>
+#include <thread>
+
+#include "app/QelApp.h"
+#include "ecu/CommLog.h"
+#include "platform/EventPump.h"
+
+namespace {
+
+std::string Filled(const char* format, int number) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, number);
+    return text;
+}
+
+}  // namespace
+
+SerialLink::SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer)
+    : clockMs(ProgramClockMs),
+      sleepMs([](int ms) {
+          if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
+      }),
+      app_(app),
+      port_(port),
+      pump_(pump),
+      timer_(timer),
+      lock_(app.commLock),
+      log_(app.registry.commLog) {}
+
+int SerialLink::TimeoutSetting() const { return app_.readTimeout; }
+
+int SerialLink::EffectivePort() const { return app_.portCode; }
+
+LineSettings SerialLink::LineFromCodes() const {
+    LineSettings line;
+    if (app_.speedCode >= 0 && app_.speedCode <= 5) line.baud = kBaudBySpeedCode[app_.speedCode];
+    line.dataBits = app_.dataBitsCode == 0 ? 7 : 8;
+    line.parity = app_.parityCode == 1 ? Parity::kOdd : app_.parityCode == 2 ? Parity::kEven : Parity::kNone;
+    line.stopBits = app_.stopBitsCode == 1   ? StopBits::kOneAndHalf
+                    : app_.stopBitsCode == 2 ? StopBits::kTwo
+                                             : StopBits::kOne;
+    // Flow code 1 is the settings file's "NO"; anything else leaves XON/XOFF on.
+    line.xonXoff = app_.flowCode != 1;
+    line.ctsOutputFlow = true;
+    return line;
+}
+
+bool SerialLink::OpenPort(bool startTimer) {
+    if (portOpen) ClosePort();
+    ecuChecked = false;
+    const int portCode = app_.portCode;
+    const bool codesValid = portCode >= 0 && portCode <= 7 && app_.speedCode >= 0 &&
+                            app_.speedCode <= 5 && app_.dataBitsCode >= 0 &&
+                            app_.dataBitsCode <= 1 && app_.parityCode >= 0 &&
+                            app_.parityCode <= 2 && app_.stopBitsCode >= 0 && app_.stopBitsCode <= 2;
+    if (codesValid && port_.Open("COM" + std::to_string(portCode + 1), LineFromCodes())) {
+        portOpen = true;
+        if (startTimer) timer_.StartLinkTimer();
+        // A one-byte read returns empty after about TIMEOUT ms of silence. A
+        // TIMEOUT below 1 would make every read wait for ever, so the port
+        // gets at least 1 ms.
+        const int timeoutMs = TimeoutSetting() < 1 ? 1 : TimeoutSetting();
+        PortTimeouts timeouts;
+        timeouts.readIntervalMs = timeoutMs;
+        timeouts.readTotalMultiplierMs = timeoutMs;
+        timeouts.readTotalConstantMs = 0;
+        timeouts.writeTotalMultiplierMs = timeoutMs;
+        timeouts.writeTotalConstantMs = 0;
+        port_.SetTimeouts(timeouts);
+        if (onOpened) onOpened();
+    }
+    LogEvent(clockMs(), 0, portOpen ? 1 : 0, 0, port_.LastError(),
+             Filled(commlog::kOpenEvent, portCode + 1));
+    return portOpen;
+}
+
+void SerialLink::ClosePort() {
+    if (!portOpen) return;
+    port_.Close();
+    portOpen = false;
+    monitorActive = false;
+    exchangeBusy = false;
+    timer_.StopLinkTimer();
+    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), Filled(commlog::kCloseEvent, app_.portCode + 1));
+}
+
+bool SerialLink::ReadBytes(std::uint8_t* buffer, std::size_t n, std::size_t& count,
+                           const std::string& label) {
+    if (buffer && n > 0) buffer[0] = static_cast<std::uint8_t>(~buffer[0]);
+    count = 0;
+    const bool ok = buffer ? port_.Read(buffer, n, count) : false;
+    if (count > n) count = n;   // a port that claims more than was asked for
+    if (log_.IsOpen()) {
+        CommLogFields fields{clockMs(), buffer && n > 0 ? buffer[0] : std::uint8_t{0}, count,
+                             silenceCountdown, port_.LastError()};
+        log_.Write(CommLogReadLine(fields, label), false);
+    }
+    return ok;
+}
+
+bool SerialLink::WriteBytes(const std::uint8_t* buffer, std::size_t n, std::size_t& count,
+                            const std::string& label) {
+    count = 0;
+    const bool ok = buffer ? port_.Write(buffer, n) : false;
+    if (ok) count = n;
+    if (log_.IsOpen()) {
+        CommLogFields fields{clockMs(), buffer && n > 0 ? buffer[0] : std::uint8_t{0}, count,
+                             silenceCountdown, port_.LastError()};
+        log_.Write(CommLogWriteLine(fields, label), true);
+    }
+    return ok;
+}
+
+void SerialLink::LogEvent(long timeMs, std::uint8_t byte, std::size_t count, int countdown,
+                          int error, const std::string& text) {
+    if (!log_.IsOpen()) return;
+    log_.Write(CommLogEventLine(CommLogFields{timeMs, byte, count, countdown, error}, text), false);
+}
+
+void SerialLink::ClearError() { port_.ClearError(); }
+
+void SerialLink::OnTick() {
+    if (!portOpen) return;
+    if (silenceCountdown > 0) --silenceCountdown;
+    if (monitorHook) monitorHook();
+}
+
+void SerialLink::WaitStep() {
+    pump_.DispatchOne();
+    if (!timer_.LinkTimerRunning() && silenceCountdown > 0) --silenceCountdown;
+}

@@ -1,0 +1,117 @@
+#include "edit/CellAccess.h"
+
+namespace {
+
+std::uint16_t Wrap(long long address) { return static_cast<std::uint16_t>(address & 0xFFFF); }
+
+int ElementBytes(const MapItem& item) { return item.elementSize == 2 ? 2 : 1; }
+
+bool RpmRowIsChecked(const MapRecord& map) { return map.type == kMapRpmPerRow; }
+
+int CheckDataCell(const MapRecord& map, int column, int row) {
+    if (row < 0 || row >= map.z.count) return kCellRowOutside;
+    if (column < 0 || column >= map.x.count) return kCellColumnOutside;
+    return kCellOk;
+}
+
+int CheckRpmCell(const MapRecord& map, int column, int row) {
+    if (RpmRowIsChecked(map) && (row < 0 || row >= map.z.count)) return kCellRowOutside;
+    if (column < 0 || column >= map.x.count) return kCellColumnOutside;
+    return kCellOk;
+}
+
+int CheckThrotCell(const MapRecord& map, int column) {
+    return column < 0 || column >= map.z.count ? kCellColumnOutside : kCellOk;
+}
+
+std::uint16_t ReadElement(const Image& image, const MapItem& item, std::uint16_t address) {
+    return item.elementSize == 2 ? ReadWord(image, address) : image[address];
+}
+
+// Axis values never go to the map link; a word goes high byte first and the
+// modified flag is set with each byte.
+void StoreElement(EditContext& context, const MapItem& item, std::uint16_t address, std::uint16_t raw) {
+    if (item.elementSize == 2) {
+        context.StoreByte(address, static_cast<std::uint8_t>(raw >> 8), 1);
+        context.StoreByte(Wrap(address + 1), static_cast<std::uint8_t>(raw & 0xFF), 1);
+    } else {
+        context.StoreByte(address, static_cast<std::uint8_t>(raw & 0xFF), 1);
+    }
+}
+
+}  // namespace
+
+std::uint16_t ThrotCellAddress(const MapRecord& map, int column) {
+    return Wrap(map.z.start + static_cast<long long>(column) * ElementBytes(map.z));
+}
+
+std::uint16_t RpmCellAddress(const MapRecord& map, int row, int column) {
+    long long rowOffset = RpmRowIsChecked(map) ? static_cast<long long>(row) * map.x.count : 0;
+    return Wrap(map.x.start + (rowOffset + column) * ElementBytes(map.x));
+}
+
+std::uint16_t DataCellAddress(const MapRecord& map, int row, int column) {
+    return Wrap(map.y.start + static_cast<long long>(row) * map.x.count + column);
+}
+
+bool CursorCellAddress(const MapRecord& map, std::uint16_t& address) {
+    const EditCursor& c = map.cursor;
+    switch (c.mode) {
+        case kEditThrot:
+            if (CheckThrotCell(map, c.column) != kCellOk) return false;
+            address = ThrotCellAddress(map, c.column);
+            return true;
+        case kEditRpm:
+            if (CheckRpmCell(map, c.column, c.row) != kCellOk) return false;
+            address = RpmCellAddress(map, c.row, c.column);
+            return true;
+        case kEditData:
+            if (CheckDataCell(map, c.column, c.row) != kCellOk) return false;
+            address = DataCellAddress(map, c.row, c.column);
+            return true;
+        default:
+            return false;
+    }
+}
+
+int WriteDataCell(EditContext& context, const MapRecord& map, std::uint8_t raw, int column, int row) {
+    int code = CheckDataCell(map, column, row);
+    if (code != kCellOk) return code;
+    context.StoreByte(DataCellAddress(map, row, column), raw, 0);
+    return kCellOk;
+}
+
+int WriteRpmCell(EditContext& context, const MapRecord& map, std::uint16_t raw, int column, int row) {
+    int code = CheckRpmCell(map, column, row);
+    if (code != kCellOk) return code;
+    StoreElement(context, map.x, RpmCellAddress(map, row, column), raw);
+    return kCellOk;
+}
+
+int WriteThrotCell(EditContext& context, const MapRecord& map, std::uint16_t raw, int column) {
+    int code = CheckThrotCell(map, column);
+    if (code != kCellOk) return code;
+    StoreElement(context, map.z, ThrotCellAddress(map, column), raw);
+    return kCellOk;
+}
+
+int ReadDataCell(const Image& image, const MapRecord& map, int column, int row, std::uint16_t& value) {
+    value = 0;
+    int code = CheckDataCell(map, column, row);
+    if (code == kCellOk) value = image[DataCellAddress(map, row, column)];
+    return code;
+}
+
+int ReadRpmCell(const Image& image, const MapRecord& map, int column, int row, std::uint16_t& value) {
+    value = 0;
+    int code = CheckRpmCell(map, column, row);
+    if (code == kCellOk) value = ReadElement(image, map.x, RpmCellAddress(map, row, column));
+    return code;
+}
+
+int ReadThrotCell(const Image& image, const MapRecord& map, int column, std::uint16_t& value) {
+    value = 0;
+    int code = CheckThrotCell(map, column);
+    if (code == kCellOk) value = ReadElement(image, map.z, ThrotCellAddress(map, column));
+    return code;
+}

@@ -1,0 +1,82 @@
+#include "edit/CellEdit.h"
+
+#include <algorithm>
+
+#include "edit/CellAccess.h"
+#include "edit/UndoList.h"
+#include "model/ValueConversion.h"
+
+namespace {
+
+void MoveCursor(const EditContext& context, MapRecord& map, int row, int column) {
+    map.cursor.row = row;
+    map.cursor.column = column;
+    ReadDataCell(context.image, map, column, row, map.cursor.raw);
+    ComputeEditLimits(map, context.image);
+}
+
+// One raw step of the cell under the cursor, recorded with action 3.
+bool StepCursorCell(EditContext& context, MapRecord& map, bool up, int chained) {
+    const MapItem& y = map.y;
+    EditCursor& cursor = map.cursor;
+    std::uint16_t raw = 0;
+    if (ReadDataCell(context.image, map, cursor.column, cursor.row, raw) != kCellOk) return false;
+    float p = 0.0f;
+    if (up) {
+        if (raw >= 255) return false;
+        ToPhysicalByte(y, static_cast<std::uint8_t>(raw + 1), p);
+        if (p > std::min(ItemMaximum(y), ItemMaximum2(y))) return false;
+        ++raw;
+    } else {
+        if (raw == 0) return false;
+        ToPhysicalWord(y, static_cast<std::uint16_t>(raw - 1), p);
+        if (p < std::max(ItemMinimum(y), ItemMinimum2(y))) return false;
+        --raw;
+    }
+    PushUndo(context, map, kUndoActionStep, chained);
+    WriteDataCell(context, map, static_cast<std::uint8_t>(raw), cursor.column, cursor.row);
+    cursor.raw = raw;
+    return true;
+}
+
+}  // namespace
+
+int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vector<CellRef>& selection) {
+    if (map.cursor.mode != kEditData) return 0;
+    const int row0 = map.cursor.row;
+    const int column0 = map.cursor.column;
+    if (selection.empty()) {
+        MoveCursor(context, map, row0, column0);
+        return StepCursorCell(context, map, up, 0) ? 1 : 0;
+    }
+    MoveCursor(context, map, row0, column0);
+    PushUndo(context, map, kUndoActionStep, 0);
+    int changed = 0;
+    for (const CellRef& cell : selection) {
+        MoveCursor(context, map, cell.row, cell.column);
+        if (StepCursorCell(context, map, up, 1)) ++changed;
+    }
+    MoveCursor(context, map, row0, column0);
+    return changed;
+}
+
+int FillSelection(EditContext& context, MapRecord& map, bool cursorChanged,
+                  const std::vector<CellRef>& selection) {
+    if (map.cursor.mode != kEditData || selection.empty()) return 0;
+    const int row0 = map.cursor.row;
+    const int column0 = map.cursor.column;
+    MoveCursor(context, map, row0, column0);
+    std::uint16_t value = 0;
+    if (ReadDataCell(context.image, map, column0, row0, value) != kCellOk) return 0;
+    if (!cursorChanged) PushUndo(context, map, kUndoActionEdit, 0);
+    int written = 0;
+    for (const CellRef& cell : selection) {
+        MoveCursor(context, map, cell.row, cell.column);
+        if (WriteDataCell(context, map, static_cast<std::uint8_t>(value), cell.column, cell.row) != kCellOk)
+            continue;
+        PushUndo(context, map, kUndoActionEdit, 1);
+        ++written;
+    }
+    MoveCursor(context, map, row0, column0);
+    return written;
+}

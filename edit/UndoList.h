@@ -1,0 +1,48 @@
+#pragma once
+// Undo records of the map cells (the list itself is MapRecord::undo).
+//
+// A record's kind is 10 x action + target. Every record so far holds one
+// cell: its first address and its raw value before the change. A chained
+// record is undone together with the record before it, so a paste or a fill
+// of many cells comes back with one Undo.
+#include <string>
+
+#include "edit/EditContext.h"
+#include "model/MapRecord.h"
+
+enum : int {
+    kUndoActionEdit = 1,        // a typed or pasted value
+    kUndoActionDrag = 2,        // every drag step recorded
+    kUndoActionStep = 3,        // drag or step, one record per cell while it stays the newest
+};
+
+enum : int { kUndoTargetThrot = 0, kUndoTargetRpm = 1, kUndoTargetData = 2 };
+
+// The main frame's Edit/Undo command.
+constexpr int kUndoCommandId = 57643;
+
+// The target for an edit mode (THROT 0, RPM 1, DATA 2); -1 for mode 0.
+int UndoTarget(int editMode);
+
+// Records the cell under the edit cursor with the cursor's current raw value,
+// which must still be the value before the change. Action 3 records nothing
+// when the newest record is an action-3 record of the same cell. Before
+// appending, the oldest records go while the list weighs at least the undo
+// size. Nothing is recorded in edit mode 0 or for a cursor outside its axis
+// or table. Returns true when a record was appended.
+bool PushUndo(const EditContext& context, MapRecord& map, int action, int chained);
+
+// Restores the newest record, and the records before it as long as the one
+// just restored is chained. Each record puts the edit cursor on its cell,
+// with the restored raw value and fresh limits. Returns 1 when something was
+// restored, 0 when the list is empty or its newest record lies in no cell of
+// the map (that record then stays).
+int Undo(EditContext& context, MapRecord& map);
+
+// "&Undo(Edit DATA)\tCtrl+Z" and the like; "&Undo\tCtrl+Z" for a kind that
+// names no action or target.
+std::string UndoMenuText(int kind);
+// The text for the newest record of the current map; "&Undo\tCtrl+Z" with no
+// map or an empty list.
+std::string UndoMenuText(const MapRecord* currentMap);
+bool UndoMenuEnabled(const MapRecord* currentMap);

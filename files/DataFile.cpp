@@ -1,0 +1,207 @@
+#include "files/DataFile.h"
+
+#include <cstddef>
+
+#include "app/QelApp.h"
+#include "app/Strings.h"
+#include "files/SRecord.h"
+#include "model/Maps.h"
+#include "model/Parse.h"
+#include "platform/PathSearch.h"
+#include "platform/UserPrompt.h"
+
+namespace {
+
+// The shortest line the "Data" reader looks at: "S1", count, address and
+// checksum of a record without data.
+constexpr std::size_t kMinRecordLength = 10;
+
+char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+    if (a.size() != b.size()) return false;
+    for (std::size_t i = 0; i < a.size(); ++i) {
+        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
+    }
+    return true;
+}
+
+bool IsKeyLine(const std::string& line) {
+    const std::string_view trimmed = TrimBlanks(line);
+    return !trimmed.empty() && trimmed.front() != ';';
+}
+
+// Rebuilds the store with the key lines of the section at header replaced by
+// fresh lines right after the header; comments and blank lines of the section
+// follow them. One pass, so a data file of thousands of records stays cheap.
+void ReplaceSectionKeyLines(LineStore& lines, int header, std::vector<std::string> fresh) {
+    const std::vector<std::string>& old = lines.Lines();
+    std::vector<std::string> rebuilt;
+    rebuilt.reserve(old.size() + fresh.size());
+    std::size_t i = 0;
+    for (; i <= static_cast<std::size_t>(header); ++i) rebuilt.push_back(old[i]);
+    for (std::string& line : fresh) rebuilt.push_back(std::move(line));
+    for (; i < old.size() && !IsHeaderLine(old[i]); ++i) {
+        if (!IsKeyLine(old[i])) rebuilt.push_back(old[i]);
+    }
+    for (; i < old.size(); ++i) rebuilt.push_back(old[i]);
+    lines.Clear();
+    for (std::string& line : rebuilt) lines.Append(std::move(line));
+}
+
+// One "S1" record into the image. 0 or the message number.
+int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std::uint16_t& end) {
+    if (line.size() % 2 != 0) return str::kSFormatError;
+    const std::size_t pairs = (line.size() - 2) / 2;
+    std::vector<std::uint8_t> bytes(pairs);
+    for (std::size_t i = 0; i < pairs; ++i) {
+        if (!ParseHexPair(line[2 + 2 * i], line[3 + 2 * i], bytes[i]))
+            return str::kWrongWordInData;
+    }
+    // The count covers the address, the data and the checksum; the line
+    // must hold all of them, and the data must stay inside the image.
+    const std::size_t count = bytes[0];
+    if (count < 3 || count > pairs - 1) return str::kSFormatError;
+    const std::size_t address = static_cast<std::size_t>(bytes[1]) << 8 | bytes[2];
+    const std::size_t dataCount = count - 3;
+    if (dataCount == 0) return 0;   // a record without data fills nothing
+    if (address + dataCount > kImageSize) return str::kSFormatError;
+    for (std::size_t i = 0; i < dataCount; ++i) image[address + i] = bytes[3 + i];
+    const auto first = static_cast<std::uint16_t>(address);
+    const auto last = static_cast<std::uint16_t>(address + dataCount - 1);
+    if (first < start) start = first;
+    if (last > end) end = last;
+    return 0;
+}
+
+}  // namespace
+
+void SplitDataFileText(std::string_view content, LineStore& lines) {
+    std::string line;
+    for (const char c : content) {
+        if (c == '\n') {
+            lines.Append(std::move(line));
+            line.clear();
+        } else if (c != '\r') {
+            line += c;
+        }
+    }
+}
+
+std::string JoinDataFileLines(const LineStore& lines) {
+    std::size_t size = 0;
+    for (const std::string& line : lines.Lines()) size += line.size() + 2;
+    std::string text;
+    text.reserve(size);
+    for (const std::string& line : lines.Lines()) {
+        text += line;
+        text += "\r\n";
+    }
+    return text;
+}
+
+int ReadDataSection(const LineStore& lines, Image& image, std::uint16_t& start, std::uint16_t& end) {
+    int index = lines.FindSection(datafile::kDataSection);
+    if (index < 0) return str::kDataSectionMissing;
+    start = 0xFFFF;
+    end = 0;
+
+    std::string line;
+    for (;;) {
+        if (lines.NextLine(index, line) == 0) return str::kDataSectionEmpty;
+        if (line.size() >= kMinRecordLength && line.compare(0, 2, "S1") == 0) break;
+    }
+    // Later section headers are not special here: a line of ten or more
+    // characters that is no record is a format error, shorter ones are skipped.
+    do {
+        if (line.size() < kMinRecordLength) continue;
+        if (line[0] != 'S') return str::kSFormatError;
+        if (line[1] == '9') return 0;
+        if (line[1] != '1') return str::kSFormatError;
+        const int result = StoreRecord(line, image, start, end);
+        if (result != 0) return result;
+    } while (lines.NextLine(index, line) > 0);
+    return 0;
+}
+
+void RegenerateDataSection(LineStore& lines, const Image& image, std::uint16_t start,
+                           std::uint16_t end) {
+    const int header = lines.FindSection(datafile::kDataSection);
+    if (header < 0) return;
+    std::vector<std::string> fresh;
+    fresh.reserve(static_cast<std::size_t>(end >= start ? (end - start) / 16 + 4 : 3));
+    fresh.emplace_back(datafile::kCalibMark);
+    AppendImageRecords(image, start, end, fresh);
+    fresh.emplace_back(kSRecordEnd);
+    fresh.emplace_back(datafile::kFixedMark);
+    ReplaceSectionKeyLines(lines, header, std::move(fresh));
+}
+
+int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path) {
+    app.dataLines.Clear();
+    app.currentMap = nullptr;   // it pointed into the maps deleted here
+    app.maps.clear();
+    app.mapLink.linkList.clear();
+    app.mapLinkState = kLinkNone;
+
+    std::string content;
+    if (!ReadWholeFile(path, content)) return kUnreadable;
+    SplitDataFileText(content, app.dataLines);
+    content.clear();
+    content.shrink_to_fit();
+
+    std::string model;
+    if (app.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model) &&
+        !EqualNoCase(model, app.registry.machineFolder))
+        return kOtherMachine;
+
+    const int dataResult = ReadDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
+    if (dataResult != 0) {
+        prompt.Message(Str(dataResult), text::kProgramTitle, PromptIcon::kStop);
+        return kAbandoned;
+    }
+    if (ApplyDefinition(app, prompt) != 0) return kAbandoned;
+    app.modified = 0;
+    return kLoaded;
+}
+
+bool SaveDataFile(CQelApp& app, const std::string& path) {
+    if (app.dataStart <= app.dataEnd) {
+        RecomputeChecksum(app.image(), app.dataStart, app.dataEnd);
+        app.modified = 1;
+    }
+    RegenerateDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
+    if (!WriteFileAtomic(path, JoinDataFileLines(app.dataLines))) return false;
+    app.modified = 0;
+    return true;
+}
+
+void ReadTitles(const LineStore& lines, std::vector<std::string>& titles) {
+    titles.clear();
+    int index = lines.FindSection(datafile::kTitleSection);
+    if (index < 0) return;
+    while ((index = lines.NextKeyLine(index)) >= 0) {
+        std::string rest;
+        lines.GetLine(index, rest);
+        std::string key = NextField(rest);
+        titles.push_back(std::move(key));
+        titles.push_back(std::move(rest));
+    }
+}
+
+void WriteTitles(LineStore& lines, const std::vector<std::string>& titles) {
+    const int header = lines.FindSection(datafile::kTitleSection);
+    if (header < 0) return;
+    std::vector<std::string> fresh;
+    for (std::size_t i = 0; i < titles.size(); i += 2)
+        fresh.push_back(titles[i] + "," + (i + 1 < titles.size() ? titles[i + 1] : std::string()));
+    ReplaceSectionKeyLines(lines, header, std::move(fresh));
+}
+
+bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt) {
+    if (app.mapLinkState == kLinkNone) return false;
+    prompt.Message(Str(str::kMapLinkCleared), text::kProgramTitle, PromptIcon::kQuestion);
+    app.mapLinkState = kLinkNone;
+    app.mapLink.linkList.clear();
+    return true;
+}

@@ -1,0 +1,86 @@
+#pragma once
+// The serial port: all the protocol needs from a port, and its POSIX
+// implementation on termios. A pseudo-terminal works like a real port, which
+// is how ecusim and the tests stand in for an ECU.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+class RegistryStore;
+
+enum class Parity { kNone, kOdd, kEven };
+enum class StopBits { kOne, kOneAndHalf, kTwo };
+
+struct LineSettings {
+    int baud = 4800;
+    int dataBits = 8;                 // 7 or 8
+    Parity parity = Parity::kNone;
+    StopBits stopBits = StopBits::kOne;   // one and a half becomes two on POSIX
+    bool xonXoff = true;              // software flow control, both directions
+    bool ctsOutputFlow = false;       // hold output while CTS is low
+};
+
+// Read and write time-outs with the Win32 meaning, in milliseconds. A read of
+// n bytes gives up when the total time-out (multiplier * n + constant) has
+// passed, or when interval ms pass between two bytes after the first one; it
+// then returns what it has. All read values 0 make a read wait until n bytes
+// arrived. A write total of 0 waits as long as the write takes.
+struct PortTimeouts {
+    int readIntervalMs = 0;
+    int readTotalMultiplierMs = 0;
+    int readTotalConstantMs = 0;
+    int writeTotalMultiplierMs = 0;
+    int writeTotalConstantMs = 0;
+};
+
+struct SerialPort {
+    virtual ~SerialPort() = default;
+    // Opens and configures the device; false when it cannot be opened or is
+    // no terminal. Settings the device refuses are not an error.
+    virtual bool Open(const std::string& device, const LineSettings& line) = 0;
+    virtual void SetTimeouts(const PortTimeouts& timeouts) = 0;
+    // A time-out is a success with count == 0; false means the device itself failed.
+    virtual bool Read(std::uint8_t* buffer, std::size_t n, std::size_t& count) = 0;
+    // true when all n bytes went out in time.
+    virtual bool Write(const std::uint8_t* data, std::size_t n) = 0;
+    // Drops what the line received and resets the error state.
+    virtual void ClearError() = 0;
+    virtual void Close() = 0;
+    virtual bool IsOpen() const = 0;
+    // The system's error code of the last call (errno); 0 after a success
+    // or a time-out.
+    virtual int LastError() const = 0;
+};
+
+// The device for a port name. "COM<n>" (n from 1, any letter case) is taken
+// from the environment variable RV_TUNE_COM<n>, else from the registry value
+// "COM<n>" under SOFTWARE\RV_Tune\Ports, else it is /dev/ttyS<n-1>. Any other
+// name (a path) is returned as it is. registry may be null.
+std::string ResolveSerialDevice(const std::string& name, const RegistryStore* registry);
+
+class PosixSerialPort : public SerialPort {
+public:
+    // registry serves the "COM<n>" mapping; it may be null and must outlive the port.
+    explicit PosixSerialPort(const RegistryStore* registry = nullptr) : registry_(registry) {}
+    ~PosixSerialPort() override { Close(); }
+    PosixSerialPort(const PosixSerialPort&) = delete;
+    PosixSerialPort& operator=(const PosixSerialPort&) = delete;
+
+    bool Open(const std::string& device, const LineSettings& line) override;
+    void SetTimeouts(const PortTimeouts& timeouts) override { timeouts_ = timeouts; }
+    bool Read(std::uint8_t* buffer, std::size_t n, std::size_t& count) override;
+    bool Write(const std::uint8_t* data, std::size_t n) override;
+    void ClearError() override;
+    void Close() override;
+    bool IsOpen() const override { return fd_ >= 0; }
+    int LastError() const override { return lastError_; }
+
+    const std::string& DevicePath() const { return devicePath_; }
+
+private:
+    const RegistryStore* registry_;
+    int fd_ = -1;
+    int lastError_ = 0;
+    PortTimeouts timeouts_;
+    std::string devicePath_;
+};

@@ -1,0 +1,248 @@
+// rvtune and the batch conversion of RV_Tune, run as processes against a
+// machine installation of our own.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <string>
+#include <vector>
+
+#include "tests/files/TestInstall.h"
+#include "tests/support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+struct Outcome {
+    int status = -1;    // exit status, or -1 when killed by a signal
+    int signal = 0;
+    std::string out;
+    std::string err;
+};
+
+// Runs argv with the environment changed: set holds "NAME=value" entries,
+// unset the names to remove.
+Outcome RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& set,
+            const std::vector<std::string>& unset, const TempDir& scratch) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool drop = false;
+        for (const std::string& u : unset) drop = drop || u == name;
+        for (const std::string& s : set) drop = drop || s.substr(0, s.find('=')) == name;
+        if (!drop) env.push_back(entry);
+    }
+    env.insert(env.end(), set.begin(), set.end());
+    std::vector<char*> envp, args;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argvCopy = argv;
+    for (std::string& a : argvCopy) args.push_back(a.data());
+    args.push_back(nullptr);
+
+    const std::string outPath = scratch.File("stdout.txt");
+    const std::string errPath = scratch.File("stderr.txt");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execve(args[0], args.data(), envp.data());
+        ::_exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
+    outcome.out = scratch.Read("stdout.txt");
+    outcome.err = scratch.Read("stderr.txt");
+    return outcome;
+}
+
+std::string Rvtune() { return std::string(RV_BIN_DIR) + "/rvtune"; }
+
+struct RvtuneTest : ::testing::Test {
+    testinstall::Install install;
+    TempDir scratch;
+
+    std::vector<std::string> Env() const {
+        return {"RV_TUNE_REGISTRY=" + install.RegistryPath(), "TMPDIR=" + install.TmpPath()};
+    }
+    Outcome Tune(std::vector<std::string> args) {
+        args.insert(args.begin(), Rvtune());
+        return RunProcess(args, Env(), {}, scratch);
+    }
+    // Through a shell, for limits set with ulimit and trap.
+    Outcome Shell(const std::string& script) {
+        return RunProcess({"/bin/sh", "-c", script}, Env(), {}, scratch);
+    }
+    std::string Write(const std::string& name, const std::string& text) {
+        return install.dir.Write(name, text);
+    }
+    bool Exists(const std::string& name) const { return ::access(install.dir.File(name).c_str(), F_OK) == 0; }
+};
+
+TEST_F(RvtuneTest, UsageAndHelp) {
+    const Outcome help = Tune({"--help"});
+    EXPECT_EQ(help.status, 0);
+    for (const char* word : {"export IN OUT", "resave IN OUT", "info IN"})
+        EXPECT_NE(help.out.find(word), std::string::npos) << word;
+
+    struct Case {
+        std::vector<std::string> args;
+    };
+    const Case usage[] = {{{}}, {{"frobnicate"}}, {{"export", "only-in"}}, {{"info", "a", "b"}}};
+    for (const Case& c : usage) {
+        const Outcome o = Tune(c.args);
+        EXPECT_EQ(o.status, 2) << (c.args.empty() ? "" : c.args[0]);
+        EXPECT_FALSE(o.err.empty());
+    }
+}
+
+TEST_F(RvtuneTest, ConfigurationErrorsEndWithStatusTwoAndOneLine) {
+    const std::string in = Write("cal.qsd", testinstall::CalibrationFile());
+    install.WriteRegistry(false);   // no machine recorded
+    Outcome o = Tune({"info", in});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("rvtune: "), std::string::npos);
+
+    install.WriteRegistry(true);
+    ::unlink(install.dir.File("install/TST01/RV_Tune.INI").c_str());   // settings missing
+    o = Tune({"export", in, install.dir.File("out.txt")});
+    EXPECT_EQ(o.status, 2);
+    EXPECT_NE(o.err.find("RV_Tune.ini is not exist."), std::string::npos) << o.err;
+    EXPECT_FALSE(Exists("out.txt"));
+}
+
+TEST_F(RvtuneTest, InfoExportAndResaveOfAGoodFile) {
+    const std::string in = Write("cal.qsd", testinstall::CalibrationFile());
+    const Outcome info = Tune({"info", in});
+    EXPECT_EQ(info.status, 0) << info.err;
+    for (const char* part : {"data range: 0x1000-0x103F", "checksum: ok", "maps: 2", "Main: type 1",
+                             "Twin: type 2", "THROT 2 x RPM 3", "titles: 2", "Rider: A. Tester"})
+        EXPECT_NE(info.out.find(part), std::string::npos) << part;
+
+    const Outcome exported = Tune({"export", in, install.dir.File("out.txt")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    const std::string text = install.dir.Read("out.txt");
+    EXPECT_NE(text.find("\r\nVersion 1.0\r\nFMDataName,Main\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nMain,0.0,100.0\r\n1000,1.0,4.0\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\n1,1300\r\n2,12000\r\n[Fixed]\r\n[end]\r\n"), std::string::npos);
+
+    const Outcome resaved = Tune({"resave", in, install.dir.File("re.qsd")});
+    EXPECT_EQ(resaved.status, 0) << resaved.err;
+    const Outcome again = Tune({"info", install.dir.File("re.qsd")});
+    EXPECT_EQ(again.status, 0);
+    EXPECT_NE(again.out.find("checksum: ok"), std::string::npos);
+}
+
+TEST_F(RvtuneTest, CorruptedFilesFailWithAMessageAndStayUntouched) {
+    const std::string good = testinstall::CalibrationFile();
+    const std::size_t firstRecord = good.find("S113");
+    std::string oddLength = good;
+    oddLength.insert(firstRecord + 12, "A");
+    std::string notHex = good;
+    notHex[firstRecord + 20] = 'g';
+    std::string countPastLine = good;
+    countPastLine.replace(firstRecord, 4, "S1FF");
+    std::string hugeLine = good;
+    hugeLine.insert(firstRecord, "S1" + std::string(10 * 1024 * 1024, 'Z') + "\n");
+    std::string garbage(65536, '\0');
+    unsigned seed = 12345;
+    for (char& c : garbage) {
+        seed = seed * 1103515245u + 12345u;
+        c = static_cast<char>(seed >> 16);
+    }
+    struct Case {
+        const char* name;
+        std::string text;
+        const char* message;
+    };
+    const Case cases[] = {
+        {"truncated in the header", good.substr(0, good.find("[Data]") + 3), "[Data] section is not found"},
+        {"truncated after Calib:", good.substr(0, firstRecord), "[Data] section data is not found"},
+        {"odd-length record", oddLength, "S-format error in [Data] section"},
+        {"non-hex pair", notHex, "Including wrong word in [Data] section"},
+        {"count past the line", countPastLine, "S-format error in [Data] section"},
+        {"10 MB line", hugeLine, "Including wrong word in [Data] section"},
+        {"binary garbage", garbage, "[Data] section is not found"},
+        {"other machine", testinstall::CalibrationFile("ABC02"), "Failed to open file"},
+    };
+    for (const Case& c : cases) {
+        const std::string in = Write("bad.qsd", c.text);
+        for (const char* command : {"export", "resave", "info"}) {
+            std::vector<std::string> args = {command, in};
+            if (std::string(command) != "info") args.push_back(install.dir.File("out"));
+            const Outcome o = Tune(args);
+            EXPECT_EQ(o.status, 1) << c.name << " " << command;
+            EXPECT_NE(o.err.find(c.message), std::string::npos) << c.name << " " << command << ": " << o.err;
+            EXPECT_FALSE(Exists("out")) << c.name << " " << command;
+        }
+        EXPECT_EQ(install.dir.Read("bad.qsd"), c.text) << c.name;
+    }
+}
+
+TEST_F(RvtuneTest, AFailedOrInterruptedResaveKeepsTheOldFile) {
+    std::string text = testinstall::CalibrationFile();
+    std::string padding;
+    for (int i = 0; i < 200; ++i) padding += "; padding line " + std::to_string(i) + "\n";
+    text.insert(0, padding);   // some 4 KB: well past the 1 KB size limit below
+    const std::string in = Write("cal.qsd", text);
+    const std::string tool = Rvtune();
+
+    // The write fails part-way (file size limit, signal ignored): 1533, status 1.
+    Outcome o = Shell("trap '' XFSZ; ulimit -f 2; exec '" + tool + "' resave '" + in + "' '" + in + "'");
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("Orvandel Data File Save Error!"), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("cal.qsd"), text);
+
+    // The process is killed in the middle of the write.
+    o = Shell("ulimit -f 2; exec '" + tool + "' resave '" + in + "' '" + in + "'");
+    EXPECT_NE(o.signal, 0);
+    EXPECT_EQ(install.dir.Read("cal.qsd"), text);
+}
+
+// RV_Tune exists only in builds with the Qt windows.
+struct BatchConversionTest : RvtuneTest {
+    std::string program = std::string(RV_BIN_DIR) + "/RV_Tune";
+    void SetUp() override {
+        if (::access(program.c_str(), X_OK) != 0) GTEST_SKIP() << "RV_Tune is not built here";
+    }
+    Outcome Batch(const std::vector<std::string>& args) {
+        std::vector<std::string> argv = {program};
+        argv.insert(argv.end(), args.begin(), args.end());
+        return RunProcess(argv, Env(), {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, scratch);
+    }
+};
+
+TEST_F(BatchConversionTest, ConvertsWithoutADisplayAndReportsFailures) {
+    const std::string in = Write("cal.qsd", testinstall::CalibrationFile());
+    const std::string out = install.dir.File("out.txt");
+    Outcome o = Batch({in, out});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(install.dir.Read("out.txt").find("[end]\r\n"), std::string::npos);
+
+    ::unlink(out.c_str());
+    o = Batch({in + " " + out});   // one argument holding the blank
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(Exists("out.txt"));
+
+    const std::string bad = Write("bad.qsd", testinstall::CalibrationFile("ABC02"));
+    o = Batch({bad, install.dir.File("never.txt")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("Failed to open file"), std::string::npos) << o.err;
+    EXPECT_FALSE(Exists("never.txt"));
+
+    o = Batch({in, install.dir.File("no/such/folder/out.txt")});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("Failed to write file"), std::string::npos) << o.err;
+}
+
+}  // namespace

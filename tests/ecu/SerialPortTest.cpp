@@ -1,0 +1,193 @@
+// The POSIX serial port on a pseudo-terminal pair made here, its device
+// names, and the headless pump's link timer.
+#include "platform/SerialPort.h"
+
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+
+#include "config/RegistrySettings.h"
+#include "platform/EventPump.h"
+#include "platform/RegistryStore.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+long MsSince(Clock::time_point start) {
+    return static_cast<long>(
+        std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - start).count());
+}
+
+// The other end of the line: a pseudo-terminal master in raw mode.
+struct PtyPair {
+    int master = -1;
+    std::string slave;
+    PtyPair() {
+        master = ::posix_openpt(O_RDWR | O_NOCTTY);
+        if (master < 0 || ::grantpt(master) != 0 || ::unlockpt(master) != 0) return;
+        slave = ::ptsname(master);
+        termios tio{};
+        ::tcgetattr(master, &tio);
+        ::cfmakeraw(&tio);
+        ::tcsetattr(master, TCSANOW, &tio);
+    }
+    ~PtyPair() {
+        if (master >= 0) ::close(master);
+    }
+    void Send(const std::string& bytes) const {
+        ASSERT_EQ(::write(master, bytes.data(), bytes.size()), static_cast<ssize_t>(bytes.size()));
+    }
+};
+
+struct PosixSerialPortTest : ::testing::Test {
+    PtyPair pty;
+    PosixSerialPort port;
+    void SetUp() override {
+        ASSERT_FALSE(pty.slave.empty());
+        ASSERT_TRUE(port.Open(pty.slave, LineSettings{}));
+        // Generous totals so a busy machine cannot starve a read; the short
+        // interval ends a read once the line falls silent after data.
+        SetTimeouts(30, 2000);
+    }
+    void SetTimeouts(int intervalMs, int perByteMs) {
+        PortTimeouts timeouts;
+        timeouts.readIntervalMs = intervalMs;
+        timeouts.readTotalMultiplierMs = perByteMs;
+        timeouts.writeTotalMultiplierMs = perByteMs;
+        port.SetTimeouts(timeouts);
+    }
+};
+
+TEST_F(PosixSerialPortTest, BytesPassBothWaysUnchanged) {
+    pty.Send(std::string("\x00\x0D\x0A\xFF\x7F", 5));
+    std::uint8_t buffer[5] = {};
+    std::size_t count = 0;
+    ASSERT_TRUE(port.Read(buffer, 5, count));
+    ASSERT_EQ(count, 5u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 5), std::string("\x00\x0D\x0A\xFF\x7F", 5));
+    const std::uint8_t out[3] = {0x0A, 0x0D, 0xBF};
+    ASSERT_TRUE(port.Write(out, 3));
+    char received[3] = {};
+    ASSERT_EQ(::read(pty.master, received, 3), 3);
+    EXPECT_EQ(std::string(received, 3), "\x0A\x0D\xBF");
+}
+
+TEST_F(PosixSerialPortTest, AReadOnASilentLineIsASuccessWithNothing) {
+    SetTimeouts(30, 30);
+    std::uint8_t byte = 0;
+    std::size_t count = 7;
+    const auto start = Clock::now();
+    EXPECT_TRUE(port.Read(&byte, 1, count));
+    EXPECT_EQ(count, 0u);
+    EXPECT_GE(MsSince(start), 28);
+    EXPECT_EQ(port.LastError(), 0);
+}
+
+TEST_F(PosixSerialPortTest, AReadReturnsWhatArrivedWhenTheLineFallsSilent) {
+    pty.Send("AB");
+    std::uint8_t buffer[8] = {};
+    std::size_t count = 0;
+    EXPECT_TRUE(port.Read(buffer, 8, count));
+    EXPECT_EQ(count, 2u);
+}
+
+TEST_F(PosixSerialPortTest, ClearingDropsPendingInput) {
+    pty.Send("stale");
+    std::uint8_t byte = 0;
+    std::size_t count = 0;
+    ASSERT_TRUE(port.Read(&byte, 1, count));   // the rest has arrived with it
+    ASSERT_EQ(count, 1u);
+    port.ClearError();
+    SetTimeouts(30, 30);
+    EXPECT_TRUE(port.Read(&byte, 1, count));
+    EXPECT_EQ(count, 0u);
+}
+
+TEST_F(PosixSerialPortTest, AVanishedLineIsAFailureNotATimeout) {
+    ::close(pty.master);
+    pty.master = -1;
+    std::uint8_t byte = 0;
+    std::size_t count = 0;
+    EXPECT_FALSE(port.Read(&byte, 1, count));
+    EXPECT_NE(port.LastError(), 0);
+}
+
+TEST_F(PosixSerialPortTest, AClosedPortFailsEveryTransfer) {
+    port.Close();
+    std::uint8_t byte = 0;
+    std::size_t count = 0;
+    EXPECT_FALSE(port.Read(&byte, 1, count));
+    EXPECT_FALSE(port.Write(&byte, 1));
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(PosixSerialPortOpenTest, WhatIsNoTerminalDoesNotOpen) {
+    TempDir dir;
+    PosixSerialPort port;
+    EXPECT_FALSE(port.Open(dir.Write("plain.txt", "x"), LineSettings{}));
+    EXPECT_FALSE(port.Open(dir.File("missing"), LineSettings{}));
+    EXPECT_NE(port.LastError(), 0);
+    EXPECT_FALSE(port.IsOpen());
+}
+
+TEST(ResolveSerialDeviceTest, ComNamesComeFromEnvironmentThenRegistryThenTheDefault) {
+    TempDir dir;
+    RegistryStore registry(dir.File("registry.reg"));
+    ::unsetenv("RV_TUNE_COM3");
+    EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyS2");
+    EXPECT_EQ(ResolveSerialDevice("com1", nullptr), "/dev/ttyS0");
+    ASSERT_TRUE(registry.SetString(regname::kPortsKey, "COM3", "/dev/ttyUSB0"));
+    EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyUSB0");
+    ::setenv("RV_TUNE_COM3", "/tmp/ecu-link", 1);
+    EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/tmp/ecu-link");
+    ::unsetenv("RV_TUNE_COM3");
+    // Anything else is a path, taken as it is.
+    EXPECT_EQ(ResolveSerialDevice("/dev/pts/4", &registry), "/dev/pts/4");
+    EXPECT_EQ(ResolveSerialDevice("COM", &registry), "COM");
+    EXPECT_EQ(ResolveSerialDevice("COM0", &registry), "COM0");
+    EXPECT_EQ(ResolveSerialDevice("COM1x", &registry), "COM1x");
+}
+
+TEST(HeadlessEventPumpTest, TheLinkTimerFiresOnlyWhileRunningAndNotFasterThanItsPeriod) {
+    HeadlessEventPump pump;
+    int ticks = 0;
+    pump.onTick = [&] { ++ticks; };
+    for (int i = 0; i < 10; ++i) pump.DispatchAll();
+    EXPECT_EQ(ticks, 0);
+
+    const auto start = Clock::now();
+    pump.StartLinkTimer();
+    // Bounded by dispatches; 10 s of them is only a safety net.
+    for (int i = 0; i < 5000 && ticks < 3; ++i) pump.DispatchOne();
+    EXPECT_EQ(ticks, 3);
+    EXPECT_GE(MsSince(start), 3 * LinkTimer::kPeriodMs - 5);
+
+    pump.StopLinkTimer();
+    for (int i = 0; i < 100; ++i) pump.DispatchOne();
+    EXPECT_EQ(ticks, 3);
+}
+
+TEST(HeadlessEventPumpTest, ATickDoesNotFireInsideItself) {
+    HeadlessEventPump pump;
+    int depth = 0, deepest = 0, ticks = 0;
+    pump.onTick = [&] {
+        ++ticks;
+        deepest = std::max(deepest, ++depth);
+        for (int i = 0; i < 60; ++i) pump.DispatchOne();   // waits inside the tick
+        --depth;
+    };
+    pump.StartLinkTimer();
+    for (int i = 0; i < 5000 && ticks < 2; ++i) pump.DispatchOne();
+    EXPECT_EQ(ticks, 2);
+    EXPECT_EQ(deepest, 1);
+}
+
+}  // namespace

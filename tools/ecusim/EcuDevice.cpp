@@ -1,0 +1,243 @@
+#include "tools/ecusim/EcuDevice.h"
+
+#include "tools/ecusim/SimImage.h"
+
+namespace {
+
+constexpr std::uint8_t kIdentify = 0xBF;
+constexpr std::uint8_t kXon = 0x11;
+constexpr std::uint8_t kXoff = 0x13;
+constexpr std::uint8_t kStray = 0x55;
+constexpr std::size_t kFloodLowWater = 64;
+constexpr std::size_t kFloodChunk = 256;
+
+int HexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    return -1;
+}
+
+bool IsFlowByte(std::uint8_t byte) { return byte == kXon || byte == kXoff; }
+
+}  // namespace
+
+std::map<std::uint8_t, int> DefaultMonitorItems() {
+    std::map<std::uint8_t, int> items;
+    for (int request = 0x01; request <= 0x3F; ++request) {
+        if (IsFlowByte(static_cast<std::uint8_t>(request))) continue;
+        items[static_cast<std::uint8_t>(request)] = request <= 0x0F ? 2 : 1;
+    }
+    return items;
+}
+
+std::uint8_t EcuDevice::CommandByte(char letter) const {
+    static const char kLetters[] = "JjLMmNSsWRV";
+    static const char kSetB[] = "HhKOoQUuXYZ";
+    for (int i = 0; kLetters[i] != '\0'; ++i) {
+        if (kLetters[i] == letter)
+            return static_cast<std::uint8_t>(options_.setA ? kLetters[i] : kSetB[i]);
+    }
+    return 0;
+}
+
+void EcuDevice::Reset() {
+    state_ = State::kIdle;
+    deadline_ = Clock::time_point::max();
+    single_.clear();
+    readText_.clear();
+    readAt_ = 0;
+    record_.clear();
+    pending_.clear();
+}
+
+void EcuDevice::Echo(std::uint8_t byte, bool commandLetter) {
+    Send(commandLetter && options_.wrongEcho ? static_cast<std::uint8_t>(byte ^ 0x20) : byte);
+}
+
+void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
+    if (options_.silent) return;
+    if (options_.flood) flooding_ = true;
+    const auto timeout = std::chrono::milliseconds(options_.echoTimeoutMs);
+
+    switch (state_) {
+    case State::kIdle:
+        if (byte == kIdentify) {
+            Send(options_.id[0]);
+            Send(options_.wrongId ? static_cast<std::uint8_t>(options_.id[1] + 1) : options_.id[1]);
+        } else if (byte == CommandByte('L')) {
+            Echo(byte, true);
+            state_ = State::kAfterL;
+            deadline_ = now + timeout;
+        } else if (byte == CommandByte('S') || byte == CommandByte('s')) {
+            Echo(byte, true);
+            state_ = State::kSingle;
+            singleNeeded_ = byte == CommandByte('S') ? 3 : 4;
+            single_.clear();
+            deadline_ = now + timeout;
+        } else if (auto item = options_.items.find(byte); item != options_.items.end()) {
+            AnswerItem(byte, item->second);
+        }
+        // Anything else, the flow-control characters included, goes unanswered.
+        break;
+
+    case State::kAfterL:
+        if (byte == CommandByte('R')) {
+            Echo(byte, true);
+            StartBlockRead(now);
+        } else if (byte == CommandByte('W')) {
+            Echo(byte, true);
+            Reset();
+            state_ = State::kReceiving;
+            writeError_ = false;
+            charactersEchoed_ = 0;
+            deadline_ = now + timeout;
+        } else {
+            Reset();
+        }
+        break;
+
+    case State::kSingle:
+        Echo(byte, false);
+        single_.push_back(byte);
+        deadline_ = now + timeout;
+        if (single_.size() == singleNeeded_) {
+            const auto address = static_cast<std::uint16_t>(single_[0] << 8 | single_[1]);
+            image_[address] = single_[2];
+            if (singleNeeded_ == 4) image_[static_cast<std::uint16_t>(address + 1)] = single_[3];
+            Reset();
+        }
+        break;
+
+    case State::kSending:
+        if (readAt_ >= readText_.size() || byte != static_cast<std::uint8_t>(readText_[readAt_])) {
+            Reset();   // a wrong echo: the ECU abandons the read
+            break;
+        }
+        ++readAt_;
+        if (readAt_ == readText_.size()) {
+            Reset();
+            break;
+        }
+        if (readText_[readAt_] == 'S') {
+            ++recordsSent_;
+            if (options_.stopAfterRecords >= 0 && recordsSent_ >= options_.stopAfterRecords) {
+                Reset();
+                break;
+            }
+        }
+        SendNextCharacter(now);
+        break;
+
+    case State::kReceiving:
+        OnWriteCharacter(byte, now);
+        break;
+    }
+}
+
+void EcuDevice::AnswerItem(std::uint8_t request, int length) {
+    // A triangle wave per item, different in range and speed, so values move.
+    const unsigned tick = itemTicks_[request]++;
+    const unsigned range = length == 2 ? 1000u + request * 250u : 200u;
+    const unsigned phase = (tick * (7u + request % 5u) + request * 101u) % (2 * range);
+    unsigned value = phase < range ? phase : 2 * range - phase;
+    // The tool's line runs XON/XOFF by default: a value never carries those bytes.
+    auto high = [&] { return static_cast<std::uint8_t>(value >> 8); };
+    auto low = [&] { return static_cast<std::uint8_t>(value & 0xFF); };
+    while ((length == 2 && IsFlowByte(high())) || IsFlowByte(low())) ++value;
+    if (length == 2) Send(high());
+    Send(low());
+}
+
+void EcuDevice::StartBlockRead(Clock::time_point now) {
+    Reset();
+    for (const std::string& record : BuildSimRecords(image_, options_.readFirst, options_.readLast))
+        readText_ += record;
+    recordsSent_ = 0;
+    if (options_.stopAfterRecords == 0) {
+        Reset();
+        return;
+    }
+    state_ = State::kSending;
+    SendNextCharacter(now);
+}
+
+void EcuDevice::SendNextCharacter(Clock::time_point now) {
+    Send(static_cast<std::uint8_t>(readText_[readAt_]));
+    deadline_ = now + std::chrono::milliseconds(options_.echoTimeoutMs);
+}
+
+void EcuDevice::OnWriteCharacter(std::uint8_t byte, Clock::time_point now) {
+    if (options_.stopEchoAfter >= 0 && charactersEchoed_ >= options_.stopEchoAfter) return;
+    Echo(byte, false);
+    ++charactersEchoed_;
+    deadline_ = now + std::chrono::milliseconds(options_.echoTimeoutMs);
+    const char c = static_cast<char>(byte);
+    if (c == '\r' || c == '\n') return;
+    if (record_.empty()) {
+        if (c == 'S') record_ = "S";
+        else writeError_ = true;   // out of step; wait for the next record
+        return;
+    }
+    record_.push_back(c);
+    if (record_.size() == 2 && (c < '0' || c > '9')) {
+        writeError_ = true;
+        record_.clear();
+        return;
+    }
+    if (record_.size() < 4) return;
+    const int high = HexDigit(record_[2]);
+    const int low = HexDigit(record_[3]);
+    if (high < 0 || low < 0) {
+        writeError_ = true;
+        record_.clear();
+        return;
+    }
+    const std::size_t count = static_cast<std::size_t>(high << 4 | low);
+    if (record_.size() < 4 + 2 * count) return;
+
+    // A whole record: count, address, data, checksum.
+    std::vector<std::uint8_t> bytes;
+    bool hex = true;
+    for (std::size_t at = 2; at + 1 < record_.size(); at += 2) {
+        const int h = HexDigit(record_[at]);
+        const int l = HexDigit(record_[at + 1]);
+        if (h < 0 || l < 0) hex = false;
+        bytes.push_back(static_cast<std::uint8_t>((h << 4 | l) & 0xFF));
+    }
+    const char type = record_[1];
+    record_.clear();
+    if (!hex || count < 3) {
+        writeError_ = true;
+        if (type == '9') FinishWrite();
+        return;
+    }
+    unsigned sum = 0;
+    for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
+    if (static_cast<std::uint8_t>(~sum) != bytes.back()) writeError_ = true;
+    if (type == '1') {
+        const auto address = static_cast<std::uint16_t>(bytes[1] << 8 | bytes[2]);
+        std::vector<std::uint8_t> data(bytes.begin() + 3, bytes.end() - 1);
+        if (address + data.size() > kImageSize) writeError_ = true;
+        pending_.emplace_back(address, std::move(data));
+    } else if (type == '9') {
+        FinishWrite();
+    }
+}
+
+void EcuDevice::FinishWrite() {
+    if (!writeError_) {
+        for (const auto& [address, data] : pending_)
+            for (std::size_t i = 0; i < data.size(); ++i) image_[address + i] = data[i];
+        ++writesApplied;
+    }
+    if (!options_.noResult) Send(writeError_ ? options_.errorResultByte : options_.resultByte);
+    Reset();
+}
+
+void EcuDevice::OnTime(Clock::time_point now) {
+    if (state_ != State::kIdle && now >= deadline_) Reset();
+    if (flooding_ && output_.size() < kFloodLowWater) output_.insert(output_.end(), kFloodChunk, kStray);
+}
+
+EcuDevice::Clock::time_point EcuDevice::NextDeadline() const { return deadline_; }

@@ -1,0 +1,88 @@
+#pragma once
+// The simulated ECU, byte by byte, without any I/O: fed the bytes the tool
+// sends and the passing time, it queues the bytes it answers. The program
+// around it moves the bytes over a pseudo-terminal.
+#include <chrono>
+#include <cstdint>
+#include <deque>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "model/Image.h"
+
+struct DeviceOptions {
+    std::uint8_t id[2] = {'M', '1'};
+    bool setA = false;                 // command set A; set B otherwise
+    std::uint8_t resultByte = '0';     // a block write that arrived intact
+    std::uint8_t errorResultByte = 'E';   // a block write with a bad record
+    std::uint16_t readFirst = 0x0000;  // the range a block read sends
+    std::uint16_t readLast = 0xFFFF;
+    int echoTimeoutMs = 2000;          // the tool's echo, or its next command byte
+    std::map<std::uint8_t, int> items; // monitor request byte -> answer length 1 or 2
+
+    // Faults.
+    bool silent = false;               // answers nothing at all
+    bool wrongId = false;              // identification answers another second byte
+    bool wrongEcho = false;            // command letters are echoed changed
+    int stopAfterRecords = -1;         // a block read goes quiet after this many records
+    bool flood = false;                // after the first request, stray bytes without end
+    bool noResult = false;             // a block write ends without a result byte
+    int stopEchoAfter = -1;            // a block write stops echoing after this many characters
+};
+
+// 0x01..0x0F answer two bytes, 0x10..0x3F one; 0x11 and 0x13 stay free for XON/XOFF.
+std::map<std::uint8_t, int> DefaultMonitorItems();
+
+class EcuDevice {
+public:
+    using Clock = std::chrono::steady_clock;
+
+    EcuDevice(const DeviceOptions& options, Image& image) : options_(options), image_(image) {}
+
+    void OnByte(std::uint8_t byte, Clock::time_point now);
+    // Time-outs of a half-finished command and the flood.
+    void OnTime(Clock::time_point now);
+    // When OnTime wants to run next; max() when nothing waits.
+    Clock::time_point NextDeadline() const;
+
+    std::deque<std::uint8_t>& Output() { return output_; }
+    std::uint8_t CommandByte(char letter) const;
+
+    int writesApplied = 0;   // block writes taken into the image
+
+private:
+    enum class State { kIdle, kAfterL, kSingle, kSending, kReceiving };
+    void Reset();
+    void Send(std::uint8_t byte) { output_.push_back(byte); }
+    void Echo(std::uint8_t byte, bool commandLetter);
+    void StartBlockRead(Clock::time_point now);
+    void SendNextCharacter(Clock::time_point now);
+    void OnWriteCharacter(std::uint8_t byte, Clock::time_point now);
+    void FinishWrite();
+    void AnswerItem(std::uint8_t request, int length);
+
+    DeviceOptions options_;
+    Image& image_;
+    std::deque<std::uint8_t> output_;
+    State state_ = State::kIdle;
+    Clock::time_point deadline_ = Clock::time_point::max();
+    bool flooding_ = false;
+
+    // Single write.
+    std::vector<std::uint8_t> single_;
+    std::size_t singleNeeded_ = 0;
+
+    // Block read: the whole text, the character awaiting its echo.
+    std::string readText_;
+    std::size_t readAt_ = 0;
+    int recordsSent_ = 0;
+
+    // Block write: the record being parsed and the records taken so far.
+    std::string record_;
+    std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> pending_;
+    bool writeError_ = false;
+    int charactersEchoed_ = 0;
+
+    std::map<std::uint8_t, unsigned> itemTicks_;
+};
