@@ -263,7 +263,7 @@ void ApplyIndividualInformation(CQelApp& app) {
             if (comma == std::string::npos) continue;
             const std::string_view key = TrimBlanks(std::string_view(line).substr(0, comma));
             const std::string_view value = TrimBlanks(std::string_view(line).substr(comma + 1));
-            if (!EqualsNoCase(key, defname::kRecognitionCode) || value.size() <= 2) continue;
+            if (!EqualNoCase(key, defname::kRecognitionCode) || value.size() <= 2) continue;
             app.commandSetSelector =
                 (value[0] == 'D' || value[0] == 'd') ? kCommandSetA : kCommandSetB;
             SetExpectedId(app, value[1], value[2]);

@@ -27,18 +27,6 @@ inline std::vector<std::string> TakeFields(std::string& line, std::size_t n) {
     return fields;
 }
 
-inline char AsciiUpper(char c) {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-inline bool EqualsNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
-
 // A non-empty hex field that fits 16 bits: an image address.
 inline bool ParseAddress(std::string_view text, std::uint16_t& address) {
     std::uint32_t value = 0;

@@ -83,8 +83,8 @@ enum class AxisForm { kImage, kInline };
 bool ParseAxisLine(std::string line, std::string_view letter, MapItem& item, AxisForm& form) {
     std::string rest = line;
     const std::string first = NextField(rest);
-    if (EqualsNoCase(first, "z") || EqualsNoCase(first, "x") || EqualsNoCase(first, "y")) {
-        if (!EqualsNoCase(first, letter)) return false;   // an axis out of its place
+    if (EqualNoCase(first, "z") || EqualNoCase(first, "x") || EqualNoCase(first, "y")) {
+        if (!EqualNoCase(first, letter)) return false;   // an axis out of its place
         if (FieldCount(line) < 5) return false;
         const std::vector<std::string> fields = TakeFields(rest, 4);
         std::uint16_t address = 0;
@@ -145,7 +145,7 @@ bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uin
     int peek = index;
     if (NextSectionLine(lines, peek, line)) {
         std::string rest = line;
-        if (EqualsNoCase(NextField(rest), "y")) {
+        if (EqualNoCase(NextField(rest), "y")) {
             std::uint16_t address = 0;
             if (!ParseAddress(NextField(rest), address)) return false;
             dataStart = address;

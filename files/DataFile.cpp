@@ -1,4 +1,5 @@
 #include "files/DataFile.h"
+#include "platform/AsciiText.h"
 
 #include <cstddef>
 
@@ -15,16 +16,6 @@ namespace {
 // The shortest line the "Data" reader looks at: "S1", count, address and
 // checksum of a record without data.
 constexpr std::size_t kMinRecordLength = 10;
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
 
 bool IsKeyLine(const std::string& line) {
     const std::string_view trimmed = TrimBlanks(line);

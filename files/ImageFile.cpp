@@ -1,4 +1,5 @@
 #include "files/ImageFile.h"
+#include "platform/AsciiText.h"
 
 #include <cstddef>
 #include <string_view>
@@ -12,16 +13,6 @@ namespace {
 // arrives in pieces of 255 characters.
 constexpr std::size_t kMaxLineLength = 255;
 constexpr std::size_t kMinRecordLength = 10;
-
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
 
 std::vector<std::string> SplitLines(const std::string& content) {
     std::vector<std::string> lines;

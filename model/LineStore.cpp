@@ -1,35 +1,16 @@
 #include "model/LineStore.h"
+#include "platform/AsciiText.h"
 
 #include <cstddef>
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
 // ASCII only: section names and keys are plain ASCII, and std::toupper on a
 // negative char (a byte above 0x7F) is undefined.
-char AsciiUpper(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiUpper(a[i]) != AsciiUpper(b[i])) return false;
-    }
-    return true;
-}
-
 // Empty after trimming, or a ";" comment: lines every reader skips.
 bool IsSkipped(std::string_view trimmed) { return trimmed.empty() || trimmed.front() == ';'; }
 
 }  // namespace
-
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) ++first;
-    std::size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
 
 bool IsHeaderLine(std::string_view line) {
     const std::string_view trimmed = TrimBlanks(line);
@@ -60,7 +41,7 @@ int LineStore::FindSection(std::string_view name) const {
         const std::string_view trimmed = TrimBlanks(lines_[static_cast<std::size_t>(i)]);
         if (!IsHeaderLine(trimmed)) continue;
         const std::string_view inner = TrimBlanks(trimmed.substr(1, trimmed.size() - 2));
-        if (EqualsIgnoringCase(inner, name)) return i;
+        if (EqualNoCase(inner, name)) return i;
     }
     return -1;
 }
@@ -104,7 +85,7 @@ bool LineStore::GetValue(std::string_view section, std::string_view key, char se
         if (IsHeaderLine(line)) return false;
         const std::size_t split = line.find(separator);
         if (split == std::string::npos) continue;
-        if (!EqualsIgnoringCase(TrimBlanks(std::string_view(line).substr(0, split)), key)) continue;
+        if (!EqualNoCase(TrimBlanks(std::string_view(line).substr(0, split)), key)) continue;
         value.assign(TrimBlanks(std::string_view(line).substr(split + 1)));
         for (char& c : value) c = AsciiUpper(c);
         return true;

@@ -6,8 +6,8 @@
 #include <string_view>
 #include <vector>
 
-// Blanks and tabs removed at both ends.
-std::string_view TrimBlanks(std::string_view text);
+#include "platform/AsciiText.h"
+
 
 class LineStore {
 public:

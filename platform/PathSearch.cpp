@@ -1,4 +1,5 @@
 #include "platform/PathSearch.h"
+#include "platform/AsciiText.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -16,16 +17,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
 
 bool IsRegularFile(const std::string& path) {
     struct stat info {};

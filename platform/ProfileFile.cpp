@@ -1,4 +1,5 @@
 #include "platform/ProfileFile.h"
+#include "platform/AsciiText.h"
 
 #include "platform/PathSearch.h"
 
@@ -9,26 +10,6 @@
 #include <string_view>
 
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i])) return false;
-    }
-    return true;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) ++first;
-    std::size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
-}
 
 // One physical line: [begin, end) is its text without the line end; next is
 // where the following line starts (text.size() after the last line).

@@ -1,4 +1,5 @@
 #include "platform/RegistryStore.h"
+#include "platform/AsciiText.h"
 
 #include "platform/PathSearch.h"
 
@@ -23,22 +24,10 @@ constexpr std::string_view kHeader4 = "REGEDIT4";
 constexpr std::size_t kHexBytesPerLine = 25;   // keeps written hex lines near 80 columns
 constexpr std::size_t kNone = static_cast<std::size_t>(-1);
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
 std::string LowerAscii(std::string_view text) {
     std::string out(text);
     for (char& c : out) c = AsciiLower(c);
     return out;
-}
-
-std::string_view TrimBlanks(std::string_view text) {
-    std::size_t first = 0;
-    while (first < text.size() && IsBlank(text[first])) ++first;
-    std::size_t last = text.size();
-    while (last > first && IsBlank(text[last - 1])) --last;
-    return text.substr(first, last - first);
 }
 
 bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
