@@ -1,23 +1,177 @@
 #pragma once
-// The main frame: the MDI window that holds the calibration's windows.
+// The main frame: the MDI window with the menus, the accelerators and the
+// dialog bar. Every command arrives here first; the frame either handles it
+// or passes it to the active view's window as a key command code. It owns
+// the document of the open calibration and offers the dialog bar's
+// operations to the document, the views and the Menu dialog.
 #include <QMainWindow>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/MenuDlg.h"
+#include "edit/QelDoc.h"
 
 class CQelApp;
+class CQelView;
+class QAction;
+class QCheckBox;
+class QComboBox;
 class QLabel;
+class QLineEdit;
 class QMdiArea;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolButton;
+class UserPrompt;
 
-class CMainFrame : public QMainWindow {
+// How the update rule leaves a command.
+struct CommandUi {
+    bool enabled = true;
+    bool checked = false;
+    bool checkable = false;
+    std::string text;          // empty: the text stays as it is
+};
+
+// A file dialog request; the answer is the chosen path, empty for Cancel.
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string folder;        // DIRECTORY PATH1
+    std::string proposedName;
+    std::string defaultExtension;
+    std::vector<std::string> filters;
+};
+
+class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
     Q_OBJECT
 public:
-    explicit CMainFrame(CQelApp& app, QWidget* parent = nullptr);
+    CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent = nullptr);
+    ~CMainFrame() override;
 
     // The dialog bar's machine name (control 1206).
     void SetMachineName(const QString& name);
     QString MachineName() const;
     QMdiArea* mdiArea() const { return mdi_; }
 
+    // Commands, as the menus, accelerators and buttons send them. A command
+    // whose update rule disables it does nothing.
+    void OnCommand(int id);
+    CommandUi QueryCommand(int id);
+    // Applies every update rule to the menu items and tool buttons.
+    void UpdateCommandUi();
+    QAction* action(int id) const;
+    QToolButton* toolButton(int id) const;
+    // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
+    int MenuResource() const { return menuResource_; }
+
+    CQelDoc* Document() const { return doc_.get(); }
+    CQelView* ActiveView() const;
+    std::vector<CQelView*> Views() const;
+    // A new child frame with a view of the kind on the current map; nullptr
+    // when the kind has no window or there is no map.
+    CQelView* OpenWindow(int kind);
+    // Tiles the child windows one above the other, each the full width.
+    void TileHorizontally();
+
+    // Dialog bar controls.
+    QComboBox* mapSelector() const { return mapSelector_; }
+    QComboBox* lineSelector() const { return lineSelector_; }
+    QCheckBox* allBox() const { return allBox_; }
+    QLineEdit* dataField() const { return dataField_; }
+    QLineEdit* pointField() const { return pointField_; }
+    QPushButton* okButton() const { return okButton_; }
+
+    // Algorithms of the frame, also for the Menu dialog.
+    void SelectMapByName(const std::string& name);
+    void StepLine(int index);
+    void CommitTyped(bool okButton);
+    bool CloseCalibration();
+
+    // MenuDlgHost
+    void ConstantsList() override;
+    void DataExchange() override;
+    void RefillMapSelector() override;
+    bool MultiMapEdit() override;
+    void RequestClose() override;
+
+    // DocumentFrame
+    void RefreshDialogBar() override;
+    void SetMainCaption(const QString& caption) override;
+    void UpdateLineEntry(int column, const QString& text) override;
+    bool AllLines() const override;
+    int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
+    void ViewActivated(CQelView* view) override;
+
+    // Replaceable for the tests: the file dialogs, the running of the Menu
+    // dialog, the constants list editor (true for OK, the buffer edited),
+    // the data exchange (true when data were taken over) and the ECU's
+    // single-address writes.
+    std::function<std::string(const FileDialogRequest&)> fileDialog;
+    std::function<int(CMenuDlg&)> runMenuDialog;
+    std::function<bool(Image&)> constantsEditor;
+    std::function<bool()> dataExchange;
+    std::function<int(const std::vector<EcuByteWrite>&)> ecuWriter;
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
+    void CreateActions();
+    void CreateDialogBar();
+    void InstallMenu(int resource);
+    QAction* AddAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
+    void ForwardKey(int code);
+    bool CalibrationOpen() const;
+    bool HasDocumentWindow() const;
+    CChildWnd* ActiveChild() const;
+    void ShowMissingDialog(const char* name);
+
+    void OnOpen();
+    void OnSave();
+    void OnMenu();
+    void OnUndo();
+    void OnAllLines();
+    void OnToggleDataRpm();
+    void OnIndividualEdit();
+    void OnMachineSelect();
+    void OnAbout();
+    void OnMapSelected(int index);
+    void OnLineSelected(int index);
+    void OnFocusSwap();
+    // Runs the Menu dialog; true when a map was chosen.
+    bool RunMenu(int& mapIndex);
+    // The document's windows for the chosen map after OK in the Menu dialog.
+    void ShowChosenMap(int mapIndex, bool fromOpen);
+    void CloseDocument();
+    void ResetToDataLoaded();
+    void FillLineList();
+    void ClearDialogBar();
+    void ChildFrameClosed();
+    std::string AskFile(const FileDialogRequest& request);
+
     CQelApp& app_;
+    UserPrompt& prompt_;
     QMdiArea* mdi_;
     QLabel* machineLabel_;
+    QComboBox* mapSelector_;
+    QComboBox* lineSelector_;
+    QCheckBox* allBox_;
+    QLineEdit* dataField_;
+    QLineEdit* pointField_;
+    QPushButton* okButton_;
+    std::vector<QWidget*> documentControls_;   // shown while a document is open
+    std::map<int, QAction*> actions_;
+    std::map<int, QToolButton*> buttons_;
+    std::vector<QMenu*> menus_;
+    QTimer* idleTimer_;
+    int menuResource_ = 0;
+    std::unique_ptr<CQelDoc> doc_;
+    std::map<std::string, bool> allLines_;      // per map name
+    bool closingDocument_ = false;
+    bool fillingSelectors_ = false;
 };

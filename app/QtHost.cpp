@@ -14,7 +14,7 @@ MachineSelectResult QtHost::RunMachineSelect(CQelApp& app) {
 }
 
 bool QtHost::CreateMainFrame(CQelApp& app) {
-    frame_ = std::make_unique<CMainFrame>(app);
+    frame_ = std::make_unique<CMainFrame>(app, prompt_);
     frame_->hide();
     frame_->SetMachineName(QString::fromStdString(app.registry.machineName));
     return true;

@@ -5,7 +5,11 @@
 namespace {
 const std::map<int, std::string>& Table() {
     static const std::map<int, std::string> table = {
+        {str::kProductName, "Orvandel"},
         {str::kVersion, "Version 1.3.0"},
+        {str::kCopyright, "Copyright (C) 2008-2024 the Orvandel developers"},
+        {str::kDataFileExtension, "qsd"},
+        {str::kFileStem, "RV_Tune"},
         {str::kAboutMenu, "&About Orvandel..."},
         {str::kDataFileFilter, "Orvandel Data Files(*.qsd)|*.qsd|All Files(*.*)|*.*||"},
         {str::kDataFileFilterWithObj,

@@ -6,7 +6,11 @@
 
 namespace str {
 enum : int {
+    kProductName = 2,               // "Orvandel"
     kVersion = 5,
+    kCopyright = 6,                 // the About dialog's third text
+    kDataFileExtension = 8,         // "qsd"
+    kFileStem = 12,                 // the program's file name stem
     kAboutMenu = 7,                 // "&About Orvandel..."
     kDataFileFilter = 9,
     kDataFileFilterWithObj = 10,
@@ -82,4 +86,11 @@ constexpr const char* kMachineNotSelectedQuestion =
     "Target machine is not selected.\nOrvandel is need the target machine information.\n"
     "Orvandel is exit, OK?";
 constexpr const char* kMachineListFile = "MCN_LIST.DAT";
+// The main frame's commands whose dialogs this build does not have yet.
+constexpr const char* kDialogMissing = "The %s dialog is not available in this version of Orvandel.";
+constexpr const char* kNoSerialLink = "The serial link to the ECU is not available in this version of Orvandel.";
+constexpr const char* kOpenFileTitle = "Open File";
+constexpr const char* kSaveAsTitle = "Save As";
+constexpr const char* kAboutCaption = "Version";
+constexpr const char* kMenuDialogCaption = "Menu Dialog";
 }  // namespace text

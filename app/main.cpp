@@ -73,6 +73,14 @@ int main(int argc, char** argv) {
     if (!app.InitInstance(host)) return app.ExitInstance();
 
     CMainFrame* frame = host.mainFrame();
+    if (host.batchPosted) {
+        // The command-line conversion: the window is never shown, and the
+        // program ends whatever the outcome.
+        const int batchStatus = RunBatchConversion(app, host.Prompt());
+        frame->close();
+        app.ExitInstance();
+        return batchStatus;
+    }
     frame->showMaximized();
     int status = qapp.exec();
     int exitStatus = app.ExitInstance();

@@ -24,6 +24,8 @@ struct CliCommand {
 
 // Export, resave and info (cli/CommandsFiles.cpp).
 const std::vector<CliCommand>& FileCommands();
+// ECU read, write, verify, single writes and monitor (cli/CommandsEcu.cpp).
+const std::vector<CliCommand>& EcuCommands();
 
 // Messages as single lines on stderr, "rvtune: <text>"; questions take their
 // default answer, since nobody is there to ask.

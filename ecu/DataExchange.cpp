@@ -1,0 +1,304 @@
+#include "ecu/DataExchange.h"
+
+#include <cstdio>
+#include <utility>
+
+#include "app/QelApp.h"
+#include "app/Strings.h"
+#include "ecu/EcuProtocol.h"
+#include "files/ImageFile.h"
+#include "files/SRecord.h"
+#include "platform/UserPrompt.h"
+
+namespace {
+
+const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
+
+std::string Filled(const char* format, const std::string& value) {
+    std::string text = format;
+    const std::size_t at = text.find("%s");
+    if (at != std::string::npos) text.replace(at, 2, value);
+    return text;
+}
+
+std::uint8_t ChecksumFor(const std::vector<std::uint8_t>& bytes, std::size_t count) {
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
+    return static_cast<std::uint8_t>(0x7F - sum);
+}
+
+const char* ReadLine(ExchangeSource source) {
+    switch (source) {
+    case ExchangeSource::kEcu: return "Read from ECU data   --->   ";
+    case ExchangeSource::kEdit: return "Read from edit data   --->   ";
+    default: return "Read from file data   --->   ";
+    }
+}
+
+const char* CompareLine(ExchangeSource source) {
+    switch (source) {
+    case ExchangeSource::kEcu: return "Compare with ECU data   --->   ";
+    case ExchangeSource::kEdit: return "Compare with edit data   --->   ";
+    default: return "Compare with file data   --->   ";
+    }
+}
+
+}  // namespace
+
+void DataPane::Clear() {
+    start = 0;
+    bytes.clear();
+    rowCount = 0;
+    firstVisibleRow = 0;
+    title.clear();
+    partial = false;
+}
+
+void DataPane::Fill(std::uint16_t startAddress, std::vector<std::uint8_t> data, std::string paneTitle,
+                    bool partialData) {
+    start = startAddress;
+    bytes = std::move(data);
+    title = std::move(paneTitle);
+    partial = partialData;
+    const long end = static_cast<long>(start) + static_cast<long>(bytes.size());
+    // A last row that the data fills only in part counts too.
+    rowCount = static_cast<int>(end / 16 - start / 16 + (end % 16 != 0 ? 1 : 0));
+    if (bytes.empty()) rowCount = 0;
+    firstVisibleRow = 0;
+}
+
+void DataPane::ScrollRows(int delta) {
+    const int last = rowCount > kVisibleRows ? rowCount - kVisibleRows : 0;
+    long row = static_cast<long>(firstVisibleRow) + delta;
+    if (row > last) row = last;
+    if (row < 0) row = 0;
+    firstVisibleRow = static_cast<int>(row);
+}
+
+HexRow PaneRow(const DataPane& pane, int row) {
+    HexRow out;
+    if (row < 0 || row >= pane.rowCount) return out;
+    const long rowAddress = (static_cast<long>(pane.start) / 16 + row) * 16;
+    char text[8];
+    std::snprintf(text, sizeof text, "%04lX", static_cast<unsigned long>(rowAddress & 0xFFFF));
+    out.address = text;
+    for (int column = 0; column < 16; ++column) {
+        const long offset = rowAddress + column - pane.start;
+        if (offset < 0 || offset >= static_cast<long>(pane.bytes.size())) continue;
+        std::snprintf(text, sizeof text, "%02X", pane.bytes[static_cast<std::size_t>(offset)]);
+        out.cells[column] = text;
+    }
+    return out;
+}
+
+FileChooser ChosenFile(const std::string& path) {
+    return [path](std::string& chosen) {
+        chosen = path;
+        return true;
+    };
+}
+
+DataExchange::DataExchange(CQelApp& app, EcuProtocol& protocol, UserPrompt& prompt)
+    : app_(app), protocol_(protocol), prompt_(prompt) {}
+
+ExchangeButtons DataExchange::Buttons() const {
+    ExchangeButtons buttons;
+    if (busy_) {
+        buttons.read = false;
+        return buttons;
+    }
+    const bool loaded = !exchange_.Empty() && !exchange_.partial;
+    buttons.write = loaded;
+    buttons.verify = loaded;
+    buttons.clear = !exchange_.Empty();
+    return buttons;
+}
+
+FileDialogSpec DataExchange::FileDialog() const {
+    return FileDialogSpec{exchangetext::kOpenFileTitle, Str(str::kDataFileFilterWithObj),
+                          exchangetext::kDefaultExtension, app_.defaultFolder};
+}
+
+void DataExchange::SetBusy(bool busy) {
+    busy_ = busy;
+    if (onBusyChanged) onBusyChanged();
+}
+
+void DataExchange::Append(const std::string& text) {
+    report_ += text;
+    lastReport_ += text;
+}
+
+void DataExchange::Message(const std::string& text) {
+    prompt_.Message(text, exchangetext::kCaptionDataExchange, PromptIcon::kExclamation);
+}
+
+void DataExchange::Clear() {
+    exchange_.Clear();
+    status_.clear();
+    report_.clear();
+}
+
+DataExchange::Fill DataExchange::FillPane(DataPane& pane, ExchangeSource source,
+                                          const FileChooser& chooseFile, std::string& path) {
+    switch (source) {
+    case ExchangeSource::kEcu: return FillFromEcu(pane);
+    case ExchangeSource::kEdit: return FillFromEdit(pane);
+    case ExchangeSource::kFile:
+        if (!chooseFile || !chooseFile(path)) return Fill::kAbandoned;
+        return FillFromFile(pane, path);
+    }
+    return Fill::kFailed;
+}
+
+DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
+    SetBusy(true);
+    EcuReadResult result = protocol_.ReadEcu();
+    SetBusy(false);
+    if (result.code == 0 && result.data.ok && !result.data.bytes.empty()) {
+        pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, false);
+        return Fill::kLoaded;
+    }
+    if (result.code != str::kFailedToCorrespond && result.code != 0) {
+        Message(Str(result.code));
+        return Fill::kFailed;
+    }
+    // A failed reception: what arrived stays in the pane, marked as partial.
+    std::string text = Str(str::kFailedToCorrespond);
+    if (!result.failAddress.empty() && !result.data.bytes.empty()) {
+        text += "\n" + Filled(exchangetext::kReadErrorAddress, result.failAddress);
+        pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, true);
+    }
+    Message(text);
+    return Fill::kFailed;
+}
+
+DataExchange::Fill DataExchange::FillFromEdit(DataPane& pane) {
+    if (!app_.HasImage() || app_.dataStart > app_.dataEnd) return Fill::kFailed;
+    const Image& image = app_.image();
+    std::vector<std::uint8_t> bytes(image.begin() + app_.dataStart, image.begin() + app_.dataEnd + 1);
+    // The image's checksum byte is brought up to date only when the file is
+    // saved; what leaves for the ECU or a comparison carries the right one,
+    // as the file source's does.
+    bytes.back() = ChecksumFor(bytes, bytes.size() - 1);
+    pane.Fill(app_.dataStart, std::move(bytes), Filled(exchangetext::kEditTitle, app_.dataFileName), false);
+    return Fill::kLoaded;
+}
+
+DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string& path) {
+    ImageFileData data;
+    const int result = ReadImageFile(path, app_.registry.machineFolder, data);
+    if (!data.checksumOk) status_ = exchangetext::kChecksumError;
+    const auto n = static_cast<std::size_t>(result > 0 ? result : 0);
+    if (result < 1 || data.bytes.size() < n + 1) {
+        Message(result == kImageFileOtherMachine ? Str(str::kMachineTypeDifferent)
+                                                 : std::string(exchangetext::kFailedToReadFile));
+        return Fill::kFailed;
+    }
+    // n data bytes and the checksum byte after them, recomputed so the whole
+    // block sums to 0x7F.
+    std::vector<std::uint8_t> bytes(data.bytes.begin(), data.bytes.begin() + static_cast<long>(n) + 1);
+    bytes[n] = ChecksumFor(bytes, n);
+    pane.Fill(data.start, std::move(bytes), Filled(exchangetext::kFileTitle, path), false);
+    return Fill::kLoaded;
+}
+
+ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& chooseFile) {
+    if (busy_) return ExchangeOutcome::kUnavailable;
+    lastReport_.clear();
+    status_.clear();
+    if (source == ExchangeSource::kEcu && !protocol_.DrainBeforeExchange(kReadDrain)) {
+        Message(Str(str::kDataRemainsInPort));
+        Append(std::string(ReadLine(source)) + exchangetext::kFail + "\r\n\r\n");
+        return ExchangeOutcome::kFail;
+    }
+    if (!exchange_.Empty()) {
+        const PromptAnswer answer =
+            prompt_.Ask(exchangetext::kCancelCurrentData, exchangetext::kCaptionDataRead,
+                        PromptButtons::kOkCancel, PromptIcon::kQuestion, PromptAnswer::kOk);
+        if (answer != PromptAnswer::kOk) return ExchangeOutcome::kAbandoned;
+        Clear();
+    }
+    std::string path;
+    const Fill fill = FillPane(exchange_, source, chooseFile, path);
+    if (fill == Fill::kAbandoned) return ExchangeOutcome::kAbandoned;
+    readSource_ = source;
+    const bool loaded = fill == Fill::kLoaded;
+    std::string line = std::string(ReadLine(source)) + (loaded ? exchangetext::kComplete : exchangetext::kFail);
+    if (source == ExchangeSource::kFile)
+        line += loaded ? "\r\n  " + path + "\r\n\r\n" : std::string("\r\n");
+    else
+        line += "\r\n\r\n";
+    Append(line);
+    return loaded ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+}
+
+ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
+    if (busy_ || exchange_.partial) return ExchangeOutcome::kUnavailable;
+    lastReport_.clear();
+    status_.clear();
+    bool ok = false;
+    if (target == ExchangeTarget::kEcu) {
+        std::vector<std::string> lines;
+        if (!exchange_.Empty() &&
+            BuildRecords(exchange_.bytes.data(), exchange_.bytes.size(), exchange_.start,
+                         static_cast<std::uint16_t>(exchange_.bytes.size() - 1), lines)) {
+            SetBusy(true);
+            const EcuWriteResult result = protocol_.WriteEcu(lines);
+            SetBusy(false);
+            ok = result.code == 0;
+            if (result.code == str::kFailedToCorrespond)
+                Message(Str(str::kFailedToCorrespond) + "\n" +
+                        Filled(exchangetext::kWriteErrorAddress, result.failAddress));
+            else if (result.code != 0)
+                Message(Str(result.code));
+        }
+        Append(std::string("Write to ECU data   --->   ") + (ok ? exchangetext::kComplete : exchangetext::kFail) +
+               "\r\n\r\n");
+    } else {
+        if (exchange_.Empty() || readSource_ == ExchangeSource::kEdit) {
+            ok = true;
+        } else if (!app_.HasImage() || exchange_.start != app_.dataStart) {
+            prompt_.Message(exchangetext::kAddressNotCorrespond, exchangetext::kCaptionDataExchange,
+                            PromptIcon::kExclamation);
+        } else {
+            Image& image = app_.image();
+            for (std::size_t i = 0; i < exchange_.bytes.size() && exchange_.start + i < kImageSize; ++i) {
+                const auto address = static_cast<std::uint16_t>(exchange_.start + i);
+                image[address] = exchange_.bytes[i];
+                if (onByteStored) onByteStored(address, exchange_.bytes[i]);
+            }
+            app_.modified = 1;
+            dataTakenOver_ = true;
+            ok = true;
+        }
+        Append(std::string("Write to edit data   --->   ") + (ok ? exchangetext::kComplete : exchangetext::kFail) +
+               "\r\n\r\n");
+    }
+    return ok ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+}
+
+ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& chooseFile) {
+    if (busy_ || exchange_.Empty() || exchange_.partial) return ExchangeOutcome::kUnavailable;
+    lastReport_.clear();
+    status_.clear();
+    comparison_.Clear();
+    std::string path;
+    const Fill fill = FillPane(comparison_, source, chooseFile, path);
+    if (fill == Fill::kAbandoned) return ExchangeOutcome::kAbandoned;
+    ExchangeOutcome outcome = ExchangeOutcome::kFail;
+    // A comparison that failed to load (a broken-off ECU read included) says
+    // nothing about the data, so it is a failure, not a difference. Blocks at
+    // different addresses are not the same even when their bytes are.
+    if (fill == Fill::kLoaded)
+        outcome = comparison_.start == exchange_.start && comparison_.bytes == exchange_.bytes
+                      ? ExchangeOutcome::kSame
+                      : ExchangeOutcome::kNotSame;
+    const char* word = outcome == ExchangeOutcome::kSame      ? exchangetext::kSame
+                       : outcome == ExchangeOutcome::kNotSame ? exchangetext::kNotSame
+                                                              : exchangetext::kFail;
+    std::string line = std::string(CompareLine(source)) + word;
+    line += source == ExchangeSource::kFile ? "\r\n  " + path + "\r\n\r\n" : std::string("\r\n\r\n");
+    Append(line);
+    return outcome;
+}

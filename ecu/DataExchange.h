@@ -1,0 +1,149 @@
+#pragma once
+// The data exchange: moves a whole calibration between the ECU, the edited
+// calibration and a file, and checks that two of them agree. The exchange
+// buffer is read from a source and written to a target; the comparison
+// buffer is read for a verify. Every action appends its line to the report.
+// The window shows what this class holds (pane texts, button states, the
+// report and the status line) and passes in what the user chose.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+class CQelApp;
+class EcuProtocol;
+struct UserPrompt;
+
+// Texts of the exchange, numbered as the string table numbers them.
+namespace exchangetext {
+constexpr const char* kFailedToReadFile = "Failed to read file data";          // 1519
+constexpr const char* kAddressNotCorrespond = "Address does not correspond";   // 1521
+constexpr const char* kWriteErrorAddress = "Write Error Address : %s";         // 1528
+constexpr const char* kReadErrorAddress = "Read Error Address : %s";           // 1529
+constexpr const char* kCaptionDataRead = "Data Read";                          // 2008
+constexpr const char* kCaptionDataExchange = "Data Exchange";                  // 2009
+constexpr const char* kCancelCurrentData = "Do you cancel current data ?";     // 3000
+constexpr const char* kChecksumError = "Check Sum Error!";
+constexpr const char* kEcuTitle = "ECU Data";
+constexpr const char* kEditTitle = "Edit Data  [ %s ]";
+constexpr const char* kFileTitle = "File Data [ %s ]";
+constexpr const char* kComplete = "Complete";
+constexpr const char* kFail = "Fail";
+constexpr const char* kSame = "Same";
+constexpr const char* kNotSame = "Not same";
+constexpr const char* kOpenFileTitle = "Open File";
+constexpr const char* kDefaultExtension = "qsd";
+}  // namespace exchangetext
+
+enum class ExchangeSource { kEcu = 0, kEdit = 1, kFile = 2 };
+enum class ExchangeTarget { kEcu = 0, kEdit = 1 };
+
+// How an action ended. kAbandoned: the user cancelled and nothing was
+// reported; kUnavailable: the action's button is disabled, nothing happened.
+enum class ExchangeOutcome { kComplete, kFail, kSame, kNotSame, kAbandoned, kUnavailable };
+
+// One block of memory as the window's hex view shows it.
+struct DataPane {
+    static constexpr int kVisibleRows = 10;
+
+    std::uint16_t start = 0;
+    std::vector<std::uint8_t> bytes;   // the length is bytes.size(); empty = no data
+    int rowCount = 0;
+    int firstVisibleRow = 0;
+    std::string title;
+    bool partial = false;              // what arrived before a failed ECU read: drawn in red
+
+    bool Empty() const { return bytes.empty(); }
+    std::int32_t Length() const { return static_cast<std::int32_t>(bytes.size()); }
+    void Clear();
+    // Takes bytes from start on; counts the rows and returns to the first row.
+    void Fill(std::uint16_t startAddress, std::vector<std::uint8_t> data, std::string paneTitle,
+              bool partialData);
+    // Scrolls by rows (a page is kVisibleRows), kept inside the rows.
+    void ScrollRows(int delta);
+};
+
+// One row of a pane's hex view: the address label and 16 cells, blank
+// outside the pane's range.
+struct HexRow {
+    std::string address;               // "%04X", a multiple of 16
+    std::string cells[16];             // "%02X" or empty
+};
+HexRow PaneRow(const DataPane& pane, int row);
+
+struct ExchangeButtons {
+    bool read = true;
+    bool write = false;
+    bool verify = false;
+    bool clear = false;
+};
+
+// What the window's file-open dialog needs.
+struct FileDialogSpec {
+    std::string title;
+    std::string filter;
+    std::string defaultExtension;
+    std::string folder;
+};
+
+// The file source asks for its file through this: true with the chosen path,
+// false when the user cancelled. It is called after the question about the
+// current data, as the window asks them in that order.
+using FileChooser = std::function<bool(std::string& path)>;
+// A chooser that always chooses path (rvtune, tests).
+FileChooser ChosenFile(const std::string& path);
+
+class DataExchange {
+public:
+    DataExchange(CQelApp& app, EcuProtocol& protocol, UserPrompt& prompt);
+
+    ExchangeOutcome Read(ExchangeSource source, const FileChooser& chooseFile = {});
+    ExchangeOutcome Write(ExchangeTarget target);
+    ExchangeOutcome Verify(ExchangeSource source, const FileChooser& chooseFile = {});
+    // Empties the exchange buffer, the status line and the report.
+    void Clear();
+
+    const DataPane& ExchangeBuffer() const { return exchange_; }
+    const DataPane& ComparisonBuffer() const { return comparison_; }
+    DataPane& ExchangeBuffer() { return exchange_; }   // for scrolling
+    ExchangeSource ReadSource() const { return readSource_; }
+    const std::string& Report() const { return report_; }
+    // The lines the last action appended ("" when it appended none).
+    const std::string& LastReport() const { return lastReport_; }
+    const std::string& StatusText() const { return status_; }
+    ExchangeButtons Buttons() const;
+    bool Busy() const { return busy_; }
+    // Write to edit data stored bytes into the image: the main frame marks the
+    // calibration changed and refreshes its views.
+    bool DataTakenOver() const { return dataTakenOver_; }
+    FileDialogSpec FileDialog() const;
+
+    // Runs for every byte stored into the image by Write to edit data (the
+    // calibration's per-byte update); may be empty.
+    std::function<void(std::uint16_t address, std::uint8_t value)> onByteStored;
+    // The buttons are disabled (a transfer starts) or restored; may be empty.
+    std::function<void()> onBusyChanged;
+
+private:
+    enum class Fill { kLoaded, kFailed, kAbandoned };
+    Fill FillPane(DataPane& pane, ExchangeSource source, const FileChooser& chooseFile,
+                  std::string& path);
+    Fill FillFromEcu(DataPane& pane);
+    Fill FillFromEdit(DataPane& pane);
+    Fill FillFromFile(DataPane& pane, const std::string& path);
+    void SetBusy(bool busy);
+    void Append(const std::string& text);
+    void Message(const std::string& text);
+
+    CQelApp& app_;
+    EcuProtocol& protocol_;
+    UserPrompt& prompt_;
+    DataPane exchange_;
+    DataPane comparison_;
+    ExchangeSource readSource_ = ExchangeSource::kEcu;
+    std::string report_;
+    std::string lastReport_;
+    std::string status_;
+    bool busy_ = false;
+    bool dataTakenOver_ = false;
+};

@@ -1,0 +1,221 @@
+#include "ecu/Monitor.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+
+#include "app/QelApp.h"
+#include "app/Strings.h"
+#include "ecu/EcuProtocol.h"
+#include "ecu/SerialLink.h"
+#include "platform/UserPrompt.h"
+
+float ParseDecimalReal(const std::string& text) {
+    std::size_t at = 0;
+    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
+    // from_chars takes no leading "+", the C library does.
+    if (at < text.size() && text[at] == '+' && at + 1 < text.size() && text[at + 1] != '-') ++at;
+    double value = 0.0;
+    const char* first = text.data() + at;
+    const auto parsed = std::from_chars(first, text.data() + text.size(), value);
+    if (parsed.ec != std::errc() || !std::isfinite(value)) return 0.0F;
+    const auto single = static_cast<float>(value);
+    return std::isfinite(single) ? single : 0.0F;
+}
+
+std::string FormatValue(const DiagItem& item, std::uint16_t raw) {
+    const float value = ParseDecimalReal(item.offset) + static_cast<float>(raw) * ParseDecimalReal(item.factor);
+    // A float's whole part has at most 39 digits.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.8f", static_cast<double>(value));
+    const std::string full = text;
+    const std::string whole = full.substr(0, full.find('.'));
+    if (whole.size() >= 6) return whole;
+    std::snprintf(text, sizeof text, "%.1f", static_cast<double>(value));
+    return text;
+}
+
+void MonitorItemList::Assign(const std::vector<std::uint8_t>& entries) {
+    entries_.assign(entries.begin(), entries.begin() + static_cast<long>(std::min(entries.size(), capacity_)));
+}
+
+int MonitorItemList::Add(std::uint8_t item, int before) {
+    if (!CanAdd()) return -1;
+    std::size_t at = before < 0 ? entries_.size() : std::min(static_cast<std::size_t>(before), entries_.size());
+    const auto old = std::find(entries_.begin(), entries_.end(), item);
+    if (old != entries_.end()) {
+        const auto oldAt = static_cast<std::size_t>(old - entries_.begin());
+        entries_.erase(old);
+        if (oldAt < at) --at;
+    }
+    entries_.insert(entries_.begin() + static_cast<long>(at), item);
+    return static_cast<int>(at);
+}
+
+bool MonitorItemList::Remove(std::size_t position) {
+    if (position >= entries_.size()) return false;
+    entries_.erase(entries_.begin() + static_cast<long>(position));
+    return true;
+}
+
+Monitor::Monitor(CQelApp& app, SerialLink& link, EcuProtocol& protocol, UserPrompt& prompt)
+    : app_(app), link_(link), protocol_(protocol), prompt_(prompt) {
+    link_.monitorHook = [this] { PollTick(); };
+}
+
+Monitor::~Monitor() {
+    link_.monitorHook = nullptr;
+    ForgetCurrent();
+}
+
+void Monitor::ForgetCurrent() {
+    current_ = -1;
+    answerCount_ = 0;
+    if (lockHeld_) {
+        lockHeld_ = false;
+        link_.Unlock();
+    }
+}
+
+void Monitor::SetRowValue(const std::string& text) {
+    const std::size_t statusCount = statusBarList_.Size();
+    if (position_ >= statusCount) {
+        const std::size_t row = position_ - statusCount;
+        if (windowShown_ && row < rowValues_.size()) rowValues_[row] = text;
+    }
+    if (onValue) onValue(position_, text);
+}
+
+void Monitor::FinishCurrent() {
+    ForgetCurrent();
+    ++position_;
+}
+
+void Monitor::PollTick() {
+    if (!link_.portOpen) return;
+
+    if (ItemCurrent()) {
+        if (static_cast<std::size_t>(current_) >= app_.diagItems.size()) {
+            // The items were rebuilt (another data file) while an answer was due.
+            FinishCurrent();
+            return;
+        }
+        const DiagItem& item = app_.diagItems[static_cast<std::size_t>(current_)];
+        const int needed = item.answerLength == 2 ? 2 : 1;
+        std::size_t count = 0;
+        const bool ok = link_.ReadBytes(&answer_[answerCount_], 1, count, monitor::kLogLabel);
+        if (ok && count == 1 && ++answerCount_ >= needed) {
+            link_.silenceCountdown = monitor::kAnswerTicks;
+            // The ECU sends the high byte first.
+            const auto raw = static_cast<std::uint16_t>(needed == 2 ? answer_[0] << 8 | answer_[1] : answer_[0]);
+            SetRowValue(FormatValue(item, raw));
+            FinishCurrent();
+            return;
+        }
+        if (link_.silenceCountdown <= 0 || !ok) {
+            link_.ClearError();
+            SetRowValue(monitor::kError);
+            FinishCurrent();
+        }
+        return;
+    }
+
+    if (link_.exchangeBusy) {
+        link_.monitorActive = false;
+        return;
+    }
+    link_.monitorActive = true;
+    const std::size_t statusCount = statusBarList_.Size();
+    std::uint8_t entry = 0;
+    if (position_ < statusCount) {
+        entry = statusBarList_.Entries()[position_];
+    } else if (windowShown_ && position_ < statusCount + dialogList_.Size()) {
+        entry = dialogList_.Entries()[position_ - statusCount];
+    } else {
+        position_ = 0;
+        if (onCycle) onCycle();
+        return;
+    }
+    // An entry naming no item (a definition with fewer items than the stored
+    // lists) is passed over, so the items after it are still asked for.
+    if (entry >= app_.diagItems.size()) {
+        ++position_;
+        return;
+    }
+    current_ = entry;
+    answerCount_ = 0;
+    link_.Lock();
+    lockHeld_ = true;
+    const std::uint8_t request = app_.diagItems[entry].request;
+    std::size_t written = 0;
+    link_.WriteBytes(&request, 1, written, monitor::kLogLabel);
+    link_.silenceCountdown = monitor::kAnswerTicks;
+}
+
+int Monitor::ShowStartMessage(int code) {
+    if (code != 0) prompt_.Message(Str(code), Str(str::kCaptionRs232c), PromptIcon::kExclamation);
+    return code;
+}
+
+int Monitor::StartFromMenu() {
+    if (link_.portOpen) return 0;
+    if (const int code = protocol_.CheckEcu(false); code != 0) return ShowStartMessage(code);
+    ForgetCurrent();
+    position_ = 0;
+    if (!link_.OpenPort(true)) return ShowStartMessage(str::kPortOpenFailed);
+    return 0;
+}
+
+int Monitor::StartFromButton() {
+    ForgetCurrent();
+    position_ = 0;
+    if (!link_.OpenPort(true)) return ShowStartMessage(str::kPortOpenFailed);
+    if (const int code = protocol_.CheckEcu(false); code != 0) {
+        link_.ClosePort();
+        return ShowStartMessage(code);
+    }
+    return 0;
+}
+
+void Monitor::Stop() {
+    if (link_.portOpen) {
+        const int calls = std::max(1, static_cast<int>(link_.silenceCountdown));
+        for (int call = 0; call < calls && ItemCurrent(); ++call) PollTick();
+        ForgetCurrent();
+        // An answer that came late or longer than its item says would be
+        // read as the identification of whoever opens the line next.
+        link_.ClearError();
+        link_.ClosePort();
+    }
+    ForgetCurrent();
+}
+
+bool Monitor::Running() const { return link_.portOpen; }
+
+void Monitor::OpenWindow() {
+    windowShown_ = true;
+    rowValues_.assign(dialogList_.Size(), std::string());
+}
+
+std::vector<MonitorRow> Monitor::Rows() const {
+    std::vector<MonitorRow> rows;
+    for (std::size_t row = 0; row < dialogList_.Size(); ++row) {
+        const std::uint8_t index = dialogList_.Entries()[row];
+        MonitorRow out;
+        if (index < app_.diagItems.size()) {
+            out.name = app_.diagItems[index].name;
+            out.unit = app_.diagItems[index].unit;
+        }
+        if (row < rowValues_.size()) out.value = rowValues_[row];
+        rows.push_back(std::move(out));
+    }
+    return rows;
+}
+
+void Monitor::SetDialogList(const std::vector<std::uint8_t>& entries) {
+    dialogList_.Assign(entries);
+    rowValues_.assign(dialogList_.Size(), std::string());
+}
+
+void Monitor::SetStatusBarList(const std::vector<std::uint8_t>& entries) { statusBarList_.Assign(entries); }

@@ -1,0 +1,143 @@
+#include "edit/HexBlock.h"
+
+#include <algorithm>
+#include <cstdio>
+
+#include "app/Strings.h"
+#include "edit/CellAccess.h"
+#include "edit/TableModel.h"
+#include "edit/UndoList.h"
+#include "model/Parse.h"
+#include "model/ValueConversion.h"
+
+namespace {
+
+long long ElementBytes(const MapItem& item) { return item.elementSize == 2 ? 2 : 1; }
+
+// Index of a inside an item's block of elements, or -1.
+long long ElementIndex(const MapItem& item, std::uint16_t a, long long elements) {
+    const long long offset = static_cast<long long>(a) - item.start;
+    if (offset < 0 || offset >= elements * ElementBytes(item)) return -1;
+    return offset / ElementBytes(item);
+}
+
+}  // namespace
+
+HexBlock HexBlockOf(const MapRecord& map, int definitionKind) {
+    HexBlock block;
+    const long long cells = static_cast<long long>(map.z.count) * map.x.count;
+    long long first = map.base;
+    long long last = 0;
+    if (definitionKind == kEditFreeMapDefinition) {
+        last = static_cast<long long>(map.y.start) + cells - 1;
+    } else {
+        first = map.y.start;
+        last = static_cast<long long>(map.y.start) + map.y.count - 1;
+    }
+    if (last < first || last > 0xFFFF) return block;
+    block.first = static_cast<std::uint16_t>(first);
+    block.last = static_cast<std::uint16_t>(last);
+    block.empty = false;
+    block.firstLine = static_cast<std::uint16_t>(first & ~0xFLL);
+    block.lines = static_cast<int>(((last & ~0xFLL) - (first & ~0xFLL)) / 16 + 1);
+    return block;
+}
+
+bool HexContains(const HexBlock& block, std::uint32_t address) {
+    return !block.empty && address >= block.first && address <= block.last;
+}
+
+std::string HexOffsetText(int offset) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "+%X", offset & 0xF);
+    return buffer;
+}
+
+std::string HexAddressText(std::uint32_t lineAddress) {
+    char buffer[16];
+    std::snprintf(buffer, sizeof buffer, "%X", static_cast<unsigned>(lineAddress & 0xFFFF));
+    return buffer;
+}
+
+std::string HexByteText(std::uint8_t value) {
+    char buffer[8];
+    std::snprintf(buffer, sizeof buffer, "%02X", value);
+    return buffer;
+}
+
+bool HexCellOf(const EditContext& context, const MapRecord& map, std::uint16_t address, int& mode,
+               int& row, int& column) {
+    const long long zc = map.z.count;
+    const long long xc = map.x.count;
+    const bool axes = context.definitionKind == kEditFreeMapDefinition || map.type == kMapConfigImage;
+    if (axes) {
+        long long i = ElementIndex(map.z, address, zc);
+        if (i >= 0) {
+            mode = kEditThrot;
+            row = 0;
+            column = static_cast<int>(i);
+            return true;
+        }
+        const bool perRow = map.type == kMapRpmPerRow;
+        i = ElementIndex(map.x, address, perRow ? zc * xc : xc);
+        if (i >= 0 && xc > 0) {
+            mode = kEditRpm;
+            row = perRow ? static_cast<int>(i / xc) : 0;
+            column = static_cast<int>(i % xc);
+            return true;
+        }
+    }
+    const long long offset = static_cast<long long>(address) - map.y.start;
+    if (xc > 0 && offset >= 0 && offset < zc * xc) {
+        mode = kEditData;
+        row = static_cast<int>(offset / xc);
+        column = static_cast<int>(offset % xc);
+        return true;
+    }
+    return false;
+}
+
+bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t address) {
+    int mode = kEditNone, row = 0, column = 0;
+    if (!HexCellOf(context, map, address, mode, row, column)) return false;
+    PlaceCursor(context, map, {mode, row, column});
+    return true;
+}
+
+bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::uint16_t address,
+               std::string_view typed) {
+    int mode = kEditNone, row = 0, column = 0;
+    if (!HexCellOf(context, map, address, mode, row, column)) return false;
+    PlaceCursor(context, map, {mode, row, column});
+
+    std::uint32_t value = 0;
+    if (typed.empty() || typed.size() > 4 || !ParseHex(typed, value)) {
+        prompt.Message(Str(str::kDataError) + "\n" + Str(str::kSetAsBefore), Str(str::kCaptionTableWindow),
+                       PromptIcon::kStop);
+        return false;
+    }
+    EditCursor& cursor = map.cursor;
+    // The byte typed over may be the low byte of a word element: the other
+    // byte keeps its value.
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    std::uint32_t raw = std::min<std::uint32_t>(value, 0xFF);
+    if (mode != kEditData && item.elementSize == 2) {
+        const std::uint16_t cellStart =
+            mode == kEditThrot ? ThrotCellAddress(map, column) : RpmCellAddress(map, row, column);
+        raw = address == cellStart ? (raw << 8) | (cursor.raw & 0xFF) : (cursor.raw & 0xFF00) | raw;
+    }
+    long long clamped = std::clamp<long long>(raw, cursor.lower, std::max(cursor.lower, cursor.upper));
+    if (mode == kEditData) clamped = std::clamp<long long>(clamped, 0, 255);
+    if (static_cast<std::uint16_t>(clamped) == cursor.raw) return false;
+
+    PushUndo(context, map, kUndoActionEdit, 0);
+    const std::uint16_t fresh = static_cast<std::uint16_t>(clamped);
+    switch (mode) {
+        case kEditData: WriteDataCell(context, map, static_cast<std::uint8_t>(fresh), column, row); break;
+        case kEditRpm: WriteRpmCell(context, map, fresh, column, row); break;
+        default: WriteThrotCell(context, map, fresh, column); break;
+    }
+    cursor.raw = fresh;
+    ComputeEditLimits(map, context.image);
+    return true;
+}

@@ -1,0 +1,80 @@
+// The HEX window: the map's bytes in lines of 16, typed over with undo.
+#include <QLineEdit>
+#include <QtTest>
+
+#include "app/CommandIds.h"
+#include "edit/HexWnd.h"
+#include "tests/gui/TestCalibration.h"
+
+class HexWndTest : public QObject {
+    Q_OBJECT
+
+    struct Hex {
+        TestCalibration cal;
+        CHexWnd* wnd = nullptr;
+        Hex() {
+            cal.Open(0);
+            CQelView* view = cal.frame->OpenWindow(kWindowHex);
+            if (!view) qFatal("no HEX window");
+            cal.Activate(view);
+            wnd = static_cast<CHexWnd*>(view->ChildWnd());
+        }
+        void Click(std::uint16_t address) {
+            QTest::mouseClick(wnd->area()->viewport(), Qt::LeftButton, {}, wnd->ByteCentre(address));
+        }
+        void Type(const char* text) {
+            wnd->editor()->selectAll();
+            QTest::keyClicks(wnd->editor(), text);
+            QTest::keyClick(wnd->editor(), Qt::Key_Return);
+        }
+    };
+
+private slots:
+    void typedHexByteIsStoredAndUndone() {
+        Hex h;
+        QCOMPARE(h.wnd->parentWidget()->parentWidget()->windowTitle(), QString("HEX - Main"));
+        h.Click(0x1008);   // DATA (0, 1)
+        QCOMPARE(h.wnd->EditAddress(), 0x1008);
+        QCOMPARE(h.wnd->editor()->text(), QString("14"));
+        QCOMPARE(h.cal.Map().cursor.mode, int(kEditData));
+        QCOMPARE(h.cal.Map().cursor.column, 1);
+        h.Type("3f");
+        QCOMPARE(h.cal.Byte(0x1008), std::uint8_t{0x3F});
+        QCOMPARE(h.wnd->editor()->text(), QString("3F"));
+        QCOMPARE(h.cal.Map().undo.Newest().kind, 12);
+        QCOMPARE(h.cal.frame->dataField()->text(), QString("6.3"));
+        QTest::keyClick(h.wnd->editor(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(h.cal.Byte(0x1008), std::uint8_t{0x14});
+    }
+
+    void axisBytesAreClampedIntoTheirLimits() {
+        Hex h;
+        h.Click(0x1005);   // the middle RPM breakpoint, between 0x14 and 0x3C
+        QCOMPARE(h.cal.Map().cursor.mode, int(kEditRpm));
+        h.Type("FF");
+        QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3C});
+        QCOMPARE(h.cal.Map().undo.Newest().kind, 11);
+    }
+
+    void textThatIsNoHexIsRefused() {
+        Hex h;
+        h.Click(0x1007);
+        h.cal.prompt.shown.clear();
+        h.Type("G1");
+        QCOMPARE(h.cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(h.cal.prompt.Last().caption, std::string("Table Window"));
+        QCOMPARE(h.cal.Byte(0x1007), std::uint8_t{10});
+        QCOMPARE(h.wnd->editor()->text(), QString("0A"));
+        QVERIFY(h.cal.Map().undo.Empty());
+    }
+
+    void theCountBytesAreNotEdited() {
+        Hex h;
+        h.Click(0x1000);
+        QCOMPARE(h.wnd->EditAddress(), -1);
+        QVERIFY(!h.wnd->editor()->isVisible());
+    }
+};
+
+QTEST_MAIN(HexWndTest)
+#include "HexWndTest.moc"

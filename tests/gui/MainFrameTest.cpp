@@ -1,0 +1,240 @@
+// The main frame: opening a calibration through its command, the menus and
+// their update rules, the dialog bar, Close, Save and the constants list.
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QToolButton>
+#include <QtTest>
+
+#include "app/CommandIds.h"
+#include "app/Strings.h"
+#include "edit/TableWnd.h"
+#include "tests/gui/TestCalibration.h"
+
+class MainFrameTest : public QObject {
+    Q_OBJECT
+
+    static QStringList MenuTitles(CMainFrame& frame) {
+        QStringList titles;
+        for (QAction* a : frame.menuBar()->actions()) titles << a->text();
+        return titles;
+    }
+    static CTableWnd* Table(TestCalibration& cal) {
+        CQelView* view = cal.ViewOfKind(kWindowTable);
+        return view ? static_cast<CTableWnd*>(view->ChildWnd()) : nullptr;
+    }
+
+private slots:
+    void openShowsTheChosenMapInTheDocumentWindows() {
+        TestCalibration cal;
+        QCOMPARE(cal.frame->MenuResource(), 2);
+        QCOMPARE(MenuTitles(*cal.frame), (QStringList{"&File", "&Set", "&Help"}));
+        QVERIFY(!cal.ActionEnabled(cmd::kSave));
+        cal.Open(1);
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        QCOMPARE(cal.app->openState, int(kOpenDocument));
+        QCOMPARE(cal.Map().name, std::string("Twin"));
+        QCOMPARE(cal.frame->MenuResource(), 3);
+        QCOMPARE(MenuTitles(*cal.frame), (QStringList{"&File", "&Edit", "&Monitor", "&Set", "&Window", "&Help"}));
+        QCOMPARE(cal.frame->windowTitle(), QString("Orvandel - cal.qsd"));
+        QCOMPARE(cal.frame->mapSelector()->count(), 2);
+        QCOMPARE(cal.frame->mapSelector()->currentText(), QString("Twin"));
+        QCOMPARE(cal.frame->lineSelector()->count(), 2);
+        QCOMPARE(cal.frame->lineSelector()->itemText(1), QString("100.0"));
+        CQelView* table = cal.ViewOfKind(kWindowTable);
+        QVERIFY(table);
+        QCOMPARE(table->parentWidget()->windowTitle(), QString("TABLE - Twin"));
+        QVERIFY(cal.ActionEnabled(cmd::kSave));
+        QVERIFY(!cal.ActionEnabled(cmd::kOpenTableWindow));   // one is open already
+        QVERIFY(cal.prompt.shown.empty());
+    }
+
+    void openRefusesOtherMachinesAndUnreadableFiles() {
+        TestCalibration cal;
+        cal.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
+        cal.frame->OnCommand(cmd::kOpen);
+        cal.nextFile = cal.install.dir.File("missing.qsd");
+        cal.frame->OnCommand(cmd::kOpen);
+        QCOMPARE(cal.Texts(), (std::vector<std::string>{"Machine type is different.", "Failed to open file"}));
+        QCOMPARE(cal.prompt.Last().icon, PromptIcon::kExclamation);
+        QVERIFY(cal.app->dataFilePath.empty());
+        QCOMPARE(cal.frame->MenuResource(), 2);
+    }
+
+    void cancelledMenuLeavesTheDataLoadedWithoutWindows() {
+        TestCalibration cal;
+        cal.Open(-1);
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        QVERIFY(cal.frame->Views().empty());
+        QCOMPARE(cal.frame->MenuResource(), 4);
+        QVERIFY(!MenuTitles(*cal.frame).contains("&Edit"));
+        // F1 runs the Menu dialog again and opens the windows.
+        cal.menuChoice = 0;
+        QTest::keyClick(cal.frame.get(), Qt::Key_F1);
+        QVERIFY(cal.ViewOfKind(kWindowTable));
+        QCOMPARE(cal.Map().name, std::string("Main"));
+        QCOMPARE(cal.frame->MenuResource(), 3);
+    }
+
+    void undoTextAndStateFollowTheNewestRecord() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QCOMPARE(cal.ActionText(cmd::kUndo), QString("&Undo\tCtrl+Z"));
+        QVERIFY(!cal.ActionEnabled(cmd::kUndo));
+        QVERIFY(!cal.frame->toolButton(cmd::kUndo)->isEnabled());
+        CTableWnd* table = Table(cal);
+        table->gridEditor()->setFocus();
+        table->gridEditor()->selectAll();
+        QTest::keyClicks(table->gridEditor(), "3.3");
+        QTest::keyClick(table->gridEditor(), Qt::Key_Return);
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{33});
+        QCOMPARE(cal.ActionText(cmd::kUndo), QString("&Undo(Edit DATA)\tCtrl+Z"));
+        QVERIFY(cal.ActionEnabled(cmd::kUndo));
+        QVERIFY(cal.frame->toolButton(cmd::kUndo)->isEnabled());
+        QTest::mouseClick(cal.frame->toolButton(cmd::kUndo), Qt::LeftButton);
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        QVERIFY(!cal.ActionEnabled(cmd::kUndo));
+    }
+
+    void clipboardRuleNeedsATableOrHexWindowAndPasteNeedsText() {
+        TestCalibration cal;
+        QVERIFY(!cal.ActionEnabled(cmd::kCopy));   // no window at all
+        cal.Open(0);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QVERIFY(cal.ActionEnabled(cmd::kCopy));    // the grid editor is in use
+        QGuiApplication::clipboard()->clear();
+        QVERIFY(!cal.ActionEnabled(cmd::kPaste));
+        QGuiApplication::clipboard()->setText("1.0");
+        QVERIFY(cal.ActionEnabled(cmd::kPaste));
+        if (CQelView* map = cal.ViewOfKind(kWindowMap)) {
+            cal.Activate(map);
+            QVERIFY(!cal.ActionEnabled(cmd::kCopy));
+        }
+    }
+
+    void closeDeclinedKeepsTheCalibrationAndConfirmedClosesIt() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.app->modified = 1;
+        cal.prompt.answers = {PromptAnswer::kCancel};
+        cal.frame->OnCommand(cmd::kClose);
+        QCOMPARE(cal.Texts(), std::vector<std::string>{Str(str::kCloseWithoutSaving)});
+        QVERIFY(cal.prompt.Last().question);
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        QCOMPARE(cal.app->maps.size(), std::size_t{2});
+        QVERIFY(cal.ViewOfKind(kWindowTable));
+
+        cal.prompt.answers = {PromptAnswer::kOk};
+        cal.frame->OnCommand(cmd::kClose);
+        QVERIFY(cal.app->dataFilePath.empty());
+        QVERIFY(cal.app->maps.empty());
+        QVERIFY(cal.app->currentMap == nullptr);
+        QVERIFY(cal.frame->Views().empty());
+        QCOMPARE(cal.frame->MenuResource(), 2);
+        QCOMPARE(cal.frame->windowTitle(), QString("Orvandel"));
+    }
+
+    void closingTheLastWindowKeepsTheDataLoaded() {
+        TestCalibration cal;
+        cal.Open(0);
+        for (CQelView* view : cal.frame->Views()) view->parentWidget()->close();
+        QTRY_VERIFY(cal.frame->Views().empty());
+        QVERIFY(cal.frame->Document() == nullptr);
+        QCOMPARE(cal.frame->MenuResource(), 4);
+        QCOMPARE(cal.app->maps.size(), std::size_t{2});
+    }
+
+    void saveFailureShows1533AndKeepsThePath() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.nextFile = cal.install.dir.File("no/such/folder/out.qsd");
+        cal.frame->OnCommand(cmd::kSave);
+        QCOMPARE(cal.Texts(), std::vector<std::string>{"Orvandel Data File Save Error!"});
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+
+        cal.nextFile = cal.install.dir.File("saved.qsd");
+        cal.frame->OnCommand(cmd::kSave);
+        QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
+        QCOMPARE(cal.app->dataFilePath, cal.nextFile);
+        QVERIFY(!cal.install.dir.Read("saved.qsd").empty());
+    }
+
+    void dataFieldCommitsANumberAndRefusesAnythingElse() {
+        TestCalibration cal;
+        cal.Open(0);
+        QLineEdit* data = cal.frame->dataField();
+        QVERIFY(data->isVisible());
+        QCOMPARE(data->text(), QString("1.0"));
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "1-");
+        QTest::mouseClick(cal.frame->okButton(), Qt::LeftButton);
+        QCOMPARE(cal.Texts(), std::vector<std::string>{"Including wrong word"});
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "300");
+        QTest::mouseClick(cal.frame->okButton(), Qt::LeftButton);
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{255});
+        QCOMPARE(data->text(), QString("25.5"));
+    }
+
+    void lineStepsMoveTheCursorRow() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QVERIFY(!cal.ActionEnabled(cmd::kPreviousLine));
+        QVERIFY(cal.ActionEnabled(cmd::kNextLine));
+        cal.frame->OnCommand(cmd::kNextLine);
+        QCOMPARE(cal.Map().cursor.row, 1);
+        QCOMPARE(cal.frame->lineSelector()->currentIndex(), 1);
+        QCOMPARE(cal.frame->dataField()->text(), QString("4.0"));
+        QVERIFY(!cal.ActionEnabled(cmd::kNextLine));
+    }
+
+    void allLinesFlipsThePerMapFlag() {
+        TestCalibration cal;
+        cal.Open(0);
+        QVERIFY(!cal.frame->action(cmd::kAllLines)->isChecked());
+        cal.frame->OnCommand(cmd::kFlipAllLines);
+        cal.frame->UpdateCommandUi();
+        QVERIFY(cal.frame->AllLines());
+        QVERIFY(cal.frame->action(cmd::kAllLines)->isChecked());
+        QCOMPARE(cal.frame->allBox()->checkState(), Qt::Checked);
+    }
+
+    void constantsListCopiesBackOnlyOnOk() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.frame->constantsEditor = [](Image& buffer) {
+            buffer[0x1020] = 99;
+            return false;
+        };
+        cal.frame->OnCommand(cmd::kConstantsList);
+        QCOMPARE(cal.Byte(0x1020), std::uint8_t{130});
+        QCOMPARE(cal.app->modified, 0);
+        cal.frame->constantsEditor = [](Image& buffer) {
+            buffer[0x1020] = 99;
+            return true;
+        };
+        cal.frame->OnCommand(cmd::kConstantsList);
+        QCOMPARE(cal.Byte(0x1020), std::uint8_t{99});
+        QCOMPARE(cal.app->modified, 1);
+    }
+
+    void commandsWithoutTheirDialogSaySo() {
+        TestCalibration cal;
+        cal.frame->OnCommand(cmd::kRs232c);
+        QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
+        QCOMPARE(cal.prompt.Last().icon, PromptIcon::kInformation);
+        QVERIFY(cal.prompt.Last().text.find("RS232C") != std::string::npos);
+    }
+};
+
+QTEST_MAIN(MainFrameTest)
+#include "MainFrameTest.moc"

@@ -1,0 +1,99 @@
+#pragma once
+// A started application on the test machine of tests/files/TestInstall.h
+// (maps "Main", one RPM row, and "Twin", an RPM row per THROT row; 2 THROT
+// rows x 3 RPM columns each), its calibration file, and a main frame whose
+// file dialogs and Menu dialog answer from the test: no modal window runs.
+#include <QAction>
+#include <QApplication>
+#include <QListWidget>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QtTest>
+#include <memory>
+#include <string>
+
+#include "app/ChildFrame.h"
+#include "app/HeadlessHost.h"
+#include "app/MainFrame.h"
+#include "app/QelApp.h"
+#include "edit/QelView.h"
+#include "tests/files/TestInstall.h"
+#include "tests/support/RecordingPrompt.h"
+
+struct TestCalibration {
+    testinstall::Install install;
+    testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
+    RecordingPrompt prompt;
+    HeadlessHost host{prompt};
+    std::unique_ptr<CQelApp> app;
+    std::unique_ptr<CMainFrame> frame;
+    std::string path;
+    std::string nextFile;          // what the next file dialog answers ("" = Cancel)
+    int menuChoice = 0;            // the map the Menu dialog's user picks; -1 = Cancel
+
+    explicit TestCalibration(const std::string& settingsExtra = "") {
+        if (!settingsExtra.empty())
+            install.dir.Write("install/TST01/RV_Tune.INI",
+                              "[RS232C]\nPORT=PORT1\n[PRECISION]\nX=0\nY=1\nZ=1\n" + settingsExtra);
+        AppOptions options;
+        options.registryPath = install.RegistryPath();
+        app = std::make_unique<CQelApp>(options);
+        if (!app->InitInstance(host)) qFatal("start-up failed");
+        path = install.dir.Write("cal.qsd", testinstall::CalibrationFile());
+        frame = std::make_unique<CMainFrame>(*app, prompt);
+        frame->fileDialog = [this](const FileDialogRequest&) { return nextFile; };
+        frame->runMenuDialog = [this](CMenuDlg& dialog) {
+            dialog.show();
+            if (menuChoice < 0) {
+                QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+                return dialog.result();
+            }
+            QListWidget* list = dialog.mapList();
+            QListWidgetItem* item = list->item(menuChoice);
+            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+            return dialog.result();
+        };
+        frame->resize(900, 700);
+        frame->show();
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame.get())) qFatal("frame not active");
+    }
+    ~TestCalibration() {
+        frame.reset();
+        app->ExitInstance();
+    }
+
+    // Ctrl+O with the calibration and map index choice in the Menu dialog.
+    void Open(int choice = 0) {
+        nextFile = path;
+        menuChoice = choice;
+        QTest::keyClick(frame.get(), Qt::Key_O, Qt::ControlModifier);
+        // The Menu dialog took the activation with it.
+        frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(frame.get())) qFatal("frame not active again");
+    }
+    CQelView* ViewOfKind(int kind) const {
+        for (CQelView* v : frame->Views())
+            if (v->Kind() == kind) return v;
+        return nullptr;
+    }
+    void Activate(CQelView* view) {
+        frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        QApplication::processEvents();
+    }
+    MapRecord& Map() const { return *app->currentMap; }
+    std::uint8_t Byte(std::uint16_t address) const { return app->image()[address]; }
+    QString ActionText(int id) const { return frame->action(id)->text(); }
+    bool ActionEnabled(int id) const {
+        frame->UpdateCommandUi();
+        return frame->action(id)->isEnabled();
+    }
+    // The texts of the prompts shown so far, in order.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> texts;
+        for (const RecordedPrompt& p : prompt.shown) texts.push_back(p.text);
+        return texts;
+    }
+};

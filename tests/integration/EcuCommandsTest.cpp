@@ -1,0 +1,394 @@
+// rvtune's ECU commands as processes against ecusim over a pseudo-terminal:
+// read, write, verify, single writes and the monitor, and every fault of the
+// line with its message, its report line and nothing changed on failure.
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <signal.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "files/ImageFile.h"
+#include "files/SRecord.h"
+#include "tests/files/TestInstall.h"
+#include "tests/support/TempDir.h"
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using testinstall::kDataEnd;
+using testinstall::kDataStart;
+
+const std::string kEcusim = std::string(RV_BIN_DIR) + "/ecusim";
+const std::string kRvtune = std::string(RV_BIN_DIR) + "/rvtune";
+// Safety nets against hangs only: a fault ends in a few seconds with the
+// short time-outs of the settings below.
+constexpr auto kCommandBound = std::chrono::seconds(20);
+constexpr auto kLinkBound = std::chrono::seconds(10);
+
+bool Exists(const std::string& path) {
+    struct stat info {};
+    return ::lstat(path.c_str(), &info) == 0;
+}
+
+struct Outcome {
+    int status = -1;        // exit status; -1 when killed
+    bool hung = false;      // killed at the safety bound
+    std::string out;
+    std::string err;
+};
+
+// The machine: the test definition with monitor items, result messages and
+// an identification, and settings with short time-outs (TIMEOUT 20: a byte
+// waits 20 ms, a silence ends a wait after 20 ticks, 2 s).
+struct Install {
+    TempDir dir;
+
+    Install() {
+        dir.Write("install/TST01/RV_Tune.INI",
+                  "[RS232C]\nSPEED=19200\nXFLLOW=NO\nPORT=PORT1\nTIMEOUT=20\nWAITTIME=10\nRETRY=1\nECRETRY=0\n"
+                  "[DIAGSELECT]\nSELECT0=Gear\nSELECT1=\n");
+        dir.Write("install/TST01/RV_Tune.STZ",
+                  std::string(testinstall::Definition()) +
+                      "[Individual Information]\nRecognitionCode,BM1\n"
+                      "[Diag.Com]\nD,01,Engine Speed,rpm,2,1,0\nD,21,Throttle,%,1,0.5,0\nD,22,Gear,-,1,1,0\n"
+                      "[Error Message]\nE,The ECU refused the data.\n");
+        dir.Write("tmp/.keep", "");
+        dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
+                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
+                                  "\"Install Directory\"=\"" + dir.File("install") + "\"\n"
+                                  "\"MachineName\"=\"'99 Test Bike(TST01)\"\n\"MachineFolder\"=\"TST01\"\n"
+                                  "\"InitializeFolder\"=\"TST01\"\n\"SettingFolder\"=\"TST01\"\n"
+                                  "\"ReadEcuNum\"=dword:00000004\n");
+    }
+};
+
+// Runs argv with the extra environment, killed at bound.
+Outcome RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& set, const TempDir& scratch) {
+    std::vector<std::string> env;
+    for (char** e = environ; *e != nullptr; ++e) {
+        const std::string entry = *e;
+        const std::string name = entry.substr(0, entry.find('='));
+        bool drop = false;
+        for (const std::string& s : set) drop = drop || s.substr(0, s.find('=')) == name;
+        if (!drop) env.push_back(entry);
+    }
+    env.insert(env.end(), set.begin(), set.end());
+    std::vector<char*> envp, args;
+    for (std::string& e : env) envp.push_back(e.data());
+    envp.push_back(nullptr);
+    std::vector<std::string> argvCopy = argv;
+    for (std::string& a : argvCopy) args.push_back(a.data());
+    args.push_back(nullptr);
+
+    const std::string outPath = scratch.File("stdout.txt");
+    const std::string errPath = scratch.File("stderr.txt");
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        ::dup2(out, 1);
+        ::dup2(err, 2);
+        ::execve(args[0], args.data(), envp.data());
+        ::_exit(127);
+    }
+    Outcome outcome;
+    int status = 0;
+    const Clock::time_point deadline = Clock::now() + kCommandBound;
+    while (::waitpid(child, &status, WNOHANG) == 0) {
+        if (Clock::now() > deadline) {
+            ::kill(child, SIGKILL);
+            ::waitpid(child, &status, 0);
+            outcome.hung = true;
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    if (!outcome.hung && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
+    outcome.out = scratch.Read("stdout.txt");
+    outcome.err = scratch.Read("stderr.txt");
+    return outcome;
+}
+
+// ecusim on its own pseudo-terminal; SIGTERM makes it save its memory.
+class Simulator {
+public:
+    Simulator(const TempDir& dir, std::vector<std::string> arguments) : link_(dir.File("ecu")) {
+        arguments.insert(arguments.begin(), {kEcusim, "--link", link_});
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            std::freopen(dir.File("ecusim.out").c_str(), "w", stdout);
+            std::vector<char*> argv;
+            for (std::string& a : arguments) argv.push_back(a.data());
+            argv.push_back(nullptr);
+            ::execv(kEcusim.c_str(), argv.data());
+            std::_Exit(127);
+        }
+        const Clock::time_point deadline = Clock::now() + kLinkBound;
+        while (!Exists(link_) && Clock::now() < deadline)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    ~Simulator() { Stop(); }
+    int Stop() {
+        if (pid_ <= 0) return status_;
+        ::kill(pid_, SIGTERM);
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        pid_ = -1;
+        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        return status_;
+    }
+    const std::string& Link() const { return link_; }
+
+private:
+    std::string link_;
+    pid_t pid_ = -1;
+    int status_ = -1;
+};
+
+// The calibration with other map cells and constants (the map layout
+// stays) and a right checksum byte.
+Image ChangedImage() {
+    Image image = testinstall::CalibrationImage();
+    for (std::uint32_t a = kDataStart + 7; a < kDataStart + 13; ++a) image[a] = static_cast<std::uint8_t>(image[a] + 0x21);
+    for (std::uint32_t a = 0x1020; a < kDataEnd; ++a) image[a] = static_cast<std::uint8_t>(image[a] + 0x21);
+    std::uint8_t sum = 0;
+    for (std::uint32_t a = kDataStart; a < kDataEnd; ++a) sum = static_cast<std::uint8_t>(sum + image[a]);
+    image[kDataEnd] = static_cast<std::uint8_t>(0x7F - sum);
+    return image;
+}
+
+std::string DataFile(const Image& image) {
+    std::string text = "[Machine]\nModel,TST01\n[Data]\nCalib:\n";
+    for (std::uint32_t a = kDataStart; a <= kDataEnd; a += 16)
+        text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
+    return text + "S9030000FC\nFixed:\n";
+}
+
+std::vector<std::uint8_t> Range(const Image& image) {
+    return std::vector<std::uint8_t>(image.begin() + kDataStart, image.begin() + kDataEnd + 1);
+}
+
+struct EcuCommandsTest : ::testing::Test {
+    Install install;
+    TempDir scratch;
+    std::unique_ptr<Simulator> sim;
+    std::string original;   // the calibration as a data file
+    std::string changed;    // every byte different
+    std::string saved;      // what ecusim saves at its end
+
+    void SetUp() override {
+        original = install.dir.Write("cal.qsd", DataFile(testinstall::CalibrationImage()));
+        changed = install.dir.Write("changed.qsd", DataFile(ChangedImage()));
+        saved = install.dir.File("saved.s19");
+    }
+    void StartEcu(const std::string& image, std::vector<std::string> arguments = {}) {
+        arguments.insert(arguments.end(), {"--image", image, "--save", saved});
+        sim = std::make_unique<Simulator>(install.dir, arguments);
+        ASSERT_TRUE(Exists(sim->Link())) << "ecusim did not come up";
+    }
+    Outcome Tune(std::vector<std::string> args) {
+        args.insert(args.begin(), kRvtune);
+        return RunProcess(args, {"RV_TUNE_REGISTRY=" + install.dir.File("registry.reg"),
+                          "TMPDIR=" + install.dir.File("tmp"), "RV_TUNE_COM1=" + sim->Link()},
+                   scratch);
+    }
+    // The memory ecusim holds at its end, over the calibration's range.
+    std::vector<std::uint8_t> EcuMemory() {
+        EXPECT_EQ(sim->Stop(), 0);
+        ImageFileData data;
+        EXPECT_GT(ReadImageFile(saved, "", data), 0);
+        EXPECT_EQ(data.start, kDataStart);
+        return data.bytes;
+    }
+    std::vector<std::uint8_t> FileRange(const std::string& path) {
+        ImageFileData data;
+        EXPECT_GT(ReadImageFile(path, "TST01", data), 0) << path;
+        EXPECT_EQ(data.start, kDataStart);
+        return data.bytes;
+    }
+};
+
+TEST_F(EcuCommandsTest, ReadEcuWritesTheEcuDataAsSRecords) {
+    StartEcu(changed);
+    const std::string out = install.dir.File("ecu.mot");
+    const Outcome o = Tune({"read-ecu", "--out", out});
+    ASSERT_FALSE(o.hung);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "Read from ECU data   --->   Complete\n");
+    EXPECT_EQ(FileRange(out), Range(ChangedImage()));
+    EXPECT_EQ(install.dir.Read("ecu.mot").substr(0, 4), "S113");
+}
+
+TEST_F(EcuCommandsTest, ReadEcuIntoABaseFileSavesTheEcuDataUnderANewName) {
+    StartEcu(changed);
+    const std::string out = install.dir.File("out.qsd");
+    const Outcome o = Tune({"read-ecu", "--into", original, "--save", out});
+    ASSERT_FALSE(o.hung);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out, "Read from ECU data   --->   Complete\nWrite to edit data   --->   Complete\n");
+    EXPECT_EQ(FileRange(out), Range(ChangedImage()));
+    EXPECT_EQ(FileRange(original), Range(testinstall::CalibrationImage()));
+}
+
+TEST_F(EcuCommandsTest, WriteEcuThenVerifySaysSameAndTheOldFileIsNotSame) {
+    StartEcu(original);
+    const Outcome written = Tune({"write-ecu", changed});
+    ASSERT_FALSE(written.hung);
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_EQ(written.out, "Read from edit data   --->   Complete\nWrite to ECU data   --->   Complete\n");
+
+    const Outcome same = Tune({"verify", changed});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(same.out, "Read from file data   --->   Complete\n  " + changed +
+                            "\nCompare with ECU data   --->   Same\n");
+    const Outcome differs = Tune({"verify", original});
+    EXPECT_EQ(differs.status, 1) << differs.err;
+    EXPECT_NE(differs.out.find("Compare with ECU data   --->   Not same"), std::string::npos);
+    EXPECT_EQ(EcuMemory(), Range(ChangedImage()));
+}
+
+TEST_F(EcuCommandsTest, SingleWritesChangeOneByteAndOneWord) {
+    StartEcu(original);
+    const Outcome byte = Tune({"write-byte", "1005", "5A"});
+    EXPECT_EQ(byte.status, 0) << byte.err;
+    EXPECT_EQ(byte.out, "Write ( 1005 ) = 5A   --->   Complete\n");
+    const Outcome word = Tune({"write-word", "0x1010", "BEEF"});
+    EXPECT_EQ(word.status, 0) << word.err;
+    const Outcome wide = Tune({"write-byte", "1005", "100"});
+    EXPECT_EQ(wide.status, 2);
+    const Outcome address = Tune({"write-word", "10000", "1"});
+    EXPECT_EQ(address.status, 2);
+
+    std::vector<std::uint8_t> expected = Range(testinstall::CalibrationImage());
+    expected[0x05] = 0x5A;
+    expected[0x10] = 0xBE;
+    expected[0x11] = 0xEF;
+    EXPECT_EQ(EcuMemory(), expected);
+}
+
+TEST_F(EcuCommandsTest, MonitorPrintsTimeStampedRowsOfTheItemValues) {
+    StartEcu(original);
+    const std::string csv = install.dir.File("monitor.csv");
+    const Outcome o = Tune({"monitor", "--items", "Engine Speed,Gear", "--seconds", "5", "--csv", csv});
+    ASSERT_FALSE(o.hung);
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(install.dir.Read("monitor.csv"), o.out);
+    const std::string header = "time,Engine Speed [rpm],Gear [-]\n";
+    ASSERT_EQ(o.out.compare(0, header.size(), header), 0) << o.out;
+    // One round takes 6 ticks; 5 s hold several.
+    const std::string row = o.out.substr(header.size(), o.out.find('\n', header.size()) - header.size());
+    ASSERT_FALSE(row.empty()) << o.out;
+    std::vector<std::string> fields;
+    std::string rest = row;
+    for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
+        fields.push_back(rest.substr(0, comma));
+    fields.push_back(rest);
+    ASSERT_EQ(fields.size(), 3u) << row;
+    for (const std::string& field : fields) {
+        EXPECT_EQ(field.find_first_not_of("0123456789.-"), std::string::npos) << row;
+        EXPECT_NE(field.find('.'), std::string::npos) << row;
+    }
+}
+
+TEST_F(EcuCommandsTest, MonitorWithoutItemsShowsTheStoredSelectionAndRefusesUnknownNames) {
+    StartEcu(original);
+    const Outcome o = Tune({"monitor", "--seconds", "0.5"});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "time,Gear [-]");
+    const Outcome unknown = Tune({"monitor", "--items", "Nothing"});
+    EXPECT_EQ(unknown.status, 2);
+    EXPECT_NE(unknown.err.find("Nothing"), std::string::npos);
+}
+
+TEST_F(EcuCommandsTest, APortGivenOnTheCommandLineIsUsedAndAMissingOneIsAFailure) {
+    StartEcu(original);
+    const std::string link = sim->Link();
+    const Outcome named = RunProcess({kRvtune, "verify", original, "--port", link},
+                              {"RV_TUNE_REGISTRY=" + install.dir.File("registry.reg"),
+                               "TMPDIR=" + install.dir.File("tmp"), "RV_TUNE_COM1=/nonexistent/tty"},
+                              scratch);
+    EXPECT_EQ(named.status, 0) << named.err;
+    const Outcome missing = Tune({"verify", original, "--port", install.dir.File("no-such-tty")});
+    EXPECT_EQ(missing.status, 2);
+    EXPECT_NE(missing.err.find("No response from ECU."), std::string::npos) << missing.err;
+}
+
+// One fault of the line: the command fails with its message and report line
+// within the bound, and neither the ECU nor the output file changes.
+struct Fault {
+    const char* name;
+    std::vector<std::string> ecusim;
+    const char* command;          // "read-out", "read-into" or "write"
+    std::vector<std::string> messages;   // one of them is shown
+    const char* report;
+    bool ecuKeepsItsMemory = true;
+};
+
+void PrintTo(const Fault& fault, std::ostream* out) { *out << fault.name; }
+
+struct EcuFaultTest : EcuCommandsTest, ::testing::WithParamInterface<Fault> {};
+
+TEST_P(EcuFaultTest, FailsWithItsMessageAndChangesNothing) {
+    const Fault& fault = GetParam();
+    StartEcu(original, fault.ecusim);
+    const std::string out = install.dir.Write("out.file", "old content\n");
+    Outcome o;
+    const std::string command = fault.command;
+    if (command == "read-out") o = Tune({"read-ecu", "--out", out});
+    else if (command == "read-into") o = Tune({"read-ecu", "--into", original, "--save", out});
+    else o = Tune({"write-ecu", changed});
+
+    ASSERT_FALSE(o.hung) << fault.name << " did not end";
+    EXPECT_EQ(o.status, 1) << o.err;
+    bool shown = false;
+    for (const std::string& message : fault.messages) shown = shown || o.err.find("rvtune: " + message) != std::string::npos;
+    EXPECT_TRUE(shown) << o.err;
+    EXPECT_NE(o.out.find(fault.report), std::string::npos) << o.out;
+    EXPECT_EQ(install.dir.Read("out.file"), "old content\n");
+    if (fault.ecuKeepsItsMemory) {
+        EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+    }
+}
+
+const char* kReadFail = "Read from ECU data   --->   Fail";
+const char* kWriteFail = "Write to ECU data   --->   Fail";
+const std::string kNoResponse = "No response from ECU.";
+const std::string kOtherEcu = "ECU type is different.";
+const std::string kCorrespond = "Failed to correspond with ECU.";
+const std::string kRemains = "The data to read remains in port.";
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, EcuFaultTest,
+    ::testing::Values(
+        Fault{"SilentRead", {"--fault", "silent"}, "read-out", {kNoResponse}, kReadFail},
+        Fault{"SilentWrite", {"--fault", "silent"}, "write", {kNoResponse}, kWriteFail},
+        Fault{"WrongIdRead", {"--fault", "wrong-id"}, "read-into", {kOtherEcu}, kReadFail},
+        Fault{"WrongIdWrite", {"--fault", "wrong-id"}, "write", {kOtherEcu}, kWriteFail},
+        Fault{"WrongEchoRead", {"--fault", "wrong-echo"}, "read-out", {kCorrespond}, kReadFail},
+        Fault{"WrongEchoWrite", {"--fault", "wrong-echo"}, "write", {kCorrespond + " Write Error Address :"},
+              kWriteFail},
+        Fault{"StopAfterThreeRecords", {"--range", "0000-00FF", "--fault", "stop-after=3"}, "read-out",
+              {kCorrespond + " Read Error Address : 0030"}, kReadFail, false},
+        Fault{"StopAfterThreeRecordsInto", {"--range", "0000-00FF", "--fault", "stop-after=3"}, "read-into",
+              {kCorrespond + " Read Error Address : 0030"}, kReadFail, false},
+        Fault{"FloodRead", {"--fault", "flood"}, "read-out", {kOtherEcu, kRemains}, kReadFail},
+        Fault{"FloodWrite", {"--fault", "flood"}, "write", {kOtherEcu, kRemains}, kWriteFail},
+        // The second record (1010) stops after its first 8 characters.
+        Fault{"StopEchoMidWrite", {"--fault", "stop-echo=50"}, "write",
+              {kCorrespond + " Write Error Address : 1010"}, kWriteFail},
+        // The ECU took the records; only the result byte is missing.
+        Fault{"NoResultByte", {"--fault", "no-result"}, "write", {kCorrespond + " Write Error Address :"},
+              kWriteFail, false}),
+    [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
+
+}  // namespace
