@@ -74,9 +74,11 @@ int main(int argc, char** argv) {
 
     CMainFrame* frame = host.mainFrame();
     if (host.batchPosted) {
-        // The command-line conversion: the window is never shown, and the
-        // program ends whatever the outcome.
-        const int batchStatus = RunBatchConversion(app, host.Prompt());
+        // The command-line conversion: no window is ever shown, its messages
+        // go to stderr for the script that started it, and the program ends
+        // whatever the outcome.
+        HeadlessPrompt stderrPrompt;
+        const int batchStatus = RunBatchConversion(app, stderrPrompt);
         frame->close();
         app.ExitInstance();
         return batchStatus;
