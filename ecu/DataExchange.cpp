@@ -14,7 +14,7 @@ namespace {
 
 const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
 
-std::string Filled(const char* format, const std::string& value) {
+std::string Filled(const std::string& format, const std::string& value) {
     std::string text = format;
     const std::size_t at = text.find("%s");
     if (at != std::string::npos) text.replace(at, 2, value);
@@ -130,7 +130,7 @@ void DataExchange::Append(const std::string& text) {
 }
 
 void DataExchange::Message(const std::string& text) {
-    prompt_.Message(text, exchangetext::kCaptionDataExchange, PromptIcon::kExclamation);
+    prompt_.Message(text, Str(str::kCaptionDataExchange), PromptIcon::kExclamation);
 }
 
 void DataExchange::Clear() {
@@ -166,7 +166,7 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
     // A failed reception: what arrived stays in the pane, marked as partial.
     std::string text = Str(str::kFailedToCorrespond);
     if (!result.failAddress.empty() && !result.data.bytes.empty()) {
-        text += "\n" + Filled(exchangetext::kReadErrorAddress, result.failAddress);
+        text += "\n" + Filled(Str(str::kReadErrorAddress), result.failAddress);
         pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, true);
     }
     Message(text);
@@ -192,7 +192,7 @@ DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string&
     const auto n = static_cast<std::size_t>(result > 0 ? result : 0);
     if (result < 1 || data.bytes.size() < n + 1) {
         Message(result == kImageFileOtherMachine ? Str(str::kMachineTypeDifferent)
-                                                 : std::string(exchangetext::kFailedToReadFile));
+                                                 : Str(str::kFailedToReadFile));
         return Fill::kFailed;
     }
     // n data bytes and the checksum byte after them, recomputed so the whole
@@ -214,7 +214,7 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     }
     if (!exchange_.Empty()) {
         const PromptAnswer answer =
-            prompt_.Ask(exchangetext::kCancelCurrentData, exchangetext::kCaptionDataRead,
+            prompt_.Ask(Str(str::kCancelCurrentData), Str(str::kCaptionDataRead),
                         PromptButtons::kOkCancel, PromptIcon::kQuestion, PromptAnswer::kOk);
         if (answer != PromptAnswer::kOk) return ExchangeOutcome::kAbandoned;
         Clear();
@@ -249,7 +249,7 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
             ok = result.code == 0;
             if (result.code == str::kFailedToCorrespond)
                 Message(Str(str::kFailedToCorrespond) + "\n" +
-                        Filled(exchangetext::kWriteErrorAddress, result.failAddress));
+                        Filled(Str(str::kWriteErrorAddress), result.failAddress));
             else if (result.code != 0)
                 Message(Str(result.code));
         }
@@ -259,7 +259,7 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
         if (exchange_.Empty() || readSource_ == ExchangeSource::kEdit) {
             ok = true;
         } else if (!app_.HasImage() || exchange_.start != app_.dataStart) {
-            prompt_.Message(exchangetext::kAddressNotCorrespond, exchangetext::kCaptionDataExchange,
+            prompt_.Message(Str(str::kAddressNotCorrespond), Str(str::kCaptionDataExchange),
                             PromptIcon::kExclamation);
         } else {
             Image& image = app_.image();

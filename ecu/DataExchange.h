@@ -16,13 +16,6 @@ struct UserPrompt;
 
 // Texts of the exchange, numbered as the string table numbers them.
 namespace exchangetext {
-constexpr const char* kFailedToReadFile = "Failed to read file data";          // 1519
-constexpr const char* kAddressNotCorrespond = "Address does not correspond";   // 1521
-constexpr const char* kWriteErrorAddress = "Write Error Address : %s";         // 1528
-constexpr const char* kReadErrorAddress = "Read Error Address : %s";           // 1529
-constexpr const char* kCaptionDataRead = "Data Read";                          // 2008
-constexpr const char* kCaptionDataExchange = "Data Exchange";                  // 2009
-constexpr const char* kCancelCurrentData = "Do you cancel current data ?";     // 3000
 constexpr const char* kChecksumError = "Check Sum Error!";
 constexpr const char* kEcuTitle = "ECU Data";
 constexpr const char* kEditTitle = "Edit Data  [ %s ]";

@@ -127,6 +127,10 @@ bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) 
     }
     // Not checked: a pseudo-terminal refuses some of these and works anyway.
     ::tcsetattr(fd, TCSANOW, &tio);
+    // A freshly opened port starts empty: bytes a previous session left in
+    // the driver (a late monitor answer) would otherwise shift every answer
+    // of the next exchange by one.
+    ::tcflush(fd, TCIOFLUSH);
 
     fd_ = fd;
     lastError_ = 0;
