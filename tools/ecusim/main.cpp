@@ -1,6 +1,7 @@
 // ecusim: a simulated ECU on a pseudo-terminal. The tool (RV_Tune, rvtune or
 // a test) opens the linked path as its serial port and talks to this
 // program exactly as to the engine control unit.
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
@@ -11,6 +12,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -41,7 +43,7 @@ constexpr const char* kUsage =
     "                       0xHH (default 0); a bad record gives E\n"
     "  --item HH:L          monitor item: request byte HH answers L (1 or 2) bytes;\n"
     "                       adds to the default items 01-0F (2 bytes), 10-3F (1 byte)\n"
-    "  --baud N             pace the answer bytes as a line of N baud would\n"
+    "  --baud N             pace the bytes both ways as a line of N baud would\n"
     "  --echo-timeout MS    how long a half-done command waits (default 2000)\n"
     "  --fault NAME         inject a fault (repeatable):\n"
     "                         silent         answer nothing at all\n"
@@ -236,22 +238,40 @@ int main(int argc, char** argv) {
     std::fflush(stdout);
 
     using Clock = EcuDevice::Clock;
+    // Paced bytes are timed to a character time of half a millisecond; the
+    // default timer slack of the kernel would add tens of microseconds to
+    // every wake-up.
+    ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     EcuDevice device(options, image.bytes);
     const auto byteTime = baud > 0 ? std::chrono::microseconds(10'000'000 / baud)
                                    : std::chrono::microseconds(0);
-    Clock::time_point nextSend = Clock::now();
+    // A paced byte reaches the tool when its character time on the line is
+    // over: it is written at writeAt, one character time after the line
+    // became free for it.
+    Clock::time_point lineFree = Clock::now();
+    Clock::time_point writeAt = lineFree;
+    bool writeScheduled = false;
+    // With a baud rate the tool's bytes cross the line too: each has arrived
+    // one character time after the one before it, at the earliest, and no
+    // answer to it can start on the line before then. The device takes the
+    // byte at once, stamped with that time, which saves a wake-up per byte.
+    Clock::time_point lastDelivery = Clock::now();
     int exitCode = 0;
 
     while (!g_stop) {
         const Clock::time_point now = Clock::now();
         device.OnTime(now);
         auto& output = device.Output();
-        const bool mayWrite = !output.empty() && now >= nextSend;
+        if (baud > 0 && !output.empty() && !writeScheduled) {
+            writeAt = std::max({now, lineFree, lastDelivery}) + byteTime;
+            writeScheduled = true;
+        }
+        const bool mayWrite = !output.empty() && (baud == 0 || now >= writeAt);
 
         // Sleep until input, room for output, the next paced byte or a
         // command's time-out, whichever comes first.
         Clock::time_point wake = device.NextDeadline();
-        if (!output.empty() && !mayWrite && nextSend < wake) wake = nextSend;
+        if (!output.empty() && !mayWrite && writeAt < wake) wake = writeAt;
         timespec timeout{};
         timespec* timeoutPointer = nullptr;
         if (wake != Clock::time_point::max()) {
@@ -276,14 +296,18 @@ int main(int argc, char** argv) {
             std::uint8_t buffer[256];
             const ssize_t got = ::read(master, buffer, sizeof buffer);
             const Clock::time_point arrived = Clock::now();
-            for (ssize_t i = 0; i < got; ++i) device.OnByte(buffer[i], arrived);
+            for (ssize_t i = 0; i < got; ++i) {
+                if (baud > 0) lastDelivery = std::max(lastDelivery, arrived) + byteTime;
+                device.OnByte(buffer[i], baud > 0 ? lastDelivery : arrived);
+            }
         }
         if ((entry.revents & POLLOUT) && !output.empty()) {
             if (baud > 0) {
                 const std::uint8_t byte = output.front();
                 if (::write(master, &byte, 1) == 1) {
                     output.pop_front();
-                    nextSend = std::max(nextSend, Clock::now()) + byteTime;
+                    lineFree = writeAt;
+                    writeScheduled = false;
                 }
             } else {
                 std::uint8_t buffer[512];
