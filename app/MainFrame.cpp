@@ -25,17 +25,22 @@
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
 #include "app/MachineSelectDlg.h"
+#include "app/ProgressWnd.h"
 #include "app/QelApp.h"
 #include "app/Strings.h"
 #include "app/ToolIcons.h"
 #include "config/Definition.h"
+#include "ecu/EcuProtocol.h"
+#include "ecu/SerialLink.h"
 #include "edit/ChildWndFactory.h"
+#include "edit/MapGraphState.h"
 #include "edit/QelView.h"
 #include "edit/TableModel.h"
 #include "edit/UndoList.h"
 #include "files/DataFile.h"
 #include "model/Maps.h"
 #include "platform/PathSearch.h"
+#include "platform/SerialPort.h"
 
 namespace {
 
@@ -100,10 +105,19 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
     resize(600, 460);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+
+    port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
+    link_ = std::make_unique<SerialLink>(app_, *port_, pump_, linkTimer_);
+    linkTimer_.onTick = [this] { link_->OnTick(); };
+    progress_ = new CProgressWnd(this);
+    protocol_ = std::make_unique<EcuProtocol>(app_, *link_, prompt_, *progress_);
+    ecuWriter = [this](const std::vector<EcuByteWrite>& bytes) { return WriteBytesToEcu(bytes); };
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
+    ClosePort();
+    linkTimer_.onTick = nullptr;
     closingDocument_ = true;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
     doc_.reset();
@@ -640,6 +654,13 @@ void CMainFrame::CloseDocument() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (ecuWriteRunning_) {
+        // The write's waits run inside a window's command; the frame closes
+        // when it is over, with the usual question.
+        closeAfterEcuWrite_ = true;
+        event->ignore();
+        return;
+    }
     if (doc_) doc_->PrepareViews(0);
     if (app_.modified && CalibrationOpen()) {
         if (prompt_.Ask(Str(str::kCloseWithoutSaving), Str(str::kProductName), PromptButtons::kOkCancel,
@@ -650,6 +671,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     CloseDocument();
     ResetCalibration(app_);
+    ClosePort();
     event->accept();
 }
 
@@ -806,9 +828,44 @@ void CMainFrame::DataExchange() {
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    if (ecuWriter) return ecuWriter(bytes);
-    prompt_.Message(text::kNoSerialLink, Str(str::kProductName), PromptIcon::kInformation);
-    return -1;
+    return ecuWriter ? ecuWriter(bytes) : -1;
+}
+
+// --- serial link ---------------------------------------------------------------
+
+bool CMainFrame::OpenPort(bool startTimer) { return link_->OpenPort(startTimer); }
+
+void CMainFrame::ClosePort() {
+    if (link_) link_->ClosePort();
+}
+
+int CMainFrame::WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes) {
+    // A Shift+Enter that arrives while the waits of a write dispatch events
+    // would put its bytes between those of the running command.
+    if (ecuWriteRunning_) return -1;
+    if (bytes.empty()) return 0;
+    ecuWriteRunning_ = true;
+    // The write runs inside the command of a window; keys and clicks that
+    // could close that window wait until it is over.
+    const bool heldBefore = pump_.holdUserInput;
+    pump_.holdUserInput = true;
+    const bool opened = !link_->portOpen;
+    if (opened) link_->OpenPort(true);
+    int code = 0;
+    for (const EcuByteWrite& write : bytes) {
+        code = protocol_->WriteByte(write.address, write.value);
+        // The failure has been reported; a line that failed one byte would
+        // fail every other byte with the same message.
+        if (code != 0) break;
+    }
+    if (opened) link_->ClosePort();
+    pump_.holdUserInput = heldBefore;
+    ecuWriteRunning_ = false;
+    if (closeAfterEcuWrite_) {
+        closeAfterEcuWrite_ = false;
+        RequestClose();
+    }
+    return code;
 }
 
 // --- dialog bar --------------------------------------------------------------
@@ -854,6 +911,11 @@ void CMainFrame::RefreshDialogBar() {
                 lineSelector_->setCurrentIndex(fields.lineFollows);
                 fillingSelectors_ = false;
             }
+            // A drag in the map window shows its moving value before the
+            // image has it.
+            DraggedFields dragged;
+            if (DraggedFieldText(*map, app_.formats, dragged))
+                (dragged.data ? fields.data : fields.point) = dragged.text;
             pointField_->setText(Q(fields.point));
             if (!dataField_->hasFocus()) dataField_->setText(Q(fields.data));
         }

@@ -12,7 +12,13 @@
 #include <vector>
 
 #include "app/MenuDlg.h"
+#include "app/QtEventPump.h"
 #include "edit/QelDoc.h"
+
+class CProgressWnd;
+class EcuProtocol;
+class PosixSerialPort;
+class SerialLink;
 
 class CQelApp;
 class CQelView;
@@ -106,10 +112,32 @@ public:
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
     void ViewActivated(CQelView* view) override;
 
+    // The serial link to the ECU, owned here for the whole run: the port
+    // ("COM<n>" through RV_TUNE_COM<n> or the registry), the Qt event pump
+    // its waits dispatch, timer 1 (the 100 ms link timer) and the protocol
+    // with its progress window.
+    SerialLink& Link() { return *link_; }
+    EcuProtocol& Protocol() { return *protocol_; }
+    CProgressWnd& ProgressWindow() { return *progress_; }
+    QtEventPump& Pump() { return pump_; }
+    QtLinkTimer& Timer() { return linkTimer_; }
+    // Port: open (with or without the link timer) and close, for the rest
+    // of the program. OpenPort returns whether the port is open.
+    bool OpenPort(bool startTimer);
+    void ClosePort();
+    // The single-address writes of Shift+Enter: the port is opened with the
+    // link timer for the time of the writes when it is closed; each byte
+    // goes with the protocol's WriteByte. 0, or the code of the first
+    // failure (its message has been shown; the bytes after it are not
+    // sent); -1 when a write is already running.
+    int WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes);
+    // A single-value ECU write is running (its waits dispatch events).
+    bool EcuWriteRunning() const { return ecuWriteRunning_; }
+
     // Replaceable for the tests: the file dialogs, the running of the Menu
     // dialog, the constants list editor (true for OK, the buffer edited),
     // the data exchange (true when data were taken over) and the ECU's
-    // single-address writes.
+    // single-address writes (WriteBytesToEcu unless replaced).
     std::function<std::string(const FileDialogRequest&)> fileDialog;
     std::function<int(CMenuDlg&)> runMenuDialog;
     std::function<bool(Image&)> constantsEditor;
@@ -174,4 +202,14 @@ private:
     std::map<std::string, bool> allLines_;      // per map name
     bool closingDocument_ = false;
     bool fillingSelectors_ = false;
+
+    // The serial link, in the order it is built; the protocol goes first.
+    QtEventPump pump_;
+    QtLinkTimer linkTimer_;
+    std::unique_ptr<PosixSerialPort> port_;
+    std::unique_ptr<SerialLink> link_;
+    CProgressWnd* progress_;
+    std::unique_ptr<EcuProtocol> protocol_;
+    bool ecuWriteRunning_ = false;
+    bool closeAfterEcuWrite_ = false;
 };

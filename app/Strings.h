@@ -95,7 +95,6 @@ constexpr const char* kMachineNotSelectedQuestion =
 constexpr const char* kMachineListFile = "MCN_LIST.DAT";
 // The main frame's commands whose dialogs this build does not have yet.
 constexpr const char* kDialogMissing = "The %s dialog is not available in this version of Orvandel.";
-constexpr const char* kNoSerialLink = "The serial link to the ECU is not available in this version of Orvandel.";
 constexpr const char* kOpenFileTitle = "Open File";
 constexpr const char* kSaveAsTitle = "Save As";
 constexpr const char* kAboutCaption = "Version";

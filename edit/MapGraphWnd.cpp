@@ -36,6 +36,11 @@ CMapGraphWnd::CMapGraphWnd(CMapWnd& owner) : QWidget(&owner), owner_(owner) {
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
+CMapGraphWnd::~CMapGraphWnd() {
+    // Quietly: the views around may be going too, so no notices.
+    if (dragging_ && dragMap_) GraphStateOf(*dragMap_).dragging = false;
+}
+
 QColor CMapGraphWnd::LineColour(int line) {
     const int n = static_cast<int>(std::size(kLineColours));
     return QColor(kLineColours[((line % n) + n) % n]);
@@ -179,6 +184,7 @@ void CMapGraphWnd::BeginDrag() {
         PaintGraph(painter, true);
     }
     dragging_ = true;
+    dragMap_ = map;
     MapGraphState& state = GraphStateOf(*map);
     state.dragging = true;
     state.dragMode = drag_.mode;
@@ -240,7 +246,8 @@ void CMapGraphWnd::EndDrag() {
     background_ = QPixmap();
     rubberBand_.clear();
     dragging_ = false;
-    if (MapRecord* map = owner_.Map()) GraphStateOf(*map).dragging = false;
+    if (dragMap_) GraphStateOf(*dragMap_).dragging = false;
+    dragMap_ = nullptr;
     update();
 }
 

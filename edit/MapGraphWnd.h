@@ -20,6 +20,9 @@ class QPainter;
 class CMapGraphWnd : public QWidget {
 public:
     explicit CMapGraphWnd(CMapWnd& owner);
+    // A drag still running when the window goes must not leave the table
+    // window and the dialog bar showing its value.
+    ~CMapGraphWnd() override;
 
     // A key command code from the view or the main frame (ignored while a
     // drag runs: the drag owns the cursor cell until the button comes up).
@@ -61,6 +64,7 @@ private:
     CMapWnd& owner_;
     GraphDrag drag_;
     bool dragging_ = false;
+    MapRecord* dragMap_ = nullptr;   // the map whose cell is being dragged
     QPixmap background_;
     std::vector<GraphSegment> rubberBand_;
     int graphPaintCount_ = 0;

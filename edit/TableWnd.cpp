@@ -9,11 +9,13 @@
 #include <QScrollBar>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/QelApp.h"
 #include "edit/CellAccess.h"
 #include "edit/CellEdit.h"
 #include "edit/ClipboardText.h"
+#include "edit/MapGraphState.h"
 #include "model/ValueConversion.h"
 
 namespace {
@@ -21,6 +23,14 @@ namespace {
 const QColor kLightGrey(192, 192, 192);
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+// A cell's text; the cell the map window is dragging shows the moving value,
+// which the image receives only when the drag is committed.
+QString ShownText(const EditContext& context, const MapRecord& map, const TableCell& cell) {
+    std::string text;
+    if (DraggedCellText(map, context.formats, cell.mode, cell.row, cell.column, text)) return Text(text);
+    return Text(CellText(context, map, cell));
+}
 
 }  // namespace
 
@@ -175,15 +185,18 @@ QPoint CTableWnd::HeaderCellCentre(const TableCell& cell) const {
 
 void CTableWnd::paintEvent(QPaintEvent*) {
     QPainter painter(this);
-    painter.fillRect(rect(), kLightGrey);
     MapRecord* map = Map();
+    const TableShape shape = Shape();
+    // The grid's cells paint themselves; the header, the scroll bars'
+    // corner and anything the grid leaves free are grey.
+    const QRect cells(grid_->mapTo(this, grid_->viewport()->pos()), grid_->viewport()->size());
+    for (const QRect& part : QRegion(rect()).subtracted(QRegion(cells))) painter.fillRect(part, kLightGrey);
+    const int top = shape.rpmHeader ? cellHeight_ : 0;
     if (!map) return;
     UpdateCaption();
-    const TableShape shape = Shape();
     const EditContext context = Context();
     painter.setFont(font_);
     painter.setPen(Qt::black);
-    const int top = shape.rpmHeader ? cellHeight_ : 0;
 
     // The THROT column: one value per row, on the second line of a doubled row.
     for (int line = firstLine(); line < shape.lines; ++line) {
@@ -201,7 +214,7 @@ void CTableWnd::paintEvent(QPaintEvent*) {
             const int x = cellWidth_ + (column - firstColumn()) * cellWidth_;
             if (x > width()) break;
             painter.drawText(QRect(x, 0, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
-                             Text(CellText(context, *map, {kEditRpm, 0, column})));
+                             ShownText(context, *map, {kEditRpm, 0, column}));
             painter.drawLine(x + cellWidth_ - 1, 0, x + cellWidth_ - 1, cellHeight_ - 1);
         }
         painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
@@ -219,6 +232,10 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     const int usedWidth = (shape.columns - firstColumn()) * cellWidth_;
     const int usedHeight = (shape.lines - firstLine()) * cellHeight_;
 
+    // The cell outlines in one go, then the texts: a full table is 255
+    // cells, and switching pens per cell costs more than the lines do.
+    std::vector<QRect> outlines;
+    painter.setPen(Qt::black);
     for (int line = firstLine(); line < shape.lines; ++line) {
         const int y = (line - firstLine()) * cellHeight_;
         if (y > size.height()) break;
@@ -228,13 +245,13 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
             const TableCell cell = CellOfGridLine(shape, line, column);
             const QRect box(x, y, cellWidth_, cellHeight_);
             if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
-            painter.setPen(kLightGrey);
-            painter.drawRect(box.adjusted(0, 0, -1, -1));
-            painter.setPen(Qt::black);
+            outlines.push_back(box.adjusted(0, 0, -1, -1));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
-                             Text(CellText(context, *map, cell)));
+                             ShownText(context, *map, cell));
         }
     }
+    painter.setPen(kLightGrey);
+    painter.drawRects(outlines.data(), static_cast<int>(outlines.size()));
     // Selected cells are outlined.
     QPen blue(Qt::blue);
     blue.setWidth(5);
@@ -294,7 +311,7 @@ void CTableWnd::PlaceEditor() {
         gridEditor_->hide();
     }
     editor->setGeometry(box);
-    editor->setText(Text(CellText(context, *map, cell)));
+    editor->setText(ShownText(context, *map, cell));
     editor->selectAll();
     editor->show();
 }

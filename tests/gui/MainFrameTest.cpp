@@ -12,6 +12,9 @@
 
 #include "app/CommandIds.h"
 #include "app/Strings.h"
+#include "edit/GraphEditing.h"
+#include "edit/MapGraphWnd.h"
+#include "edit/MapWnd.h"
 #include "edit/TableWnd.h"
 #include "tests/gui/TestCalibration.h"
 
@@ -225,6 +228,113 @@ private slots:
         cal.frame->OnCommand(cmd::kConstantsList);
         QCOMPARE(cal.Byte(0x1020), std::uint8_t{99});
         QCOMPARE(cal.app->modified, 1);
+    }
+
+    void aDragInTheMapWindowMovesTheTableCellAndTheDataFieldWithIt() {
+        TestCalibration cal;
+        cal.Open(0);   // Main: DATA x/10 at 0x1007, row 0 is 1.0 2.0 3.0
+        CQelView* mapView = cal.ViewOfKind(kWindowMap);
+        QVERIFY(mapView);
+        auto* map = static_cast<CMapWnd*>(mapView->ChildWnd());
+        CMapGraphWnd* pane = map->graphPane();
+        QVERIFY(pane);
+        CTableWnd* table = Table(cal);
+        QLineEdit* cell = table->gridEditor();   // lies over the cursor cell
+        QLineEdit* data = cal.frame->dataField();
+        GraphPoint p;
+        QVERIFY(GraphPointPosition(cal.Map(), cal.app->image(), map->Scales(), 0, 1, p));
+        const QPoint at(p.x, p.y);
+
+        QTest::mouseClick(pane, Qt::LeftButton, {}, at);   // selects the point
+        QCOMPARE(cal.Map().cursor.column, 1);
+        QCOMPARE(cell->text(), QString("2.0"));
+        QCOMPARE(data->text(), QString("2.0"));
+
+        // A drag shows its value in both while the image keeps the old one.
+        const QPoint up(at.x(), at.y() - 40);
+        const int moving = GraphDragCandidate(kEditData, map->Scales(), cal.Map().cursor, up.x(), up.y());
+        QVERIFY(moving > 20);
+        const QString movingText = QString::number(moving / 10.0, 'f', 1);
+        QTest::mousePress(pane, Qt::LeftButton, {}, at);
+        QTest::mouseMove(pane, up);
+        QVERIFY(pane->Dragging());
+        QCOMPARE(cell->text(), movingText);
+        QCOMPARE(data->text(), movingText);
+        QCOMPARE(cal.Byte(0x1008), std::uint8_t{20});
+
+        // Cancelled: both show the image's value again.
+        QTest::mousePress(pane, Qt::RightButton, {}, up);
+        QVERIFY(!pane->Dragging());
+        QCOMPARE(cell->text(), QString("2.0"));
+        QCOMPARE(data->text(), QString("2.0"));
+        QTest::mouseRelease(pane, Qt::LeftButton, {}, up);
+        QCOMPARE(cal.Byte(0x1008), std::uint8_t{20});
+        QVERIFY(cal.Map().undo.Empty());
+
+        // Released: the image takes the value, and one Undo puts it back.
+        QTest::mousePress(pane, Qt::LeftButton, {}, at);
+        QTest::mouseMove(pane, up);
+        QTest::mouseRelease(pane, Qt::LeftButton, {}, up);
+        QCOMPARE(int(cal.Byte(0x1008)), moving);
+        QCOMPARE(cell->text(), movingText);
+        QCOMPARE(data->text(), movingText);
+        QCOMPARE(cal.Map().undo.Size(), std::size_t{1});
+        QCOMPARE(cal.ActionText(cmd::kUndo), QString("&Undo(Drag DATA)\tCtrl+Z"));
+        cal.frame->OnCommand(cmd::kUndo);
+        QCOMPARE(cal.Byte(0x1008), std::uint8_t{20});
+        QVERIFY(cal.Map().undo.Empty());
+        QCOMPARE(cell->text(), QString("2.0"));
+        QCOMPARE(data->text(), QString("2.0"));
+    }
+
+    void aBreakpointDragMovesTheRpmCellAndThePointField() {
+        TestCalibration cal;
+        cal.Open(0);   // Main: RPM x*50 at 0x1004, 1000 2000 3000
+        auto* map = static_cast<CMapWnd*>(cal.ViewOfKind(kWindowMap)->ChildWnd());
+        CMapGraphWnd* pane = map->graphPane();
+        CTableWnd* table = Table(cal);
+        GraphPoint p;
+        QVERIFY(GraphPointPosition(cal.Map(), cal.app->image(), map->Scales(), 0, 1, p));
+        const QPoint at(p.x, 2);   // on the breakpoint's vertical, far from the point
+        QTest::mouseClick(pane, Qt::LeftButton, {}, at);
+        QCOMPARE(cal.Map().cursor.mode, int(kEditRpm));
+        QCOMPARE(table->axisEditor()->text(), QString("2000"));
+        QCOMPARE(cal.frame->pointField()->text(), QString("2000"));
+
+        const QPoint right(at.x() + 30, at.y());
+        const int moving = GraphDragCandidate(kEditRpm, map->Scales(), cal.Map().cursor, right.x(), right.y());
+        QVERIFY(moving > 40);
+        QTest::mousePress(pane, Qt::LeftButton, {}, at);
+        QTest::mouseMove(pane, right);
+        QVERIFY(pane->Dragging());
+        QCOMPARE(table->axisEditor()->text(), QString::number(moving * 50));
+        QCOMPARE(cal.frame->pointField()->text(), QString::number(moving * 50));
+        QCOMPARE(cal.Byte(0x1005), std::uint8_t{40});
+        QTest::mousePress(pane, Qt::RightButton, {}, right);
+        QCOMPARE(table->axisEditor()->text(), QString("2000"));
+        QCOMPARE(cal.frame->pointField()->text(), QString("2000"));
+    }
+
+    void aDragCutShortByClosingTheMapWindowLeavesNoMovingValue() {
+        TestCalibration cal;
+        cal.Open(0);
+        CQelView* mapView = cal.ViewOfKind(kWindowMap);
+        QVERIFY(mapView);
+        auto* map = static_cast<CMapWnd*>(mapView->ChildWnd());
+        GraphPoint p;
+        QVERIFY(GraphPointPosition(cal.Map(), cal.app->image(), map->Scales(), 0, 1, p));
+        const QPoint at(p.x, p.y);
+        QTest::mouseClick(map->graphPane(), Qt::LeftButton, {}, at);
+        QTest::mousePress(map->graphPane(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(map->graphPane(), QPoint(at.x(), at.y() - 40));
+        QVERIFY(map->graphPane()->Dragging());
+
+        delete mapView->parentWidget();   // the window goes in the middle of the drag
+        QVERIFY(!cal.ViewOfKind(kWindowMap));
+        cal.frame->RefreshDialogBar();
+        QCOMPARE(cal.frame->dataField()->text(), QString("2.0"));
+        Table(cal)->UpdateWindow();
+        QCOMPARE(Table(cal)->gridEditor()->text(), QString("2.0"));
     }
 
     void commandsWithoutTheirDialogSaySo() {
