@@ -22,6 +22,8 @@ enum : int {
     kForwardCtrlShiftPageDown = 32751,
     kOpenMapWindow = 32771,
     kOpenTableWindow = 32772,
+    // Our addition: the HEX window has no other way in.
+    kOpenHexWindow = 32773,
     kRs232c = 32774,
     kTitle = 32775,
     kConstantsList = 32776,

@@ -167,6 +167,7 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kDataExchange, "Data &Exchange...");
     AddAction(cmd::kOpenMapWindow, "&Map");
     AddAction(cmd::kOpenTableWindow, "&Table");
+    AddAction(cmd::kOpenHexWindow, "&HEX");
     AddAction(cmd::kWindowCascade, "&Cascade");
     AddAction(cmd::kWindowTile, "&Tile");
     AddAction(cmd::kAllLines, "&All\tAlt+A");
@@ -307,7 +308,7 @@ void CMainFrame::InstallMenu(int resource) {
                        cmd::kMachineSelect});
     QMenu* window = menu("&Window");
     QMenu* open = window->addMenu("&Open");
-    add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow});
+    add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow, cmd::kOpenHexWindow});
     add(window, {cmd::kWindowCascade, cmd::kWindowTile});
     if (resource == 3) add(window, {cmd::kAllLines});
     add(window, {cmd::kMonitorDialog});
@@ -414,6 +415,9 @@ CommandUi CMainFrame::QueryCommand(int id) {
         case cmd::kOpenTableWindow:
             ui.enabled = app_.currentMap && !(doc_ && doc_->HasViewOfKind(kWindowTable));
             break;
+        case cmd::kOpenHexWindow:
+            ui.enabled = app_.currentMap && !(doc_ && doc_->HasViewOfKind(kWindowHex));
+            break;
         case cmd::kOpenWindowKind4:
             ui.enabled = false;
             break;
@@ -491,6 +495,7 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kAbout: OnAbout(); break;
         case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
         case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
+        case cmd::kOpenHexWindow: OpenWindow(kWindowHex); break;
         case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
         case cmd::kWindowTile: TileHorizontally(); break;
         case cmd::kNextPane: mdi_->activateNextSubWindow(); break;
@@ -535,7 +540,13 @@ void CMainFrame::OnOpen() {
     request.filters = FilterEntries(Str(str::kDataFileFilter));
     const std::string path = AskFile(request);
     if (path.empty()) return;
+    OpenDataFile(path);
+}
 
+void CMainFrame::OpenDataFile(const std::string& path) {
+    if (doc_ || CalibrationOpen()) {
+        if (!CloseCalibration()) return;
+    }
     const int result = LoadDataFile(app_, prompt_, path);
     if (result == kOtherMachine || result == kUnreadable) {
         prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),

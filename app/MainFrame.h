@@ -124,6 +124,10 @@ public:
     // Port: open (with or without the link timer) and close, for the rest
     // of the program. OpenPort returns whether the port is open.
     bool OpenPort(bool startTimer);
+    // Loads the data file at path as the Open command does after its file
+    // dialog: the open calibration is closed first (asking when changed),
+    // then the Menu dialog chooses the map.
+    void OpenDataFile(const std::string& path);
     void ClosePort();
     // The single-address writes of Shift+Enter: the port is opened with the
     // link timer for the time of the writes when it is closed; each byte

@@ -2,6 +2,7 @@
 #include <QApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QTimer>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -84,6 +85,11 @@ int main(int argc, char** argv) {
         return batchStatus;
     }
     frame->showMaximized();
+    // A calibration to open at once (the demo names its standard data file).
+    if (const char* open = std::getenv("RV_TUNE_OPEN"); open != nullptr && *open != '\0') {
+        const std::string path = open;
+        QTimer::singleShot(0, frame, [frame, path] { frame->OpenDataFile(path); });
+    }
     int status = qapp.exec();
     int exitStatus = app.ExitInstance();
     return status != 0 ? status : exitStatus;

@@ -1,5 +1,7 @@
 #include "edit/MapWnd.h"
 
+#include <algorithm>
+
 #include <QFontMetrics>
 #include <QPaintEvent>
 #include <QPainter>
@@ -135,8 +137,11 @@ void CMapWnd::paintEvent(QPaintEvent*) {
 
     for (const GraphLabel& label : DataAxisLabels(*map_, scales_, app_.currentMap, app_.formats)) {
         const QString text = Text(label.text);
-        // Right end at the anchor, on its baseline.
-        painter.drawText(label.anchor.x - metrics.horizontalAdvance(text), label.anchor.y, text);
+        // Right end at the anchor, on its baseline; the top and bottom labels
+        // are kept inside the window rather than cut by its edge.
+        const int baseline = std::clamp(label.anchor.y, metrics.ascent(),
+                                        std::max(metrics.ascent(), height() - metrics.descent()));
+        painter.drawText(label.anchor.x - metrics.horizontalAdvance(text), baseline, text);
         if (label.drawTick)
             painter.drawLine(label.tickFrom.x, label.tickFrom.y, label.tickTo.x, label.tickTo.y);
     }
@@ -156,9 +161,11 @@ void CMapWnd::paintEvent(QPaintEvent*) {
     for (const GraphLabel& label : RpmAxisLabels(*map_, scales_, app_.formats, width)) {
         if (label.drawText) {
             const QString text = Text(label.text);
-            // Centred on the anchor, top aligned.
-            painter.drawText(label.anchor.x - metrics.horizontalAdvance(text) / 2,
-                             label.anchor.y + metrics.ascent(), text);
+            // Centred on the anchor, top aligned; the last label moves left
+            // rather than run off the window's right edge.
+            const int textWidth = metrics.horizontalAdvance(text);
+            const int left = std::clamp(label.anchor.x - textWidth / 2, 0, std::max(0, this->width() - textWidth));
+            painter.drawText(left, label.anchor.y + metrics.ascent(), text);
         }
         if (label.drawTick)
             painter.drawLine(label.tickFrom.x, label.tickFrom.y, label.tickTo.x, label.tickTo.y);
