@@ -10,9 +10,6 @@
 // Built with -DRV_BENCH=ON; run from build/bin.
 #include <benchmark/benchmark.h>
 
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -23,7 +20,6 @@
 #include <map>
 #include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "app/QelApp.h"
@@ -34,6 +30,7 @@
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
 #include "platform/UserPrompt.h"
+#include "tests/support/Ecusim.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -112,7 +109,7 @@ std::size_t Characters(const std::vector<std::string>& lines) {
 struct Bench {
     std::string root;
     std::string link;
-    pid_t sim = -1;
+    std::unique_ptr<EcusimProcess> sim;
     std::unique_ptr<CQelApp> app;
     std::unique_ptr<PosixSerialPort> posix;
     std::unique_ptr<TimedPort> port;
@@ -130,21 +127,9 @@ struct Bench {
         for (const std::string& line : Records(Calibration())) text += line + "\r\n";
         std::ofstream(root + "/cal.s19", std::ios::binary) << text;
 
-        const std::string ecusim = (fs::read_symlink("/proc/self/exe").parent_path() / "ecusim").string();
-        std::vector<std::string> arguments = {ecusim, "--link", link, "--image", root + "/cal.s19"};
+        std::vector<std::string> arguments = {"--image", root + "/cal.s19"};
         if (baud > 0) arguments.insert(arguments.end(), {"--baud", std::to_string(baud)});
-        sim = ::fork();
-        if (sim == 0) {
-            std::freopen("/dev/null", "w", stdout);
-            std::vector<char*> argv;
-            for (std::string& a : arguments) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(ecusim.c_str(), argv.data());
-            std::_Exit(127);
-        }
-        struct stat info {};
-        for (int i = 0; i < 1000 && ::lstat(link.c_str(), &info) != 0; ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        sim = std::make_unique<EcusimProcess>(link, arguments);
 
         AppOptions options;
         options.registryPath = root + "/registry.reg";
@@ -175,10 +160,7 @@ struct Bench {
         if (serial) serial->ClosePort();
         protocol.reset();
         serial.reset();
-        if (sim > 0) {
-            ::kill(sim, SIGTERM);
-            ::waitpid(sim, nullptr, 0);
-        }
+        sim.reset();
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }

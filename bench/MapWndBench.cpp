@@ -8,26 +8,13 @@
 
 #include <memory>
 
-#include "app/HeadlessHost.h"
-#include "app/QelApp.h"
-#include "config/Definition.h"
+#include "bench/support/FullMapCalibration.h"
 #include "edit/GraphEditing.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphWnd.h"
 #include "edit/MapWnd.h"
-#include "model/Maps.h"
-#include "tests/files/TestInstall.h"
-#include "tests/support/RecordingPrompt.h"
 
 namespace {
-
-constexpr const char* kDefinition =
-    "[Free Map]\n"
-    "2000,21FF,0000\n"
-    "Full,0,F\n"
-    "THROT,0,100,x/2,x*2\n"
-    "RPM,500,12750,x*50,x/50\n"
-    "Injection,0,12.75,x/20,x*20\n";
 
 struct Services : ViewServices {
     bool allLines = true;
@@ -43,38 +30,16 @@ struct Services : ViewServices {
 class MapWndBench : public QObject {
     Q_OBJECT
 
-    testinstall::Install install;
-    std::unique_ptr<testinstall::EnvOverride> tmp;
-    RecordingPrompt prompt;
-    std::unique_ptr<CQelApp> app;
+    FullMapCalibration cal;
     Services services;
     std::unique_ptr<CMapWnd> wnd;
 
 private slots:
     void initTestCase() {
-        tmp = std::make_unique<testinstall::EnvOverride>("TMPDIR", install.TmpPath());
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        app = std::make_unique<CQelApp>(options);
-        HeadlessHost host(prompt);
-        QVERIFY(app->InitInstance(host));
-        app->definitionLines.Clear();
-        AppendDefinitionText(kDefinition, app->definitionLines);
-        Image& image = app->image();
-        std::uint16_t a = 0x2000;
-        image[a++] = 15;
-        image[a++] = 17;
-        for (int r = 0; r < 15; ++r) image[a++] = static_cast<std::uint8_t>(r * 14);
-        for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(10 + c * 14);
-        for (int r = 0; r < 15; ++r)
-            for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(20 + r * 9 + c * 4 + (c % 3) * 5);
-        QCOMPARE(ApplyDefinition(*app, image, prompt), 0);
-        app->currentMap = FindMap(app->maps, "Full");
-        QVERIFY(app->currentMap);
-        QCOMPARE(int(app->currentMap->y.count), 255);
-        StartDataEdit(*app->currentMap, image);
-        app->currentMap->cursor.row = 7;
-        wnd = std::make_unique<CMapWnd>(*app, prompt, services, nullptr);
+        cal.Start();
+        if (QTest::currentTestFailed()) return;
+        cal.app->currentMap->cursor.row = 7;
+        wnd = std::make_unique<CMapWnd>(*cal.app, cal.prompt, services, nullptr);
         wnd->resize(600, 460);
         wnd->show();
         QVERIFY(QTest::qWaitForWindowExposed(wnd.get()));
@@ -91,9 +56,9 @@ private slots:
 
     void oneDragStep() {
         CMapGraphWnd* pane = wnd->graphPane();
-        MapRecord& map = *app->currentMap;
+        MapRecord& map = *cal.app->currentMap;
         GraphPoint p;
-        QVERIFY(GraphPointPosition(map, app->image(), wnd->Scales(), 7, 8, p));
+        QVERIFY(GraphPointPosition(map, cal.app->image(), wnd->Scales(), 7, 8, p));
         const QPoint at(p.x, p.y);
         QTest::mouseClick(pane, Qt::LeftButton, {}, at);
         QTest::mousePress(pane, Qt::LeftButton, {}, at);

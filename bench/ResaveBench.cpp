@@ -16,6 +16,7 @@
 
 #include "files/SRecord.h"
 #include "model/Image.h"
+#include "tests/support/TestRegistry.h"
 
 namespace fs = std::filesystem;
 
@@ -35,11 +36,7 @@ struct BenchInstall {
         Write("install/BNC01/RV_Tune.STZ",
               "[Free Map]\n8000,80FF,0000\nFuel,0,F\nTHROT,0,100,x/2,x*2\nRPM,0,12750,x*50,x/50\n"
               "Fuel,0,25.5,x/20,x*20\n[Calib]\n9000,1,Idle,10,0,rpm,1\n");
-        Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                              "\"Install Directory\"=\"" + root + "/install\"\n"
-                              "\"MachineName\"=\"Bench(BNC01)\"\n\"MachineFolder\"=\"BNC01\"\n"
-                              "\"InitializeFolder\"=\"BNC01\"\n\"SettingFolder\"=\"BNC01\"\n");
+        Write("registry.reg", TestRegistryText(TestInstallValues(root + "/install", "Bench(BNC01)", "BNC01")));
         Image image{};
         for (std::size_t a = 0; a < kImageSize; ++a) image[a] = static_cast<std::uint8_t>(a * 7 + (a >> 8));
         image[0x8000] = 8;

@@ -10,24 +10,11 @@
 
 #include <memory>
 
-#include "app/HeadlessHost.h"
-#include "app/QelApp.h"
-#include "config/Definition.h"
+#include "bench/support/FullMapCalibration.h"
 #include "edit/LinkedMaps.h"
 #include "edit/TableWnd.h"
-#include "model/Maps.h"
-#include "tests/files/TestInstall.h"
-#include "tests/support/RecordingPrompt.h"
 
 namespace {
-
-constexpr const char* kDefinition =
-    "[Free Map]\n"
-    "2000,21FF,0000\n"
-    "Full,0,F\n"
-    "THROT,0,100,x/2,x*2\n"
-    "RPM,500,12750,x*50,x/50\n"
-    "Injection,0,12.75,x/20,x*20\n";
 
 struct Services : ViewServices {
     void RefreshViews(int) override {}
@@ -41,39 +28,17 @@ struct Services : ViewServices {
 class TablePaintBench : public QObject {
     Q_OBJECT
 
-    testinstall::Install install;
-    std::unique_ptr<testinstall::EnvOverride> tmp;
-    RecordingPrompt prompt;
-    std::unique_ptr<CQelApp> app;
+    FullMapCalibration cal;
     Services services;
     std::unique_ptr<QWidget> view;   // the window's parent, as a view is
     CTableWnd* wnd = nullptr;
 
 private slots:
     void initTestCase() {
-        tmp = std::make_unique<testinstall::EnvOverride>("TMPDIR", install.TmpPath());
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        app = std::make_unique<CQelApp>(options);
-        HeadlessHost host(prompt);
-        QVERIFY(app->InitInstance(host));
-        app->definitionLines.Clear();
-        AppendDefinitionText(kDefinition, app->definitionLines);
-        Image& image = app->image();
-        std::uint16_t a = 0x2000;
-        image[a++] = 15;
-        image[a++] = 17;
-        for (int r = 0; r < 15; ++r) image[a++] = static_cast<std::uint8_t>(r * 14);
-        for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(10 + c * 14);
-        for (int r = 0; r < 15; ++r)
-            for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(20 + r * 9 + c * 4 + (c % 3) * 5);
-        QCOMPARE(ApplyDefinition(*app, image, prompt), 0);
-        app->currentMap = FindMap(app->maps, "Full");
-        QVERIFY(app->currentMap);
-        QCOMPARE(int(app->currentMap->y.count), 255);
-        StartDataEdit(*app->currentMap, image);
+        cal.Start();
+        if (QTest::currentTestFailed()) return;
         view = std::make_unique<QWidget>();
-        wnd = new CTableWnd(*app, prompt, services, view.get());
+        wnd = new CTableWnd(*cal.app, cal.prompt, services, view.get());
         // Room for the header column and 17 columns, the RPM row and 15 lines.
         view->resize((17 + 2) * wnd->cellWidth() + 40, (15 + 2) * wnd->cellHeight() + 40);
         wnd->setGeometry(view->rect());

@@ -1,17 +1,11 @@
 #include "ecu/EcuRecords.h"
+#include "platform/AsciiText.h"
 
 #include <cstdio>
 
 namespace {
 
 constexpr long kAddressSpace = 0x10000;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 bool HexPair(const std::string& text, std::size_t at, std::uint8_t& value) {
     if (at + 1 >= text.size()) return false;

@@ -286,12 +286,34 @@ int HalfWidth(const TextWidthFn& textWidth, const std::string& text) {
     return textWidth ? textWidth(text) / 2 : 0;
 }
 
+// Ticked labels at first, first + step, ... each at xOf(value) (pixels,
+// margin included): one left of the margin is left out, the text only where
+// it fits. Ends when x reaches the client width, after kMaxLabelSteps, or
+// when the step no longer moves a large value.
+template <typename XOfValue>
+void AppendRpmStepLabels(std::vector<GraphLabel>& labels, float first, const GraphScales& s,
+                         const ValueFormats& formats, const TextWidthFn& textWidth, XOfValue xOf) {
+    float v = first;
+    long long x = kGraphLeftMargin;
+    for (int i = 0; i < kMaxLabelSteps && x < s.clientWidth; ++i) {
+        x = xOf(v);
+        if (x >= kGraphLeftMargin) {
+            GraphLabel label = RpmLabel(v, ClampPosition(x), s.clientHeight, formats);
+            label.drawText = x + HalfWidth(textWidth, label.text) < s.clientWidth;
+            label.drawTick = true;
+            labels.push_back(label);
+        }
+        const float nextValue = v + s.rpmLabelStep;
+        if (!(nextValue > v)) break;
+        v = nextValue;
+    }
+}
+
 }  // namespace
 
 std::vector<GraphLabel> RpmAxisLabels(const MapRecord& map, const GraphScales& s,
                                       const ValueFormats& formats, const TextWidthFn& textWidth) {
     std::vector<GraphLabel> labels;
-    const int width = s.clientWidth;
     const int height = s.clientHeight;
     const float step = s.rpmLabelStep;
 
@@ -302,40 +324,23 @@ std::vector<GraphLabel> RpmAxisLabels(const MapRecord& map, const GraphScales& s
             GraphLabel first = RpmLabel(b, kGraphLeftMargin, height, formats);
             first.drawText = true;
             labels.push_back(first);
-            float v = static_cast<float>(TruncateWide(b + step));
-            long long x = kGraphLeftMargin;
-            for (int i = 0; i < kMaxLabelSteps && x < width; ++i) {
-                std::uint16_t raw = 0;
-                ToRawWord(map.x, v, raw);
-                x = static_cast<long long>(raw) * 1000 / s.xScale + kGraphLeftMargin;
-                GraphLabel label = RpmLabel(v, ClampPosition(x), height, formats);
-                label.drawText = x + HalfWidth(textWidth, label.text) < width;
-                label.drawTick = true;
-                labels.push_back(label);
-                const float nextValue = v + step;
-                if (!(nextValue > v)) break;
-                v = nextValue;
-            }
+            // A raw word is never negative and xScale at least 1: no label falls left of the margin.
+            AppendRpmStepLabels(labels, static_cast<float>(TruncateWide(b + step)), s, formats, textWidth,
+                                [&](float v) {
+                                    std::uint16_t raw = 0;
+                                    ToRawWord(map.x, v, raw);
+                                    return static_cast<long long>(raw) * 1000 / s.xScale + kGraphLeftMargin;
+                                });
             break;
         }
         case GraphAxisKind::kImageAxis: {
             float v = 0.0f;
             ToPhysicalWord(map.x, 0, v);
-            long long x = kGraphLeftMargin;
-            for (int i = 0; i < kMaxLabelSteps && x < width; ++i) {
+            AppendRpmStepLabels(labels, v, s, formats, textWidth, [&](float value) {
                 std::int32_t raw = 0;
-                ToRawInt(map.x, v, raw);
-                x = (static_cast<long long>(raw) - s.xRawMinimum) * 1000 / s.xScale + kGraphLeftMargin;
-                if (x >= kGraphLeftMargin) {
-                    GraphLabel label = RpmLabel(v, ClampPosition(x), height, formats);
-                    label.drawText = x + HalfWidth(textWidth, label.text) < width;
-                    label.drawTick = true;
-                    labels.push_back(label);
-                }
-                const float nextValue = v + step;
-                if (!(nextValue > v)) break;
-                v = nextValue;
-            }
+                ToRawInt(map.x, value, raw);
+                return (static_cast<long long>(raw) - s.xRawMinimum) * 1000 / s.xScale + kGraphLeftMargin;
+            });
             break;
         }
         case GraphAxisKind::kListAxis: {

@@ -8,16 +8,10 @@
 #include "config/Definition.h"
 #include "model/Equation.h"
 #include "model/Parse.h"
+#include "platform/AsciiText.h"
 #include "platform/PathSearch.h"
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 

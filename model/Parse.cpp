@@ -4,18 +4,7 @@
 #include <limits>
 
 #include "model/LineStore.h"
-
-namespace {
-
-// The value of one hex digit, or -1.
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
-}  // namespace
+#include "platform/AsciiText.h"
 
 std::string NextField(std::string& line) {
     const std::size_t comma = line.find(',');

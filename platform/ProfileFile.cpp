@@ -11,40 +11,6 @@
 
 namespace {
 
-// One physical line: [begin, end) is its text without the line end; next is
-// where the following line starts (text.size() after the last line).
-struct Line {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    std::size_t next = 0;
-    bool terminated = false;   // ends with LF (or CR LF)
-};
-
-class LineReader {
-public:
-    explicit LineReader(std::string_view text) : text_(text) {}
-    bool Next(Line& line) {
-        if (pos_ >= text_.size()) return false;
-        line.begin = pos_;
-        const std::size_t lf = text_.find('\n', pos_);
-        if (lf == std::string_view::npos) {
-            line.end = text_.size();
-            line.next = text_.size();
-            line.terminated = false;
-        } else {
-            line.end = (lf > pos_ && text_[lf - 1] == '\r') ? lf - 1 : lf;
-            line.next = lf + 1;
-            line.terminated = true;
-        }
-        pos_ = line.next;
-        return true;
-    }
-
-private:
-    std::string_view text_;
-    std::size_t pos_ = 0;
-};
-
 enum class LineKind { kBlank, kComment, kSection, kKey, kOther };
 
 struct Classified {
@@ -91,10 +57,10 @@ Classified Classify(std::string_view line) {
 // and cutting; nothing when the section or the key is missing.
 std::optional<std::string_view> FindValue(std::string_view text, std::string_view section,
                                           std::string_view key) {
-    LineReader reader(text);
-    Line line;
+    std::size_t pos = 0;
+    TextLine line;
     bool inSection = false;
-    while (reader.Next(line)) {
+    while (NextTextLine(text, pos, line)) {
         const Classified c = Classify(text.substr(line.begin, line.end - line.begin));
         if (c.kind == LineKind::kSection) {
             if (inSection) return std::nullopt;   // only the first of duplicated sections counts
@@ -189,18 +155,16 @@ bool ProfileFile::WriteString(const std::string& sectionName, const std::string&
 
     try {
         // The file keeps its own line ends; a file without any gets LF.
-        const std::size_t firstLf = text.find('\n');
-        const std::string eol = (firstLf != std::string::npos && firstLf > 0 && text[firstLf - 1] == '\r')
-                                    ? "\r\n" : "\n";
+        const std::string eol = FirstLineEnd(text, "\n");
 
-        LineReader reader(text);
-        Line line;
+        std::size_t pos = 0;
+        TextLine line;
         bool inSection = false;
         bool sectionFound = false;
-        Line lastNonBlank;   // of the matching section, its header included
-        std::optional<Line> keyLine;
+        TextLine lastNonBlank;   // of the matching section, its header included
+        std::optional<TextLine> keyLine;
         std::size_t keyValueOffset = 0;
-        while (reader.Next(line)) {
+        while (NextTextLine(text, pos, line)) {
             const Classified c = Classify(std::string_view(text).substr(line.begin, line.end - line.begin));
             if (c.kind == LineKind::kSection) {
                 if (inSection) break;

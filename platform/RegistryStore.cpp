@@ -38,13 +38,6 @@ bool StartsWithNoCase(std::string_view text, std::string_view prefix) {
     return true;
 }
 
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Structural UTF-8 check: lead and continuation bytes, no overlong forms,
 // no surrogates, nothing beyond U+10FFFF.
 bool IsUtf8(std::string_view text) {
@@ -127,13 +120,6 @@ struct ParsedFile {
     std::string error;   // empty when the file parsed
 };
 
-struct Line {
-    std::size_t begin = 0;
-    std::size_t end = 0;
-    std::size_t next = 0;
-    bool terminated = false;
-};
-
 class Parser {
 public:
     Parser(std::string_view text, const std::string& path) : text_(text), path_(path) {}
@@ -145,7 +131,7 @@ public:
         bool headerSeen = false;
         std::size_t currentKey = kNone;
         bool anyKey = false;
-        Line line;
+        TextLine line;
         while (NextLine(line)) {
             const std::string_view raw = text_.substr(line.begin, line.end - line.begin);
             if (!IsLineText(raw)) return Fail(result, "control characters or bytes that are not UTF-8 text");
@@ -194,20 +180,9 @@ public:
     }
 
 private:
-    bool NextLine(Line& line) {
-        if (pos_ >= text_.size()) return false;
+    bool NextLine(TextLine& line) {
+        if (!NextTextLine(text_, pos_, line)) return false;
         ++lineNumber_;
-        line.begin = pos_;
-        const std::size_t lf = text_.find('\n', pos_);
-        if (lf == std::string_view::npos) {
-            line.end = line.next = text_.size();
-            line.terminated = false;
-        } else {
-            line.end = (lf > pos_ && text_[lf - 1] == '\r') ? lf - 1 : lf;
-            line.next = lf + 1;
-            line.terminated = true;
-        }
-        pos_ = line.next;
         return true;
     }
 
@@ -270,7 +245,7 @@ private:
         return true;
     }
 
-    bool ParseValueLine(std::string_view text, Line& line, Record& record, std::string& problem) {
+    bool ParseValueLine(std::string_view text, TextLine& line, Record& record, std::string& problem) {
         std::string name;
         std::size_t i = 0;
         if (text.front() == '@') {
@@ -450,11 +425,7 @@ std::string FreshFile(const std::string& keyLine, const std::string& valueLine) 
 }
 
 // The file's line end: that of its first line, CR LF when it has none.
-std::string LineEndOf(const std::string& text) {
-    const std::size_t lf = text.find('\n');
-    if (lf == std::string::npos) return "\r\n";
-    return (lf > 0 && text[lf - 1] == '\r') ? "\r\n" : "\n";
-}
+std::string LineEndOf(const std::string& text) { return FirstLineEnd(text, "\r\n"); }
 
 bool IsWritableKey(std::string_view key) {
     while (!key.empty() && key.front() == '\\') key.remove_prefix(1);

@@ -4,29 +4,17 @@
 
 #include <gtest/gtest.h>
 
-#include "app/HeadlessHost.h"
 #include "app/QelApp.h"
 #include "files/DataFile.h"
 #include "platform/ProfileFile.h"
 #include "tests/files/TestInstall.h"
-#include "tests/support/RecordingPrompt.h"
+#include "tests/support/InstalledApp.h"
 
 namespace {
 
 // The test machine with its calibration loaded: "Main" (one RPM row, DATA
 // x/10 at 0x1007) and "Twin" (an RPM row per THROT row).
-struct FrameModelTest : ::testing::Test {
-    testinstall::Install install;
-    testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
-    RecordingPrompt prompt;
-    HeadlessHost host{prompt};
-    CQelApp app{Options()};
-
-    AppOptions Options() const {
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        return options;
-    }
+struct FrameModelTest : ::testing::Test, InstalledApp {
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         ASSERT_EQ(LoadDataFile(app, prompt, install.dir.Write("cal.qsd", testinstall::CalibrationFile())), kLoaded);

@@ -7,8 +7,10 @@
 #include "app/QelApp.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRegistry.h"
 
 namespace {
 
@@ -35,27 +37,17 @@ struct StartupTest : ::testing::Test {
     TempDir dir;
     RecordingPrompt prompt;
     HeadlessHost host{prompt};
-    std::string savedTmp;
+    EnvOverride tmp{"TMPDIR", dir.File("tmp")};
 
-    void SetUp() override {
-        const char* tmp = std::getenv("TMPDIR");
-        savedTmp = tmp ? tmp : "";
-        setenv("TMPDIR", dir.File("tmp").c_str(), 1);
-        dir.Write("tmp/.keep", "");
-    }
-    void TearDown() override {
-        if (savedTmp.empty()) unsetenv("TMPDIR");
-        else setenv("TMPDIR", savedTmp.c_str(), 1);
-    }
+    void SetUp() override { dir.Write("tmp/.keep", ""); }
 
     void Registry(const std::string& extra = "") {
-        dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                                  "\"Install Directory\"=\"" + dir.File("install") + "\"\n"
-                                  "\"MachineName\"=\"'26 Test(T26)\"\n"
-                                  "\"MachineFolder\"=\"T26\"\n"
-                                  "\"InitializeFolder\"=\"C:\\\\Tool\\\\T26\"\n"
-                                  "\"SettingFolder\"=\"T26\"\n" + extra);
+        dir.Write("registry.reg", TestRegistryText(TestInstallValues(dir.File("install")) +
+                                                   "\"MachineName\"=\"'26 Test(T26)\"\n"
+                                                   "\"MachineFolder\"=\"T26\"\n"
+                                                   "\"InitializeFolder\"=\"C:\\\\Tool\\\\T26\"\n"
+                                                   "\"SettingFolder\"=\"T26\"\n" +
+                                                   extra));
     }
     void Install(const std::string& ini) {
         dir.Write("install/T26/rv_tune.ini", ini);
@@ -88,10 +80,8 @@ TEST_F(StartupTest, MissingMachineIsAConfigurationErrorWithoutADialog) {
     EXPECT_EQ(prompt.Last().icon, PromptIcon::kStop);
 
     // SettingFolder empty counts as no machine, before the settings are searched.
-    dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                              "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                              "\"MachineName\"=\"X\"\n\"MachineFolder\"=\"T26\"\n"
-                              "\"InitializeFolder\"=\"T26\"\n");
+    dir.Write("registry.reg", TestRegistryText("\"MachineName\"=\"X\"\n\"MachineFolder\"=\"T26\"\n"
+                                               "\"InitializeFolder\"=\"T26\"\n"));
     CQelApp again(Options());
     EXPECT_FALSE(again.InitInstance(host));
     EXPECT_EQ(again.ExitCode(), 2);

@@ -2,86 +2,38 @@
 // machine installation of our own.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "tests/files/TestInstall.h"
-#include "tests/support/TempDir.h"
-
-extern char** environ;
+#include "tests/support/Process.h"
 
 namespace {
 
-struct Outcome {
-    int status = -1;    // exit status, or -1 when killed by a signal
-    int signal = 0;
-    std::string out;
-    std::string err;
-};
+using Outcome = ProcessResult;
 
-// Runs argv with the environment changed: set holds "NAME=value" entries,
-// unset the names to remove.
-Outcome RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& set,
-            const std::vector<std::string>& unset, const TempDir& scratch) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        bool drop = false;
-        for (const std::string& u : unset) drop = drop || u == name;
-        for (const std::string& s : set) drop = drop || s.substr(0, s.find('=')) == name;
-        if (!drop) env.push_back(entry);
-    }
-    env.insert(env.end(), set.begin(), set.end());
-    std::vector<char*> envp, args;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argvCopy = argv;
-    for (std::string& a : argvCopy) args.push_back(a.data());
-    args.push_back(nullptr);
-
-    const std::string outPath = scratch.File("stdout.txt");
-    const std::string errPath = scratch.File("stderr.txt");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execve(args[0], args.data(), envp.data());
-        ::_exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    ::waitpid(child, &status, 0);
-    if (WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-    if (WIFSIGNALED(status)) outcome.signal = WTERMSIG(status);
-    outcome.out = scratch.Read("stdout.txt");
-    outcome.err = scratch.Read("stderr.txt");
-    return outcome;
-}
+// A safety net against hangs only.
+constexpr std::chrono::seconds kBound{60};
 
 std::string Rvtune() { return std::string(RV_BIN_DIR) + "/rvtune"; }
 
 struct RvtuneTest : ::testing::Test {
     testinstall::Install install;
-    TempDir scratch;
 
     std::vector<std::string> Env() const {
         return {"RV_TUNE_REGISTRY=" + install.RegistryPath(), "TMPDIR=" + install.TmpPath()};
     }
     Outcome Tune(std::vector<std::string> args) {
         args.insert(args.begin(), Rvtune());
-        return RunProcess(args, Env(), {}, scratch);
+        return RunProcess(args, Env(), kBound);
     }
     // Through a shell, for limits set with ulimit and trap.
     Outcome Shell(const std::string& script) {
-        return RunProcess({"/bin/sh", "-c", script}, Env(), {}, scratch);
+        return RunProcess({"/bin/sh", "-c", script}, Env(), kBound);
     }
     std::string Write(const std::string& name, const std::string& text) {
         return install.dir.Write(name, text);
@@ -218,7 +170,7 @@ struct BatchConversionTest : RvtuneTest {
     Outcome Batch(const std::vector<std::string>& args) {
         std::vector<std::string> argv = {program};
         argv.insert(argv.end(), args.begin(), args.end());
-        return RunProcess(argv, Env(), {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"}, scratch);
+        return RunProcess(argv, Env(), kBound, {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"});
     }
 };
 

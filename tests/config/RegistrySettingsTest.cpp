@@ -7,16 +7,14 @@
 #include "config/RegistrySettings.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRegistry.h"
 
 namespace {
-
-const char* kKeyLine = "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n";
 
 struct RegistrySettingsTest : ::testing::Test {
     TempDir dir;
     std::string Registry(const std::string& values) {
-        return dir.Write("registry.reg",
-                         std::string("Windows Registry Editor Version 5.00\n\n") + kKeyLine + values);
+        return dir.Write("registry.reg", TestRegistryText(values));
     }
 };
 
@@ -144,7 +142,7 @@ TEST_F(RegistrySettingsTest, GarbageFilesReadAsEmpty) {
     const std::string garbage[] = {
         std::string("\x00\x01\xff\xfe garbage", 12),
         "Windows Registry Editor Version 5.00\n" + std::string(100000, 'x') + "\n",
-        "Windows Registry Editor Version 5.00\n" + std::string(kKeyLine) + "\"MachineName\"=\"unterminated\n",
+        "Windows Registry Editor Version 5.00\n" + std::string(kTestRegistryKey) + "\"MachineName\"=\"unterminated\n",
         "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n\"MachineName\"=\"X\"\n",   // no header
     };
     for (const std::string& content : garbage) {

@@ -3,13 +3,13 @@
 // receives, the verify verdicts, the messages and the report lines.
 #include <gtest/gtest.h>
 
-#include "app/HeadlessHost.h"
 #include "app/QelApp.h"
 #include "app/Strings.h"
 #include "ecu/DataExchange.h"
 #include "files/DataFile.h"
 #include "tests/ecu/EcuFixture.h"
 #include "tests/files/TestInstall.h"
+#include "tests/support/InstalledApp.h"
 
 namespace {
 
@@ -47,12 +47,7 @@ std::string RecordText(std::uint16_t start, const std::vector<std::uint8_t>& byt
     return text;
 }
 
-struct DataExchangeTest : ::testing::Test {
-    testinstall::Install install;
-    testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
-    RecordingPrompt prompt;
-    HeadlessHost host{prompt};
-    CQelApp app{Options()};
+struct DataExchangeTest : ::testing::Test, InstalledApp {
     FakeSerialPort port;
     FakeEventPump pump;
     SerialLink link{app, port, pump, pump};
@@ -62,11 +57,6 @@ struct DataExchangeTest : ::testing::Test {
     DataExchange exchange{app, protocol, prompt};
     std::string calibration;
 
-    AppOptions Options() const {
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        return options;
-    }
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         calibration = install.dir.Write("cal.qsd", testinstall::CalibrationFile());

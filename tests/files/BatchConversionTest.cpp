@@ -5,27 +5,15 @@
 
 #include <unistd.h>
 
-#include "app/HeadlessHost.h"
 #include "app/QelApp.h"
 #include "app/Strings.h"
 #include "tests/files/TestInstall.h"
-#include "tests/support/RecordingPrompt.h"
+#include "tests/support/InstalledApp.h"
 
 namespace {
 
-struct BatchConversionTest : ::testing::Test {
-    testinstall::Install install;
-    testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
-    RecordingPrompt prompt;
-    HeadlessHost host{prompt};
-    CQelApp app{Options()};
-
-    AppOptions Options() const {
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        options.commandLine = install.dir.File("cal.qsd") + " " + install.dir.File("out.txt");
-        return options;
-    }
+struct BatchConversionTest : ::testing::Test, InstalledApp {
+    BatchConversionTest() : InstalledApp({"cal.qsd", "out.txt"}) {}
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         ASSERT_TRUE(host.batchPosted);

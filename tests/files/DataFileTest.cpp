@@ -13,12 +13,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "app/HeadlessHost.h"
 #include "app/QelApp.h"
 #include "app/Strings.h"
 #include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
-#include "tests/support/RecordingPrompt.h"
+#include "tests/support/InstalledApp.h"
 
 namespace {
 
@@ -179,18 +178,7 @@ TEST(Titles, ReadAsPairsAndWrittenBackInPlace) {
 }
 
 // A started application on the test machine.
-struct DataFileTest : ::testing::Test {
-    testinstall::Install install;
-    testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
-    RecordingPrompt prompt;
-    HeadlessHost host{prompt};
-    CQelApp app{Options()};
-
-    AppOptions Options() const {
-        AppOptions options;
-        options.registryPath = install.RegistryPath();
-        return options;
-    }
+struct DataFileTest : ::testing::Test, InstalledApp {
     void SetUp() override { ASSERT_TRUE(app.InitInstance(host)); }
     void TearDown() override { app.ExitInstance(); }
     std::string WriteFile(const std::string& name, const std::string& text) {

@@ -5,14 +5,14 @@
 // Free Maps (type 1 and type 2, each 2 THROT rows x 3 RPM columns) and the
 // "Calib" constants.
 #include <cstdint>
-#include <cstdlib>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "files/SRecord.h"
 #include "model/Image.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRegistry.h"
 
 namespace testinstall {
 
@@ -75,23 +75,7 @@ inline std::string CalibrationFile(const std::string& model = kMachineFolder) {
     return text;
 }
 
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const std::string& value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        ::setenv(name, value.c_str(), 1);
-    }
-    ~EnvOverride() {
-        if (old_) ::setenv(name_, old_->c_str(), 1);
-        else ::unsetenv(name_);
-    }
-    EnvOverride(const EnvOverride&) = delete;
-    EnvOverride& operator=(const EnvOverride&) = delete;
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
+using ::EnvOverride;
 
 // The installation: <dir>/install/TST01/{RV_Tune.INI,RV_Tune.STZ},
 // <dir>/registry.reg, <dir>/tmp for the expanded definition.
@@ -104,17 +88,10 @@ struct Install {
         dir.Write("tmp/.keep", "");
         WriteRegistry(true);
     }
-    void WriteRegistry(bool withMachine) const {
-        std::string text = "Windows Registry Editor Version 5.00\n\n"
-                           "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                           "\"Install Directory\"=\"" + dir.File("install") + "\"\n";
-        if (withMachine) {
-            text += "\"MachineName\"=\"'99 Test Bike(TST01)\"\n"
-                    "\"MachineFolder\"=\"TST01\"\n"
-                    "\"InitializeFolder\"=\"TST01\"\n"
-                    "\"SettingFolder\"=\"TST01\"\n";
-        }
-        dir.Write("registry.reg", text);
+    // extraValues: whole value lines after the machine's.
+    void WriteRegistry(bool withMachine, const std::string& extraValues = "") const {
+        WriteTestRegistry(dir, dir.File("install"), "'99 Test Bike(TST01)", withMachine ? kMachineFolder : "",
+                          extraValues);
     }
     std::string RegistryPath() const { return dir.File("registry.reg"); }
     std::string TmpPath() const { return dir.File("tmp"); }

@@ -3,12 +3,11 @@
 // ecusim on a pseudo-terminal (COM1 through RV_TUNE_COM1). What reached the
 // ECU is read from the image ecusim saves when it stops.
 #include <QApplication>
-#include <QFileInfo>
+#include <QFile>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QPushButton>
 #include <QtTest>
 
@@ -16,6 +15,7 @@
 #include <cctype>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "app/ChildFrame.h"
 #include "app/CommandIds.h"
@@ -30,11 +30,10 @@
 #include "edit/TableWnd.h"
 #include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
+#include "tests/support/Ecusim.h"
 #include "tests/support/RecordingPrompt.h"
 
 namespace {
-
-const QString kEcusim = QStringLiteral(RV_BIN_DIR "/ecusim");
 
 // A Config Map machine: "Boost Fuel" has 3 THROT rows x 4 RPM columns of
 // DATA at 0x3000 (x/10), its axes in the image (type 3).
@@ -83,35 +82,6 @@ std::string CalibrationFile() {
     return text + "S9030000FC\nFixed:\n";
 }
 
-// ecusim on its own pseudo-terminal; SIGTERM makes it save its memory.
-class Simulator {
-public:
-    Simulator(const QString& link, QStringList arguments) : link_(link) {
-        arguments.prepend(link);
-        arguments.prepend("--link");
-        process_.setProgram(kEcusim);
-        process_.setArguments(arguments);
-        process_.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-        process_.start();
-    }
-    ~Simulator() { Stop(); }
-    // The link appears once the device is ready; 10 s is only a safety net.
-    bool WaitReady() {
-        if (!process_.waitForStarted(10000)) return false;
-        for (int i = 0; i < 1000 && !QFileInfo(link_).isSymLink(); ++i) QTest::qWait(10);
-        return QFileInfo(link_).isSymLink();
-    }
-    bool Stop() {
-        if (process_.state() == QProcess::NotRunning) return process_.exitStatus() == QProcess::NormalExit;
-        process_.terminate();
-        return process_.waitForFinished(10000) && process_.exitStatus() == QProcess::NormalExit;
-    }
-
-private:
-    QString link_;
-    QProcess process_;
-};
-
 // The test machine with our Config Map definition, ecusim standing in for
 // the ECU on COM1, and a main frame whose file dialog and Menu dialog
 // answer from the test.
@@ -121,19 +91,19 @@ struct EcuCalibration {
     testinstall::EnvOverride com1{"RV_TUNE_COM1", install.dir.File("ecu")};
     RecordingPrompt prompt;
     HeadlessHost host{prompt};
-    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<EcusimProcess> sim;
     std::unique_ptr<CQelApp> app;
     std::unique_ptr<CMainFrame> frame;
     std::string saved;
 
     // withImage: the ECU starts with the calibration's memory, else all zero.
-    EcuCalibration(bool withImage, QStringList simArguments) : saved(install.dir.File("saved.s19")) {
+    EcuCalibration(bool withImage, std::vector<std::string> simArguments) : saved(install.dir.File("saved.s19")) {
         install.dir.Write("install/TST01/RV_Tune.INI", kSettings);
         install.dir.Write("install/TST01/RV_Tune.STZ", kDefinition);
-        if (withImage) simArguments << "--image" << QString::fromStdString(install.dir.Write("ecu.qsd", CalibrationFile()));
-        simArguments << "--range" << "3000-311F" << "--save" << QString::fromStdString(saved);
-        sim = std::make_unique<Simulator>(QString::fromStdString(install.dir.File("ecu")), simArguments);
-        if (!sim->WaitReady()) qFatal("ecusim did not come up (is %s built?)", qPrintable(kEcusim));
+        if (withImage) simArguments.insert(simArguments.end(), {"--image", install.dir.Write("ecu.qsd", CalibrationFile())});
+        simArguments.insert(simArguments.end(), {"--range", "3000-311F", "--save", saved});
+        sim = std::make_unique<EcusimProcess>(install.dir.File("ecu"), simArguments);
+        if (!sim->Ready()) qFatal("ecusim did not come up (is %s built?)", EcusimPath().c_str());
 
         AppOptions options;
         options.registryPath = install.RegistryPath();
@@ -180,7 +150,7 @@ struct EcuCalibration {
     }
     // Stops ecusim and reads the memory it saved: the ECU's bytes kFirst..kLast.
     std::string EcuBytes() {
-        if (!sim->Stop()) return {};
+        if (sim->Stop() < 0) return {};
         QFile file(QString::fromStdString(saved));
         if (!file.open(QIODevice::ReadOnly)) return {};
         std::string text = file.readAll().toStdString();

@@ -6,6 +6,7 @@
 #include "app/QelApp.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/TestRegistry.h"
 
 class MachineSelectDlgTest : public QObject {
     Q_OBJECT
@@ -16,10 +17,7 @@ class MachineSelectDlgTest : public QObject {
         std::unique_ptr<CQelApp> app;
         explicit Setup(const std::string& list, const std::string& registryValues = "") {
             if (!list.empty()) dir.Write("install/MCN_LIST.DAT", list);
-            dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                      "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                                      "\"Install Directory\"=\"" + dir.File("install") + "\"\n" +
-                                      registryValues);
+            dir.Write("registry.reg", TestRegistryText(TestInstallValues(dir.File("install")) + registryValues));
             AppOptions options;
             options.registryPath = dir.File("registry.reg");
             app = std::make_unique<CQelApp>(options);

@@ -22,6 +22,7 @@
 #include "model/Maps.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/RecordingPrompt.h"
+#include "tests/support/TestRegistry.h"
 
 namespace {
 
@@ -489,13 +490,7 @@ private slots:
         QFETCH(QString, title);
         const std::string machine = folder.toStdString();
         TempDir dir;
-        dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                                  "\"Install Directory\"=\"" RV_SOURCE_DIR "/data\"\n"
-                                  "\"MachineName\"=\"" + title.toStdString() + "\"\n"
-                                  "\"MachineFolder\"=\"" + machine + "\"\n"
-                                  "\"InitializeFolder\"=\"" + machine + "\"\n"
-                                  "\"SettingFolder\"=\"" + machine + "\"\n");
+        WriteTestRegistry(dir, RV_SOURCE_DIR "/data", title.toStdString(), machine);
         dir.Write("tmp/.keep", "");
         testinstall::EnvOverride tmp("TMPDIR", dir.File("tmp"));
         AppOptions options;

@@ -3,56 +3,34 @@
 // line with its message, its report line and nothing changed on failure.
 #include <gtest/gtest.h>
 
-#include <fcntl.h>
-#include <signal.h>
-#include <sys/stat.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
+#include <memory>
 #include <string>
-#include <thread>
 #include <vector>
 
 #include "files/ImageFile.h"
 #include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
+#include "tests/support/Ecusim.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
-
-extern char** environ;
 
 namespace {
 
-using Clock = std::chrono::steady_clock;
 using testinstall::kDataEnd;
 using testinstall::kDataStart;
 
-const std::string kEcusim = std::string(RV_BIN_DIR) + "/ecusim";
 const std::string kRvtune = std::string(RV_BIN_DIR) + "/rvtune";
-// Safety nets against hangs only: a fault ends in a few seconds with the
+// A safety net against hangs only: a fault ends in a few seconds with the
 // short time-outs of the settings below.
 constexpr auto kCommandBound = std::chrono::seconds(20);
-constexpr auto kLinkBound = std::chrono::seconds(10);
 
-bool Exists(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-struct Outcome {
-    int status = -1;        // exit status; -1 when killed
-    bool hung = false;      // killed at the safety bound
-    std::string out;
-    std::string err;
-};
+using Outcome = ProcessResult;
 
 // The machine: the test definition with monitor items, result messages and
 // an identification, and settings with short time-outs (TIMEOUT 20: a byte
 // waits 20 ms, a silence ends a wait after 20 ticks, 2 s).
-struct Install {
-    TempDir dir;
-
+struct Install : testinstall::Install {
     Install() {
         dir.Write("install/TST01/RV_Tune.INI",
                   "[RS232C]\nSPEED=19200\nXFLLOW=NO\nPORT=PORT1\nTIMEOUT=20\nWAITTIME=10\nRETRY=1\nECRETRY=0\n"
@@ -62,97 +40,8 @@ struct Install {
                       "[Individual Information]\nRecognitionCode,BM1\n"
                       "[Diag.Com]\nD,01,Engine Speed,rpm,2,1,0\nD,21,Throttle,%,1,0.5,0\nD,22,Gear,-,1,1,0\n"
                       "[Error Message]\nE,The ECU refused the data.\n");
-        dir.Write("tmp/.keep", "");
-        dir.Write("registry.reg", "Windows Registry Editor Version 5.00\n\n"
-                                  "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n"
-                                  "\"Install Directory\"=\"" + dir.File("install") + "\"\n"
-                                  "\"MachineName\"=\"'99 Test Bike(TST01)\"\n\"MachineFolder\"=\"TST01\"\n"
-                                  "\"InitializeFolder\"=\"TST01\"\n\"SettingFolder\"=\"TST01\"\n"
-                                  "\"ReadEcuNum\"=dword:00000004\n");
+        WriteRegistry(true, "\"ReadEcuNum\"=dword:00000004\n");
     }
-};
-
-// Runs argv with the extra environment, killed at bound.
-Outcome RunProcess(const std::vector<std::string>& argv, const std::vector<std::string>& set, const TempDir& scratch) {
-    std::vector<std::string> env;
-    for (char** e = environ; *e != nullptr; ++e) {
-        const std::string entry = *e;
-        const std::string name = entry.substr(0, entry.find('='));
-        bool drop = false;
-        for (const std::string& s : set) drop = drop || s.substr(0, s.find('=')) == name;
-        if (!drop) env.push_back(entry);
-    }
-    env.insert(env.end(), set.begin(), set.end());
-    std::vector<char*> envp, args;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argvCopy = argv;
-    for (std::string& a : argvCopy) args.push_back(a.data());
-    args.push_back(nullptr);
-
-    const std::string outPath = scratch.File("stdout.txt");
-    const std::string errPath = scratch.File("stderr.txt");
-    const pid_t child = ::fork();
-    if (child == 0) {
-        const int out = ::open(outPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        const int err = ::open(errPath.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-        ::dup2(out, 1);
-        ::dup2(err, 2);
-        ::execve(args[0], args.data(), envp.data());
-        ::_exit(127);
-    }
-    Outcome outcome;
-    int status = 0;
-    const Clock::time_point deadline = Clock::now() + kCommandBound;
-    while (::waitpid(child, &status, WNOHANG) == 0) {
-        if (Clock::now() > deadline) {
-            ::kill(child, SIGKILL);
-            ::waitpid(child, &status, 0);
-            outcome.hung = true;
-            break;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    if (!outcome.hung && WIFEXITED(status)) outcome.status = WEXITSTATUS(status);
-    outcome.out = scratch.Read("stdout.txt");
-    outcome.err = scratch.Read("stderr.txt");
-    return outcome;
-}
-
-// ecusim on its own pseudo-terminal; SIGTERM makes it save its memory.
-class Simulator {
-public:
-    Simulator(const TempDir& dir, std::vector<std::string> arguments) : link_(dir.File("ecu")) {
-        arguments.insert(arguments.begin(), {kEcusim, "--link", link_});
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::freopen(dir.File("ecusim.out").c_str(), "w", stdout);
-            std::vector<char*> argv;
-            for (std::string& a : arguments) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(kEcusim.c_str(), argv.data());
-            std::_Exit(127);
-        }
-        const Clock::time_point deadline = Clock::now() + kLinkBound;
-        while (!Exists(link_) && Clock::now() < deadline)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~Simulator() { Stop(); }
-    int Stop() {
-        if (pid_ <= 0) return status_;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return status_;
-    }
-    const std::string& Link() const { return link_; }
-
-private:
-    std::string link_;
-    pid_t pid_ = -1;
-    int status_ = -1;
 };
 
 // The calibration with other map cells and constants (the map layout
@@ -180,8 +69,7 @@ std::vector<std::uint8_t> Range(const Image& image) {
 
 struct EcuCommandsTest : ::testing::Test {
     Install install;
-    TempDir scratch;
-    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<EcusimProcess> sim;
     std::string original;   // the calibration as a data file
     std::string changed;    // every byte different
     std::string saved;      // what ecusim saves at its end
@@ -193,14 +81,15 @@ struct EcuCommandsTest : ::testing::Test {
     }
     void StartEcu(const std::string& image, std::vector<std::string> arguments = {}) {
         arguments.insert(arguments.end(), {"--image", image, "--save", saved});
-        sim = std::make_unique<Simulator>(install.dir, arguments);
-        ASSERT_TRUE(Exists(sim->Link())) << "ecusim did not come up";
+        sim = std::make_unique<EcusimProcess>(install.dir.File("ecu"), arguments, install.dir.File("ecusim.out"));
+        ASSERT_TRUE(sim->Ready()) << "ecusim did not come up";
     }
     Outcome Tune(std::vector<std::string> args) {
         args.insert(args.begin(), kRvtune);
-        return RunProcess(args, {"RV_TUNE_REGISTRY=" + install.dir.File("registry.reg"),
-                          "TMPDIR=" + install.dir.File("tmp"), "RV_TUNE_COM1=" + sim->Link()},
-                   scratch);
+        return RunProcess(args,
+                          {"RV_TUNE_REGISTRY=" + install.RegistryPath(), "TMPDIR=" + install.TmpPath(),
+                           "RV_TUNE_COM1=" + sim->Link()},
+                          kCommandBound);
     }
     // The memory ecusim holds at its end, over the calibration's range.
     std::vector<std::uint8_t> EcuMemory() {
@@ -314,9 +203,9 @@ TEST_F(EcuCommandsTest, APortGivenOnTheCommandLineIsUsedAndAMissingOneIsAFailure
     StartEcu(original);
     const std::string link = sim->Link();
     const Outcome named = RunProcess({kRvtune, "verify", original, "--port", link},
-                              {"RV_TUNE_REGISTRY=" + install.dir.File("registry.reg"),
-                               "TMPDIR=" + install.dir.File("tmp"), "RV_TUNE_COM1=/nonexistent/tty"},
-                              scratch);
+                                     {"RV_TUNE_REGISTRY=" + install.RegistryPath(), "TMPDIR=" + install.TmpPath(),
+                                      "RV_TUNE_COM1=/nonexistent/tty"},
+                                     kCommandBound);
     EXPECT_EQ(named.status, 0) << named.err;
     const Outcome missing = Tune({"verify", original, "--port", install.dir.File("no-such-tty")});
     EXPECT_EQ(missing.status, 2);

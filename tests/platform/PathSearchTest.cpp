@@ -1,5 +1,6 @@
 #include "platform/PathSearch.h"
 
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -13,22 +14,6 @@
 #include <unistd.h>
 
 namespace {
-
-// Sets or clears one environment variable for the life of the object.
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value, 1); else ::unsetenv(name);
-    }
-    ~EnvOverride() {
-        if (old_) ::setenv(name_, old_->c_str(), 1); else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 std::size_t FileCount(const std::string& folder) {
     std::size_t count = 0;

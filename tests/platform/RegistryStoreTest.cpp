@@ -1,6 +1,7 @@
 #include "platform/RegistryStore.h"
 
 #include "platform/PathSearch.h"
+#include "tests/support/EnvOverride.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -19,21 +20,6 @@ using Bytes = std::vector<std::uint8_t>;
 
 const char* const kKey = "SOFTWARE\\RV_Tune";
 const std::string kHead = "Windows Registry Editor Version 5.00\r\n\r\n";
-
-class EnvOverride {
-public:
-    EnvOverride(const char* name, const char* value) : name_(name) {
-        if (const char* old = std::getenv(name)) old_ = old;
-        if (value) ::setenv(name, value, 1); else ::unsetenv(name);
-    }
-    ~EnvOverride() {
-        if (old_) ::setenv(name_, old_->c_str(), 1); else ::unsetenv(name_);
-    }
-
-private:
-    const char* name_;
-    std::optional<std::string> old_;
-};
 
 struct RegistryStoreTest : ::testing::Test {
     TempDir dir;

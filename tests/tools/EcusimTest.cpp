@@ -4,14 +4,12 @@
 #include <gtest/gtest.h>
 
 #include <sys/stat.h>
-#include <sys/wait.h>
-#include <signal.h>
-#include <unistd.h>
 
-#include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
+#include <memory>
+#include <string>
+#include <vector>
 
 #include "app/QelApp.h"
 #include "app/Strings.h"
@@ -20,12 +18,11 @@
 #include "ecu/SerialLink.h"
 #include "platform/EventPump.h"
 #include "platform/SerialPort.h"
+#include "tests/support/Ecusim.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"
 
 namespace {
-
-const std::string kEcusim = std::string(RV_BIN_DIR) + "/ecusim";
 
 bool Exists(const std::string& path) {
     struct stat info {};
@@ -61,43 +58,6 @@ std::string DataFile() {
     return text + "S9030000FC\r\nFixed:\r\n";
 }
 
-// ecusim running on its own pseudo-terminal, stopped with SIGTERM at the end.
-class Simulator {
-public:
-    Simulator(const TempDir& dir, std::vector<std::string> arguments) : link_(dir.File("ecu")) {
-        arguments.insert(arguments.begin(), {kEcusim, "--link", link_});
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            std::freopen((dir.File("ecusim.out")).c_str(), "w", stdout);
-            std::vector<char*> argv;
-            for (std::string& a : arguments) argv.push_back(a.data());
-            argv.push_back(nullptr);
-            ::execv(kEcusim.c_str(), argv.data());
-            std::_Exit(127);
-        }
-        // The link appears once the device is ready; 10 s is only a safety net.
-        for (int i = 0; i < 1000 && !Exists(link_); ++i)
-            std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    ~Simulator() { Stop(); }
-    // SIGTERM; the exit status, -1 when it did not exit normally.
-    int Stop() {
-        if (pid_ <= 0) return status_;
-        ::kill(pid_, SIGTERM);
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        pid_ = -1;
-        status_ = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-        return status_;
-    }
-    const std::string& Link() const { return link_; }
-
-private:
-    std::string link_;
-    pid_t pid_ = -1;
-    int status_ = -1;
-};
-
 struct EcusimTest : ::testing::Test {
     TempDir dir;
     std::unique_ptr<CQelApp> app;
@@ -107,7 +67,7 @@ struct EcusimTest : ::testing::Test {
     RecordingPrompt prompt;
     SilentProgress progress;
     std::unique_ptr<EcuProtocol> protocol;
-    std::unique_ptr<Simulator> sim;
+    std::unique_ptr<EcusimProcess> sim;
 
     void Start(std::vector<std::string> arguments) {
         // A second start replaces everything, the users before what they use.
@@ -115,8 +75,8 @@ struct EcusimTest : ::testing::Test {
         link.reset();
         port.reset();
         app.reset();
-        sim = std::make_unique<Simulator>(dir, std::move(arguments));
-        ASSERT_TRUE(Exists(sim->Link())) << "ecusim did not come up";
+        sim = std::make_unique<EcusimProcess>(dir.File("ecu"), std::move(arguments), dir.File("ecusim.out"));
+        ASSERT_TRUE(sim->Ready()) << "ecusim did not come up";
         ::setenv("RV_TUNE_COM1", sim->Link().c_str(), 1);
         AppOptions options;
         options.registryPath = dir.File("registry.reg");
@@ -161,7 +121,7 @@ struct EcusimTest : ::testing::Test {
 TEST(EcusimHelpTest, HelpDocumentsTheOptionsAndFaults) {
     TempDir dir;
     const std::string out = dir.File("help.txt");
-    const int status = std::system((kEcusim + " --help >" + out).c_str());
+    const int status = std::system((EcusimPath() + " --help >" + out).c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::string help = dir.Read("help.txt");
@@ -169,7 +129,7 @@ TEST(EcusimHelpTest, HelpDocumentsTheOptionsAndFaults) {
                              "--save", "silent", "wrong-id", "wrong-echo", "stop-after", "flood",
                              "no-result", "stop-echo"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
-    EXPECT_NE(std::system((kEcusim + " --fault nonsense 2>/dev/null").c_str()), 0);
+    EXPECT_NE(std::system((EcusimPath() + " --fault nonsense 2>/dev/null").c_str()), 0);
 }
 
 TEST_F(EcusimTest, ReadsTheImageOfTheDataFile) {

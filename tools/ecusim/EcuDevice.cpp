@@ -1,6 +1,7 @@
 #include "tools/ecusim/EcuDevice.h"
 
 #include "tools/ecusim/SimImage.h"
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -10,13 +11,6 @@ constexpr std::uint8_t kXoff = 0x13;
 constexpr std::uint8_t kStray = 0x55;
 constexpr std::size_t kFloodLowWater = 64;
 constexpr std::size_t kFloodChunk = 256;
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 bool IsFlowByte(std::uint8_t byte) { return byte == kXon || byte == kXoff; }
 

@@ -1,17 +1,12 @@
 #include "tools/ecusim/SimImage.h"
+#include "platform/AsciiText.h"
+#include "platform/PathSearch.h"
 
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
 
 namespace {
-
-int HexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    return -1;
-}
 
 std::string Trimmed(const std::string& line) {
     std::size_t begin = 0, end = line.size();
@@ -98,20 +93,10 @@ std::vector<std::string> BuildSimRecords(const Image& bytes, std::uint16_t first
 
 bool SaveSimImage(const std::string& path, const Image& bytes, std::uint16_t first,
                   std::uint16_t last, std::string& error) {
-    const std::string temporary = path + ".tmp";
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        for (const std::string& record : BuildSimRecords(bytes, first, last)) out << record << "\r\n";
-        out.flush();
-        if (!out) {
-            error = "cannot write " + temporary;
-            std::remove(temporary.c_str());
-            return false;
-        }
-    }
-    if (std::rename(temporary.c_str(), path.c_str()) != 0) {
-        error = "cannot replace " + path;
-        std::remove(temporary.c_str());
+    std::string text;
+    for (const std::string& record : BuildSimRecords(bytes, first, last)) text += record + "\r\n";
+    if (!WriteFileAtomic(path, text)) {
+        error = "cannot write " + path;
         return false;
     }
     return true;
