@@ -68,14 +68,23 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
-    std::string line;
-    for (const char c : content) {
-        if (c == '\n') {
-            lines.Append(std::move(line));
-            line.clear();
-        } else if (c != '\r') {
-            line += c;
+    // Whole lines are cut out at once; only a line holding a CR before its
+    // line end is copied character by character. A last line without a line
+    // feed is dropped.
+    std::size_t begin = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
+         begin = lf + 1, lf = content.find('\n', begin)) {
+        std::string_view piece = content.substr(begin, lf - begin);
+        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);   // CR LF
+        if (piece.find('\r') == std::string_view::npos) {
+            lines.Append(std::string(piece));
+            continue;
         }
+        std::string line;
+        line.reserve(piece.size());
+        for (const char c : piece)
+            if (c != '\r') line += c;
+        lines.Append(std::move(line));
     }
 }
 
