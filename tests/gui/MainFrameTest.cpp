@@ -56,6 +56,21 @@ private slots:
         QVERIFY(cal.prompt.shown.empty());
     }
 
+    void hexWindowOpensFromTheWindowMenuAndAPathOpensWithoutTheDialog() {
+        TestCalibration cal;
+        cal.menuChoice = 0;
+        cal.frame->OpenDataFile(cal.path);   // no file dialog: the path is given
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        QVERIFY(!cal.ViewOfKind(kWindowHex));
+        QVERIFY(cal.ActionEnabled(cmd::kOpenHexWindow));
+        cal.frame->OnCommand(cmd::kOpenHexWindow);
+        CQelView* hex = cal.ViewOfKind(kWindowHex);
+        QVERIFY(hex);
+        QCOMPARE(hex->parentWidget()->windowTitle(), QString("HEX - ") + QString::fromStdString(cal.Map().name));
+        QVERIFY(!cal.ActionEnabled(cmd::kOpenHexWindow));   // one is open already
+        QVERIFY(cal.prompt.shown.empty());
+    }
+
     void openRefusesOtherMachinesAndUnreadableFiles() {
         TestCalibration cal;
         cal.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
