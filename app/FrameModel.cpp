@@ -118,11 +118,13 @@ TypedValueResult CommitTypedValue(CQelApp& app, MapRecord& map, const std::strin
         ComputeEditLimits(limits, app.image());
         raw = std::clamp(raw, limits.cursor.lower, std::max(limits.cursor.lower, limits.cursor.upper));
         raw = std::clamp(raw, 0, 255);
-        if (raw != current) {
+        // Only a DATA cursor takes the typed value; the RPM line of a map of
+        // type 2 is committed without a write.
+        if (data && raw != current) {
             EditContext context = AppEditContext(app);
             if (WriteDataCell(context, map, static_cast<std::uint8_t>(raw), cursor.column, cursor.row) != kCellOk)
                 return notCommitted();
-            if (data) cursor.raw = static_cast<std::uint16_t>(raw);
+            cursor.raw = static_cast<std::uint16_t>(raw);
             stored = static_cast<std::uint16_t>(raw);
             result.written = true;
         }

@@ -40,8 +40,9 @@ bool DialogBarFieldsOf(CQelApp& app, MapRecord& map, int lineSelection, DialogBa
 
 // The dialog bar's OK (and the Data field losing the focus): the typed text
 // into the DATA byte at the cursor. In THROT mode nothing is committed; in
-// RPM mode only for a Free Map of type 2. The text must be a plain number;
-// its raw value is clamped to a byte and into the cell's limits.
+// RPM mode only for a Free Map of type 2, and without a write. The text must
+// be a plain number; its raw value is clamped to a byte and into the cell's
+// limits.
 struct TypedValueResult {
     bool committed = false;
     bool written = false;

@@ -83,6 +83,17 @@ bool InNoDataTable(int id) {
     }
 }
 
+// The "&ALL" box shows the all-lines flag and changes only through the
+// command (a map of one line puts it into its third state): a click must not
+// step its state before the command has read it.
+class CommandCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
 }  // namespace
 
 CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
@@ -240,7 +251,7 @@ void CMainFrame::CreateDialogBar() {
     lineSelector_->setObjectName("control1006");
     lineSelector_->setMinimumContentsLength(6);
     lineLabel->setBuddy(lineSelector_);
-    allBox_ = new QCheckBox("&ALL", panel);
+    allBox_ = new CommandCheckBox("&ALL", panel);
     allBox_->setObjectName("control1148");
     allBox_->setTristate(true);
     auto* dataLabel = new QLabel("&Data", panel);
@@ -397,11 +408,12 @@ CommandUi CMainFrame::QueryCommand(int id) {
         case cmd::kMonitorStart:
             ui.enabled = false;   // needs the monitor dialog shown and the port closed
             ui.checkable = true;
+            ui.checked = link_ && link_->portOpen;
             break;
         case cmd::kMonitorStop:
             ui.enabled = false;   // needs the monitor dialog shown and the port open
             ui.checkable = true;
-            ui.checked = true;    // the port is closed
+            ui.checked = !(link_ && link_->portOpen);
             break;
         case cmd::kMonitorDialog:
             ui.enabled = false;

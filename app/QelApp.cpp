@@ -135,7 +135,9 @@ bool CQelApp::InitInstance(Host& host) {
     }
 
     // 4. The settings file, named after the executable.
-    std::string folder = JoinPath(registry.installDirectory, registry.initializeFolder);
+    // Joined as written: an empty install directory names the root folder,
+    // never the working folder, so empty registry values find nothing.
+    std::string folder = JoinPath(registry.installDirectory + "/", registry.initializeFolder);
     std::string found = FindFileNoCase(folder, exeName, ".INI");
     if (found.empty()) {
         char message[512];

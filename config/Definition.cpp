@@ -145,8 +145,9 @@ bool AppendDefinitionFile(const std::string& path, LineStore& lines) {
 
 bool LoadDefinition(CQelApp& app, UserPrompt& prompt) {
     // 1. "<exe>.STZ" in the setting folder, whatever its letter case.
+    // Joined as written, as the settings file's folder is.
     const std::string folder =
-        JoinPath(app.registry.installDirectory, app.registry.settingFolder);
+        JoinPath(app.registry.installDirectory + "/", app.registry.settingFolder);
     const std::string found = FindFileNoCase(folder, app.exeName, defname::kExtension);
     if (found.empty()) {
         StopMessage(prompt, deftext::kSetupFileMissing);

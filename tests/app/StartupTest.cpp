@@ -1,7 +1,10 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+
+#include <unistd.h>
 
 #include "app/HeadlessHost.h"
 #include "app/QelApp.h"
@@ -85,6 +88,24 @@ TEST_F(StartupTest, MissingMachineIsAConfigurationErrorWithoutADialog) {
     CQelApp again(Options());
     EXPECT_FALSE(again.InitInstance(host));
     EXPECT_EQ(again.ExitCode(), 2);
+}
+
+TEST_F(StartupTest, EmptyInstallDirectoryNeverSearchesTheWorkingFolder) {
+    // Install Directory + "/" + InitializeFolder: with no install directory the
+    // folder hangs off the root, so a T26 folder in the working folder is not it.
+    dir.Write("registry.reg", TestRegistryText("\"MachineName\"=\"X\"\n\"MachineFolder\"=\"T26\"\n"
+                                               "\"InitializeFolder\"=\"T26\"\n"
+                                               "\"SettingFolder\"=\"T26\"\n"));
+    Install("[RS232C]\n");
+    const std::string here = std::filesystem::current_path().string();
+    ASSERT_EQ(::chdir(dir.File("install").c_str()), 0);
+    CQelApp app(Options());
+    const bool started = app.InitInstance(host);
+    ASSERT_EQ(::chdir(here.c_str()), 0);
+    EXPECT_FALSE(started);
+    EXPECT_EQ(app.ExitCode(), 0);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "RV_Tune.ini is not exist.");
 }
 
 TEST_F(StartupTest, SettingsFileFillsTheApplicationObject) {

@@ -226,6 +226,35 @@ private slots:
         QCOMPARE(cal.frame->allBox()->checkState(), Qt::Checked);
     }
 
+    void altAFlipsTheAllLinesFlagThroughTheCheckBox() {
+        TestCalibration cal;
+        cal.Open(0);
+        QVERIFY(cal.frame->allBox()->isVisible());
+        QTest::keyClick(cal.frame.get(), Qt::Key_A, Qt::AltModifier);
+        QTRY_VERIFY(cal.frame->AllLines());
+        QCOMPARE(cal.frame->allBox()->checkState(), Qt::Checked);
+        QTest::mouseClick(cal.frame->allBox(), Qt::LeftButton);
+        QVERIFY(!cal.frame->AllLines());
+        QCOMPARE(cal.frame->allBox()->checkState(), Qt::Unchecked);
+    }
+
+    void dataFieldInRpmModeWritesNoDataByte() {
+        TestCalibration cal;
+        cal.Open(1);   // Twin: a Free Map of type 2
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QCOMPARE(cal.Map().cursor.mode, int(kEditData));
+        cal.frame->OnCommand(cmd::kToggleDataRpm);
+        QCOMPARE(cal.Map().cursor.mode, int(kEditRpm));
+        QLineEdit* data = cal.frame->dataField();
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "30");
+        QTest::mouseClick(cal.frame->okButton(), Qt::LeftButton);
+        QCOMPARE(cal.Byte(0x1017), std::uint8_t{0x14});
+        QCOMPARE(cal.Byte(0x1011), std::uint8_t{0x14});
+        QVERIFY(cal.prompt.shown.empty());
+    }
+
     void constantsListCopiesBackOnlyOnOk() {
         TestCalibration cal;
         cal.Open(0);
