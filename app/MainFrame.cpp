@@ -422,13 +422,14 @@ CommandUi CMainFrame::QueryCommand(int id) {
             ui.enabled = !app_.diagItems.empty() && open;
             break;
         case cmd::kOpenMapWindow:
-            ui.enabled = ChildWndKindAvailable(kWindowMap) && app_.currentMap && !(doc_ && doc_->HasViewOfKind(kWindowMap));
+            ui.enabled = ChildWndKindAvailable(kWindowMap) && (app_.currentMap || SelectorMap()) &&
+                         !(doc_ && doc_->HasViewOfKind(kWindowMap));
             break;
         case cmd::kOpenTableWindow:
-            ui.enabled = app_.currentMap && !(doc_ && doc_->HasViewOfKind(kWindowTable));
+            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowTable));
             break;
         case cmd::kOpenHexWindow:
-            ui.enabled = app_.currentMap && !(doc_ && doc_->HasViewOfKind(kWindowHex));
+            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowHex));
             break;
         case cmd::kOpenWindowKind4:
             ui.enabled = false;
@@ -725,7 +726,20 @@ void CMainFrame::ChildFrameClosed() {
     UpdateCommandUi();
 }
 
+MapRecord* CMainFrame::SelectorMap() const {
+    const std::string name = mapSelector_->currentText().toStdString();
+    if (MapRecord* map = FindMap(app_.maps, name)) return map;
+    // A link group's label ("#1,#2") stands for its first map.
+    if (!app_.mapLink.linkList.empty()) return FindMap(app_.maps, app_.mapLink.linkList.front());
+    return nullptr;
+}
+
 CQelView* CMainFrame::OpenWindow(int kind) {
+    // With no active view the window opens on the map chosen in the map
+    // selector (after a cancelled Menu dialog there is no current map yet).
+    if (!ActiveView()) {
+        if (MapRecord* chosen = SelectorMap()) app_.currentMap = chosen;
+    }
     if (!app_.currentMap) return nullptr;
     const bool fresh = !doc_;
     if (fresh) doc_ = std::make_unique<CQelDoc>(app_, prompt_, *this);

@@ -80,6 +80,8 @@ public:
     // A new child frame with a view of the kind on the current map; nullptr
     // when the kind has no window or there is no map.
     CQelView* OpenWindow(int kind);
+    // The map the map selector names (a link group by its first map), or none.
+    MapRecord* SelectorMap() const;
     // Tiles the child windows one above the other, each the full width.
     void TileHorizontally();
 

@@ -98,6 +98,17 @@ private slots:
         QCOMPARE(cal.frame->MenuResource(), 3);
     }
 
+    void windowOpenWithoutAViewUsesTheMapSelector() {
+        TestCalibration cal;
+        cal.Open(-1);
+        QVERIFY(cal.frame->Views().empty());
+        cal.frame->mapSelector()->setCurrentIndex(1);
+        QVERIFY(cal.ActionEnabled(cmd::kOpenTableWindow));
+        cal.frame->OnCommand(cmd::kOpenTableWindow);
+        QVERIFY(cal.ViewOfKind(kWindowTable));
+        QCOMPARE(QString::fromStdString(cal.Map().name), cal.frame->mapSelector()->itemText(1));
+    }
+
     void undoTextAndStateFollowTheNewestRecord() {
         TestCalibration cal;
         cal.Open(0);
