@@ -157,6 +157,12 @@ struct Window {
     void Click(QPoint at, Qt::MouseButton button = Qt::LeftButton) {
         QTest::mouseClick(pane(), button, {}, at);
     }
+    // Left button down at from, one move to to, button up there.
+    void Drag(QPoint from, QPoint to) {
+        QTest::mousePress(pane(), Qt::LeftButton, {}, from);
+        QTest::mouseMove(pane(), to);
+        QTest::mouseRelease(pane(), Qt::LeftButton, {}, to);
+    }
 };
 
 }  // namespace
@@ -269,15 +275,11 @@ private slots:
         w.Click(p);
         QCOMPARE(cal.Map().cursor.lower, 10);
         QCOMPARE(cal.Map().cursor.upper, 200);
-        QTest::mousePress(w.pane(), Qt::LeftButton, {}, p);
-        QTest::mouseMove(w.pane(), QPoint(p.x(), 0));
-        QTest::mouseRelease(w.pane(), Qt::LeftButton, {}, QPoint(p.x(), 0));
+        w.Drag(p, QPoint(p.x(), 0));
         QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 200);
 
         p = w.PointOf(cal, 0, 2);
-        QTest::mousePress(w.pane(), Qt::LeftButton, {}, p);
-        QTest::mouseMove(w.pane(), QPoint(p.x(), w.pane()->height() - 1));
-        QTest::mouseRelease(w.pane(), Qt::LeftButton, {}, QPoint(p.x(), w.pane()->height() - 1));
+        w.Drag(p, QPoint(p.x(), w.pane()->height() - 1));
         QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 10);
         QCOMPARE(cal.Map().undo.Size(), std::size_t{2});   // a Drag record for each
         QCOMPARE(int(cal.Map().undo.Newest().values[0]), 200);
@@ -390,9 +392,7 @@ private slots:
         // A point of an image axis is dragged like any other.
         const QPoint p = w.PointOf(cal, 0, 1);
         w.Click(p);
-        QTest::mousePress(w.pane(), Qt::LeftButton, {}, p);
-        QTest::mouseMove(w.pane(), QPoint(p.x(), p.y() - 25));
-        QTest::mouseRelease(w.pane(), Qt::LeftButton, {}, QPoint(p.x(), p.y() - 25));
+        w.Drag(p, QPoint(p.x(), p.y() - 25));
         QVERIFY(cal.Data("Boost Fuel", 0, 1) > 50);
         QCOMPARE(cal.Map().undo.Newest().kind, 22);
     }
