@@ -4,19 +4,10 @@
 #include <new>
 
 #include "app/Host.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/Definition.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
-
-namespace {
-
-CQelApp* g_app = nullptr;
-
-}  // namespace
-
-CQelApp& theApp() { return *g_app; }
-bool HasApp() { return g_app != nullptr; }
 
 int SpeedCode(const std::string& text) {
     if (text == "600") return 0;
@@ -55,13 +46,9 @@ CQelApp::CQelApp(const AppOptions& options)
       exeName(options.exeName),
       commandLine(options.commandLine),
       registry_(std::make_unique<RegistryStore>(
-          options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {
-    g_app = this;
-}
+          options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {}
 
-CQelApp::~CQelApp() {
-    if (g_app == this) g_app = nullptr;
-}
+CQelApp::~CQelApp() = default;
 
 void CQelApp::FillCommandSets() {
     static const char kLetters[] = "JjLMmNSsWRV";

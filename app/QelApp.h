@@ -1,7 +1,8 @@
 #pragma once
 // The application object: the single owner of the configuration and of the
 // calibration in memory. Created once by main before anything else and
-// reached through theApp(); every window reads from here and keeps no copy.
+// passed by reference to what needs it; every window reads from here and
+// keeps no copy.
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -68,7 +69,7 @@ public:
     int ExitInstance();
     int ExitCode() const { return exitCode; }
 
-    // Start-up step 8: the settings file into the fields below.
+    // The settings file into the fields below.
     void ReadProgramSettings(const ProfileFile& settings);
     // The registry's port when it holds one, else the settings file's code,
     // which is then written to the registry.
@@ -78,7 +79,7 @@ public:
     bool HasImage() const { return imageBlock != nullptr; }
     RegistryStore& registryStore() { return *registry_; }
 
-    // Fields, in the order the application has always held them.
+    // Configuration and calibration state.
     std::string firstPart;                 // batch conversion: input file
     std::string secondPart;                // batch conversion: output file
     MapList maps;
@@ -135,10 +136,6 @@ private:
     std::unique_ptr<RegistryStore> registry_;
     int exitCode = 0;
 };
-
-// The one application object.
-CQelApp& theApp();
-bool HasApp();
 
 // Settings-file text to the serial codes the program keeps.
 int SpeedCode(const std::string& text);

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "cli/Cli.h"
 #include "config/Definition.h"
 #include "ecu/DataExchange.h"

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "cli/Cli.h"
 #include "files/BatchConversion.h"
 #include "files/DataFile.h"

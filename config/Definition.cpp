@@ -10,7 +10,7 @@
 #include <system_error>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/DefinitionFields.h"
 #include "model/Equation.h"
 #include "model/LineStore.h"

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/Definition.h"
 #include "config/DefinitionFields.h"
 #include "model/Equation.h"

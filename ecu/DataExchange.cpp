@@ -4,7 +4,7 @@
 #include <utility>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "files/ImageFile.h"
 #include "files/SRecord.h"

@@ -5,7 +5,7 @@
 #include <mutex>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"
 #include "platform/EventPump.h"

@@ -6,7 +6,7 @@
 #include <cstdio>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
 #include "platform/UserPrompt.h"

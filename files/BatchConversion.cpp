@@ -1,7 +1,7 @@
 #include "files/BatchConversion.h"
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "files/DataFile.h"
 #include "files/Export.h"
 #include "platform/UserPrompt.h"

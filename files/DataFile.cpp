@@ -4,7 +4,7 @@
 #include <cstddef>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "files/SRecord.h"
 #include "model/Maps.h"
 #include "model/Parse.h"

@@ -5,7 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 namespace {
 

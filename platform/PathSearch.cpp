@@ -112,7 +112,7 @@ std::string TempFolder() {
 }
 
 // Anything the path names counts (file, folder, device), as with the file
-// attribute query of the original platform; a dangling link does not.
+// attribute query on Windows; a dangling link does not.
 bool FileExists(const std::string& path) {
     if (path.empty()) return false;
     struct stat info {};

@@ -1,6 +1,6 @@
 #pragma once
 // File-system helpers for the places where the program searches for a file
-// by name the way the original platform did: regardless of letter case.
+// by name the way Windows does: regardless of letter case.
 #include <string>
 
 // Joins a folder and a name with one "/" between them.

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "tests/config/DefinitionFixture.h"
 
 namespace {

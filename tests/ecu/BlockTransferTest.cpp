@@ -3,7 +3,7 @@
 // the result byte and its message, and the failing addresses.
 #include "tests/ecu/EcuFixture.h"
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 namespace {
 

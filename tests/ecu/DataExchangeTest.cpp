@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/DataExchange.h"
 #include "files/DataFile.h"
 #include "tests/ecu/EcuFixture.h"

@@ -5,7 +5,7 @@
 #include <future>
 #include <map>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/Monitor.h"
 
 namespace {

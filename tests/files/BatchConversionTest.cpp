@@ -6,7 +6,7 @@
 #include <unistd.h>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/InstalledApp.h"
 

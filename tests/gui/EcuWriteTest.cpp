@@ -17,17 +17,17 @@
 #include <string>
 #include <vector>
 
-#include "app/ChildFrame.h"
+#include "app/gui/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/HeadlessHost.h"
-#include "app/MainFrame.h"
-#include "app/ProgressWnd.h"
+#include "app/gui/MainFrame.h"
+#include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuRecords.h"
 #include "ecu/SerialLink.h"
-#include "edit/QelView.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/QelView.h"
+#include "edit/gui/TableWnd.h"
 #include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Ecusim.h"

@@ -11,11 +11,11 @@
 #include <QtTest>
 
 #include "app/CommandIds.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/GraphEditing.h"
-#include "edit/MapGraphWnd.h"
-#include "edit/MapWnd.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/MapGraphWnd.h"
+#include "edit/gui/MapWnd.h"
+#include "edit/gui/TableWnd.h"
 #include "tests/gui/TestCalibration.h"
 
 class MainFrameTest : public QObject {

@@ -13,11 +13,11 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildFrame.h"
+#include "app/gui/ChildFrame.h"
 #include "app/HeadlessHost.h"
-#include "app/MainFrame.h"
+#include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
-#include "edit/QelView.h"
+#include "edit/gui/QelView.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/RecordingPrompt.h"
 

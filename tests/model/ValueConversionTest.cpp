@@ -7,7 +7,7 @@
 #include <limits>
 #include <memory>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "tests/support/RecordingPrompt.h"
 
 namespace {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"

@@ -1,4 +1,4 @@
-#include "app/MenuDlg.h"
+#include "app/gui/MenuDlg.h"
 
 #include <QGridLayout>
 #include <QLabel>
@@ -6,7 +6,7 @@
 #include <QPushButton>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "platform/ProfileFile.h"
 
 CMenuDlg::CMenuDlg(CQelApp& app, UserPrompt& prompt, MenuDlgHost& host, QWidget* parent)

@@ -1,4 +1,4 @@
-#include "app/ToolIcons.h"
+#include "app/gui/ToolIcons.h"
 
 #include <QPainter>
 #include <QPainterPath>

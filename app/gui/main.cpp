@@ -8,9 +8,9 @@
 #include <string>
 
 #include "app/HeadlessHost.h"
-#include "app/MainFrame.h"
+#include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
-#include "app/QtHost.h"
+#include "app/gui/QtHost.h"
 #include "files/BatchConversion.h"
 #include "platform/PathSearch.h"
 

@@ -5,7 +5,7 @@
 #include <QString>
 #include <vector>
 
-#include "edit/ChildWnd.h"
+#include "edit/gui/ChildWnd.h"
 
 class CQelApp;
 class CQelView;

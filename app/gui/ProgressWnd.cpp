@@ -1,9 +1,9 @@
-#include "app/ProgressWnd.h"
+#include "app/gui/ProgressWnd.h"
 
 #include <QLabel>
 #include <QVBoxLayout>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 
 CProgressWnd::CProgressWnd(QWidget* owner)

@@ -1,4 +1,4 @@
-#include "app/MachineSelectDlg.h"
+#include "app/gui/MachineSelectDlg.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -7,7 +7,7 @@
 #include <QVBoxLayout>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "platform/PathSearch.h"
 
 namespace {

@@ -1,12 +1,12 @@
-#include "edit/ChildWndFactory.h"
+#include "edit/gui/ChildWndFactory.h"
 
-#include "edit/ChildWnd.h"
-#include "edit/HexWnd.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/ChildWnd.h"
+#include "edit/gui/HexWnd.h"
+#include "edit/gui/TableWnd.h"
 
 // The map window joins here once its header exists.
-#if __has_include("edit/MapWnd.h")
-#include "edit/MapWnd.h"
+#if __has_include("edit/gui/MapWnd.h")
+#include "edit/gui/MapWnd.h"
 #define RV_HAVE_MAP_WND 1
 #else
 #define RV_HAVE_MAP_WND 0

@@ -1,7 +1,7 @@
-#include "app/ChildFrame.h"
+#include "app/gui/ChildFrame.h"
 
-#include "edit/QelDoc.h"
-#include "edit/QelView.h"
+#include "edit/gui/QelDoc.h"
+#include "edit/gui/QelView.h"
 
 CChildFrame::CChildFrame(CQelDoc& doc, CQelView* view, QWidget* parent)
     : QMdiSubWindow(parent), doc_(doc), view_(view) {

@@ -1,4 +1,4 @@
-#include "app/QtUserPrompt.h"
+#include "app/gui/QtUserPrompt.h"
 
 #include <QApplication>
 #include <QMessageBox>

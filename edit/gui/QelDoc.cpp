@@ -1,10 +1,10 @@
-#include "edit/QelDoc.h"
+#include "edit/gui/QelDoc.h"
 
 #include <algorithm>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
-#include "edit/QelView.h"
+#include "model/Strings.h"
+#include "edit/gui/QelView.h"
 
 CQelDoc::CQelDoc(CQelApp& app, UserPrompt& prompt, DocumentFrame& frame)
     : app_(app), prompt_(prompt), frame_(frame) {}

@@ -5,7 +5,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 
-#include "edit/ChildWnd.h"
+#include "edit/gui/ChildWnd.h"
 #include "edit/HexBlock.h"
 
 class QLineEdit;

@@ -3,7 +3,7 @@
 #include <memory>
 
 #include "app/Host.h"
-#include "app/QtUserPrompt.h"
+#include "app/gui/QtUserPrompt.h"
 
 class CMainFrame;
 

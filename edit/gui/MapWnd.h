@@ -5,7 +5,7 @@
 // scales, and holds the graph pane (CMapGraphWnd) in the rest of its area.
 // A map whose X equation fails on its axis values gets no pane: the message
 // is shown when the window is made.
-#include "edit/ChildWnd.h"
+#include "edit/gui/ChildWnd.h"
 #include "edit/GraphGeometry.h"
 
 class CMapGraphWnd;

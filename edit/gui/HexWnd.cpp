@@ -1,4 +1,4 @@
-#include "edit/HexWnd.h"
+#include "edit/gui/HexWnd.h"
 
 #include <QApplication>
 #include <QClipboard>

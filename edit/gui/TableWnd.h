@@ -7,7 +7,7 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 
-#include "edit/ChildWnd.h"
+#include "edit/gui/ChildWnd.h"
 #include "edit/TableModel.h"
 
 class QLineEdit;

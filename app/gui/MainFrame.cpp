@@ -1,4 +1,4 @@
-#include "app/MainFrame.h"
+#include "app/gui/MainFrame.h"
 
 #include <QAction>
 #include <QApplication>
@@ -20,21 +20,21 @@
 #include <QToolButton>
 #include <cstdio>
 
-#include "app/AboutDlg.h"
-#include "app/ChildFrame.h"
+#include "app/gui/AboutDlg.h"
+#include "app/gui/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
-#include "app/MachineSelectDlg.h"
-#include "app/ProgressWnd.h"
+#include "app/gui/MachineSelectDlg.h"
+#include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
-#include "app/Strings.h"
-#include "app/ToolIcons.h"
+#include "model/Strings.h"
+#include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
-#include "edit/ChildWndFactory.h"
+#include "edit/gui/ChildWndFactory.h"
 #include "edit/MapGraphState.h"
-#include "edit/QelView.h"
+#include "edit/gui/QelView.h"
 #include "edit/TableModel.h"
 #include "edit/UndoList.h"
 #include "files/DataFile.h"

@@ -1,4 +1,4 @@
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 #include <map>
 

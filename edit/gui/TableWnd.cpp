@@ -1,4 +1,4 @@
-#include "edit/TableWnd.h"
+#include "edit/gui/TableWnd.h"
 
 #include <QApplication>
 #include <QClipboard>

@@ -5,7 +5,7 @@
 #include <QWidget>
 #include <string>
 
-#include "edit/ChildWnd.h"
+#include "edit/gui/ChildWnd.h"
 
 class CQelDoc;
 

@@ -1,10 +1,10 @@
-#include "app/AboutDlg.h"
+#include "app/gui/AboutDlg.h"
 
 #include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 CAboutDlg::CAboutDlg(QWidget* parent) : QDialog(parent) {
     setWindowTitle(text::kAboutCaption);

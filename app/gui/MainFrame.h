@@ -11,9 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "app/MenuDlg.h"
-#include "app/QtEventPump.h"
-#include "edit/QelDoc.h"
+#include "app/gui/MenuDlg.h"
+#include "app/gui/QtEventPump.h"
+#include "edit/gui/QelDoc.h"
 
 class CProgressWnd;
 class EcuProtocol;

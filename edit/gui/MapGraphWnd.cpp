@@ -1,16 +1,16 @@
-#include "edit/MapGraphWnd.h"
+#include "edit/gui/MapGraphWnd.h"
 
 #include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/EditContext.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
-#include "edit/MapWnd.h"
+#include "edit/gui/MapWnd.h"
 #include "edit/UndoList.h"
 
 namespace {

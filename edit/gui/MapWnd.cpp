@@ -1,4 +1,4 @@
-#include "edit/MapWnd.h"
+#include "edit/gui/MapWnd.h"
 
 #include <algorithm>
 
@@ -8,11 +8,11 @@
 #include <QResizeEvent>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/EditContext.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
-#include "edit/MapGraphWnd.h"
+#include "edit/gui/MapGraphWnd.h"
 #include "edit/MapWndModel.h"
 #include "edit/UndoList.h"
 

@@ -1,12 +1,12 @@
-#include "edit/QelView.h"
+#include "edit/gui/QelView.h"
 
 #include <QKeyEvent>
 #include <QMdiSubWindow>
 
 #include "app/QelApp.h"
-#include "edit/ChildWndFactory.h"
+#include "edit/gui/ChildWndFactory.h"
 #include "edit/LinkedMaps.h"
-#include "edit/QelDoc.h"
+#include "edit/gui/QelDoc.h"
 #include "model/Maps.h"
 #include "model/ValueConversion.h"
 

@@ -1,4 +1,4 @@
-#include "app/QtEventPump.h"
+#include "app/gui/QtEventPump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,7 +1,7 @@
-#include "app/QtHost.h"
+#include "app/gui/QtHost.h"
 
-#include "app/MachineSelectDlg.h"
-#include "app/MainFrame.h"
+#include "app/gui/MachineSelectDlg.h"
+#include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
 
 QtHost::QtHost() = default;
