@@ -274,4 +274,30 @@ TEST_F(MapSectionTest, DataEndingOnTheLastByteFitsAndNothingFollowsIt) {
     EXPECT_EQ(Map(0).base, 0xFFFC);
 }
 
+TEST_F(MapSectionTest, ConfigMapLimitsAreReachedButNotPassed) {
+    struct Case {
+        const char* name;
+        std::string axes;
+        int rows, columns;
+    };
+    const Case cases[] = {
+        {"255 cells", "z,0300,1,15,0\nx,0310,1,17,0\n", 15, 17},
+        {"a count of 255", "z,0300,1,1,0\nx,0310,1,255,0\n", 1, 255},
+        {"byte axis ending at FFFF", "z,FFFC,1,4,0\nx,0310,1,2,0\n", 4, 2},
+        {"word axis ending at FFFF", "z,0300,1,2,0\nx,FFFC,2,2,0\n", 2, 2},
+        {"DATA ending at FFFF", "z,0300,1,2,0\nx,0310,1,2,0\ny,FFFC\n", 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt.shown.clear();
+        Define(ConfigMap("A,0,x\n" + kItems + c.axes));
+        ASSERT_EQ(Apply(), 0);
+        EXPECT_TRUE(prompt.shown.empty());
+        ASSERT_EQ(app.maps.size(), 1u);
+        EXPECT_EQ(Map(0).z.count, c.rows);
+        EXPECT_EQ(Map(0).x.count, c.columns);
+        EXPECT_EQ(Map(0).y.count, c.rows * c.columns);
+    }
+}
+
 }  // namespace

@@ -259,6 +259,19 @@ TEST_F(SingleWriteTest, AMissingEchoStopsTheWriteAndIsReported) {
     EXPECT_EQ(prompt.Last().icon, PromptIcon::kExclamation);
 }
 
+TEST_F(SingleWriteTest, AWrongEchoStopsTheWriteAndIsReported) {
+    // The address high byte comes back changed: the ECU may have taken another
+    // address, so neither the rest of the address nor the value may follow.
+    port.onWrite = [this](std::uint8_t b) {
+        if (b == 0xBF) port.Feed("M1");
+        else port.Feed({static_cast<std::uint8_t>(b == 0x12 ? 0x13 : b)});
+    };
+    EXPECT_EQ(protocol.WriteByte(0x1234, 0x56), str::kNoResponse);
+    EXPECT_EQ(port.written.back(), 0x12);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "No response from ECU.");
+}
+
 TEST_F(SingleWriteTest, AnIdentifiedEcuIsNotAskedAgainOnAnOpenPort) {
     OpenQuietly();
     link.ecuChecked = true;
