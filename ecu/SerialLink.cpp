@@ -5,8 +5,11 @@
 #include <thread>
 
 #include "app/QelApp.h"
+#include "config/RegistrySettings.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStore.h"
 
 namespace {
 
@@ -33,6 +36,24 @@ SerialLink::SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTime
 int SerialLink::TimeoutSetting() const { return app_.readTimeout; }
 
 int SerialLink::EffectivePort() const { return app_.portCode; }
+
+bool SerialLink::SetPort(int portCode) {
+    if (portCode < 0 || portCode > 7) return false;
+    bool ok = true;
+    if (portCode != app_.portCode) {
+        ClosePort();
+        app_.portCode = portCode;
+        ok = ProfileFile(app_.settingsFilePath)
+                 .WriteString(ini::kRs232c, ini::kPort, "PORT" + std::to_string(portCode + 1));
+    }
+    if (portCode != app_.registry.rs232cPort) {
+        ok = app_.registryStore().SetDword(ProgramRegistryKey(), regname::kRs232cPort,
+                                           static_cast<std::uint32_t>(portCode)) &&
+             ok;
+        app_.registry.rs232cPort = portCode;
+    }
+    return ok;
+}
 
 LineSettings SerialLink::LineFromCodes() const {
     LineSettings line;

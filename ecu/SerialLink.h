@@ -61,6 +61,13 @@ public:
     // TIMEOUT: ms per byte for the port, and the countdown's start in ticks.
     int TimeoutSetting() const;
     int EffectivePort() const;
+    // The port choice of the RS232C dialog (code 0..7 for COM1..COM8): the
+    // settings file's PORT becomes "PORT<code + 1>" when the code changed,
+    // the registry's Rs232cPort when it differs from it, and the next
+    // OpenPort opens the new port. A port open on the old code is closed
+    // first, so nothing carries on over a line the user has left. false for
+    // a code out of range or a file that could not be written.
+    bool SetPort(int portCode);
     LineSettings LineFromCodes() const;
 
     CQelApp& App() { return app_; }
