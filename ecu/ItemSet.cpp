@@ -1,5 +1,7 @@
 #include "ecu/ItemSet.h"
 
+#include "ecu/MonitorSelection.h"
+
 ItemSet::ItemSet(const std::vector<DiagItem>& items, const MonitorItemList& dialogList,
                  const MonitorItemList& statusBarList)
     : lists_{dialogList, statusBarList}, original_{dialogList.Entries(), statusBarList.Entries()} {
@@ -58,4 +60,12 @@ bool ItemSet::Remove(List list) {
     const int size = static_cast<int>(lists_[list].Size());
     entry_[list] = position < size ? position : size - 1;
     return true;
+}
+
+bool ApplyItemSet(const ItemSet& set, Monitor& monitor, const std::vector<DiagItem>& items, ProfileFile& settings,
+                  bool& dialogChanged) {
+    dialogChanged = set.Changed(ItemSet::kDialog);
+    if (dialogChanged) monitor.SetDialogList(set.Entries(ItemSet::kDialog).Entries());
+    if (set.Changed(ItemSet::kStatusBar)) monitor.SetStatusBarList(set.Entries(ItemSet::kStatusBar).Entries());
+    return SaveMonitorSelection(settings, items, set.Entries(ItemSet::kDialog).Entries());
 }

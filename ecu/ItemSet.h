@@ -11,6 +11,8 @@
 #include "ecu/Monitor.h"
 #include "model/DiagItem.h"
 
+class ProfileFile;
+
 class ItemSet {
 public:
     enum List { kDialog = 0, kStatusBar = 1 };
@@ -53,3 +55,10 @@ private:
     int item_ = -1;
     int entry_[2] = {-1, -1};
 };
+
+// OK of the dialog: the monitor takes the lists that changed (dialogChanged
+// tells whether the monitor window's rows must be built again), and the
+// window's list is saved in the settings file. false when the file could
+// not be written.
+bool ApplyItemSet(const ItemSet& set, Monitor& monitor, const std::vector<DiagItem>& items, ProfileFile& settings,
+                  bool& dialogChanged);

@@ -30,8 +30,18 @@
 #include "model/Strings.h"
 #include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
+#include "ecu/DataExchange.h"
 #include "ecu/EcuProtocol.h"
+#include "ecu/ItemSet.h"
+#include "ecu/Monitor.h"
+#include "ecu/MonitorSelection.h"
+#include "ecu/MonitorWindow.h"
+#include "ecu/Rs232cParams.h"
 #include "ecu/SerialLink.h"
+#include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/MonitorWnd.h"
+#include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ChildWndFactory.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
@@ -40,6 +50,7 @@
 #include "files/DataFile.h"
 #include "model/Maps.h"
 #include "platform/PathSearch.h"
+#include "platform/ProfileFile.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -122,11 +133,15 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
     linkTimer_.onTick = [this] { link_->OnTick(); };
     progress_ = new CProgressWnd(this);
     protocol_ = std::make_unique<EcuProtocol>(app_, *link_, prompt_, *progress_);
+    monitor_ = std::make_unique<Monitor>(app_, *link_, *protocol_, prompt_);
     ecuWriter = [this](const std::vector<EcuByteWrite>& bytes) { return WriteBytesToEcu(bytes); };
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
+    // The window shows the monitor, which goes before the frame's children.
+    delete monitorWnd_;
+    monitorWnd_ = nullptr;
     ClosePort();
     linkTimer_.onTick = nullptr;
     closingDocument_ = true;
@@ -400,27 +415,24 @@ CommandUi CMainFrame::QueryCommand(int id) {
         case cmd::kIndividualEdit:
             ui.enabled = app_.mapLinkState != kLinkNone;
             break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM:
-            ui.enabled = ui.enabled && open;
-            ui.checkable = true;
-            ui.checked = false;   // the monitor dialog is not shown
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorStart: case cmd::kMonitorStop:
+        case cmd::kMonitorDialog: case cmd::kItemSet: {
+            MonitorCommandState state;
+            state.calibrationOpen = open;
+            state.windowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
+            state.portOpen = link_ && link_->portOpen;
+            state.haveItems = !app_.diagItems.empty();
+            const MonitorCommand command = id == cmd::kMonitorStart  ? MonitorCommand::kStart
+                                           : id == cmd::kMonitorStop ? MonitorCommand::kStop
+                                           : id == cmd::kItemSet     ? MonitorCommand::kItemSet
+                                           : id == cmd::kMonitorDialog ? MonitorCommand::kMonitorDialog
+                                                                       : MonitorCommand::kMonitor;
+            const MonitorCommandUi rule = MonitorCommandRule(command, state);
+            ui.enabled = ui.enabled && rule.enabled;
+            ui.checkable = id != cmd::kItemSet && id != cmd::kMonitorDialog;
+            ui.checked = rule.checked;
             break;
-        case cmd::kMonitorStart:
-            ui.enabled = false;   // needs the monitor dialog shown and the port closed
-            ui.checkable = true;
-            ui.checked = link_ && link_->portOpen;
-            break;
-        case cmd::kMonitorStop:
-            ui.enabled = false;   // needs the monitor dialog shown and the port open
-            ui.checkable = true;
-            ui.checked = !(link_ && link_->portOpen);
-            break;
-        case cmd::kMonitorDialog:
-            ui.enabled = false;
-            break;
-        case cmd::kItemSet:
-            ui.enabled = !app_.diagItems.empty() && open;
-            break;
+        }
         case cmd::kOpenMapWindow:
             ui.enabled = ChildWndKindAvailable(kWindowMap) && (app_.currentMap || SelectorMap()) &&
                          !(doc_ && doc_->HasViewOfKind(kWindowMap));
@@ -496,9 +508,12 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
         case cmd::kMultiMapEdit: MultiMapEdit(); break;
         case cmd::kIndividualEdit: OnIndividualEdit(); break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: ShowMissingDialog("Monitor"); break;
-        case cmd::kItemSet: ShowMissingDialog("Item Set"); break;
-        case cmd::kRs232c: ShowMissingDialog("RS232C Parameter"); break;
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: OnMonitor(); break;
+        case cmd::kMonitorStart: monitor_->StartFromMenu(); break;
+        case cmd::kMonitorStop: monitor_->Stop(); break;
+        case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
+        case cmd::kItemSet: OnItemSet(); break;
+        case cmd::kRs232c: OnRs232c(); break;
         case cmd::kTitle: ShowMissingDialog("Title"); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
@@ -524,6 +539,7 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kOk: CommitTyped(true); break;
         default: break;
     }
+    if (monitorWnd_) monitorWnd_->Refresh();
     UpdateCommandUi();
 }
 
@@ -574,6 +590,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     }
     app_.dataFilePath = path;
     app_.dataFileName = FileNamePart(path);
+    LoadMonitorItems();
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
@@ -657,6 +674,11 @@ bool CMainFrame::CloseCalibration() {
                                               PromptAnswer::kOk) == PromptAnswer::kOk;
         if (!close) return false;
     }
+    // The monitor belongs to the calibration: its list is kept in the
+    // settings file, and without a calibration nothing could stop it.
+    SaveMonitorItems();
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
+    monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
     allLines_.clear();
@@ -693,6 +715,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    SaveMonitorItems();
+    if (monitorWnd_) monitorWnd_->hide();
+    monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
     ClosePort();
@@ -859,9 +884,78 @@ void CMainFrame::ConstantsList() {
 
 void CMainFrame::DataExchange() {
     const int remembered = app_.modified;
-    const bool taken = dataExchange ? dataExchange() : (ShowMissingDialog("Data Exchange"), false);
+    const bool taken = dataExchange ? dataExchange() : RunDataExchange();
     if (taken && doc_) doc_->RefreshViews(0);
     app_.modified = taken ? 1 : remembered;
+}
+
+bool CMainFrame::RunDataExchange() {
+    ::DataExchange exchange(app_, *protocol_, prompt_);
+    CDataExchangeDlg dialog(exchange, this);
+    dialog.fileDialog = [this](const FileDialogSpec& spec) {
+        FileDialogRequest request;
+        request.title = spec.title;
+        request.folder = spec.folder;
+        request.defaultExtension = spec.defaultExtension;
+        request.filters = FilterEntries(spec.filter);
+        return AskFile(request);
+    };
+    // The windows behind the dialog show the new values at once.
+    dialog.onDataTakenOver = [this] {
+        if (doc_) doc_->RefreshViews(0);
+    };
+    if (runExchangeDialog) runExchangeDialog(dialog);
+    else dialog.exec();
+    return exchange.DataTakenOver();
+}
+
+// --- monitor ---------------------------------------------------------------------
+
+void CMainFrame::OnMonitor() {
+    if (monitorWnd_ && monitorWnd_->isVisible()) {
+        monitorWnd_->close();
+        return;
+    }
+    if (!monitorWnd_) {
+        monitorWnd_ = new CMonitorWnd(*monitor_, this);
+        monitorWnd_->onClosed = [this] { UpdateCommandUi(); };
+    }
+    monitorWnd_->Open();
+}
+
+void CMainFrame::OnItemSet() {
+    ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
+    CItemSetDlg dialog(set, this);
+    const int result = runItemSetDialog ? runItemSetDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    bool rebuild = false;
+    if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kProductName),
+                        PromptIcon::kExclamation);
+    if (rebuild && monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::OnRs232c() {
+    Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
+    CRs232cDlg dialog(model, prompt_, this);
+    const int result = runRs232cDialog ? runRs232cDialog(dialog) : dialog.exec();
+    if (result != QDialog::Accepted) return;
+    if (!ApplySerialCodes(app_, *link_, *monitor_, dialog.Result()))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
+                        PromptIcon::kExclamation);
+}
+
+void CMainFrame::LoadMonitorItems() {
+    monitor_->SetDialogList(LoadMonitorSelection(ProfileFile(app_.settingsFilePath), app_.diagItems));
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::SaveMonitorItems() {
+    // Before any data file was loaded there is no list to keep.
+    if (app_.diagItems.empty() || app_.settingsFilePath.empty()) return;
+    ProfileFile settings(app_.settingsFilePath);
+    SaveMonitorSelection(settings, app_.diagItems, monitor_->DialogList().Entries());
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {

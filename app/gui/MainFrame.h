@@ -15,8 +15,13 @@
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
 
+class CDataExchangeDlg;
+class CItemSetDlg;
+class CMonitorWnd;
 class CProgressWnd;
+class CRs232cDlg;
 class EcuProtocol;
+class Monitor;
 class PosixSerialPort;
 class SerialLink;
 
@@ -121,6 +126,10 @@ public:
     SerialLink& Link() { return *link_; }
     EcuProtocol& Protocol() { return *protocol_; }
     CProgressWnd& ProgressWindow() { return *progress_; }
+    // The live monitor polled by the link timer, and its window (nullptr
+    // until it was first opened).
+    Monitor& LiveMonitor() { return *monitor_; }
+    CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
     // Port: open (with or without the link timer) and close, for the rest
@@ -149,6 +158,11 @@ public:
     std::function<bool(Image&)> constantsEditor;
     std::function<bool()> dataExchange;
     std::function<int(const std::vector<EcuByteWrite>&)> ecuWriter;
+    // How the data exchange, item set and RS232C dialogs run (exec() unless
+    // set), for the tests.
+    std::function<int(CDataExchangeDlg&)> runExchangeDialog;
+    std::function<int(CItemSetDlg&)> runItemSetDialog;
+    std::function<int(CRs232cDlg&)> runRs232cDialog;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -177,6 +191,15 @@ private:
     void OnMapSelected(int index);
     void OnLineSelected(int index);
     void OnFocusSwap();
+    void OnMonitor();
+    void OnItemSet();
+    void OnRs232c();
+    // The data exchange window; true when it took data into the calibration.
+    bool RunDataExchange();
+    // The monitor's list from the settings file after a data file load, and
+    // back into it when the calibration goes.
+    void LoadMonitorItems();
+    void SaveMonitorItems();
     // Runs the Menu dialog; true when a map was chosen.
     bool RunMenu(int& mapIndex);
     // The document's windows for the chosen map after OK in the Menu dialog.
@@ -216,6 +239,8 @@ private:
     std::unique_ptr<SerialLink> link_;
     CProgressWnd* progress_;
     std::unique_ptr<EcuProtocol> protocol_;
+    std::unique_ptr<Monitor> monitor_;
+    CMonitorWnd* monitorWnd_ = nullptr;
     bool ecuWriteRunning_ = false;
     bool closeAfterEcuWrite_ = false;
 };

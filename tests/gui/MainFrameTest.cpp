@@ -394,10 +394,10 @@ private slots:
 
     void commandsWithoutTheirDialogSaySo() {
         TestCalibration cal;
-        cal.frame->OnCommand(cmd::kRs232c);
+        cal.frame->OnCommand(cmd::kTitle);
         QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
         QCOMPARE(cal.prompt.Last().icon, PromptIcon::kInformation);
-        QVERIFY(cal.prompt.Last().text.find("RS232C") != std::string::npos);
+        QVERIFY(cal.prompt.Last().text.find("Title") != std::string::npos);
     }
 };
 
