@@ -3,6 +3,7 @@
 #include <QCloseEvent>
 #include <QFileDialog>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -106,6 +107,20 @@ void CExchangeHexView::Reset() {
     verticalScrollBar()->setRange(0, hexview::LastFirstRow(pane_));
     verticalScrollBar()->setValue(pane_.firstVisibleRow);
     viewport()->update();
+}
+
+bool CExchangeHexView::event(QEvent* event) {
+    // The scroll keys are the view's own, whatever shortcut elsewhere has them.
+    if (event->type() == QEvent::ShortcutOverride) {
+        switch (static_cast<QKeyEvent*>(event)->key()) {
+        case Qt::Key_PageUp: case Qt::Key_PageDown: case Qt::Key_Up: case Qt::Key_Down:
+            event->accept();
+            return true;
+        default:
+            break;
+        }
+    }
+    return QAbstractScrollArea::event(event);
 }
 
 QColor CExchangeHexView::ByteColor() const { return pane_.partial ? QColor(Qt::red) : QColor(Qt::black); }
@@ -282,6 +297,7 @@ void CDataExchangeDlg::Refresh(bool paneChanged) {
         report_->setPlainText(report);
         report_->moveCursor(QTextCursor::End);
         report_->ensureCursorVisible();
+        report_->verticalScrollBar()->setValue(report_->verticalScrollBar()->maximum());
     }
     if (paneChanged) hex_->Reset();
     hex_->viewport()->update();

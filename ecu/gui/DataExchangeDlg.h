@@ -55,6 +55,7 @@ public:
     int RowHeight() const { return rowHeight_; }
 
 protected:
+    bool event(QEvent* event) override;
     void paintEvent(QPaintEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
 
@@ -81,6 +82,7 @@ public:
     // Disables the ECU choices (nothing sets it in this program).
     bool noEcu = false;
 
+    const DataExchange& Exchange() const { return exchange_; }
     QPushButton* readButton() const { return read_; }
     QPushButton* writeButton() const { return write_; }
     QPushButton* verifyButton() const { return verify_; }
