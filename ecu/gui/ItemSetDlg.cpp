@@ -10,6 +10,11 @@ namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
+int SelectedRow(const QListWidget* list) {
+    const QList<QListWidgetItem*> selected = list->selectedItems();
+    return selected.isEmpty() ? -1 : list->row(selected.front());
+}
+
 constexpr int kListWidth = 170;
 constexpr int kListHeight = 320;
 
@@ -75,15 +80,17 @@ CItemSetDlg::CItemSetDlg(ItemSet& set, QWidget* parent) : QDialog(parent), set_(
                                                       add_[ItemSet::kStatusBar], remove_[ItemSet::kStatusBar]})
         w->hide();
 
-    connect(items_, &QListWidget::currentRowChanged, this, [this](int row) {
-        set_.SelectItem(row);
+    // A chosen entry is a selected one: the current row a list takes with
+    // the focus is no choice.
+    connect(items_, &QListWidget::itemSelectionChanged, this, [this] {
+        set_.SelectItem(SelectedRow(items_));
         UpdateButtons();
     });
     for (int index = 0; index < 2; ++index) {
         const auto list = static_cast<ItemSet::List>(index);
-        connect(lists_[list], &QListWidget::currentRowChanged, this, [this, list](int row) {
+        connect(lists_[list], &QListWidget::itemSelectionChanged, this, [this, list] {
             if (filling_) return;
-            set_.SelectEntry(list, row);
+            set_.SelectEntry(list, SelectedRow(lists_[list]));
             UpdateButtons();
         });
         connect(add_[list], &QPushButton::clicked, this, [this, list] { OnAdd(list); });
@@ -101,8 +108,8 @@ void CItemSetDlg::FillList(ItemSet::List list) {
     widget->clear();
     for (const std::string& name : set_.EntryNames(list)) widget->addItem(Q(name));
     const int selected = set_.SelectedEntry(list);
-    widget->setCurrentRow(selected);
-    if (selected < 0) widget->clearSelection();
+    if (selected >= 0) widget->setCurrentRow(selected, QItemSelectionModel::ClearAndSelect);
+    else widget->clearSelection();
     filling_ = false;
 }
 
