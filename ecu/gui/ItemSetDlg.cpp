@@ -5,6 +5,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -16,7 +17,7 @@ int SelectedRow(const QListWidget* list) {
 }
 
 constexpr int kListWidth = 170;
-constexpr int kListHeight = 320;
+constexpr int kMinimumListHeight = 320;
 
 }  // namespace
 
@@ -50,9 +51,13 @@ CItemSetDlg::CItemSetDlg(ItemSet& set, QWidget* parent) : QDialog(parent), set_(
         buttonColumns[list]->addWidget(remove_[list]);
         buttonColumns[list]->addStretch(1);
     }
+    // Tall enough to show a full monitor list of thirty entries.
+    const int rowHeight = std::max(items_->sizeHintForRow(0), items_->fontMetrics().height());
+    const int listHeight = std::max(kMinimumListHeight, static_cast<int>(monitor::kDialogMax) * rowHeight +
+                                                            2 * items_->frameWidth() + 4);
     for (QListWidget* list : {items_, lists_[0], lists_[1]}) {
         list->setSelectionMode(QAbstractItemView::SingleSelection);
-        list->setFixedSize(kListWidth, kListHeight);
+        list->setFixedSize(kListWidth, listHeight);
     }
     add_[ItemSet::kDialog]->setObjectName("addButton");
     remove_[ItemSet::kDialog]->setObjectName("removeButton");

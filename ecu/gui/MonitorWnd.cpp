@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
+#include <algorithm>
 
 #include "ecu/Monitor.h"
 #include "ecu/MonitorWindow.h"
@@ -28,7 +29,7 @@ CMonitorWnd::CMonitorWnd(Monitor& monitor, QWidget* mainWindow)
     setWindowTitle("Monitor");
     setModal(false);
     auto* layout = new QGridLayout(this);
-    layout->setVerticalSpacing(2);
+    layout->setVerticalSpacing(1);
     start_ = new QPushButton(monitor::kStartText, this);
     start_->setObjectName("startButton");
     start_->setDefault(true);
@@ -80,6 +81,20 @@ void CMonitorWnd::Rebuild() {
     }
     Refresh();
     adjustSize();
+    if (isVisible()) KeepOnScreen();
+}
+
+void CMonitorWnd::KeepOnScreen() {
+    // A longer list makes the window grow downwards; it moves up as far as
+    // needed to stay on the screen.
+    QScreen* screen = this->screen() ? this->screen() : QGuiApplication::primaryScreen();
+    if (!screen) return;
+    const QRect area = screen->availableGeometry();
+    const QRect frame = frameGeometry();
+    const int frameExtra = frame.height() - height();
+    QPoint at = pos();
+    if (frame.bottom() > area.bottom()) at.setY(std::max(area.top(), area.bottom() - height() - frameExtra + 1));
+    if (at != pos()) move(at);
 }
 
 void CMonitorWnd::Open() {
@@ -95,6 +110,7 @@ void CMonitorWnd::Open() {
     }
     move(position_);
     show();
+    KeepOnScreen();
     refresh_->start();
     raise();
     activateWindow();

@@ -50,6 +50,7 @@ protected:
 
 private:
     void OnStartStop();
+    void KeepOnScreen();
     // The window's key rule; true when the key was taken.
     bool HandleKey(QKeyEvent* event);
 

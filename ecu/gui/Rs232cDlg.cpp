@@ -65,6 +65,9 @@ CRs232cDlg::CRs232cDlg(Rs232cDialog& model, UserPrompt& prompt, QWidget* parent)
         w->setEnabled(false);
     }
     layout->setSizeConstraint(QLayout::SetFixedSize);
+    // Wide enough for the caption in the title bar.
+    groups_[Rs232cGroup::kPort]->setMinimumWidth(110);
+    for (QPushButton* button : {ok_, cancel_}) button->setMinimumWidth(90);
 
     connect(ok_, &QPushButton::clicked, this, &CRs232cDlg::accept);
     connect(cancel_, &QPushButton::clicked, this, &QDialog::reject);

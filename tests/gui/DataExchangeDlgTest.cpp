@@ -10,16 +10,20 @@
 #include <QScrollBar>
 #include <QTimer>
 
+#include <algorithm>
+#include <cctype>
 #include <functional>
 #include <set>
 
 #include "app/gui/ProgressWnd.h"
+#include "ecu/EcuRecords.h"
 #include "ecu/Monitor.h"
 #include "ecu/SerialLink.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "model/Strings.h"
 #include "tests/gui/EcuFrame.h"
+#include "tests/support/TempDir.h"
 
 using namespace ecuframe;
 
@@ -249,6 +253,43 @@ private slots:
         QCOMPARE(f.app->modified, 1);   // the calibration counts as changed
         f.Click(table, 2, 3);
         QCOMPARE(table->gridEditor()->text(), QString::number((90 + 10 * 11) / 10.0, 'f', 1));
+    }
+
+    void writeToTheEcuSendsAFilesDataThatTheEcuThenHolds() {
+        // An ECU with empty memory that saves it when it stops.
+        TempDir place;
+        Options options;
+        options.ecuHasImage = false;
+        options.simArguments = {"--save", place.File("saved.s19")};
+        EcuFrame f(options);
+        f.Open();
+        Image next = CalibrationImage(120);
+        const std::string file = f.install.dir.Write("next.qsd", CalibrationFile(next));
+        f.prompt.shown.clear();
+        RunExchange(f, [&](CDataExchangeDlg& dialog) {
+            NextChoice(dialog, 2);
+            f.nextFile = file;
+            QTest::mouseClick(dialog.readButton(), Qt::LeftButton);
+            QCOMPARE(dialog.titleLabel()->text(), QString::fromStdString("File Data [ " + file + " ]"));
+            QString caption;
+            NextChoice(dialog, 0, &caption);
+            QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+            QCOMPARE(LastReportLine(dialog), QString("Write to ECU data   --->   Complete"));
+            QCOMPARE(f.frame->ProgressWindow().TitleText(), QString("Write to ECU"));
+            // What the ECU holds now is what the file holds.
+            NextChoice(dialog, 0);
+            QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
+            QCOMPARE(LastReportLine(dialog), QString("Compare with ECU data   --->   Same"));
+        });
+        QVERIFY(f.prompt.shown.empty());
+        QCOMPARE(f.sim->Stop(), 0);
+        std::string text = place.Read("saved.s19");
+        text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+                   text.end());
+        const DecodedRecords decoded = DecodeRecords(text);
+        QVERIFY(decoded.ok);
+        QCOMPARE(int(decoded.start), int(kFirst));
+        QVERIFY(decoded.bytes == Range(next, kFirst, kLast));
     }
 
     void aReadCutAfterThreeRecordsKeepsTheirBytesInRed() {

@@ -146,6 +146,23 @@ private slots:
         QVERIFY(f.prompt.shown.empty());
     }
 
+    void anItemWithoutAnswerShowsErrorAndThePollGoesOn() {
+        Options options;
+        // ecusim knows no item 45: its row gets no answer.
+        options.diagItems = DiagLine(0x45, "Unplugged", "V", 1, "1", "0") + FourItems();
+        EcuFrame f(options);
+        f.Open();
+        CMonitorWnd* monitor = OpenMonitor(f);
+        QVERIFY(monitor);
+        QCOMPARE(monitor->UsedRows(), 5);
+        QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
+        QTRY_COMPARE_WITH_TIMEOUT(monitor->valueBox(0)->text(), QString("Error"), 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(!monitor->valueBox(4)->text().isEmpty(), 10000);
+        QVERIFY(monitor->valueBox(4)->text() != "Error");
+        QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
+        QVERIFY(!f.frame->Link().portOpen);
+    }
+
     void theKeysOfTheWindow() {
         EcuFrame f;
         f.Open();
