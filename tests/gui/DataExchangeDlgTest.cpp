@@ -9,6 +9,7 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QTimer>
+#include <QToolButton>
 
 #include <algorithm>
 #include <cctype>
@@ -320,6 +321,27 @@ private slots:
         });
         QVERIFY(!f.frame->Link().portOpen);
         QCOMPARE(f.app->modified, 0);
+    }
+
+    void theMenuDialogAndTheDialogBarLeadToTheWindow() {
+        EcuFrame f(Options{});
+        f.Open();
+        int runs = 0;
+        f.frame->runExchangeDialog = [&](CDataExchangeDlg& dialog) {
+            ++runs;
+            return dialog.result();
+        };
+        QTest::mouseClick(f.frame->toolButton(cmd::kDataExchange), Qt::LeftButton);
+        QCOMPARE(runs, 1);
+        f.frame->runMenuDialog = [](CMenuDlg& dialog) {
+            dialog.show();
+            QTest::mouseClick(dialog.exchangeButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
+            return dialog.result();
+        };
+        f.frame->OnCommand(cmd::kMenu);
+        QCOMPARE(runs, 2);
+        QVERIFY(f.prompt.shown.empty());   // no "not available" any more
     }
 
     void theChoiceDialogsOfferTheirSourcesAndWithoutAnEcuStartAtTheEdit() {

@@ -4,6 +4,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
+#include <QToolButton>
 
 #include "ecu/Monitor.h"
 #include "ecu/gui/ItemSetDlg.h"
@@ -167,6 +168,18 @@ private slots:
         f.frame->OnCommand(cmd::kMonitor);
         QCOMPARE(f.frame->MonitorWindow()->nameLabel(0)->text(), QString("Sensor 32"));
         QCOMPARE(f.frame->MonitorWindow()->UsedRows(), 4);
+    }
+
+    void theDialogBarsSetItemButtonOpensTheDialog() {
+        EcuFrame f(ThirtyTwoItems());
+        f.Open();
+        bool shown = false;
+        f.frame->runItemSetDialog = [&](CItemSetDlg& dialog) {
+            shown = dialog.dialogList()->count() == 15;
+            return int(QDialog::Rejected);
+        };
+        QTest::mouseClick(f.frame->toolButton(cmd::kItemSet), Qt::LeftButton);
+        QVERIFY(shown);
     }
 
     void closingTheCalibrationSavesTheList() {

@@ -6,6 +6,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
+#include <QToolButton>
 
 #include "ecu/Monitor.h"
 #include "ecu/SerialLink.h"
@@ -191,6 +192,20 @@ private slots:
         QVERIFY(!monitor->isVisible());
         QVERIFY(!Checked(f, cmd::kMonitor));
         QVERIFY(!Enabled(f, cmd::kMonitorDialog));
+        QVERIFY(!f.frame->LiveMonitor().WindowShown());
+    }
+
+    void theDialogBarsMonitorButtonShowsAndClosesTheWindow() {
+        EcuFrame f;
+        f.Open();
+        QToolButton* button = f.frame->toolButton(cmd::kMonitor);
+        QVERIFY(button && button->isEnabled());
+        QTest::mouseClick(button, Qt::LeftButton);
+        CMonitorWnd* monitor = f.frame->MonitorWindow();
+        QVERIFY(monitor && monitor->isVisible());
+        QVERIFY(f.frame->LiveMonitor().WindowShown());
+        QTest::mouseClick(button, Qt::LeftButton);
+        QVERIFY(!monitor->isVisible());
         QVERIFY(!f.frame->LiveMonitor().WindowShown());
     }
 
