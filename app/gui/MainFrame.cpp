@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,38 +50,6 @@ const int kToolButtons[] = {cmd::kOpen,         cmd::kSave,    cmd::kMenu,     c
                             cmd::kPaste,        cmd::kUndo,    cmd::kMultiMapEdit, cmd::kMonitor,
                             cmd::kItemSet,      cmd::kDataExchange, cmd::kConstantsList};
 
-// The key command codes the frame passes to the active view's window.
-int ForwardCode(int id) {
-    switch (id) {
-        case cmd::kForwardEnter: return 7;
-        case cmd::kForwardPageUp: case cmd::kForwardCtrlShiftPageUp: return 11;
-        case cmd::kForwardPageDown: case cmd::kForwardCtrlShiftPageDown: return 12;
-        case cmd::kForwardShiftUp: return 13;
-        case cmd::kForwardShiftDown: return 14;
-        case cmd::kForwardShiftLeft: return 15;
-        case cmd::kForwardShiftRight: return 16;
-        case cmd::kForwardCtrlShiftUp: return 20;
-        case cmd::kForwardCtrlShiftDown: return 21;
-        case cmd::kForwardCtrlShiftLeft: return 22;
-        case cmd::kForwardCtrlShiftRight: return 23;
-        case cmd::kForwardCtrlShiftC: return 24;
-        case cmd::kForwardCtrlShiftV: return 25;
-        case cmd::kForwardCtrlShiftEnter: return 26;
-        default: return 0;
-    }
-}
-
-// Accelerators that work without a calibration (table 2).
-bool InNoDataTable(int id) {
-    switch (id) {
-        case cmd::kCopy: case cmd::kPaste: case cmd::kCut: case cmd::kUndo: case cmd::kOpen:
-        case cmd::kMenu: case cmd::kNextPane: case cmd::kPreviousPane:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The "&ALL" box shows the all-lines flag and changes only through the
 // command (a map of one line puts it into its third state): a click must not
 // step its state before the command has read it.
@@ -96,8 +63,12 @@ protected:
 
 }  // namespace
 
-CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
-    : QMainWindow(parent), app_(app), prompt_(prompt) {
+CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      prompt_(prompt),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtFrameDialogs>(prompt)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_) {
     setObjectName("mainFrame");
     setWindowTitle(Q(Str(str::kProductName)));
     mdi_ = new QMdiArea(this);
@@ -122,7 +93,6 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
     linkTimer_.onTick = [this] { link_->OnTick(); };
     progress_ = new CProgressWnd(this);
     protocol_ = std::make_unique<EcuProtocol>(app_, *link_, prompt_, *progress_);
-    ecuWriter = [this](const std::vector<EcuByteWrite>& bytes) { return WriteBytesToEcu(bytes); };
     UpdateCommandUi();
 }
 
@@ -366,110 +336,53 @@ bool CMainFrame::AllLines() const {
 
 // --- update rules ----------------------------------------------------------
 
-CommandUi CMainFrame::QueryCommand(int id) {
-    CommandUi ui;
-    const bool open = CalibrationOpen();
+FrameState CMainFrame::CurrentState() {
+    FrameState state;
     CChildWnd* child = ActiveChild();
-    if (ForwardCode(id) != 0 || id == cmd::kFlipAllLines || id == cmd::kFocusSwap || id == cmd::kToggleDataRpm ||
-        id == cmd::kPreviousLine || id == cmd::kNextLine || id == cmd::kMonitorCtrlM) {
-        // The document's accelerator table.
-        if (!HasDocumentWindow() && !InNoDataTable(id)) ui.enabled = false;
+    state.calibrationOpen = CalibrationOpen();
+    state.hasDocumentWindow = HasDocumentWindow();
+    if (child) {
+        state.activeKind = child->Kind();
+        state.childHasSelection = child->HasSelection();
+        state.childCellEditing = child->CellEditing();
     }
-    switch (id) {
-        case cmd::kSave: case cmd::kMenu: case cmd::kConstantsList: case cmd::kDataExchange:
-            ui.enabled = open;
-            break;
-        case cmd::kUndo: {
-            const MapRecord* map = ActiveView() ? app_.currentMap : nullptr;
-            ui.text = UndoMenuText(map);
-            ui.enabled = UndoMenuEnabled(map);
-            break;
-        }
-        case cmd::kCut: case cmd::kCopy: case cmd::kPaste: {
-            const bool kind = child && (child->Kind() == kWindowHex || child->Kind() == kWindowTable);
-            ui.enabled = kind && (child->HasSelection() || child->CellEditing());
-            if (id == cmd::kPaste) {
-                const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-                ui.enabled = ui.enabled && mime && mime->hasText();
-            }
-            break;
-        }
-        case cmd::kMultiMapEdit:
-            ui.enabled = HasDocumentWindow() && MultiMapEditAvailable(app_.maps);
-            break;
-        case cmd::kIndividualEdit:
-            ui.enabled = app_.mapLinkState != kLinkNone;
-            break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM:
-            ui.enabled = ui.enabled && open;
-            ui.checkable = true;
-            ui.checked = false;   // the monitor dialog is not shown
-            break;
-        case cmd::kMonitorStart:
-            ui.enabled = false;   // needs the monitor dialog shown and the port closed
-            ui.checkable = true;
-            ui.checked = link_ && link_->portOpen;
-            break;
-        case cmd::kMonitorStop:
-            ui.enabled = false;   // needs the monitor dialog shown and the port open
-            ui.checkable = true;
-            ui.checked = !(link_ && link_->portOpen);
-            break;
-        case cmd::kMonitorDialog:
-            ui.enabled = false;
-            break;
-        case cmd::kItemSet:
-            ui.enabled = !app_.diagItems.empty() && open;
-            break;
-        case cmd::kOpenMapWindow:
-            ui.enabled = ChildWndKindAvailable(kWindowMap) && (app_.currentMap || SelectorMap()) &&
-                         !(doc_ && doc_->HasViewOfKind(kWindowMap));
-            break;
-        case cmd::kOpenTableWindow:
-            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowTable));
-            break;
-        case cmd::kOpenHexWindow:
-            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowHex));
-            break;
-        case cmd::kOpenWindowKind4:
-            ui.enabled = false;
-            break;
-        case cmd::kAllLines:
-            ui.enabled = app_.currentMap != nullptr && allBox_->checkState() != Qt::PartiallyChecked;
-            ui.checkable = true;
-            ui.checked = AllLines();
-            break;
-        case cmd::kPreviousLine:
-            ui.enabled = ui.enabled && lineSelector_->currentIndex() > 0;
-            break;
-        case cmd::kNextLine:
-            ui.enabled = ui.enabled && lineSelector_->currentIndex() >= 0 &&
-                         lineSelector_->currentIndex() < lineSelector_->count() - 1;
-            break;
-        default:
-            break;
-    }
-    return ui;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    state.clipboardHasText = mime && mime->hasText();
+    const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
+    state.undoText = UndoMenuText(undoMap);
+    state.undoEnabled = UndoMenuEnabled(undoMap);
+    state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
+    state.mapLinked = app_.mapLinkState != kLinkNone;
+    state.portOpen = link_ && link_->portOpen;
+    state.hasMonitorItems = !app_.diagItems.empty();
+    state.currentMap = app_.currentMap != nullptr;
+    state.selectorMap = SelectorMap() != nullptr;
+    state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
+    state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
+    state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
+    state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
+    state.allLinesThirdState = allBox_->checkState() == Qt::PartiallyChecked;
+    state.allLines = AllLines();
+    state.lineIndex = lineSelector_->currentIndex();
+    state.lineCount = lineSelector_->count();
+    return state;
 }
 
+CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }
+
 void CMainFrame::UpdateCommandUi() {
+    const FrameState state = CurrentState();
     for (auto& [id, a] : actions_) {
-        const CommandUi ui = QueryCommand(id);
+        const CommandUi ui = QueryCommandUi(id, state);
         a->setEnabled(ui.enabled);
         if (ui.checkable) a->setChecked(ui.checked);
         if (!ui.text.empty()) a->setText(Q(ui.text));
     }
-    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommand(id).enabled);
+    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommandUi(id, state).enabled);
     if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
 }
 
 // --- commands ----------------------------------------------------------------
-
-void CMainFrame::ShowMissingDialog(const char* name) {
-    char text[256];
-    std::snprintf(text, sizeof text, text::kDialogMissing, name);
-    prompt_.Message(text, Str(str::kProductName), PromptIcon::kInformation);
-}
 
 void CMainFrame::ForwardKey(int code) {
     CChildWnd* child = ActiveChild();
@@ -496,15 +409,15 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
         case cmd::kMultiMapEdit: MultiMapEdit(); break;
         case cmd::kIndividualEdit: OnIndividualEdit(); break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: ShowMissingDialog("Monitor"); break;
-        case cmd::kItemSet: ShowMissingDialog("Item Set"); break;
-        case cmd::kRs232c: ShowMissingDialog("RS232C Parameter"); break;
-        case cmd::kTitle: ShowMissingDialog("Title"); break;
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: ShowMissingDialog(prompt_, "Monitor"); break;
+        case cmd::kItemSet: ShowMissingDialog(prompt_, "Item Set"); break;
+        case cmd::kRs232c: ShowMissingDialog(prompt_, "RS232C Parameter"); break;
+        case cmd::kTitle: ShowMissingDialog(prompt_, "Title"); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kDirectory: ShowMissingDialog("Directory"); break;
+        case cmd::kDirectory: ShowMissingDialog(prompt_, "Directory"); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: ShowMissingDialog("About ToolBox"); break;
+        case cmd::kToolBox: ShowMissingDialog(prompt_, "About ToolBox"); break;
         case cmd::kAbout: OnAbout(); break;
         case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
         case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
@@ -527,19 +440,7 @@ void CMainFrame::OnCommand(int id) {
     UpdateCommandUi();
 }
 
-std::string CMainFrame::AskFile(const FileDialogRequest& request) {
-    if (fileDialog) return fileDialog(request);
-    QStringList filters;
-    for (const std::string& f : request.filters) filters << Q(f);
-    QFileDialog dialog(this, Q(request.title), Q(request.folder));
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.proposedName.empty()) dialog.selectFile(Q(request.proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-    return dialog.selectedFiles().front().toStdString();
-}
+std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
 
 void CMainFrame::OnOpen() {
     // A new load replaces the maps the open windows show: they go first.
@@ -590,7 +491,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
 
 bool CMainFrame::RunMenu(int& mapIndex) {
     CMenuDlg dialog(app_, prompt_, *this, this);
-    const int result = runMenuDialog ? runMenuDialog(dialog) : dialog.exec();
+    const int result = dialogs_.RunMenu(dialog);
     if (result != QDialog::Accepted) return false;
     mapIndex = dialog.ChosenMap();
     return mapIndex >= 0 && mapIndex < static_cast<int>(app_.maps.size());
@@ -846,26 +747,26 @@ void CMainFrame::OnFocusSwap() {
 }
 
 bool CMainFrame::MultiMapEdit() {
-    ShowMissingDialog("Multi Map Edit");
+    ShowMissingDialog(prompt_, "Multi Map Edit");
     return false;
 }
 
 void CMainFrame::ConstantsList() {
     auto buffer = std::make_unique<Image>(app_.image());
-    const bool ok = constantsEditor ? constantsEditor(*buffer) : (ShowMissingDialog("Constants list"), false);
+    const bool ok = dialogs_.EditConstants(this, *buffer);
     if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
 
 void CMainFrame::DataExchange() {
     const int remembered = app_.modified;
-    const bool taken = dataExchange ? dataExchange() : (ShowMissingDialog("Data Exchange"), false);
+    const bool taken = dialogs_.RunDataExchange(this);
     if (taken && doc_) doc_->RefreshViews(0);
     app_.modified = taken ? 1 : remembered;
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    return ecuWriter ? ecuWriter(bytes) : -1;
+    return WriteBytesToEcu(bytes);
 }
 
 // --- serial link ---------------------------------------------------------------

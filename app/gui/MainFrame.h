@@ -11,6 +11,8 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandRules.h"
+#include "app/gui/FrameDialogs.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
@@ -34,28 +36,13 @@ class QTimer;
 class QToolButton;
 class UserPrompt;
 
-// How the update rule leaves a command.
-struct CommandUi {
-    bool enabled = true;
-    bool checked = false;
-    bool checkable = false;
-    std::string text;          // empty: the text stays as it is
-};
-
-// A file dialog request; the answer is the chosen path, empty for Cancel.
-struct FileDialogRequest {
-    bool save = false;
-    std::string title;
-    std::string folder;        // DIRECTORY PATH1
-    std::string proposedName;
-    std::string defaultExtension;
-    std::vector<std::string> filters;
-};
-
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
     Q_OBJECT
 public:
-    CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent = nullptr);
+    // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
+    // nullptr for the real ones.
+    CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs = nullptr,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // The dialog bar's machine name (control 1206).
@@ -140,16 +127,6 @@ public:
     // A single-value ECU write is running (its waits dispatch events).
     bool EcuWriteRunning() const { return ecuWriteRunning_; }
 
-    // Replaceable for the tests: the file dialogs, the running of the Menu
-    // dialog, the constants list editor (true for OK, the buffer edited),
-    // the data exchange (true when data were taken over) and the ECU's
-    // single-address writes (WriteBytesToEcu unless replaced).
-    std::function<std::string(const FileDialogRequest&)> fileDialog;
-    std::function<int(CMenuDlg&)> runMenuDialog;
-    std::function<bool(Image&)> constantsEditor;
-    std::function<bool()> dataExchange;
-    std::function<int(const std::vector<EcuByteWrite>&)> ecuWriter;
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -163,7 +140,7 @@ private:
     bool CalibrationOpen() const;
     bool HasDocumentWindow() const;
     CChildWnd* ActiveChild() const;
-    void ShowMissingDialog(const char* name);
+    FrameState CurrentState();
 
     void OnOpen();
     void OnSave();
@@ -190,6 +167,8 @@ private:
 
     CQelApp& app_;
     UserPrompt& prompt_;
+    std::unique_ptr<FrameDialogs> ownDialogs_;   // when none were given
+    FrameDialogs& dialogs_;
     QMdiArea* mdi_;
     QLabel* machineLabel_;
     QComboBox* mapSelector_;

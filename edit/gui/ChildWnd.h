@@ -7,11 +7,10 @@
 #include <vector>
 
 #include "edit/EditContext.h"
+#include "edit/WindowKinds.h"
 
 class CQelApp;
 class UserPrompt;
-
-enum : int { kWindowMap = 1, kWindowHex = 2, kWindowTable = 3 };
 
 // One byte for the ECU's single-address write (Shift+Enter).
 struct EcuByteWrite {

@@ -29,6 +29,7 @@
 #include "edit/gui/QelView.h"
 #include "edit/gui/TableWnd.h"
 #include "files/SRecord.h"
+#include "tests/gui/ScriptedDialogs.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Ecusim.h"
 #include "tests/support/RecordingPrompt.h"
@@ -93,6 +94,7 @@ struct EcuCalibration {
     HeadlessHost host{prompt};
     std::unique_ptr<EcusimProcess> sim;
     std::unique_ptr<CQelApp> app;
+    ScriptedDialogs dialogs;
     std::unique_ptr<CMainFrame> frame;
     std::string saved;
 
@@ -109,16 +111,9 @@ struct EcuCalibration {
         options.registryPath = install.RegistryPath();
         app = std::make_unique<CQelApp>(options);
         if (!app->InitInstance(host)) qFatal("start-up failed");
-        frame = std::make_unique<CMainFrame>(*app, prompt);
+        frame = std::make_unique<CMainFrame>(*app, prompt, &dialogs);
         const std::string path = install.dir.Write("cal.qsd", CalibrationFile());
-        frame->fileDialog = [path](const FileDialogRequest&) { return path; };
-        frame->runMenuDialog = [](CMenuDlg& dialog) {
-            dialog.show();
-            QListWidget* list = dialog.mapList();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-            return dialog.result();
-        };
+        dialogs.nextFile = path;
         frame->resize(900, 700);
         frame->show();
         frame->activateWindow();

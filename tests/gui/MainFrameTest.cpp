@@ -58,7 +58,7 @@ private slots:
 
     void hexWindowOpensFromTheWindowMenuAndAPathOpensWithoutTheDialog() {
         TestCalibration cal;
-        cal.menuChoice = 0;
+        cal.dialogs.menuChoice = 0;
         cal.frame->OpenDataFile(cal.path);   // no file dialog: the path is given
         QCOMPARE(cal.app->dataFilePath, cal.path);
         QVERIFY(!cal.ViewOfKind(kWindowHex));
@@ -73,9 +73,9 @@ private slots:
 
     void openRefusesOtherMachinesAndUnreadableFiles() {
         TestCalibration cal;
-        cal.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
+        cal.dialogs.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
         cal.frame->OnCommand(cmd::kOpen);
-        cal.nextFile = cal.install.dir.File("missing.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("missing.qsd");
         cal.frame->OnCommand(cmd::kOpen);
         QCOMPARE(cal.Texts(), (std::vector<std::string>{"Machine type is different.", "Failed to open file"}));
         QCOMPARE(cal.prompt.Last().icon, PromptIcon::kExclamation);
@@ -91,7 +91,7 @@ private slots:
         QCOMPARE(cal.frame->MenuResource(), 4);
         QVERIFY(!MenuTitles(*cal.frame).contains("&Edit"));
         // F1 runs the Menu dialog again and opens the windows.
-        cal.menuChoice = 0;
+        cal.dialogs.menuChoice = 0;
         QTest::keyClick(cal.frame.get(), Qt::Key_F1);
         QVERIFY(cal.ViewOfKind(kWindowTable));
         QCOMPARE(cal.Map().name, std::string("Main"));
@@ -181,15 +181,15 @@ private slots:
     void saveFailureShows1533AndKeepsThePath() {
         TestCalibration cal;
         cal.Open(0);
-        cal.nextFile = cal.install.dir.File("no/such/folder/out.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("no/such/folder/out.qsd");
         cal.frame->OnCommand(cmd::kSave);
         QCOMPARE(cal.Texts(), std::vector<std::string>{"Orvandel Data File Save Error!"});
         QCOMPARE(cal.app->dataFilePath, cal.path);
 
-        cal.nextFile = cal.install.dir.File("saved.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("saved.qsd");
         cal.frame->OnCommand(cmd::kSave);
         QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
-        QCOMPARE(cal.app->dataFilePath, cal.nextFile);
+        QCOMPARE(cal.app->dataFilePath, cal.dialogs.nextFile);
         QVERIFY(!cal.install.dir.Read("saved.qsd").empty());
     }
 
@@ -269,14 +269,14 @@ private slots:
     void constantsListCopiesBackOnlyOnOk() {
         TestCalibration cal;
         cal.Open(0);
-        cal.frame->constantsEditor = [](Image& buffer) {
+        cal.dialogs.constantsEditor = [](Image& buffer) {
             buffer[0x1020] = 99;
             return false;
         };
         cal.frame->OnCommand(cmd::kConstantsList);
         QCOMPARE(cal.Byte(0x1020), std::uint8_t{130});
         QCOMPARE(cal.app->modified, 0);
-        cal.frame->constantsEditor = [](Image& buffer) {
+        cal.dialogs.constantsEditor = [](Image& buffer) {
             buffer[0x1020] = 99;
             return true;
         };
