@@ -29,8 +29,7 @@
 #include "model/Strings.h"
 #include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
-#include "ecu/EcuProtocol.h"
-#include "ecu/SerialLink.h"
+#include "ecu/EcuSession.h"
 #include "edit/gui/ChildWndFactory.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
@@ -89,15 +88,28 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         move(screen->availableGeometry().center() - rect().center());
 
     port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
-    link_ = std::make_unique<SerialLink>(app_, *port_, pump_, linkTimer_);
-    linkTimer_.onTick = [this] { link_->OnTick(); };
     progress_ = new CProgressWnd(this);
-    protocol_ = std::make_unique<EcuProtocol>(app_, *link_, prompt_, *progress_);
+    session_ = std::make_unique<EcuSession>(app_, *port_, pump_, linkTimer_, prompt_, *progress_);
+    linkTimer_.onTick = [this] { session_->OnTick(); };
+    // A single write runs inside the command of a window; keys and clicks
+    // that could close that window wait until it is over.
+    session_->onWriteRunning = [this](bool running) {
+        if (running) {
+            inputHeldBeforeWrite_ = pump_.holdUserInput;
+            pump_.holdUserInput = true;
+            return;
+        }
+        pump_.holdUserInput = inputHeldBeforeWrite_;
+        if (closeAfterEcuWrite_) {
+            closeAfterEcuWrite_ = false;
+            RequestClose();
+        }
+    };
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
-    ClosePort();
+    session_->ClosePort();
     linkTimer_.onTick = nullptr;
     closingDocument_ = true;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
@@ -353,7 +365,7 @@ FrameState CMainFrame::CurrentState() {
     state.undoEnabled = UndoMenuEnabled(undoMap);
     state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
     state.mapLinked = app_.mapLinkState != kLinkNone;
-    state.portOpen = link_ && link_->portOpen;
+    state.portOpen = session_ && session_->PortOpen();
     state.hasMonitorItems = !app_.diagItems.empty();
     state.currentMap = app_.currentMap != nullptr;
     state.selectorMap = SelectorMap() != nullptr;
@@ -579,7 +591,7 @@ void CMainFrame::CloseDocument() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (ecuWriteRunning_) {
+    if (session_->WriteRunning()) {
         // The write's waits run inside a window's command; the frame closes
         // when it is over, with the usual question.
         closeAfterEcuWrite_ = true;
@@ -596,7 +608,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     CloseDocument();
     ResetCalibration(app_);
-    ClosePort();
+    session_->ClosePort();
     event->accept();
 }
 
@@ -766,44 +778,7 @@ void CMainFrame::DataExchange() {
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    return WriteBytesToEcu(bytes);
-}
-
-// --- serial link ---------------------------------------------------------------
-
-bool CMainFrame::OpenPort(bool startTimer) { return link_->OpenPort(startTimer); }
-
-void CMainFrame::ClosePort() {
-    if (link_) link_->ClosePort();
-}
-
-int CMainFrame::WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes) {
-    // A Shift+Enter that arrives while the waits of a write dispatch events
-    // would put its bytes between those of the running command.
-    if (ecuWriteRunning_) return -1;
-    if (bytes.empty()) return 0;
-    ecuWriteRunning_ = true;
-    // The write runs inside the command of a window; keys and clicks that
-    // could close that window wait until it is over.
-    const bool heldBefore = pump_.holdUserInput;
-    pump_.holdUserInput = true;
-    const bool opened = !link_->portOpen;
-    if (opened) link_->OpenPort(true);
-    int code = 0;
-    for (const EcuByteWrite& write : bytes) {
-        code = protocol_->WriteByte(write.address, write.value);
-        // The failure has been reported; a line that failed one byte would
-        // fail every other byte with the same message.
-        if (code != 0) break;
-    }
-    if (opened) link_->ClosePort();
-    pump_.holdUserInput = heldBefore;
-    ecuWriteRunning_ = false;
-    if (closeAfterEcuWrite_) {
-        closeAfterEcuWrite_ = false;
-        RequestClose();
-    }
-    return code;
+    return session_->WriteBytes(bytes);
 }
 
 // --- dialog bar --------------------------------------------------------------

@@ -18,9 +18,8 @@
 #include "edit/gui/QelDoc.h"
 
 class CProgressWnd;
-class EcuProtocol;
+class EcuSession;
 class PosixSerialPort;
-class SerialLink;
 
 class CQelApp;
 class CQelView;
@@ -101,31 +100,18 @@ public:
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
     void ViewActivated(CQelView* view) override;
 
-    // The serial link to the ECU, owned here for the whole run: the port
-    // ("COM<n>" through RV_TUNE_COM<n> or the registry), the Qt event pump
-    // its waits dispatch, timer 1 (the 100 ms link timer) and the protocol
-    // with its progress window.
-    SerialLink& Link() { return *link_; }
-    EcuProtocol& Protocol() { return *protocol_; }
+    // The line to the ECU, owned here for the whole run and shared with the
+    // windows: the port ("COM<n>" through RV_TUNE_COM<n> or the registry),
+    // the Qt event pump its waits dispatch, timer 1 (the 100 ms link timer),
+    // the protocol with its progress window, and the single writes.
+    EcuSession& Session() { return *session_; }
     CProgressWnd& ProgressWindow() { return *progress_; }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
-    // Port: open (with or without the link timer) and close, for the rest
-    // of the program. OpenPort returns whether the port is open.
-    bool OpenPort(bool startTimer);
     // Loads the data file at path as the Open command does after its file
     // dialog: the open calibration is closed first (asking when changed),
     // then the Menu dialog chooses the map.
     void OpenDataFile(const std::string& path);
-    void ClosePort();
-    // The single-address writes of Shift+Enter: the port is opened with the
-    // link timer for the time of the writes when it is closed; each byte
-    // goes with the protocol's WriteByte. 0, or the code of the first
-    // failure (its message has been shown; the bytes after it are not
-    // sent); -1 when a write is already running.
-    int WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes);
-    // A single-value ECU write is running (its waits dispatch events).
-    bool EcuWriteRunning() const { return ecuWriteRunning_; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -188,13 +174,12 @@ private:
     bool closingDocument_ = false;
     bool fillingSelectors_ = false;
 
-    // The serial link, in the order it is built; the protocol goes first.
+    // The line to the ECU, in the order it is built; the session goes first.
     QtEventPump pump_;
     QtLinkTimer linkTimer_;
     std::unique_ptr<PosixSerialPort> port_;
-    std::unique_ptr<SerialLink> link_;
     CProgressWnd* progress_;
-    std::unique_ptr<EcuProtocol> protocol_;
-    bool ecuWriteRunning_ = false;
+    std::unique_ptr<EcuSession> session_;
+    bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
 };
