@@ -68,24 +68,27 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
-    // Whole lines are cut out at once; only a line holding a CR before its
-    // line end is copied character by character. A last line without a line
-    // feed is dropped.
-    std::size_t begin = 0;
-    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
-         begin = lf + 1, lf = content.find('\n', begin)) {
-        std::string_view piece = content.substr(begin, lf - begin);
-        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);   // CR LF
+    // Whole lines are cut out at once; only a line holding a CR is copied
+    // character by character. A last line without a line feed is kept when
+    // anything but carriage returns is left of it: an editor that drops the
+    // final line feed must not cost the file its last record.
+    auto append = [&lines](std::string_view piece) {
         if (piece.find('\r') == std::string_view::npos) {
             lines.Append(std::string(piece));
-            continue;
+            return;
         }
         std::string line;
         line.reserve(piece.size());
         for (const char c : piece)
             if (c != '\r') line += c;
         lines.Append(std::move(line));
-    }
+    };
+    std::size_t begin = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
+         begin = lf + 1, lf = content.find('\n', begin))
+        append(content.substr(begin, lf - begin));
+    const std::string_view last = content.substr(begin);
+    if (last.find_first_not_of('\r') != std::string_view::npos) append(last);
 }
 
 std::string JoinDataFileLines(const LineStore& lines) {
@@ -143,6 +146,12 @@ int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path) {
     app.maps.clear();
     app.mapLink.linkList.clear();
     app.mapLinkState = kLinkNone;
+    // Every load starts from the image of a fresh start: a byte the new file
+    // does not fill must not be a leftover of the previous calibration, laid
+    // out as its maps or saved with it.
+    if (app.HasImage()) app.image().fill(0);
+    app.dataStart = 0xFFFF;
+    app.dataEnd = 0;
 
     std::string content;
     if (!ReadWholeFile(path, content)) return kUnreadable;

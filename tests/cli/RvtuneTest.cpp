@@ -2,10 +2,13 @@
 // machine installation of our own.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -159,6 +162,76 @@ TEST_F(RvtuneTest, AFailedOrInterruptedResaveKeepsTheOldFile) {
     o = Shell("ulimit -f 2; exec '" + tool + "' resave '" + in + "' '" + in + "'");
     EXPECT_NE(o.signal, 0);
     EXPECT_EQ(install.dir.Read("cal.qsd"), text);
+}
+
+TEST_F(RvtuneTest, AResavedFileWhoseLastRecordHadNoLineFeedKeepsEveryByte) {
+    std::string text = testinstall::CalibrationFile();
+    text = text.substr(0, text.find("\nS9030000FC"));   // ends in the last record's checksum
+    const std::string in = Write("cut.qsd", text);
+    const Outcome resaved = Tune({"resave", in, install.dir.File("re.qsd")});
+    ASSERT_EQ(resaved.status, 0) << resaved.err;
+    const Outcome info = Tune({"info", install.dir.File("re.qsd")});
+    EXPECT_EQ(info.status, 0) << info.err;
+    const Image image = testinstall::CalibrationImage();
+    char checksum[64];
+    std::snprintf(checksum, sizeof checksum, "checksum: ok (byte 0x%02X at 0x103F)", image[0x103F]);
+    for (const std::string& part : {std::string("data range: 0x1000-0x103F"), std::string(checksum)})
+        EXPECT_NE(info.out.find(part), std::string::npos) << part << "\n" << info.out;
+    // The records of the resaved file are those of the calibration, byte for byte.
+    const std::string out = install.dir.Read("re.qsd");
+    for (std::uint32_t a = testinstall::kDataStart; a <= testinstall::kDataEnd; a += 16) {
+        const std::string record = MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16);
+        EXPECT_NE(out.find(record + "\r\n"), std::string::npos) << record;
+    }
+}
+
+TEST_F(RvtuneTest, SavesAndExportsDoNoMoreThanAWriteInPlaceCould) {
+    const OrdinaryUser user;
+    if (!user.Available()) GTEST_SKIP() << "runs as root and the system has no account 'nobody'";
+    const std::string in = Write("cal.qsd", testinstall::CalibrationFile());
+    const std::string readOnly = Write("read-only.qsd", "kept\n");
+    const std::string readOnlyText = Write("read-only.txt", "kept\n");
+    const std::string real = Write("real/linked.qsd", "old\n");
+    const std::string link = install.dir.File("link.qsd");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    user.Own(install.dir.Path());
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(readOnlyText.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    auto asUser = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), Rvtune());
+        return RunProcess(args, Env(), kBound, {}, user.Account());
+    };
+
+    Outcome o = asUser({"resave", in, readOnly});
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("Orvandel Data File Save Error!"), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("read-only.qsd"), "kept\n");
+    o = asUser({"export", in, readOnlyText});
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("Failed to write file"), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("read-only.txt"), "kept\n");
+
+    // A file of another user that only its owner may write, in the user's
+    // own (writable) folder.
+    if (user.Account() != nullptr) {
+        const std::string theirs = Write("theirs.qsd", "theirs\n");
+        ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);
+        o = asUser({"resave", in, theirs});
+        EXPECT_EQ(o.status, 1) << o.err;
+        EXPECT_EQ(install.dir.Read("theirs.qsd"), "theirs\n");
+    }
+
+    o = asUser({"resave", in, link});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(install.dir.Read("real/linked.qsd").find("S9030000FC\r\nFixed:\r\n"), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    for (const std::string& folder : {install.dir.Path(), install.dir.File("real")})
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
 // RV_Tune exists only in builds with the Qt windows.
