@@ -275,6 +275,19 @@ INSTANTIATE_TEST_SUITE_P(
         // The second record (1010) stops after its first 8 characters.
         Fault{"StopEchoMidWrite", {"--fault", "stop-echo=50"}, "write",
               {kCorrespond + " Write Error Address : 1010"}, kWriteFail},
+        // A record damaged on the line: the read fails at it and nothing is written.
+        Fault{"NonHexRecordRead", {"--fault", "bad-hex=2"}, "read-out",
+              {kCorrespond + " Read Error Address : 1010"}, kReadFail},
+        Fault{"NonHexRecordInto", {"--fault", "bad-hex=2"}, "read-into",
+              {kCorrespond + " Read Error Address : 1010"}, kReadFail},
+        Fault{"WrongChecksumRead", {"--fault", "bad-sum=3"}, "read-out",
+              {kCorrespond + " Read Error Address : 1020"}, kReadFail},
+        Fault{"WrongChecksumInto", {"--fault", "bad-sum=1"}, "read-into",
+              {kCorrespond + " Read Error Address : 1000"}, kReadFail},
+        Fault{"WrongCountRead", {"--fault", "bad-count=4"}, "read-out",
+              {kCorrespond + " Read Error Address : 1030"}, kReadFail},
+        Fault{"WrongCountInto", {"--fault", "bad-count=4"}, "read-into",
+              {kCorrespond + " Read Error Address : 1030"}, kReadFail},
         // The ECU took the records; only the result byte is missing.
         Fault{"NoResultByte", {"--fault", "no-result"}, "write", {kCorrespond + " Write Error Address :"},
               kWriteFail, false}),
