@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Process.h"
 
@@ -234,6 +235,37 @@ TEST_F(RvtuneTest, SavesAndExportsDoNoMoreThanAWriteInPlaceCould) {
             EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
 }
 
+// The calibration with the counts of its second map, Twin, raised to 16 x 16:
+// 256 cells, one more than a map may have.
+std::string OversizedTwinFile() {
+    Image image = testinstall::CalibrationImage();
+    image[0x100D] = 16;
+    image[0x100E] = 16;
+    std::string text = "[Machine]\nModel,TST01\n[Data]\nCalib:\n";
+    for (std::uint32_t a = testinstall::kDataStart; a <= testinstall::kDataEnd; a += 16)
+        text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
+    return text + "S9030000FC\nFixed:\n";
+}
+
+const char* const kTwinRefused =
+    "The map \"Twin\" and the maps after it are not loaded: its table of 16 x 16 = 256 cells is larger "
+    "than 255 cells. Only the maps before it are loaded.";
+
+TEST_F(RvtuneTest, AMapTheLoaderRefusesIsNamedOnStderrAndTheOthersLoad) {
+    const std::string in = Write("big.qsd", OversizedTwinFile());
+    const Outcome info = Tune({"info", in});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.err, std::string("rvtune: ") + kTwinRefused + "\n");
+    EXPECT_NE(info.out.find("maps: 1\n  Main: type 1"), std::string::npos) << info.out;
+
+    const Outcome exported = Tune({"export", in, install.dir.File("out.txt")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.err.find(kTwinRefused), std::string::npos) << exported.err;
+    const std::string text = install.dir.Read("out.txt");
+    EXPECT_NE(text.find("FMDataName,Main\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("FMDataName,Twin"), std::string::npos);
+}
+
 // RV_Tune exists only in builds with the Qt windows.
 struct BatchConversionTest : RvtuneTest {
     std::string program = std::string(RV_BIN_DIR) + "/RV_Tune";
@@ -268,6 +300,35 @@ TEST_F(BatchConversionTest, ConvertsWithoutADisplayAndReportsFailures) {
     o = Batch({in, install.dir.File("no/such/folder/out.txt")});
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("Failed to write file"), std::string::npos) << o.err;
+}
+
+TEST_F(BatchConversionTest, TakesItsTwoArgumentsAsGivenWhateverTheyHold) {
+    const std::string text = testinstall::CalibrationFile();
+    for (const std::string& folder : {std::string("with blank"), std::string("it's \"$HOME\" & more")}) {
+        SCOPED_TRACE(folder);
+        const std::string in = Write(folder + "/cal ibration.qsd", text);
+        const std::string out = install.dir.File(folder + "/ex port $1.txt");
+        const Outcome o = Batch({in, out});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.err, "");
+        EXPECT_NE(install.dir.Read(folder + "/ex port $1.txt").find("[end]\r\n"), std::string::npos);
+    }
+    // Other argument counts still join into one line split at its first blank.
+    const std::string in = Write("cal.qsd", text);
+    const Outcome three = Batch({in, install.dir.File("a"), "b.txt"});
+    EXPECT_EQ(three.status, 0) << three.err;
+    EXPECT_TRUE(Exists("a b.txt"));
+}
+
+TEST_F(BatchConversionTest, AMapTheLoaderRefusesIsNamedOnStderr) {
+    const std::string in = Write("big.qsd", OversizedTwinFile());
+    const Outcome o = Batch({in, install.dir.File("out.txt")});
+    EXPECT_EQ(o.status, 0) << o.err;
+    std::string oneLine = o.err;
+    for (char& c : oneLine)
+        if (c == '\n') c = ' ';
+    EXPECT_NE(oneLine.find(std::string("Orvandel [warning]: ") + kTwinRefused), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("out.txt").find("FMDataName,Twin"), std::string::npos);
 }
 
 }  // namespace
