@@ -45,6 +45,7 @@ CQelApp::CQelApp(const AppOptions& options)
     : registry(options.largeScreen),
       exeName(options.exeName),
       commandLine(options.commandLine),
+      arguments(options.arguments),
       registry_(std::make_unique<RegistryStore>(
           options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {}
 
@@ -139,8 +140,13 @@ bool CQelApp::InitInstance(Host& host) {
     tempDefinitionPath.clear();
     firstPart.clear();
     secondPart.clear();
+    // Two arguments are the two file names as given: a path may hold blanks,
+    // quotes or "$". Any other command line is split at its first blank.
     std::size_t blank = commandLine.find(' ');
-    if (!commandLine.empty() && blank != std::string::npos) {
+    if (arguments.size() == 2) {
+        firstPart = arguments[0];
+        secondPart = arguments[1];
+    } else if (!commandLine.empty() && blank != std::string::npos) {
         firstPart = commandLine.substr(0, blank);
         secondPart = commandLine.substr(blank + 1);
     }

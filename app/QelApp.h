@@ -47,6 +47,9 @@ constexpr const char* kPath1 = "PATH1";
 struct AppOptions {
     std::string exeName = "RV_Tune";   // names the settings and definition files
     std::string commandLine;           // the arguments as one text
+    // The arguments one by one. Exactly two are the batch conversion's input
+    // and output as they are; any other count goes by commandLine.
+    std::vector<std::string> arguments;
     bool largeScreen = true;
     std::string registryPath;          // empty: RegistryStore::DefaultPath()
 };
@@ -124,6 +127,7 @@ public:
     // Framework-held values.
     std::string exeName;
     std::string commandLine;
+    std::vector<std::string> arguments;
     // Guards the serial link against the link timer's monitor polling;
     // usable once start-up has finished.
     std::recursive_mutex commLock;

@@ -198,11 +198,14 @@ int ApplyDefinition(CQelApp& app, const Image& image, UserPrompt& prompt) {
     app.mapLink = MapLinkData{};
     app.mapLinkState = kLinkNone;
 
-    const int error = LoadMapSection(app, image);
+    std::string refusal;
+    const int error = LoadMapSection(app, image, &refusal);
     if (error != 0) {
         StopMessage(prompt, Str(error));
         return kAbandoned;
     }
+    // The calibration is shown, but not whole: the technician must know.
+    if (!refusal.empty()) prompt.Message(refusal, text::kProgramTitle, PromptIcon::kExclamation);
     LoadMultiMapSection(app);
     ApplyRs232cSection(app);
     app.diagItems = ReadDiagItems(app.definitionLines);

@@ -62,16 +62,19 @@ bool AppendDefinitionFile(const std::string& path, LineStore& lines);
 
 // After a data file filled the image: maps (and the map link groups),
 // "RS232C" overrides, "Diag.Com" items, "Individual Information".
-// 0, or kAbandoned after the map section's message.
+// 0, or kAbandoned after the map section's message. A map the section could
+// not lay out after the first is warned about (exclamation icon) and the
+// load goes on with the maps before it.
 int ApplyDefinition(CQelApp& app, UserPrompt& prompt);
 // The same against a given image (the app's own when it has one).
 int ApplyDefinition(CQelApp& app, const Image& image, UserPrompt& prompt);
 
 // The map section alone: rebuilds app.maps, sets the definition kind and the
 // map area start. 0, or the number of the message that abandons the load
-// (1514, 1523, 1515); after a complete map, an error ends the section
-// without a message, keeping the maps read so far.
-int LoadMapSection(CQelApp& app, const Image& image);
+// (1514, 1523, 1515). After a complete map, an error ends the section and
+// keeps the maps read so far; refusal (when given) then gets the warning
+// that names the map not loaded and why, and stays empty otherwise.
+int LoadMapSection(CQelApp& app, const Image& image, std::string* refusal = nullptr);
 // "Multi Map": the maps the definition links, into app.mapLink.
 void LoadMultiMapSection(CQelApp& app);
 // "RS232C": overrides the serial codes the settings file gave.

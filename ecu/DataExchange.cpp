@@ -163,12 +163,13 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
         Message(Str(result.code));
         return Fill::kFailed;
     }
-    // A failed reception: what arrived stays in the pane, marked as partial.
+    // A failed read: what arrived sound stays in the pane, marked as partial
+    // (it can be neither written nor verified).
     std::string text = Str(str::kFailedToCorrespond);
-    if (!result.failAddress.empty() && !result.data.bytes.empty()) {
+    if (!result.failAddress.empty())
         text += "\n" + Filled(Str(str::kReadErrorAddress), result.failAddress);
+    if (!result.data.bytes.empty())
         pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, true);
-    }
     Message(text);
     return Fill::kFailed;
 }

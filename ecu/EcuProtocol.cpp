@@ -237,13 +237,19 @@ EcuReadResult EcuProtocol::ReadEcu() {
     link_.exchangeBusy = false;
     if (result.code != 0) return result;
 
+    // A damaged record fails the read at its address: none of its bytes, nor
+    // any after it, may pass for what the ECU holds.
     if (result.received) {
         result.data = DecodeRecords(result.text);
-        if (!result.data.ok) result.code = str::kFailedToCorrespond;
+        if (!result.data.ok) {
+            result.code = str::kFailedToCorrespond;
+            if (result.data.damaged) result.failAddress = result.data.damagedAddress;
+        }
     } else {
         result.code = str::kFailedToCorrespond;
         result.data = DecodePartialRecords(result.text);
-        result.failAddress = FirstMissingAddress(result.data);
+        result.failAddress =
+            result.data.damaged ? result.data.damagedAddress : FirstMissingAddress(result.data);
     }
     return result;
 }

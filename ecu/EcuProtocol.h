@@ -36,7 +36,9 @@ struct EcuReadResult {
     bool received = false;      // the reception completed
     std::string text;           // the S-record text as received
     DecodedRecords data;        // full decoding, or the partial one after a failure
-    std::string failAddress;    // after a failed reception with data: first missing address
+    // After a failed read: the address of the first damaged record, else the
+    // first address missing after a broken-off reception ("" when unknown).
+    std::string failAddress;
 };
 
 struct EcuWriteResult {

@@ -1,6 +1,7 @@
 #include "files/DataFile.h"
 #include "platform/AsciiText.h"
 
+#include <algorithm>
 #include <cstddef>
 
 #include "app/QelApp.h"
@@ -40,27 +41,19 @@ void ReplaceSectionKeyLines(LineStore& lines, int header, std::vector<std::strin
     for (std::string& line : rebuilt) lines.Append(std::move(line));
 }
 
-// One "S1" record into the image. 0 or the message number.
+// One "S1" record into the image. 0 or the message number. The record's
+// checksum byte is not looked at; pairs after it are ignored.
 int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std::uint16_t& end) {
-    if (line.size() % 2 != 0) return str::kSFormatError;
-    const std::size_t pairs = (line.size() - 2) / 2;
-    std::vector<std::uint8_t> bytes(pairs);
-    for (std::size_t i = 0; i < pairs; ++i) {
-        if (!ParseHexPair(line[2 + 2 * i], line[3 + 2 * i], bytes[i]))
-            return str::kWrongWordInData;
+    DataRecord record;
+    switch (ParseDataRecord(line, record)) {
+    case RecordFault::kNone: break;
+    case RecordFault::kNotHex: return str::kWrongWordInData;
+    default: return str::kSFormatError;   // its length, its count, or past 0xFFFF
     }
-    // The count covers the address, the data and the checksum; the line
-    // must hold all of them, and the data must stay inside the image.
-    const std::size_t count = bytes[0];
-    if (count < 3 || count > pairs - 1) return str::kSFormatError;
-    const std::size_t address = static_cast<std::size_t>(bytes[1]) << 8 | bytes[2];
-    const std::size_t dataCount = count - 3;
-    if (dataCount == 0) return 0;   // a record without data fills nothing
-    if (address + dataCount > kImageSize) return str::kSFormatError;
-    for (std::size_t i = 0; i < dataCount; ++i) image[address + i] = bytes[3 + i];
-    const auto first = static_cast<std::uint16_t>(address);
-    const auto last = static_cast<std::uint16_t>(address + dataCount - 1);
-    if (first < start) start = first;
+    if (record.data.empty()) return 0;   // a record without data fills nothing
+    std::copy(record.data.begin(), record.data.end(), image.begin() + record.address);
+    const auto last = static_cast<std::uint16_t>(record.address + record.data.size() - 1);
+    if (record.address < start) start = record.address;
     if (last > end) end = last;
     return 0;
 }
@@ -68,24 +61,27 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
-    // Whole lines are cut out at once; only a line holding a CR before its
-    // line end is copied character by character. A last line without a line
-    // feed is dropped.
-    std::size_t begin = 0;
-    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
-         begin = lf + 1, lf = content.find('\n', begin)) {
-        std::string_view piece = content.substr(begin, lf - begin);
-        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);   // CR LF
+    // Whole lines are cut out at once; only a line holding a CR is copied
+    // character by character. A last line without a line feed is kept when
+    // anything but carriage returns is left of it: an editor that drops the
+    // final line feed must not cost the file its last record.
+    auto append = [&lines](std::string_view piece) {
         if (piece.find('\r') == std::string_view::npos) {
             lines.Append(std::string(piece));
-            continue;
+            return;
         }
         std::string line;
         line.reserve(piece.size());
         for (const char c : piece)
             if (c != '\r') line += c;
         lines.Append(std::move(line));
-    }
+    };
+    std::size_t begin = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
+         begin = lf + 1, lf = content.find('\n', begin))
+        append(content.substr(begin, lf - begin));
+    const std::string_view last = content.substr(begin);
+    if (last.find_first_not_of('\r') != std::string_view::npos) append(last);
 }
 
 std::string JoinDataFileLines(const LineStore& lines) {
@@ -143,6 +139,12 @@ int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path) {
     app.maps.clear();
     app.mapLink.linkList.clear();
     app.mapLinkState = kLinkNone;
+    // Every load starts from the image of a fresh start: a byte the new file
+    // does not fill must not be a leftover of the previous calibration, laid
+    // out as its maps or saved with it.
+    if (app.HasImage()) app.image().fill(0);
+    app.dataStart = 0xFFFF;
+    app.dataEnd = 0;
 
     std::string content;
     if (!ReadWholeFile(path, content)) return kUnreadable;

@@ -28,9 +28,10 @@ constexpr const char* kFixedMark = "Fixed:";
 // or map-section error abandoned the load after its message.
 enum : int { kLoaded = 0, kOtherMachine = 1, kUnreadable = -1 };
 
-// Empties the line store and the maps, drops the map link, reads the file,
-// checks its machine against the registry's MachineFolder (ignoring case),
-// fills the image from "Data" and rebuilds the maps from the definition.
+// Empties the line store and the maps, drops the map link, zero-fills the
+// image and empties the data range, reads the file, checks its machine
+// against the registry's MachineFolder (ignoring case), fills the image from
+// "Data" and rebuilds the maps from the definition.
 // Clears the modified flag on success. Messages: "Data" errors 1507-1510
 // with the stop icon; 1516 and 1550 are left to the command.
 int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path);
@@ -56,7 +57,7 @@ bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt);
 // The pieces, for the exchange window, the tools and the tests.
 
 // A line ends at a line feed; carriage returns are dropped; a last line
-// without its line feed is dropped.
+// without its line feed is kept when it is not empty.
 void SplitDataFileText(std::string_view content, LineStore& lines);
 // Every line followed by CR LF.
 std::string JoinDataFileLines(const LineStore& lines);

@@ -65,6 +65,34 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
+// The file path finally names: a symbolic link is followed (a relative one
+// from its own folder) until a name that is no link, which need not exist
+// yet (a direct write through a dangling link creates the file it names).
+// false for a loop of links.
+bool FollowLinks(const std::string& path, std::string& target) {
+    constexpr int kMaxLinks = 40;   // as the kernel's own limit
+    target = path;
+    for (int hop = 0; hop < kMaxLinks; ++hop) {
+        struct stat info {};
+        if (::lstat(target.c_str(), &info) != 0 || !S_ISLNK(info.st_mode)) return true;
+        std::string named(static_cast<std::size_t>(info.st_size > 0 ? info.st_size : 0) + 256, '\0');
+        const ssize_t length = ::readlink(target.c_str(), named.data(), named.size());
+        if (length <= 0 || static_cast<std::size_t>(length) >= named.size()) return false;
+        named.resize(static_cast<std::size_t>(length));
+        target = named.front() == '/' ? named : JoinPath(FolderPart(target), named);
+    }
+    return false;
+}
+
+// Whether a write in place would be allowed: the effective user's access,
+// which counts permission bits, access lists, read-only file systems and
+// immutable files; and, since the superuser passes every permission check,
+// a file nobody may write (no write bit at all) is refused to everyone.
+bool MayWriteInPlace(const std::string& target, const struct stat& info) {
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
+    return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
+}
+
 }  // namespace
 
 std::string JoinPath(const std::string& folder, const std::string& name) {
@@ -127,23 +155,28 @@ std::string FileNamePart(const std::string& path) {
 bool WriteFileAtomic(const std::string& path, const std::string& content) {
     if (path.empty() || path.back() == '/') return false;
     // Writing through a symbolic link replaces the file it points at, not the link.
-    std::string target = path;
-    struct stat linkInfo {};
-    if (::lstat(path.c_str(), &linkInfo) == 0 && S_ISLNK(linkInfo.st_mode)) {
-        std::error_code ec;
-        const fs::path resolved = fs::canonical(path, ec);
-        if (!ec) target = resolved.string();
-    }
+    std::string target;
+    if (!FollowLinks(path, target)) return false;
 
     struct stat oldInfo {};
-    const bool hadOld = ::stat(target.c_str(), &oldInfo) == 0;
+    const bool hadOld = ::lstat(target.c_str(), &oldInfo) == 0;
     if (hadOld && !S_ISREG(oldInfo.st_mode)) return false;
+    // The rename needs only the folder's permission; the file's own must
+    // allow the write too, as they would for a write in place.
+    if (hadOld && !MayWriteInPlace(target, oldInfo)) return false;
 
     std::string tempPath;
     const int fd = CreateTempBeside(target, tempPath);
     if (fd < 0) return false;
     bool ok = WriteAll(fd, content.data(), content.size());
-    if (ok && hadOld) ::fchmod(fd, oldInfo.st_mode & 07777);   // failure only loses the mode
+    if (ok && hadOld) {
+        // Owner and group first (a change of owner clears the set-id bits),
+        // then the mode. A user may not give a file away: failures only lose
+        // what the user could not have kept anyway.
+        const int owned = ::fchown(fd, oldInfo.st_uid, oldInfo.st_gid);
+        static_cast<void>(owned);
+        ::fchmod(fd, oldInfo.st_mode & 07777);
+    }
     ok = ok && ::fsync(fd) == 0;
     ok = (::close(fd) == 0) && ok;
     ok = ok && ::rename(tempPath.c_str(), target.c_str()) == 0;

@@ -31,6 +31,7 @@ AppOptions OptionsFromArguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (i > 1) options.commandLine += ' ';
         options.commandLine += argv[i];
+        options.arguments.emplace_back(argv[i]);
     }
     return options;
 }

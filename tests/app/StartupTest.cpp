@@ -202,6 +202,40 @@ TEST_F(StartupTest, CommandLineSplitsAtTheFirstBlank) {
     }
 }
 
+TEST_F(StartupTest, TwoArgumentsAreTheTwoFileNamesAsGiven) {
+    Registry();
+    Install("[RS232C]\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* first;
+        const char* second;
+        bool batch;
+    };
+    const Case cases[] = {
+        {{"my cal.qsd", "out put.txt"}, "my cal.qsd", "out put.txt", true},
+        {{"it's \"$HOME\".qsd", " lead"}, "it's \"$HOME\".qsd", " lead", true},
+        {{"", "out.txt"}, "", "out.txt", true},
+        {{"", ""}, "", "", false},
+        // Other counts keep the one line split at its first blank.
+        {{"a", "b", "c"}, "a", "b c", true},
+        {{"a b"}, "a", "b", true},
+    };
+    for (const Case& c : cases) {
+        AppOptions options = Options();
+        for (const std::string& argument : c.arguments) {
+            if (!options.arguments.empty()) options.commandLine += ' ';
+            options.commandLine += argument;
+            options.arguments.push_back(argument);
+        }
+        HeadlessHost quiet(prompt);
+        CQelApp app(options);
+        ASSERT_TRUE(app.InitInstance(quiet)) << options.commandLine;
+        EXPECT_EQ(app.firstPart, c.first) << options.commandLine;
+        EXPECT_EQ(app.secondPart, c.second) << options.commandLine;
+        EXPECT_EQ(quiet.batchPosted, c.batch) << options.commandLine;
+    }
+}
+
 TEST_F(StartupTest, ExitRemovesTheTemporaryDefinition) {
     Registry();
     Install("[RS232C]\n");

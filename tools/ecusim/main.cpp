@@ -43,6 +43,10 @@ constexpr const char* kUsage =
     "                       0xHH (default 0); a bad record gives E\n"
     "  --item HH:L          monitor item: request byte HH answers L (1 or 2) bytes;\n"
     "                       adds to the default items 01-0F (2 bytes), 10-3F (1 byte)\n"
+    "  --value HH=VALUE     monitor item HH always answers VALUE (hex), as it is:\n"
+    "                       the only way to get the bytes 11 and 13 (XON, XOFF)\n"
+    "                       into an answer; the identification (--id) and the\n"
+    "                       result byte (--result-byte) take them directly\n"
     "  --baud N             pace the bytes both ways as a line of N baud would\n"
     "  --echo-timeout MS    how long a half-done command waits (default 2000)\n"
     "  --fault NAME         inject a fault (repeatable):\n"
@@ -55,6 +59,11 @@ constexpr const char* kUsage =
     "                         no-result      a block write gets no result byte\n"
     "                         stop-echo=N    a block write stops echoing after N\n"
     "                                        characters\n"
+    "                         bad-hex=N      a block read sends its N-th record\n"
+    "                                        (from 1) with a character that is no\n"
+    "                                        hex digit\n"
+    "                         bad-sum=N      ... with a wrong checksum\n"
+    "                         bad-count=N    ... with a count one above its bytes\n"
     "  --help               this text\n";
 
 volatile std::sig_atomic_t g_stop = 0;
@@ -95,7 +104,8 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
     if (equals != std::string::npos &&
         (!ParseNumber(text.substr(equals + 1), 10, count) || count < 0 || count > 1000000))
         return false;
-    const bool needsCount = name == "stop-after" || name == "stop-echo";
+    const bool needsCount = name == "stop-after" || name == "stop-echo" || name == "bad-hex" ||
+                            name == "bad-sum" || name == "bad-count";
     if (needsCount != (equals != std::string::npos)) return false;
     if (name == "silent") options.silent = true;
     else if (name == "wrong-id") options.wrongId = true;
@@ -104,6 +114,9 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
     else if (name == "no-result") options.noResult = true;
     else if (name == "stop-after") options.stopAfterRecords = static_cast<int>(count);
     else if (name == "stop-echo") options.stopEchoAfter = static_cast<int>(count);
+    else if (name == "bad-hex" && count >= 1) options.badHexRecord = static_cast<int>(count);
+    else if (name == "bad-sum" && count >= 1) options.badChecksumRecord = static_cast<int>(count);
+    else if (name == "bad-count" && count >= 1) options.badCountRecord = static_cast<int>(count);
     else return false;
     return true;
 }
@@ -164,6 +177,14 @@ int main(int argc, char** argv) {
                 (length != 1 && length != 2))
                 return Fail("--item takes HH:1 or HH:2");
             options.items[static_cast<std::uint8_t>(number)] = static_cast<int>(length);
+        } else if (arg == "--value") {
+            const std::size_t equals = value.find('=');
+            long fixed = 0;
+            if (equals == std::string::npos || !ParseNumber(value.substr(0, equals), 16, number) ||
+                number < 0 || number > 0xFF || !ParseNumber(value.substr(equals + 1), 16, fixed) ||
+                fixed < 0 || fixed > 0xFFFF)
+                return Fail("--value takes HH=VALUE in hex, VALUE up to FFFF");
+            options.fixedValues[static_cast<std::uint8_t>(number)] = static_cast<unsigned>(fixed);
         } else if (arg == "--baud") {
             if (!ParseNumber(value, 10, baud) || baud < 50 || baud > 1000000)
                 return Fail("--baud takes a speed from 50 to 1000000");
@@ -178,6 +199,16 @@ int main(int argc, char** argv) {
         }
     }
     if (linkPath.empty()) return Fail(std::string("--link PATH is required\n") + kUsage);
+    for (const auto& [request, fixed] : options.fixedValues) {
+        const auto item = options.items.find(request);
+        if (item == options.items.end()) {
+            char text[80];
+            std::snprintf(text, sizeof text, "--value %02X=...: no monitor item %02X; add it with --item",
+                          request, request);
+            return Fail(text);
+        }
+        if (item->second == 1 && fixed > 0xFF) return Fail("--value: a one-byte item answers 00..FF");
+    }
 
     SimImage image;
     if (!imagePath.empty()) {
