@@ -42,7 +42,7 @@ int PortCode(const std::string& text) {
 }
 
 CQelApp::CQelApp(const AppOptions& options)
-    : registry(options.largeScreen),
+    : MachineConfig(options.largeScreen),
       exeName(options.exeName),
       commandLine(options.commandLine),
       arguments(options.arguments),
@@ -99,13 +99,13 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
 bool CQelApp::InitInstance(Host& host) {
     UserPrompt& prompt = host.Prompt();
 
-    // 2. Registry settings. A registry file that does not parse reads as
+    // Registry settings. A registry file that does not parse reads as
     // empty; say so, since the machine choice will be asked for again.
     registry.LoadRegistrySettings(*registry_);
     if (!registry_->ParseError().empty())
         prompt.Message(registry_->ParseError(), text::kProgramTitle, PromptIcon::kExclamation);
 
-    // 3. No machine recorded: choose one.
+    // No machine recorded: choose one.
     if (!registry.HasMachine()) {
         switch (host.RunMachineSelect(*this)) {
         case MachineSelectResult::kExitProcess:
@@ -122,7 +122,7 @@ bool CQelApp::InitInstance(Host& host) {
         }
     }
 
-    // 4. The settings file, named after the executable.
+    // The settings file, named after the executable.
     // Joined as written: an empty install directory names the root folder,
     // never the working folder, so empty registry values find nothing.
     std::string folder = JoinPath(registry.installDirectory + "/", registry.initializeFolder);
@@ -135,7 +135,7 @@ bool CQelApp::InitInstance(Host& host) {
         return false;
     }
 
-    // 5. Settings path and command line.
+    // Settings path and command line.
     settingsFilePath = found;
     tempDefinitionPath.clear();
     firstPart.clear();
@@ -151,16 +151,15 @@ bool CQelApp::InitInstance(Host& host) {
         secondPart = commandLine.substr(blank + 1);
     }
 
-    // 6. The image, zero-filled, allocated once for the whole run.
-    imageBlock.reset(new (std::nothrow) Image());
-    if (!imageBlock) {
+    // The image, zero-filled, allocated once for the whole run.
+    if (!AllocateImage()) {
         prompt.Message("Not enough memory for the ECU image.", text::kProgramTitle,
                        PromptIcon::kStop);
         exitCode = 1;
         return false;
     }
 
-    // 8. The settings file.
+    // The settings file.
     ReadProgramSettings(ProfileFile(settingsFilePath));
 
     // 9, 10. Command sets.
@@ -168,8 +167,8 @@ bool CQelApp::InitInstance(Host& host) {
     commandSetSelector = kCommandSetB;
     openState = kOpenNone;
 
-    // 11. The machine definition; it reports its own failures.
-    if (!LoadDefinition(*this, prompt)) {
+    // The machine definition; it reports its own failures.
+    if (!LoadDefinition(registry, exeName, tempDefinitionPath, definitionLines, prompt)) {
         exitCode = 0;
         return false;
     }
@@ -180,16 +179,12 @@ bool CQelApp::InitInstance(Host& host) {
         return false;
     }
     if (!firstPart.empty() || !secondPart.empty()) host.PostBatchConversion(*this);
-
-    // 16. The comm lock is usable from here on.
-    commLockReady = true;
     return true;
 }
 
 int CQelApp::ExitInstance() {
-    imageBlock.reset();
+    FreeImage();
     if (!tempDefinitionPath.empty() && FileExists(tempDefinitionPath))
         std::remove(tempDefinitionPath.c_str());
-    commLockReady = false;
     return exitCode;
 }

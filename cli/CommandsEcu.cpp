@@ -134,9 +134,9 @@ public:
         // These sections do not depend on the image; a command that loads no
         // data file still talks with the machine's own line settings,
         // command set, identification and monitor items.
-        ApplyRs232cSection(app);
+        ApplyRs232cSection(app.definitionLines, app);
         app.diagItems = ReadDiagItems(app.definitionLines);
-        ApplyIndividualInformation(app);
+        ApplyIndividualInformation(app.definitionLines, app);
 
         posix_ = std::make_unique<PosixSerialPort>(&app.registryStore());
         SerialPort* port = posix_.get();
@@ -155,9 +155,11 @@ public:
                         ", or give --port DEVICE");
             return kExitUsage;
         }
-        ecu_ = std::make_unique<EcuSession>(app, *port, pump_, pump_, session_.prompt(), progress_);
+        ecu_ = std::make_unique<EcuSession>(app, app.definitionLines, *port, pump_, pump_,
+                                            session_.prompt(), progress_);
         pump_.onTick = [this] { ecu_->OnTick(); };
-        exchange_ = std::make_unique<DataExchange>(app, ecu_->Protocol(), session_.prompt());
+        exchange_ = std::make_unique<DataExchange>(app, app.registry, app.defaultFolder, ecu_->Protocol(),
+                                                   session_.prompt());
         return kExitOk;
     }
     ~EcuCommand() {
@@ -168,7 +170,7 @@ public:
 
     // kExitOk, or kExitFailed after the reason was reported.
     int Load(const std::string& path) {
-        if (LoadDataFile(app(), prompt(), path) != kLoaded) {
+        if (LoadDataFile(app(), app(), prompt(), path) != kLoaded) {
             ReportError(Str(str::kOpenFailed) + ": " + path);
             return kExitFailed;
         }
@@ -360,7 +362,7 @@ int RunMonitor(const std::vector<std::string>& arguments) {
         selection = LoadMonitorSelection(ProfileFile(app.settingsFilePath), app.diagItems);
     }
 
-    Monitor monitor(app, session.link(), session.protocol(), session.prompt());
+    Monitor monitor(app.diagItems, session.link(), session.protocol(), session.prompt());
     monitor.SetDialogList(selection);
     monitor.OpenWindow();
 

@@ -5,7 +5,7 @@
 #include <memory>
 #include <string>
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 #include "model/Strings.h"
 #include "config/Definition.h"
 #include "config/DefinitionFields.h"
@@ -238,11 +238,11 @@ std::string RefusalText(const std::string& header, const MapFault& fault) {
 
 }  // namespace
 
-int LoadMapSection(CQelApp& app, const Image& image, std::string* refusal) {
+int LoadMapSection(Calibration& calibration, const Image& image, std::string* refusal) {
     if (refusal) refusal->clear();
-    app.currentMap = nullptr;   // it pointed into the maps about to go
-    app.maps.clear();
-    const LineStore& lines = app.definitionLines;
+    calibration.currentMap = nullptr;   // it pointed into the maps about to go
+    calibration.maps.clear();
+    const LineStore& lines = calibration.definitionLines;
 
     bool freeMap = true;
     int index = lines.FindSection(defname::kFreeMap);
@@ -251,13 +251,13 @@ int LoadMapSection(CQelApp& app, const Image& image, std::string* refusal) {
         index = lines.FindSection(defname::kConfigMap);
     }
     if (index < 0) return str::kMapSectionMissing;
-    app.definitionKind = freeMap ? kDefinitionFreeMap : kDefinitionConfigMap;
+    calibration.definitionKind = freeMap ? kDefinitionFreeMap : kDefinitionConfigMap;
 
     std::string line;
     std::uint16_t areaStart = 0;
     if (!NextSectionLine(lines, index, line) || !ParseAreaLine(line, areaStart))
         return str::kMapAddressWrong;
-    app.mapAreaStart = areaStart;
+    calibration.mapAreaStart = areaStart;
 
     std::uint32_t running = areaStart;
     for (;;) {
@@ -270,18 +270,18 @@ int LoadMapSection(CQelApp& app, const Image& image, std::string* refusal) {
         if (!ReadMap(lines, index, line, freeMap, image, running, *map, fault)) {
             // After a complete map the maps read so far stay; the caller says
             // which map is missing and why.
-            if (!app.maps.empty() && refusal) *refusal = RefusalText(line, fault);
+            if (!calibration.maps.empty() && refusal) *refusal = RefusalText(line, fault);
             break;
         }
-        app.maps.push_back(std::move(map));
+        calibration.maps.push_back(std::move(map));
     }
-    return app.maps.empty() ? str::kMapSectionFormat : 0;
+    return calibration.maps.empty() ? str::kMapSectionFormat : 0;
 }
 
-void LoadMultiMapSection(CQelApp& app) {
-    app.mapLink = MapLinkData{};
+void LoadMultiMapSection(Calibration& calibration) {
+    calibration.mapLink = MapLinkData{};
     std::array<std::string, 4> slots;
-    ForEachSectionLine(app.definitionLines, defname::kMultiMap, [&](const std::string& line) {
+    ForEachSectionLine(calibration.definitionLines, defname::kMultiMap, [&](const std::string& line) {
         const std::size_t comma = line.find(',');
         const std::string name(TrimBlanks(std::string_view(line).substr(0, comma)));
         const std::string_view position =
@@ -293,15 +293,15 @@ void LoadMultiMapSection(CQelApp& app) {
         slots[static_cast<std::size_t>(slot - 1)] = name;   // a later line replaces an earlier
     });
     for (std::string& name : slots) {
-        if (!name.empty() && !FindMap(app.maps, name)) name.clear();
+        if (!name.empty() && !FindMap(calibration.maps, name)) name.clear();
     }
     if (slots[0].empty() || slots[1].empty() || slots[0] == slots[1]) return;
-    app.mapLink.fixedLink = true;
-    app.mapLink.linkList = {slots[0], slots[1]};
+    calibration.mapLink.fixedLink = true;
+    calibration.mapLink.linkList = {slots[0], slots[1]};
     const bool allDiffer = slots[0] != slots[2] && slots[0] != slots[3] && slots[1] != slots[2] &&
                            slots[1] != slots[3] && slots[2] != slots[3];
     if (!slots[2].empty() && !slots[3].empty() && allDiffer) {
-        app.mapLink.linkList.push_back(slots[2]);
-        app.mapLink.linkList.push_back(slots[3]);
+        calibration.mapLink.linkList.push_back(slots[2]);
+        calibration.mapLink.linkList.push_back(slots[3]);
     }
 }

@@ -3,7 +3,8 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/QelApp.h"
+#include "config/RegistrySettings.h"
+#include "model/Calibration.h"
 #include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "files/ImageFile.h"
@@ -98,8 +99,13 @@ FileChooser ChosenFile(const std::string& path) {
     };
 }
 
-DataExchange::DataExchange(CQelApp& app, EcuProtocol& protocol, UserPrompt& prompt)
-    : app_(app), protocol_(protocol), prompt_(prompt) {}
+DataExchange::DataExchange(Calibration& calibration, const RegistrySettings& registry, const std::string& defaultFolder,
+                           EcuProtocol& protocol, UserPrompt& prompt)
+    : calibration_(calibration),
+      registry_(registry),
+      defaultFolder_(defaultFolder),
+      protocol_(protocol),
+      prompt_(prompt) {}
 
 ExchangeButtons DataExchange::Buttons() const {
     ExchangeButtons buttons;
@@ -116,7 +122,7 @@ ExchangeButtons DataExchange::Buttons() const {
 
 FileDialogSpec DataExchange::FileDialog() const {
     return FileDialogSpec{exchangetext::kOpenFileTitle, Str(str::kDataFileFilterWithObj),
-                          exchangetext::kDefaultExtension, app_.defaultFolder};
+                          exchangetext::kDefaultExtension, defaultFolder_};
 }
 
 void DataExchange::SetBusy(bool busy) {
@@ -175,20 +181,20 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
 }
 
 DataExchange::Fill DataExchange::FillFromEdit(DataPane& pane) {
-    if (!app_.HasImage() || app_.dataStart > app_.dataEnd) return Fill::kFailed;
-    const Image& image = app_.image();
-    std::vector<std::uint8_t> bytes(image.begin() + app_.dataStart, image.begin() + app_.dataEnd + 1);
+    if (!calibration_.HasImage() || calibration_.dataStart > calibration_.dataEnd) return Fill::kFailed;
+    const Image& image = calibration_.image();
+    std::vector<std::uint8_t> bytes(image.begin() + calibration_.dataStart, image.begin() + calibration_.dataEnd + 1);
     // The image's checksum byte is brought up to date only when the file is
     // saved; what leaves for the ECU or a comparison carries the right one,
     // as the file source's does.
     bytes.back() = ChecksumFor(bytes, bytes.size() - 1);
-    pane.Fill(app_.dataStart, std::move(bytes), Filled(exchangetext::kEditTitle, app_.dataFileName), false);
+    pane.Fill(calibration_.dataStart, std::move(bytes), Filled(exchangetext::kEditTitle, calibration_.dataFileName), false);
     return Fill::kLoaded;
 }
 
 DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string& path) {
     ImageFileData data;
-    const int result = ReadImageFile(path, app_.registry.machineFolder, data);
+    const int result = ReadImageFile(path, registry_.machineFolder, data);
     if (!data.checksumOk) status_ = exchangetext::kChecksumError;
     const auto n = static_cast<std::size_t>(result > 0 ? result : 0);
     if (result < 1 || data.bytes.size() < n + 1) {
@@ -259,17 +265,17 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
     } else {
         if (exchange_.Empty() || readSource_ == ExchangeSource::kEdit) {
             ok = true;
-        } else if (!app_.HasImage() || exchange_.start != app_.dataStart) {
+        } else if (!calibration_.HasImage() || exchange_.start != calibration_.dataStart) {
             prompt_.Message(Str(str::kAddressNotCorrespond), Str(str::kCaptionDataExchange),
                             PromptIcon::kExclamation);
         } else {
-            Image& image = app_.image();
+            Image& image = calibration_.image();
             for (std::size_t i = 0; i < exchange_.bytes.size() && exchange_.start + i < kImageSize; ++i) {
                 const auto address = static_cast<std::uint16_t>(exchange_.start + i);
                 image[address] = exchange_.bytes[i];
                 if (onByteStored) onByteStored(address, exchange_.bytes[i]);
             }
-            app_.modified = 1;
+            calibration_.modified = 1;
             dataTakenOver_ = true;
             ok = true;
         }

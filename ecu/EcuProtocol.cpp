@@ -4,7 +4,8 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/QelApp.h"
+#include "config/MachineConfig.h"
+#include "model/LineStore.h"
 #include "model/Strings.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"
@@ -55,21 +56,26 @@ private:
 
 }  // namespace
 
-EcuProtocol::EcuProtocol(CQelApp& app, SerialLink& link, UserPrompt& prompt, ProgressDisplay& progress)
-    : app_(app), link_(link), prompt_(prompt), progress_(progress) {
+EcuProtocol::EcuProtocol(const MachineConfig& machine, const LineStore& definitionLines, SerialLink& link,
+                         UserPrompt& prompt, ProgressDisplay& progress)
+    : line_(machine),
+      definitionLines_(definitionLines),
+      link_(link),
+      prompt_(prompt),
+      progress_(progress) {
     link_.onOpened = [this] { IdentifyAfterOpen(); };
 }
 
 EcuProtocol::~EcuProtocol() { link_.onOpened = nullptr; }
 
 std::uint8_t EcuProtocol::CommandByte(char letter) const {
-    const auto& set = app_.commandSetSelector == kCommandSetA ? app_.commandSetA : app_.commandSetB;
+    const auto& set = line_.commandSetSelector == kCommandSetA ? line_.commandSetA : line_.commandSetB;
     const auto found = set.find(letter);
     return found == set.end() ? 0 : static_cast<std::uint8_t>(found->second);
 }
 
 void EcuProtocol::IdentifyAfterOpen() {
-    const int runs = std::max(1, app_.ecRetryCount + 1);
+    const int runs = std::max(1, line_.ecRetryCount + 1);
     for (int run = 0; run < runs; ++run) {
         if (CheckEcu(true) != str::kEcuTypeDifferent) break;
     }
@@ -77,7 +83,7 @@ void EcuProtocol::IdentifyAfterOpen() {
 }
 
 int EcuProtocol::CheckEcu(bool withRetries) {
-    const auto& expected = app_.registry.expectedId;
+    const auto& expected = line_.registry.expectedId;
     if (expected[0] == 0) {
         link_.ecuChecked = true;
         return 0;
@@ -90,7 +96,7 @@ int EcuProtocol::CheckEcu(bool withRetries) {
     bool answered = false;
     {
         std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
-        const int attempts = withRetries ? std::max(1, app_.retryCount + 1) : 1;
+        const int attempts = withRetries ? std::max(1, line_.retryCount + 1) : 1;
         for (int attempt = 1; attempt <= attempts && !answered; ++attempt) {
             const std::uint8_t request = ecuproto::kIdentifyRequest;
             std::size_t written = 0, first = 0, second = 0;
@@ -99,7 +105,7 @@ int EcuProtocol::CheckEcu(bool withRetries) {
             const bool firstOk = link_.ReadBytes(&received[0], 1, first, kCheck1);
             const bool secondOk = link_.ReadBytes(&received[1], 1, second, kCheck2);
             answered = writeOk && firstOk && secondOk && written == 1 && first == 1 && second == 1;
-            if (!answered && withRetries) link_.sleepMs(app_.waitTime);
+            if (!answered && withRetries) link_.sleepMs(line_.waitTime);
         }
     }
 
@@ -153,7 +159,7 @@ bool EcuProtocol::ReceiveResultByte(std::uint8_t& byte) {
 }
 
 bool EcuProtocol::ReceiveRecords(std::string& text) {
-    const long long total = app_.registry.readEcuNum;
+    const long long total = line_.registry.readEcuNum;
     long long records = 0;
     // The one-byte receive buffer: ReadBytes inverts it before every read, so
     // it holds "C" again only on the second empty read after a final "C".
@@ -255,7 +261,7 @@ EcuReadResult EcuProtocol::ReadEcu() {
 }
 
 void EcuProtocol::ShowResultMessage(std::uint8_t resultByte) {
-    const LineStore& lines = app_.definitionLines;
+    const LineStore& lines = definitionLines_;
     int index = lines.FindSection(ecuproto::kErrorMessageSection);
     if (index < 0) return;
     std::string line;

@@ -1,8 +1,10 @@
 #include "ecu/EcuSession.h"
 
-EcuSession::EcuSession(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer,
-                       UserPrompt& prompt, ProgressDisplay& progress)
-    : link_(app, port, pump, timer), protocol_(app, link_, prompt, progress) {}
+#include "config/MachineConfig.h"
+
+EcuSession::EcuSession(MachineConfig& machine, const LineStore& definitionLines, SerialPort& port,
+                       EventPump& pump, LinkTimer& timer, UserPrompt& prompt, ProgressDisplay& progress)
+    : link_(machine, port, pump, timer), protocol_(machine, definitionLines, link_, prompt, progress) {}
 
 EcuSession::~EcuSession() { link_.ClosePort(); }
 

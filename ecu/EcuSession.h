@@ -10,7 +10,8 @@
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
 
-class CQelApp;
+class LineStore;
+struct MachineConfig;
 struct EventPump;
 struct LinkTimer;
 struct ProgressDisplay;
@@ -24,9 +25,10 @@ struct EcuByteWrite {
 
 class EcuSession {
 public:
-    // The owner calls OnTick on every tick of timer.
-    EcuSession(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer, UserPrompt& prompt,
-               ProgressDisplay& progress);
+    // The machine and its definition's lines; the port and the program's
+    // seams. The owner calls OnTick on every tick of timer.
+    EcuSession(MachineConfig& machine, const LineStore& definitionLines, SerialPort& port, EventPump& pump,
+               LinkTimer& timer, UserPrompt& prompt, ProgressDisplay& progress);
     ~EcuSession();
     EcuSession(const EcuSession&) = delete;
     EcuSession& operator=(const EcuSession&) = delete;

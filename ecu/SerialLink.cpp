@@ -4,7 +4,7 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/QelApp.h"
+#include "config/CommLogFile.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
 
@@ -18,32 +18,31 @@ std::string Filled(const char* format, int number) {
 
 }  // namespace
 
-SerialLink::SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer)
+SerialLink::SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump, LinkTimer& timer)
     : clockMs(ProgramClockMs),
       sleepMs([](int ms) {
           if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
       }),
-      app_(app),
+      line_(machine),
       port_(port),
       pump_(pump),
       timer_(timer),
-      lock_(app.commLock),
-      log_(app.registry.commLog) {}
+      log_(machine.registry.commLog) {}
 
-int SerialLink::TimeoutSetting() const { return app_.readTimeout; }
+int SerialLink::TimeoutSetting() const { return line_.readTimeout; }
 
-int SerialLink::EffectivePort() const { return app_.portCode; }
+int SerialLink::EffectivePort() const { return line_.portCode; }
 
 LineSettings SerialLink::LineFromCodes() const {
     LineSettings line;
-    if (app_.speedCode >= 0 && app_.speedCode <= 5) line.baud = kBaudBySpeedCode[app_.speedCode];
-    line.dataBits = app_.dataBitsCode == 0 ? 7 : 8;
-    line.parity = app_.parityCode == 1 ? Parity::kOdd : app_.parityCode == 2 ? Parity::kEven : Parity::kNone;
-    line.stopBits = app_.stopBitsCode == 1   ? StopBits::kOneAndHalf
-                    : app_.stopBitsCode == 2 ? StopBits::kTwo
+    if (line_.speedCode >= 0 && line_.speedCode <= 5) line.baud = kBaudBySpeedCode[line_.speedCode];
+    line.dataBits = line_.dataBitsCode == 0 ? 7 : 8;
+    line.parity = line_.parityCode == 1 ? Parity::kOdd : line_.parityCode == 2 ? Parity::kEven : Parity::kNone;
+    line.stopBits = line_.stopBitsCode == 1   ? StopBits::kOneAndHalf
+                    : line_.stopBitsCode == 2 ? StopBits::kTwo
                                              : StopBits::kOne;
     // Flow code 1 is the settings file's "NO"; anything else leaves XON/XOFF on.
-    line.xonXoff = app_.flowCode != 1;
+    line.xonXoff = line_.flowCode != 1;
     line.ctsOutputFlow = true;
     return line;
 }
@@ -51,11 +50,11 @@ LineSettings SerialLink::LineFromCodes() const {
 bool SerialLink::OpenPort(bool startTimer) {
     if (portOpen) ClosePort();
     ecuChecked = false;
-    const int portCode = app_.portCode;
-    const bool codesValid = portCode >= 0 && portCode <= 7 && app_.speedCode >= 0 &&
-                            app_.speedCode <= 5 && app_.dataBitsCode >= 0 &&
-                            app_.dataBitsCode <= 1 && app_.parityCode >= 0 &&
-                            app_.parityCode <= 2 && app_.stopBitsCode >= 0 && app_.stopBitsCode <= 2;
+    const int portCode = line_.portCode;
+    const bool codesValid = portCode >= 0 && portCode <= 7 && line_.speedCode >= 0 &&
+                            line_.speedCode <= 5 && line_.dataBitsCode >= 0 &&
+                            line_.dataBitsCode <= 1 && line_.parityCode >= 0 &&
+                            line_.parityCode <= 2 && line_.stopBitsCode >= 0 && line_.stopBitsCode <= 2;
     if (codesValid && port_.Open("COM" + std::to_string(portCode + 1), LineFromCodes())) {
         portOpen = true;
         if (startTimer) timer_.StartLinkTimer();
@@ -84,7 +83,7 @@ void SerialLink::ClosePort() {
     monitorActive = false;
     exchangeBusy = false;
     timer_.StopLinkTimer();
-    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), Filled(commlog::kCloseEvent, app_.portCode + 1));
+    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), Filled(commlog::kCloseEvent, line_.portCode + 1));
 }
 
 bool SerialLink::ReadBytes(std::uint8_t* buffer, std::size_t n, std::size_t& count,

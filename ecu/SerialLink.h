@@ -2,17 +2,17 @@
 // The one serial link to the ECU: opening and closing the port from the
 // settings codes, the two byte-transfer primitives every protocol step uses,
 // the silence countdown that the 100 ms link timer moves, the comm lock, and
-// the communication log. Owned by the main frame (or by rvtune); the settings
-// it reads belong to the application object.
+// the communication log. Owned by the ECU session; the line settings it
+// reads belong to the machine.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
+#include "config/MachineConfig.h"
 #include "platform/SerialPort.h"
 
-class CQelApp;
 class CommLogFile;
 struct EventPump;
 struct LinkTimer;
@@ -22,7 +22,7 @@ constexpr int kBaudBySpeedCode[] = {600, 1200, 2400, 4800, 9600, 19200};
 
 class SerialLink {
 public:
-    SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer);
+    SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump, LinkTimer& timer);
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
@@ -63,7 +63,7 @@ public:
     int EffectivePort() const;
     LineSettings LineFromCodes() const;
 
-    CQelApp& App() { return app_; }
+    MachineConfig& Machine() { return line_; }
     EventPump& Pump() { return pump_; }
     LinkTimer& Timer() { return timer_; }
     SerialPort& Port() { return port_; }
@@ -84,10 +84,12 @@ public:
     std::function<void(int)> sleepMs;
 
 private:
-    CQelApp& app_;
+    MachineConfig& line_;
     SerialPort& port_;
     EventPump& pump_;
     LinkTimer& timer_;
-    std::recursive_mutex& lock_;
+    // Guards each request and its answer against the link timer's monitor
+    // polling, which runs in the middle of every wait.
+    std::recursive_mutex lock_;
     CommLogFile& log_;
 };

@@ -4,7 +4,8 @@
 #include <algorithm>
 #include <cstddef>
 
-#include "app/QelApp.h"
+#include "config/MachineConfig.h"
+#include "model/Calibration.h"
 #include "model/Strings.h"
 #include "files/SRecord.h"
 #include "model/Maps.h"
@@ -133,48 +134,49 @@ void RegenerateDataSection(LineStore& lines, const Image& image, std::uint16_t s
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
-int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path) {
-    app.dataLines.Clear();
-    app.currentMap = nullptr;   // it pointed into the maps deleted here
-    app.maps.clear();
-    app.mapLink.linkList.clear();
-    app.mapLinkState = kLinkNone;
+int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt,
+                 const std::string& path) {
+    calibration.dataLines.Clear();
+    calibration.currentMap = nullptr;   // it pointed into the maps deleted here
+    calibration.maps.clear();
+    calibration.mapLink.linkList.clear();
+    calibration.mapLinkState = kLinkNone;
     // Every load starts from the image of a fresh start: a byte the new file
     // does not fill must not be a leftover of the previous calibration, laid
     // out as its maps or saved with it.
-    if (app.HasImage()) app.image().fill(0);
-    app.dataStart = 0xFFFF;
-    app.dataEnd = 0;
+    if (calibration.HasImage()) calibration.image().fill(0);
+    calibration.dataStart = 0xFFFF;
+    calibration.dataEnd = 0;
 
     std::string content;
     if (!ReadWholeFile(path, content)) return kUnreadable;
-    SplitDataFileText(content, app.dataLines);
+    SplitDataFileText(content, calibration.dataLines);
     content.clear();
     content.shrink_to_fit();
 
     std::string model;
-    if (app.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model) &&
-        !EqualNoCase(model, app.registry.machineFolder))
+    if (calibration.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model) &&
+        !EqualNoCase(model, machine.registry.machineFolder))
         return kOtherMachine;
 
-    const int dataResult = ReadDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
+    const int dataResult = ReadDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
     if (dataResult != 0) {
         prompt.Message(Str(dataResult), text::kProgramTitle, PromptIcon::kStop);
         return kAbandoned;
     }
-    if (ApplyDefinition(app, prompt) != 0) return kAbandoned;
-    app.modified = 0;
+    if (ApplyDefinition(calibration, machine, prompt) != 0) return kAbandoned;
+    calibration.modified = 0;
     return kLoaded;
 }
 
-bool SaveDataFile(CQelApp& app, const std::string& path) {
-    if (app.dataStart <= app.dataEnd) {
-        RecomputeChecksum(app.image(), app.dataStart, app.dataEnd);
-        app.modified = 1;
+bool SaveDataFile(Calibration& calibration, const std::string& path) {
+    if (calibration.dataStart <= calibration.dataEnd) {
+        RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+        calibration.modified = 1;
     }
-    RegenerateDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
-    if (!WriteFileAtomic(path, JoinDataFileLines(app.dataLines))) return false;
-    app.modified = 0;
+    RegenerateDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
+    if (!WriteFileAtomic(path, JoinDataFileLines(calibration.dataLines))) return false;
+    calibration.modified = 0;
     return true;
 }
 
@@ -200,10 +202,10 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles) {
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
-bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt) {
-    if (app.mapLinkState == kLinkNone) return false;
+bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt) {
+    if (calibration.mapLinkState == kLinkNone) return false;
     prompt.Message(Str(str::kMapLinkCleared), text::kProgramTitle, PromptIcon::kQuestion);
-    app.mapLinkState = kLinkNone;
-    app.mapLink.linkList.clear();
+    calibration.mapLinkState = kLinkNone;
+    calibration.mapLink.linkList.clear();
     return true;
 }

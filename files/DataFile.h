@@ -12,7 +12,8 @@
 #include "model/Image.h"
 #include "model/LineStore.h"
 
-class CQelApp;
+struct Calibration;
+struct MachineConfig;
 class UserPrompt;
 
 namespace datafile {
@@ -34,13 +35,13 @@ enum : int { kLoaded = 0, kOtherMachine = 1, kUnreadable = -1 };
 // "Data" and rebuilds the maps from the definition.
 // Clears the modified flag on success. Messages: "Data" errors 1507-1510
 // with the stop icon; 1516 and 1550 are left to the command.
-int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path);
+int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt, const std::string& path);
 
 // Recomputes the checksum byte, regenerates "Data" from the image and writes
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it
 // was. Clears the modified flag on success.
-bool SaveDataFile(CQelApp& app, const std::string& path);
+bool SaveDataFile(Calibration& calibration, const std::string& path);
 
 // The "Title" section as alternating key and text entries.
 void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);
@@ -52,7 +53,7 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles);
 // The data part of going back to "data loaded, no map shown": a map link in
 // force is dropped with message 3008. True when the link was dropped, so the
 // main frame refills its map list.
-bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt);
+bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt);
 
 // The pieces, for the exchange window, the tools and the tests.
 

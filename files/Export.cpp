@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 #include "config/Definition.h"
 #include "model/Equation.h"
 #include "model/Parse.h"
@@ -210,9 +210,9 @@ std::string ExportTimeText(std::time_t now) {
     return std::string(buffer, n);
 }
 
-bool ExportCalibration(CQelApp& app, const std::string& path) {
+bool ExportCalibration(const Calibration& calibration, const std::string& path) {
     const std::vector<std::string> lines = BuildExportLines(
-        app.image(), app.maps, app.definitionLines, app.formats, ExportTimeText(std::time(nullptr)));
+        calibration.image(), calibration.maps, calibration.definitionLines, calibration.formats, ExportTimeText(std::time(nullptr)));
     std::string text;
     for (const std::string& line : lines) {
         text += line;

@@ -11,7 +11,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "config/RegistrySettings.h"
 #include "platform/RegistryStore.h"
 
 namespace {
@@ -67,7 +66,7 @@ std::string ResolveSerialDevice(const std::string& name, const RegistryStore* re
     const std::string variable = "RV_TUNE_" + comName;
     if (const char* fromEnv = std::getenv(variable.c_str()); fromEnv && *fromEnv) return fromEnv;
     if (registry) {
-        if (auto value = registry->Query(regname::kPortsKey, comName);
+        if (auto value = registry->Query(kSerialPortsKey, comName);
             value && value->type == RegistryValue::Type::kString) {
             std::string text(value->data.begin(), value->data.end());
             text = text.substr(0, text.find('\0'));

@@ -61,6 +61,7 @@ struct SerialPort {
 // from the environment variable RV_TUNE_COM<n>, else from the registry value
 // "COM<n>" under SOFTWARE\RV_Tune\Ports, else it is /dev/ttyS<n-1>. Any other
 // name (a path) is returned as it is. registry may be null.
+constexpr const char* kSerialPortsKey = "SOFTWARE\\RV_Tune\\Ports";
 std::string ResolveSerialDevice(const std::string& name, const RegistryStore* registry);
 
 class PosixSerialPort : public SerialPort {

@@ -89,7 +89,8 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 
     port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
     progress_ = new CProgressWnd(this);
-    session_ = std::make_unique<EcuSession>(app_, *port_, pump_, linkTimer_, prompt_, *progress_);
+    session_ = std::make_unique<EcuSession>(app_, app_.definitionLines, *port_, pump_,
+                                            linkTimer_, prompt_, *progress_);
     linkTimer_.onTick = [this] { session_->OnTick(); };
     // A single write runs inside the command of a window; keys and clicks
     // that could close that window wait until it is over.
@@ -473,7 +474,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     if (doc_ || CalibrationOpen()) {
         if (!CloseCalibration()) return;
     }
-    const int result = LoadDataFile(app_, prompt_, path);
+    const int result = LoadDataFile(app_, app_, prompt_, path);
     if (result == kOtherMachine || result == kUnreadable) {
         prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
                         Str(str::kProductName), PromptIcon::kExclamation);

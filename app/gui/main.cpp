@@ -11,7 +11,7 @@
 #include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
 #include "app/gui/QtHost.h"
-#include "files/BatchConversion.h"
+#include "app/BatchConversion.h"
 #include "platform/PathSearch.h"
 
 namespace {

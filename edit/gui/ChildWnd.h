@@ -6,11 +6,11 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/QelApp.h"
 #include "ecu/EcuSession.h"
 #include "edit/EditContext.h"
 #include "edit/WindowKinds.h"
 
-class CQelApp;
 class UserPrompt;
 
 

@@ -139,7 +139,6 @@ TEST_F(StartupTest, SettingsFileFillsTheApplicationObject) {
     EXPECT_EQ(app.commandSetB.at('R'), 'Y');
     EXPECT_EQ(app.commandSetA.at('m'), 'm');
     EXPECT_EQ(app.commandSetB.size(), 11u);
-    EXPECT_TRUE(app.commLockReady);
     ASSERT_TRUE(app.HasImage());
     EXPECT_EQ(app.image()[0x1234], 0);
     EXPECT_FALSE(host.batchPosted);

@@ -318,7 +318,7 @@ TEST(CommandSetTest, EachLetterMapsToItsByteInBothSets) {
     SerialLink link(app, port, pump, pump);
     RecordingPrompt prompt;
     SilentProgress progress;
-    EcuProtocol protocol(app, link, prompt, progress);
+    EcuProtocol protocol(app, app.definitionLines, link, prompt, progress);
     app.commandSetSelector = kCommandSetB;
     EXPECT_EQ(protocol.CommandByte('L'), 0x4B);
     EXPECT_EQ(protocol.CommandByte('R'), 0x59);

@@ -52,15 +52,15 @@ struct DataExchangeTest : ::testing::Test, InstalledApp {
     FakeEventPump pump;
     SerialLink link{app, port, pump, pump};
     RecordingProgress progress;
-    EcuProtocol protocol{app, link, prompt, progress};
+    EcuProtocol protocol{app, app.definitionLines, link, prompt, progress};
     FakeEcu ecu{port};
-    DataExchange exchange{app, protocol, prompt};
+    DataExchange exchange{app, app.registry, app.defaultFolder, protocol, prompt};
     std::string calibration;
 
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         calibration = install.dir.Write("cal.qsd", testinstall::CalibrationFile());
-        ASSERT_EQ(LoadDataFile(app, prompt, calibration), kLoaded);
+        ASSERT_EQ(LoadDataFile(app, app, prompt, calibration), kLoaded);
         app.dataFileName = "cal.qsd";
         app.portCode = 0;
         app.registry.expectedId = {{'M', '1', 0}};

@@ -9,7 +9,7 @@
 namespace {
 
 struct EcuSessionTest : EcuFixture {
-    EcuSession session{app, port, pump, pump, prompt, progress};
+    EcuSession session{app, app.definitionLines, port, pump, pump, prompt, progress};
     std::vector<bool> running;
     int echoesLeft = 1000;   // the ECU stops echoing after this many command bytes
 

@@ -209,7 +209,7 @@ TEST(ResolveSerialDeviceTest, ComNamesComeFromEnvironmentThenRegistryThenTheDefa
     ::unsetenv("RV_TUNE_COM3");
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyS2");
     EXPECT_EQ(ResolveSerialDevice("com1", nullptr), "/dev/ttyS0");
-    ASSERT_TRUE(registry.SetString(regname::kPortsKey, "COM3", "/dev/ttyUSB0"));
+    ASSERT_TRUE(registry.SetString(kSerialPortsKey, "COM3", "/dev/ttyUSB0"));
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyUSB0");
     ::setenv("RV_TUNE_COM3", "/tmp/ecu-link", 1);
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/tmp/ecu-link");

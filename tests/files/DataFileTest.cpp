@@ -192,7 +192,7 @@ struct DataFileTest : ::testing::Test, InstalledApp {
 
 TEST_F(DataFileTest, LoadFillsTheImageAndBuildsTheMaps) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(app.dataStart, kDataStart);
     EXPECT_EQ(app.dataEnd, kDataEnd);
@@ -206,7 +206,7 @@ TEST_F(DataFileTest, LoadFillsTheImageAndBuildsTheMaps) {
 
 TEST_F(DataFileTest, SavedFileReloadsToTheSameImageWithItsOtherLinesKept) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     app.image()[0x1007] = 99;          // an edit
     app.image()[kDataEnd] = 0x00;      // and a stale checksum byte
     app.modified = 1;
@@ -234,7 +234,7 @@ TEST_F(DataFileTest, SavedFileReloadsToTheSameImageWithItsOtherLinesKept) {
     EXPECT_EQ(sum, 0x7F);
 
     app.image().fill(0);
-    ASSERT_EQ(LoadDataFile(app, prompt, saved), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, saved), kLoaded);
     EXPECT_EQ(app.image(), before);
     EXPECT_EQ(app.image()[0x1007], 99);
     EXPECT_EQ(lineFeeds, static_cast<std::size_t>(app.dataLines.Count()));
@@ -246,13 +246,13 @@ TEST_F(DataFileTest, ALastRecordWithoutALineFeedIsKeptAndTheChecksumStaysOnItsBy
     text = text.substr(0, text.find("\nS9030000FC"));
     ASSERT_EQ(text.substr(text.size() - 42, 8), "S1131030");
     const std::string path = WriteFile("cut.qsd", text);
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     EXPECT_EQ(app.dataStart, kDataStart);
     EXPECT_EQ(app.dataEnd, kDataEnd);
 
     const std::string saved = install.dir.File("resaved.qsd");
     ASSERT_TRUE(SaveDataFile(app, saved));
-    ASSERT_EQ(LoadDataFile(app, prompt, saved), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, saved), kLoaded);
     EXPECT_EQ(app.dataEnd, kDataEnd);
     EXPECT_EQ(app.image(), testinstall::CalibrationImage());   // every byte, checksum at 0x103F
     EXPECT_TRUE(prompt.shown.empty());
@@ -260,7 +260,7 @@ TEST_F(DataFileTest, ALastRecordWithoutALineFeedIsKeptAndTheChecksumStaysOnItsBy
 
 TEST_F(DataFileTest, EachLoadStartsFromAZeroImage) {
     const std::string full = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, full), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, full), kLoaded);
     ASSERT_EQ(app.maps.at(0)->z.count, 2);
 
     // A calibration holding only the constants, 0x1020..0x103F: the maps'
@@ -271,7 +271,7 @@ TEST_F(DataFileTest, EachLoadStartsFromAZeroImage) {
         text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
     text += "S9030000FC\nFixed:\n";
     const std::string constants = WriteFile("constants.qsd", text);
-    ASSERT_EQ(LoadDataFile(app, prompt, constants), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, constants), kLoaded);
     EXPECT_EQ(app.dataStart, 0x1020);
     Image expected{};
     std::copy(&image[0x1020], &image[kDataEnd] + 1, &expected[0x1020]);
@@ -281,13 +281,13 @@ TEST_F(DataFileTest, EachLoadStartsFromAZeroImage) {
     EXPECT_EQ(app.maps[0]->x.count, 0);
 
     // An unreadable file leaves no calibration behind either.
-    ASSERT_EQ(LoadDataFile(app, prompt, full), kLoaded);
-    EXPECT_EQ(LoadDataFile(app, prompt, install.dir.File("missing.qsd")), kUnreadable);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, full), kLoaded);
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.File("missing.qsd")), kUnreadable);
     EXPECT_EQ(app.image(), Image{});
     EXPECT_GT(app.dataStart, app.dataEnd);
 
     // Saved, the constants file holds its own range and nothing else.
-    ASSERT_EQ(LoadDataFile(app, prompt, constants), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, constants), kLoaded);
     const std::string saved = install.dir.File("saved.qsd");
     ASSERT_TRUE(SaveDataFile(app, saved));
     const std::string out = install.dir.Read("saved.qsd");
@@ -309,10 +309,10 @@ TEST_F(DataFileTest, MachineCheckIgnoresCaseAndSkipsFilesWithoutAMachine) {
     };
     for (const Case& c : cases) {
         const std::string path = WriteFile("m.qsd", c.text);
-        EXPECT_EQ(LoadDataFile(app, prompt, path), c.result);
+        EXPECT_EQ(LoadDataFile(app, app, prompt, path), c.result);
     }
-    EXPECT_EQ(LoadDataFile(app, prompt, install.dir.File("missing.qsd")), kUnreadable);
-    EXPECT_EQ(LoadDataFile(app, prompt, install.dir.Path()), kUnreadable);   // a folder
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.File("missing.qsd")), kUnreadable);
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.Path()), kUnreadable);   // a folder
     EXPECT_TRUE(prompt.shown.empty());
 }
 
@@ -338,7 +338,7 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
     for (const TextCase& c : textCases) {
         prompt.shown.clear();
         const std::string path = WriteFile("bad.qsd", c.text);
-        EXPECT_EQ(LoadDataFile(app, prompt, path), kAbandoned) << c.message;
+        EXPECT_EQ(LoadDataFile(app, app, prompt, path), kAbandoned) << c.message;
         ASSERT_EQ(prompt.shown.size(), 1u) << c.message;
         EXPECT_EQ(prompt.Last().text, Str(c.message));
         EXPECT_EQ(prompt.Last().icon, PromptIcon::kStop);
@@ -349,7 +349,7 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
 
 TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndReportsFailure) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     const std::string old = install.dir.Read("cal.qsd");
 
     // A target that is a folder, and one in a folder that does not exist.

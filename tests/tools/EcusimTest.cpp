@@ -99,7 +99,7 @@ struct EcusimTest : ::testing::Test {
         port = std::make_unique<PosixSerialPort>(&app->registryStore());
         link = std::make_unique<SerialLink>(*app, *port, pump, pump);
         pump.onTick = [this] { link->OnTick(); };
-        protocol = std::make_unique<EcuProtocol>(*app, *link, prompt, progress);
+        protocol = std::make_unique<EcuProtocol>(*app, app->definitionLines, *link, prompt, progress);
     }
     void TearDown() override {
         if (link) link->ClosePort();
