@@ -8,6 +8,7 @@
 #include "config/Definition.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
+#include "platform/TextFormat.h"
 
 int SpeedCode(const std::string& text) {
     if (text == "600") return 0;
@@ -128,9 +129,7 @@ bool CQelApp::InitInstance(Host& host) {
     std::string folder = JoinPath(registry.installDirectory + "/", registry.initializeFolder);
     std::string found = FindFileNoCase(folder, exeName, ".INI");
     if (found.empty()) {
-        char message[512];
-        std::snprintf(message, sizeof message, text::kSettingsMissing, exeName.c_str());
-        prompt.Message(message, text::kProgramTitle, PromptIcon::kStop);
+        prompt.Message(FormatText(text::kSettingsMissing, exeName.c_str()), text::kProgramTitle, PromptIcon::kStop);
         exitCode = 0;
         return false;
     }

@@ -18,30 +18,12 @@
 #include "platform/LzExpand.h"
 #include "platform/PathSearch.h"
 #include "platform/UserPrompt.h"
+#include "platform/TextFormat.h"
 
 using namespace deffield;
 
 namespace {
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int size = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<std::size_t>(size));
-    }
-    va_end(again);
-    return text;
-}
 
 void StopMessage(UserPrompt& prompt, const std::string& text) {
     prompt.Message(text, text::kProgramTitle, PromptIcon::kStop);
@@ -168,7 +150,7 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
         errno = 0;
         if (std::remove(tempPath.c_str()) != 0) {
             const int error = errno;
-            StopMessage(prompt, Format(deftext::kTempFileDelete, error, tempFolder.c_str()));
+            StopMessage(prompt, FormatText(deftext::kTempFileDelete, error, tempFolder.c_str()));
             tempPath.clear();
             return false;
         }
@@ -179,7 +161,7 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
     const int result = LzExpandFile(found, tempPath, &systemError);
     if (result != kLzOk) {
         const int code = systemError != 0 ? systemError : result;
-        StopMessage(prompt, Format(deftext::kExpand, code, found.c_str(), tempFolder.c_str()));
+        StopMessage(prompt, FormatText(deftext::kExpand, code, found.c_str(), tempFolder.c_str()));
         tempPath.clear();
         return false;
     }

@@ -5,28 +5,17 @@
 
 #include "config/RegistrySettings.h"
 #include "model/Calibration.h"
+#include "model/Maps.h"
 #include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "files/ImageFile.h"
 #include "files/SRecord.h"
+#include "platform/TextFormat.h"
 #include "platform/UserPrompt.h"
 
 namespace {
 
 const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
-
-std::string Filled(const std::string& format, const std::string& value) {
-    std::string text = format;
-    const std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, value);
-    return text;
-}
-
-std::uint8_t ChecksumFor(const std::vector<std::uint8_t>& bytes, std::size_t count) {
-    std::uint8_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
-    return static_cast<std::uint8_t>(0x7F - sum);
-}
 
 const char* ReadLine(ExchangeSource source) {
     switch (source) {
@@ -173,7 +162,7 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
     // (it can be neither written nor verified).
     std::string text = Str(str::kFailedToCorrespond);
     if (!result.failAddress.empty())
-        text += "\n" + Filled(Str(str::kReadErrorAddress), result.failAddress);
+        text += "\n" + FormatText(Str(str::kReadErrorAddress).c_str(), result.failAddress.c_str());
     if (!result.data.bytes.empty())
         pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, true);
     Message(text);
@@ -187,8 +176,8 @@ DataExchange::Fill DataExchange::FillFromEdit(DataPane& pane) {
     // The image's checksum byte is brought up to date only when the file is
     // saved; what leaves for the ECU or a comparison carries the right one,
     // as the file source's does.
-    bytes.back() = ChecksumFor(bytes, bytes.size() - 1);
-    pane.Fill(calibration_.dataStart, std::move(bytes), Filled(exchangetext::kEditTitle, calibration_.dataFileName), false);
+    bytes.back() = ChecksumByte(bytes.data(), bytes.size() - 1);
+    pane.Fill(calibration_.dataStart, std::move(bytes), FormatText(exchangetext::kEditTitle, calibration_.dataFileName.c_str()), false);
     return Fill::kLoaded;
 }
 
@@ -205,8 +194,8 @@ DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string&
     // n data bytes and the checksum byte after them, recomputed so the whole
     // block sums to 0x7F.
     std::vector<std::uint8_t> bytes(data.bytes.begin(), data.bytes.begin() + static_cast<long>(n) + 1);
-    bytes[n] = ChecksumFor(bytes, n);
-    pane.Fill(data.start, std::move(bytes), Filled(exchangetext::kFileTitle, path), false);
+    bytes[n] = ChecksumByte(bytes.data(), n);
+    pane.Fill(data.start, std::move(bytes), FormatText(exchangetext::kFileTitle, path.c_str()), false);
     return Fill::kLoaded;
 }
 
@@ -256,7 +245,7 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
             ok = result.code == 0;
             if (result.code == str::kFailedToCorrespond)
                 Message(Str(str::kFailedToCorrespond) + "\n" +
-                        Filled(Str(str::kWriteErrorAddress), result.failAddress));
+                        FormatText(Str(str::kWriteErrorAddress).c_str(), result.failAddress.c_str()));
             else if (result.code != 0)
                 Message(Str(result.code));
         }

@@ -11,6 +11,7 @@
 #include "ecu/SerialLink.h"
 #include "platform/EventPump.h"
 #include "platform/UserPrompt.h"
+#include "platform/TextFormat.h"
 
 namespace {
 
@@ -26,9 +27,7 @@ const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
 const std::string kWriteDrain = "WriteEcu_GetRestDataFromPort";
 
 std::string AttemptLabel(int attempt, int attempts) {
-    char text[64];
-    std::snprintf(text, sizeof text, "EcuCheckCommand [% 3d/% 3d]", attempt, attempts);
-    return text;
+    return FormatText("EcuCheckCommand [% 3d/% 3d]", attempt, attempts);
 }
 
 // "Wait..." and a whole percentage of done / total, at most 100.
@@ -363,16 +362,12 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
 }
 
 int EcuProtocol::WriteByte(std::uint16_t address, std::uint8_t value) {
-    char title[32];
-    std::snprintf(title, sizeof title, "( %04X ) = %02X", address, value);
-    return SingleWrite(title, {CommandByte('S'), static_cast<std::uint8_t>(address >> 8),
+    return SingleWrite(FormatText("( %04X ) = %02X", address, value), {CommandByte('S'), static_cast<std::uint8_t>(address >> 8),
                                static_cast<std::uint8_t>(address & 0xFF), value});
 }
 
 int EcuProtocol::WriteWord(std::uint16_t address, std::uint16_t value) {
-    char title[32];
-    std::snprintf(title, sizeof title, "( %04X ) = %04X", address, value);
-    return SingleWrite(title, {CommandByte('s'), static_cast<std::uint8_t>(address >> 8),
+    return SingleWrite(FormatText("( %04X ) = %04X", address, value), {CommandByte('s'), static_cast<std::uint8_t>(address >> 8),
                                static_cast<std::uint8_t>(address & 0xFF),
                                static_cast<std::uint8_t>(value >> 8),
                                static_cast<std::uint8_t>(value & 0xFF)});

@@ -2,6 +2,7 @@
 #include "platform/AsciiText.h"
 
 #include "files/SRecord.h"
+#include "platform/TextFormat.h"
 
 #include <cstdio>
 
@@ -80,9 +81,7 @@ DecodedRecords Damaged(const std::vector<Piece>& before, const std::string& reco
     result.checksumError = !parsed.checksumOk && parsed.exactLength;
     std::uint8_t high = 0, low = 0;
     if (HexPair(record, 4, high) && HexPair(record, 6, low)) {
-        char text[8];
-        std::snprintf(text, sizeof text, "%02X%02X", high, low);
-        result.damagedAddress = text;
+        result.damagedAddress = FormatText("%02X%02X", high, low);
     } else {
         result.damagedAddress = FirstMissingAddress(result);
     }
@@ -148,10 +147,7 @@ DecodedRecords DecodePartialRecords(const std::string& text) {
 
 std::string FirstMissingAddress(const DecodedRecords& decoded) {
     if (!decoded.ok) return std::string();
-    char text[8];
-    std::snprintf(text, sizeof text, "%04lX",
-                  static_cast<unsigned long>(decoded.start + decoded.bytes.size()));
-    return text;
+    return FormatText("%04lX", static_cast<unsigned long>(decoded.start + decoded.bytes.size()));
 }
 
 std::string FailingWriteAddress(const std::string& currentAddress, int charactersSent) {

@@ -7,14 +7,10 @@
 #include "config/CommLogFile.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
+#include "platform/TextFormat.h"
 
 namespace {
 
-std::string Filled(const char* format, int number) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, number);
-    return text;
-}
 
 }  // namespace
 
@@ -72,7 +68,7 @@ bool SerialLink::OpenPort(bool startTimer) {
         if (onOpened) onOpened();
     }
     LogEvent(clockMs(), 0, portOpen ? 1 : 0, 0, port_.LastError(),
-             Filled(commlog::kOpenEvent, portCode + 1));
+             FormatText(commlog::kOpenEvent, portCode + 1));
     return portOpen;
 }
 
@@ -83,7 +79,7 @@ void SerialLink::ClosePort() {
     monitorActive = false;
     exchangeBusy = false;
     timer_.StopLinkTimer();
-    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), Filled(commlog::kCloseEvent, line_.portCode + 1));
+    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), FormatText(commlog::kCloseEvent, line_.portCode + 1));
 }
 
 bool SerialLink::ReadBytes(std::uint8_t* buffer, std::size_t n, std::size_t& count,

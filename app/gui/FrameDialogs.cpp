@@ -7,6 +7,7 @@
 #include "app/gui/MenuDlg.h"
 #include "model/Strings.h"
 #include "platform/UserPrompt.h"
+#include "platform/TextFormat.h"
 
 namespace {
 
@@ -15,9 +16,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 }  // namespace
 
 void ShowMissingDialog(UserPrompt& prompt, const char* name) {
-    char text[256];
-    std::snprintf(text, sizeof text, text::kDialogMissing, name);
-    prompt.Message(text, Str(str::kProductName), PromptIcon::kInformation);
+    prompt.Message(FormatText(text::kDialogMissing, name), Str(str::kProductName), PromptIcon::kInformation);
 }
 
 std::string QtFrameDialogs::AskFile(QWidget* parent, const FileDialogRequest& request) {
