@@ -24,6 +24,7 @@
 #include "files/SRecord.h"
 #include "model/Parse.h"
 #include "platform/EventPump.h"
+#include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPort.h"

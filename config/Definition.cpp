@@ -15,6 +15,7 @@
 #include "config/DefinitionFields.h"
 #include "model/Equation.h"
 #include "model/LineStore.h"
+#include "platform/FileIo.h"
 #include "platform/LzExpand.h"
 #include "platform/PathSearch.h"
 #include "platform/UserPrompt.h"

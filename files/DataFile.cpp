@@ -10,7 +10,7 @@
 #include "files/SRecord.h"
 #include "model/Maps.h"
 #include "model/Parse.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 #include "platform/UserPrompt.h"
 
 namespace {

@@ -9,7 +9,7 @@
 #include "model/Equation.h"
 #include "model/Parse.h"
 #include "platform/AsciiText.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 
 namespace {
 

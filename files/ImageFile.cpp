@@ -5,7 +5,7 @@
 #include <string_view>
 
 #include "files/SRecord.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 
 namespace {
 

@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "model/LineStore.h"
+#include "platform/FileIo.h"
 #include "platform/LzExpand.h"
 #include "platform/PathSearch.h"
 #include "tests/config/DefinitionFixture.h"

@@ -1,3 +1,4 @@
+#include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 
 #include "tests/support/EnvOverride.h"
