@@ -2,7 +2,7 @@
 
 #include <cstddef>
 
-#include "app/QelApp.h"
+#include "config/MachineConfig.h"
 #include "ecu/Monitor.h"
 #include "ecu/SerialLink.h"
 #include "model/Strings.h"
@@ -28,26 +28,27 @@ bool Chosen(const SerialCodes& codes) {
 
 }  // namespace
 
-SerialCodes CurrentSerialCodes(const CQelApp& app) {
+SerialCodes CurrentSerialCodes(const MachineConfig& machine) {
     SerialCodes codes;
-    codes.speed = app.speedCode;
-    codes.dataBits = app.dataBitsCode;
-    codes.parity = app.parityCode;
-    codes.stopBits = app.stopBitsCode;
-    codes.xonXoff = app.flowCode == 1 ? 0 : 1;
-    codes.port = app.portCode;
+    codes.speed = machine.speedCode;
+    codes.dataBits = machine.dataBitsCode;
+    codes.parity = machine.parityCode;
+    codes.stopBits = machine.stopBitsCode;
+    codes.xonXoff = machine.flowCode == 1 ? 0 : 1;
+    codes.port = machine.portCode;
     return codes;
 }
 
 SerialCodes SettingsFileSerialCodes(const ProfileFile& settings) {
-    const auto read = [&](const char* key) { return settings.ReadString(ini::kRs232c, key, ""); };
+    // The keys of the settings file's RS232C section, as the start-up reads them.
+    const auto read = [&](const char* key) { return settings.ReadString(portsetting::kSection, key, ""); };
     SerialCodes codes;
-    codes.speed = WordCode(read(ini::kSpeed), {"600", "1200", "2400", "4800", "9600", "19200"});
-    codes.dataBits = WordCode(read(ini::kData), {"7BIT", "8BIT"});
-    codes.parity = WordCode(read(ini::kParity), {"NON", "ODD", "EVEN"});
-    codes.stopBits = WordCode(read(ini::kStop), {"1BIT", "1.5BIT", "2BIT"});
-    codes.xonXoff = WordCode(read(ini::kFlow), {"NO", "YES"});
-    codes.port = WordCode(read(ini::kPort), {"PORT1", "PORT2", "PORT3", "PORT4"});
+    codes.speed = WordCode(read("SPEED"), {"600", "1200", "2400", "4800", "9600", "19200"});
+    codes.dataBits = WordCode(read("DATA"), {"7BIT", "8BIT"});
+    codes.parity = WordCode(read("PARITY"), {"NON", "ODD", "EVEN"});
+    codes.stopBits = WordCode(read("STOP"), {"1BIT", "1.5BIT", "2BIT"});
+    codes.xonXoff = WordCode(read("XFLLOW"), {"NO", "YES"});
+    codes.port = WordCode(read(portsetting::kKey), {"PORT1", "PORT2", "PORT3", "PORT4"});
     return codes;
 }
 
@@ -64,12 +65,14 @@ int Rs232cDialog::Accept(SerialCodes& out) const {
     return 0;
 }
 
-bool ApplySerialCodes(CQelApp& app, SerialLink& link, Monitor& monitor, const SerialCodes& codes) {
-    if (codes.port != app.portCode && link.portOpen) monitor.Stop();
-    if (codes.speed >= 0) app.speedCode = codes.speed;
-    if (codes.dataBits >= 0) app.dataBitsCode = codes.dataBits;
-    if (codes.parity >= 0) app.parityCode = codes.parity;
-    if (codes.stopBits >= 0) app.stopBitsCode = codes.stopBits;
-    if (codes.xonXoff >= 0) app.flowCode = codes.xonXoff == 1 ? 0 : 1;
-    return link.SetPort(codes.port);
+bool ApplySerialCodes(SerialLink& link, Monitor& monitor, const SerialCodes& codes, ProfileFile& settings,
+                      RegistryStore& registry) {
+    MachineConfig& machine = link.Machine();
+    if (codes.port != machine.portCode && link.portOpen) monitor.Stop();
+    if (codes.speed >= 0) machine.speedCode = codes.speed;
+    if (codes.dataBits >= 0) machine.dataBitsCode = codes.dataBits;
+    if (codes.parity >= 0) machine.parityCode = codes.parity;
+    if (codes.stopBits >= 0) machine.stopBitsCode = codes.stopBits;
+    if (codes.xonXoff >= 0) machine.flowCode = codes.xonXoff == 1 ? 0 : 1;
+    return link.SetPort(codes.port, settings, registry);
 }

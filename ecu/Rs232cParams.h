@@ -4,10 +4,11 @@
 // file: only the port group is shown. OK needs a choice in every group.
 #include <string>
 
-class CQelApp;
 class Monitor;
 class ProfileFile;
+class RegistryStore;
 class SerialLink;
+struct MachineConfig;
 
 // The serial codes of the link; -1 where a group has no choice.
 struct SerialCodes {
@@ -20,7 +21,7 @@ struct SerialCodes {
 };
 
 // The codes the program runs with (its flow code 1 is XON/XOFF off).
-SerialCodes CurrentSerialCodes(const CQelApp& app);
+SerialCodes CurrentSerialCodes(const MachineConfig& machine);
 
 // The settings file's own values for "&Default", each -1 when absent or not
 // one of the dialog's words: "600" .. "19200", "7BIT"/"8BIT", "NON"/"ODD"/
@@ -53,8 +54,9 @@ private:
 
 // What the main frame does with the dialog's codes: the line settings are
 // stored as they came back (their groups are hidden), the port goes through
-// SetPort. A monitor running on the old port is stopped first (its
-// outstanding answer is let in), so it does not carry on over a line the
-// user has left. false when the settings file or registry could not be
-// written.
-bool ApplySerialCodes(CQelApp& app, SerialLink& link, Monitor& monitor, const SerialCodes& codes);
+// the link's SetPort into settings and registry. A monitor running on the
+// old port is stopped first (its outstanding answer is let in), so it does
+// not carry on over a line the user has left. false when the settings file
+// or the registry could not be written.
+bool ApplySerialCodes(SerialLink& link, Monitor& monitor, const SerialCodes& codes, ProfileFile& settings,
+                      RegistryStore& registry);

@@ -3,7 +3,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 #include "model/Maps.h"
 
 namespace {
@@ -91,9 +91,10 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
     return 0;
 }
 
-LinkPropagation AppLinkPropagation(CQelApp& app) {
-    return [&app](std::uint16_t address, std::uint8_t value, int suppress) {
-        if (suppress != 0 || !app.HasImage()) return;
-        PropagateLinkedByte(app.maps, app.mapLinkState, app.mapLink, app.image(), address, value);
+LinkPropagation AppLinkPropagation(Calibration& calibration) {
+    return [&calibration](std::uint16_t address, std::uint8_t value, int suppress) {
+        if (suppress != 0 || !calibration.HasImage()) return;
+        PropagateLinkedByte(calibration.maps, calibration.mapLinkState, calibration.mapLink, calibration.image(),
+                            address, value);
     };
 }

@@ -15,7 +15,7 @@
 #include "model/MapLinkData.h"
 #include "model/MapRecord.h"
 
-class CQelApp;
+struct Calibration;
 
 // The maps of map's group in #-order, map itself included; empty when map is
 // in no group. Names of the list that name no map are left out.
@@ -41,5 +41,5 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
                         std::uint16_t address, std::uint8_t value);
 
 // The propagation of the running program for EditContext: the link state of
-// app at the time of each call; nothing with suppress set.
-LinkPropagation AppLinkPropagation(CQelApp& app);
+// the calibration at the time of each call; nothing with suppress set.
+LinkPropagation AppLinkPropagation(Calibration& calibration);

@@ -6,7 +6,6 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QFileDialog>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -31,13 +30,11 @@
 #include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
 #include "ecu/DataExchange.h"
-#include "ecu/EcuProtocol.h"
+#include "ecu/EcuSession.h"
 #include "ecu/ItemSet.h"
 #include "ecu/Monitor.h"
 #include "ecu/MonitorSelection.h"
-#include "ecu/MonitorWindow.h"
 #include "ecu/Rs232cParams.h"
-#include "ecu/SerialLink.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/MonitorWnd.h"
@@ -62,38 +59,6 @@ const int kToolButtons[] = {cmd::kOpen,         cmd::kSave,    cmd::kMenu,     c
                             cmd::kPaste,        cmd::kUndo,    cmd::kMultiMapEdit, cmd::kMonitor,
                             cmd::kItemSet,      cmd::kDataExchange, cmd::kConstantsList};
 
-// The key command codes the frame passes to the active view's window.
-int ForwardCode(int id) {
-    switch (id) {
-        case cmd::kForwardEnter: return 7;
-        case cmd::kForwardPageUp: case cmd::kForwardCtrlShiftPageUp: return 11;
-        case cmd::kForwardPageDown: case cmd::kForwardCtrlShiftPageDown: return 12;
-        case cmd::kForwardShiftUp: return 13;
-        case cmd::kForwardShiftDown: return 14;
-        case cmd::kForwardShiftLeft: return 15;
-        case cmd::kForwardShiftRight: return 16;
-        case cmd::kForwardCtrlShiftUp: return 20;
-        case cmd::kForwardCtrlShiftDown: return 21;
-        case cmd::kForwardCtrlShiftLeft: return 22;
-        case cmd::kForwardCtrlShiftRight: return 23;
-        case cmd::kForwardCtrlShiftC: return 24;
-        case cmd::kForwardCtrlShiftV: return 25;
-        case cmd::kForwardCtrlShiftEnter: return 26;
-        default: return 0;
-    }
-}
-
-// Accelerators that work without a calibration (table 2).
-bool InNoDataTable(int id) {
-    switch (id) {
-        case cmd::kCopy: case cmd::kPaste: case cmd::kCut: case cmd::kUndo: case cmd::kOpen:
-        case cmd::kMenu: case cmd::kNextPane: case cmd::kPreviousPane:
-            return true;
-        default:
-            return false;
-    }
-}
-
 // The "&ALL" box shows the all-lines flag and changes only through the
 // command (a map of one line puts it into its third state): a click must not
 // step its state before the command has read it.
@@ -107,8 +72,12 @@ protected:
 
 }  // namespace
 
-CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
-    : QMainWindow(parent), app_(app), prompt_(prompt) {
+CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      prompt_(prompt),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtFrameDialogs>(prompt)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_) {
     setObjectName("mainFrame");
     setWindowTitle(Q(Str(str::kProductName)));
     mdi_ = new QMdiArea(this);
@@ -129,12 +98,25 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent)
         move(screen->availableGeometry().center() - rect().center());
 
     port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
-    link_ = std::make_unique<SerialLink>(app_, *port_, pump_, linkTimer_);
-    linkTimer_.onTick = [this] { link_->OnTick(); };
     progress_ = new CProgressWnd(this);
-    protocol_ = std::make_unique<EcuProtocol>(app_, *link_, prompt_, *progress_);
-    monitor_ = std::make_unique<Monitor>(app_, *link_, *protocol_, prompt_);
-    ecuWriter = [this](const std::vector<EcuByteWrite>& bytes) { return WriteBytesToEcu(bytes); };
+    session_ = std::make_unique<EcuSession>(app_, app_.definitionLines, *port_, pump_,
+                                            linkTimer_, prompt_, *progress_);
+    linkTimer_.onTick = [this] { session_->OnTick(); };
+    monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    // A single write runs inside the command of a window; keys and clicks
+    // that could close that window wait until it is over.
+    session_->onWriteRunning = [this](bool running) {
+        if (running) {
+            inputHeldBeforeWrite_ = pump_.holdUserInput;
+            pump_.holdUserInput = true;
+            return;
+        }
+        pump_.holdUserInput = inputHeldBeforeWrite_;
+        if (closeAfterEcuWrite_) {
+            closeAfterEcuWrite_ = false;
+            RequestClose();
+        }
+    };
     UpdateCommandUi();
 }
 
@@ -142,7 +124,8 @@ CMainFrame::~CMainFrame() {
     // The window shows the monitor, which goes before the frame's children.
     delete monitorWnd_;
     monitorWnd_ = nullptr;
-    ClosePort();
+    monitor_.reset();
+    session_->ClosePort();
     linkTimer_.onTick = nullptr;
     closingDocument_ = true;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
@@ -381,107 +364,54 @@ bool CMainFrame::AllLines() const {
 
 // --- update rules ----------------------------------------------------------
 
-CommandUi CMainFrame::QueryCommand(int id) {
-    CommandUi ui;
-    const bool open = CalibrationOpen();
+FrameState CMainFrame::CurrentState() {
+    FrameState state;
     CChildWnd* child = ActiveChild();
-    if (ForwardCode(id) != 0 || id == cmd::kFlipAllLines || id == cmd::kFocusSwap || id == cmd::kToggleDataRpm ||
-        id == cmd::kPreviousLine || id == cmd::kNextLine || id == cmd::kMonitorCtrlM) {
-        // The document's accelerator table.
-        if (!HasDocumentWindow() && !InNoDataTable(id)) ui.enabled = false;
+    state.calibrationOpen = CalibrationOpen();
+    state.hasDocumentWindow = HasDocumentWindow();
+    if (child) {
+        state.activeKind = child->Kind();
+        state.childHasSelection = child->HasSelection();
+        state.childCellEditing = child->CellEditing();
     }
-    switch (id) {
-        case cmd::kSave: case cmd::kMenu: case cmd::kConstantsList: case cmd::kDataExchange:
-            ui.enabled = open;
-            break;
-        case cmd::kUndo: {
-            const MapRecord* map = ActiveView() ? app_.currentMap : nullptr;
-            ui.text = UndoMenuText(map);
-            ui.enabled = UndoMenuEnabled(map);
-            break;
-        }
-        case cmd::kCut: case cmd::kCopy: case cmd::kPaste: {
-            const bool kind = child && (child->Kind() == kWindowHex || child->Kind() == kWindowTable);
-            ui.enabled = kind && (child->HasSelection() || child->CellEditing());
-            if (id == cmd::kPaste) {
-                const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-                ui.enabled = ui.enabled && mime && mime->hasText();
-            }
-            break;
-        }
-        case cmd::kMultiMapEdit:
-            ui.enabled = HasDocumentWindow() && MultiMapEditAvailable(app_.maps);
-            break;
-        case cmd::kIndividualEdit:
-            ui.enabled = app_.mapLinkState != kLinkNone;
-            break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorStart: case cmd::kMonitorStop:
-        case cmd::kMonitorDialog: case cmd::kItemSet: {
-            MonitorCommandState state;
-            state.calibrationOpen = open;
-            state.windowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
-            state.portOpen = link_ && link_->portOpen;
-            state.haveItems = !app_.diagItems.empty();
-            const MonitorCommand command = id == cmd::kMonitorStart  ? MonitorCommand::kStart
-                                           : id == cmd::kMonitorStop ? MonitorCommand::kStop
-                                           : id == cmd::kItemSet     ? MonitorCommand::kItemSet
-                                           : id == cmd::kMonitorDialog ? MonitorCommand::kMonitorDialog
-                                                                       : MonitorCommand::kMonitor;
-            const MonitorCommandUi rule = MonitorCommandRule(command, state);
-            ui.enabled = ui.enabled && rule.enabled;
-            ui.checkable = id != cmd::kItemSet && id != cmd::kMonitorDialog;
-            ui.checked = rule.checked;
-            break;
-        }
-        case cmd::kOpenMapWindow:
-            ui.enabled = ChildWndKindAvailable(kWindowMap) && (app_.currentMap || SelectorMap()) &&
-                         !(doc_ && doc_->HasViewOfKind(kWindowMap));
-            break;
-        case cmd::kOpenTableWindow:
-            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowTable));
-            break;
-        case cmd::kOpenHexWindow:
-            ui.enabled = (app_.currentMap || SelectorMap()) && !(doc_ && doc_->HasViewOfKind(kWindowHex));
-            break;
-        case cmd::kOpenWindowKind4:
-            ui.enabled = false;
-            break;
-        case cmd::kAllLines:
-            ui.enabled = app_.currentMap != nullptr && allBox_->checkState() != Qt::PartiallyChecked;
-            ui.checkable = true;
-            ui.checked = AllLines();
-            break;
-        case cmd::kPreviousLine:
-            ui.enabled = ui.enabled && lineSelector_->currentIndex() > 0;
-            break;
-        case cmd::kNextLine:
-            ui.enabled = ui.enabled && lineSelector_->currentIndex() >= 0 &&
-                         lineSelector_->currentIndex() < lineSelector_->count() - 1;
-            break;
-        default:
-            break;
-    }
-    return ui;
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    state.clipboardHasText = mime && mime->hasText();
+    const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
+    state.undoText = UndoMenuText(undoMap);
+    state.undoEnabled = UndoMenuEnabled(undoMap);
+    state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
+    state.mapLinked = app_.mapLinkState != kLinkNone;
+    state.portOpen = session_ && session_->PortOpen();
+    state.hasMonitorItems = !app_.diagItems.empty();
+    state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
+    state.currentMap = app_.currentMap != nullptr;
+    state.selectorMap = SelectorMap() != nullptr;
+    state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
+    state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
+    state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
+    state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
+    state.allLinesThirdState = allBox_->checkState() == Qt::PartiallyChecked;
+    state.allLines = AllLines();
+    state.lineIndex = lineSelector_->currentIndex();
+    state.lineCount = lineSelector_->count();
+    return state;
 }
 
+CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }
+
 void CMainFrame::UpdateCommandUi() {
+    const FrameState state = CurrentState();
     for (auto& [id, a] : actions_) {
-        const CommandUi ui = QueryCommand(id);
+        const CommandUi ui = QueryCommandUi(id, state);
         a->setEnabled(ui.enabled);
         if (ui.checkable) a->setChecked(ui.checked);
         if (!ui.text.empty()) a->setText(Q(ui.text));
     }
-    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommand(id).enabled);
+    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommandUi(id, state).enabled);
     if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
 }
 
 // --- commands ----------------------------------------------------------------
-
-void CMainFrame::ShowMissingDialog(const char* name) {
-    char text[256];
-    std::snprintf(text, sizeof text, text::kDialogMissing, name);
-    prompt_.Message(text, Str(str::kProductName), PromptIcon::kInformation);
-}
 
 void CMainFrame::ForwardKey(int code) {
     CChildWnd* child = ActiveChild();
@@ -514,12 +444,12 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
         case cmd::kItemSet: OnItemSet(); break;
         case cmd::kRs232c: OnRs232c(); break;
-        case cmd::kTitle: ShowMissingDialog("Title"); break;
+        case cmd::kTitle: ShowMissingDialog(prompt_, "Title"); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kDirectory: ShowMissingDialog("Directory"); break;
+        case cmd::kDirectory: ShowMissingDialog(prompt_, "Directory"); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: ShowMissingDialog("About ToolBox"); break;
+        case cmd::kToolBox: ShowMissingDialog(prompt_, "About ToolBox"); break;
         case cmd::kAbout: OnAbout(); break;
         case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
         case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
@@ -543,19 +473,7 @@ void CMainFrame::OnCommand(int id) {
     UpdateCommandUi();
 }
 
-std::string CMainFrame::AskFile(const FileDialogRequest& request) {
-    if (fileDialog) return fileDialog(request);
-    QStringList filters;
-    for (const std::string& f : request.filters) filters << Q(f);
-    QFileDialog dialog(this, Q(request.title), Q(request.folder));
-    dialog.setNameFilters(filters);
-    dialog.setDefaultSuffix(Q(request.defaultExtension));
-    dialog.setAcceptMode(request.save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
-    dialog.setFileMode(request.save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
-    if (!request.proposedName.empty()) dialog.selectFile(Q(request.proposedName));
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::string();
-    return dialog.selectedFiles().front().toStdString();
-}
+std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
 
 void CMainFrame::OnOpen() {
     // A new load replaces the maps the open windows show: they go first.
@@ -576,7 +494,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     if (doc_ || CalibrationOpen()) {
         if (!CloseCalibration()) return;
     }
-    const int result = LoadDataFile(app_, prompt_, path);
+    const int result = LoadDataFile(app_, app_, prompt_, path);
     if (result == kOtherMachine || result == kUnreadable) {
         prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
                         Str(str::kProductName), PromptIcon::kExclamation);
@@ -607,7 +525,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
 
 bool CMainFrame::RunMenu(int& mapIndex) {
     CMenuDlg dialog(app_, prompt_, *this, this);
-    const int result = runMenuDialog ? runMenuDialog(dialog) : dialog.exec();
+    const int result = dialogs_.RunMenu(dialog);
     if (result != QDialog::Accepted) return false;
     mapIndex = dialog.ChosenMap();
     return mapIndex >= 0 && mapIndex < static_cast<int>(app_.maps.size());
@@ -700,7 +618,7 @@ void CMainFrame::CloseDocument() {
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (ecuWriteRunning_) {
+    if (session_->WriteRunning()) {
         // The write's waits run inside a window's command; the frame closes
         // when it is over, with the usual question.
         closeAfterEcuWrite_ = true;
@@ -720,7 +638,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
-    ClosePort();
+    session_->ClosePort();
     event->accept();
 }
 
@@ -871,26 +789,20 @@ void CMainFrame::OnFocusSwap() {
 }
 
 bool CMainFrame::MultiMapEdit() {
-    ShowMissingDialog("Multi Map Edit");
+    ShowMissingDialog(prompt_, "Multi Map Edit");
     return false;
 }
 
 void CMainFrame::ConstantsList() {
     auto buffer = std::make_unique<Image>(app_.image());
-    const bool ok = constantsEditor ? constantsEditor(*buffer) : (ShowMissingDialog("Constants list"), false);
+    const bool ok = dialogs_.EditConstants(this, *buffer);
     if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
 
 void CMainFrame::DataExchange() {
     const int remembered = app_.modified;
-    const bool taken = dataExchange ? dataExchange() : RunDataExchange();
-    if (taken && doc_) doc_->RefreshViews(0);
-    app_.modified = taken ? 1 : remembered;
-}
-
-bool CMainFrame::RunDataExchange() {
-    ::DataExchange exchange(app_, *protocol_, prompt_);
+    ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
     CDataExchangeDlg dialog(exchange, this);
     dialog.fileDialog = [this](const FileDialogSpec& spec) {
         FileDialogRequest request;
@@ -904,9 +816,10 @@ bool CMainFrame::RunDataExchange() {
     dialog.onDataTakenOver = [this] {
         if (doc_) doc_->RefreshViews(0);
     };
-    if (runExchangeDialog) runExchangeDialog(dialog);
-    else dialog.exec();
-    return exchange.DataTakenOver();
+    dialogs_.RunDataExchange(dialog);
+    const bool taken = exchange.DataTakenOver();
+    if (taken && doc_) doc_->RefreshViews(0);
+    app_.modified = taken ? 1 : remembered;
 }
 
 // --- monitor ---------------------------------------------------------------------
@@ -926,8 +839,7 @@ void CMainFrame::OnMonitor() {
 void CMainFrame::OnItemSet() {
     ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
     CItemSetDlg dialog(set, this);
-    const int result = runItemSetDialog ? runItemSetDialog(dialog) : dialog.exec();
-    if (result != QDialog::Accepted) return;
+    if (dialogs_.RunItemSet(dialog) != QDialog::Accepted) return;
     ProfileFile settings(app_.settingsFilePath);
     bool rebuild = false;
     if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
@@ -939,9 +851,9 @@ void CMainFrame::OnItemSet() {
 void CMainFrame::OnRs232c() {
     Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
     CRs232cDlg dialog(model, prompt_, this);
-    const int result = runRs232cDialog ? runRs232cDialog(dialog) : dialog.exec();
-    if (result != QDialog::Accepted) return;
-    if (!ApplySerialCodes(app_, *link_, *monitor_, dialog.Result()))
+    if (dialogs_.RunRs232c(dialog) != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    if (!ApplySerialCodes(session_->Link(), *monitor_, dialog.Result(), settings, app_.registryStore()))
         prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
                         PromptIcon::kExclamation);
 }
@@ -959,44 +871,7 @@ void CMainFrame::SaveMonitorItems() {
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    return ecuWriter ? ecuWriter(bytes) : -1;
-}
-
-// --- serial link ---------------------------------------------------------------
-
-bool CMainFrame::OpenPort(bool startTimer) { return link_->OpenPort(startTimer); }
-
-void CMainFrame::ClosePort() {
-    if (link_) link_->ClosePort();
-}
-
-int CMainFrame::WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes) {
-    // A Shift+Enter that arrives while the waits of a write dispatch events
-    // would put its bytes between those of the running command.
-    if (ecuWriteRunning_) return -1;
-    if (bytes.empty()) return 0;
-    ecuWriteRunning_ = true;
-    // The write runs inside the command of a window; keys and clicks that
-    // could close that window wait until it is over.
-    const bool heldBefore = pump_.holdUserInput;
-    pump_.holdUserInput = true;
-    const bool opened = !link_->portOpen;
-    if (opened) link_->OpenPort(true);
-    int code = 0;
-    for (const EcuByteWrite& write : bytes) {
-        code = protocol_->WriteByte(write.address, write.value);
-        // The failure has been reported; a line that failed one byte would
-        // fail every other byte with the same message.
-        if (code != 0) break;
-    }
-    if (opened) link_->ClosePort();
-    pump_.holdUserInput = heldBefore;
-    ecuWriteRunning_ = false;
-    if (closeAfterEcuWrite_) {
-        closeAfterEcuWrite_ = false;
-        RequestClose();
-    }
-    return code;
+    return session_->WriteBytes(bytes);
 }
 
 // --- dialog bar --------------------------------------------------------------

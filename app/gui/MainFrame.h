@@ -11,19 +11,17 @@
 #include <string>
 #include <vector>
 
+#include "app/CommandRules.h"
+#include "app/gui/FrameDialogs.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
 
-class CDataExchangeDlg;
-class CItemSetDlg;
 class CMonitorWnd;
 class CProgressWnd;
-class CRs232cDlg;
-class EcuProtocol;
+class EcuSession;
 class Monitor;
 class PosixSerialPort;
-class SerialLink;
 
 class CQelApp;
 class CQelView;
@@ -39,28 +37,13 @@ class QTimer;
 class QToolButton;
 class UserPrompt;
 
-// How the update rule leaves a command.
-struct CommandUi {
-    bool enabled = true;
-    bool checked = false;
-    bool checkable = false;
-    std::string text;          // empty: the text stays as it is
-};
-
-// A file dialog request; the answer is the chosen path, empty for Cancel.
-struct FileDialogRequest {
-    bool save = false;
-    std::string title;
-    std::string folder;        // DIRECTORY PATH1
-    std::string proposedName;
-    std::string defaultExtension;
-    std::vector<std::string> filters;
-};
-
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
     Q_OBJECT
 public:
-    CMainFrame(CQelApp& app, UserPrompt& prompt, QWidget* parent = nullptr);
+    // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
+    // nullptr for the real ones.
+    CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs = nullptr,
+               QWidget* parent = nullptr);
     ~CMainFrame() override;
 
     // The dialog bar's machine name (control 1206).
@@ -119,12 +102,11 @@ public:
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
     void ViewActivated(CQelView* view) override;
 
-    // The serial link to the ECU, owned here for the whole run: the port
-    // ("COM<n>" through RV_TUNE_COM<n> or the registry), the Qt event pump
-    // its waits dispatch, timer 1 (the 100 ms link timer) and the protocol
-    // with its progress window.
-    SerialLink& Link() { return *link_; }
-    EcuProtocol& Protocol() { return *protocol_; }
+    // The line to the ECU, owned here for the whole run and shared with the
+    // windows: the port ("COM<n>" through RV_TUNE_COM<n> or the registry),
+    // the Qt event pump its waits dispatch, timer 1 (the 100 ms link timer),
+    // the protocol with its progress window, and the single writes.
+    EcuSession& Session() { return *session_; }
     CProgressWnd& ProgressWindow() { return *progress_; }
     // The live monitor polled by the link timer, and its window (nullptr
     // until it was first opened).
@@ -132,37 +114,10 @@ public:
     CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
-    // Port: open (with or without the link timer) and close, for the rest
-    // of the program. OpenPort returns whether the port is open.
-    bool OpenPort(bool startTimer);
     // Loads the data file at path as the Open command does after its file
     // dialog: the open calibration is closed first (asking when changed),
     // then the Menu dialog chooses the map.
     void OpenDataFile(const std::string& path);
-    void ClosePort();
-    // The single-address writes of Shift+Enter: the port is opened with the
-    // link timer for the time of the writes when it is closed; each byte
-    // goes with the protocol's WriteByte. 0, or the code of the first
-    // failure (its message has been shown; the bytes after it are not
-    // sent); -1 when a write is already running.
-    int WriteBytesToEcu(const std::vector<EcuByteWrite>& bytes);
-    // A single-value ECU write is running (its waits dispatch events).
-    bool EcuWriteRunning() const { return ecuWriteRunning_; }
-
-    // Replaceable for the tests: the file dialogs, the running of the Menu
-    // dialog, the constants list editor (true for OK, the buffer edited),
-    // the data exchange (true when data were taken over) and the ECU's
-    // single-address writes (WriteBytesToEcu unless replaced).
-    std::function<std::string(const FileDialogRequest&)> fileDialog;
-    std::function<int(CMenuDlg&)> runMenuDialog;
-    std::function<bool(Image&)> constantsEditor;
-    std::function<bool()> dataExchange;
-    std::function<int(const std::vector<EcuByteWrite>&)> ecuWriter;
-    // How the data exchange, item set and RS232C dialogs run (exec() unless
-    // set), for the tests.
-    std::function<int(CDataExchangeDlg&)> runExchangeDialog;
-    std::function<int(CItemSetDlg&)> runItemSetDialog;
-    std::function<int(CRs232cDlg&)> runRs232cDialog;
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -177,7 +132,7 @@ private:
     bool CalibrationOpen() const;
     bool HasDocumentWindow() const;
     CChildWnd* ActiveChild() const;
-    void ShowMissingDialog(const char* name);
+    FrameState CurrentState();
 
     void OnOpen();
     void OnSave();
@@ -194,8 +149,6 @@ private:
     void OnMonitor();
     void OnItemSet();
     void OnRs232c();
-    // The data exchange window; true when it took data into the calibration.
-    bool RunDataExchange();
     // The monitor's list from the settings file after a data file load, and
     // back into it when the calibration goes.
     void LoadMonitorItems();
@@ -213,6 +166,8 @@ private:
 
     CQelApp& app_;
     UserPrompt& prompt_;
+    std::unique_ptr<FrameDialogs> ownDialogs_;   // when none were given
+    FrameDialogs& dialogs_;
     QMdiArea* mdi_;
     QLabel* machineLabel_;
     QComboBox* mapSelector_;
@@ -232,15 +187,14 @@ private:
     bool closingDocument_ = false;
     bool fillingSelectors_ = false;
 
-    // The serial link, in the order it is built; the protocol goes first.
+    // The line to the ECU, in the order it is built; the session goes first.
     QtEventPump pump_;
     QtLinkTimer linkTimer_;
     std::unique_ptr<PosixSerialPort> port_;
-    std::unique_ptr<SerialLink> link_;
     CProgressWnd* progress_;
-    std::unique_ptr<EcuProtocol> protocol_;
+    std::unique_ptr<EcuSession> session_;
     std::unique_ptr<Monitor> monitor_;
     CMonitorWnd* monitorWnd_ = nullptr;
-    bool ecuWriteRunning_ = false;
+    bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
 };

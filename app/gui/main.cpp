@@ -11,7 +11,7 @@
 #include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
 #include "app/gui/QtHost.h"
-#include "files/BatchConversion.h"
+#include "app/BatchConversion.h"
 #include "platform/PathSearch.h"
 
 namespace {
@@ -31,6 +31,7 @@ AppOptions OptionsFromArguments(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (i > 1) options.commandLine += ' ';
         options.commandLine += argv[i];
+        options.arguments.emplace_back(argv[i]);
     }
     return options;
 }

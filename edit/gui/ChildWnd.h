@@ -6,18 +6,13 @@
 #include <cstdint>
 #include <vector>
 
+#include "app/QelApp.h"
+#include "ecu/EcuSession.h"
 #include "edit/EditContext.h"
+#include "edit/WindowKinds.h"
 
-class CQelApp;
 class UserPrompt;
 
-enum : int { kWindowMap = 1, kWindowHex = 2, kWindowTable = 3 };
-
-// One byte for the ECU's single-address write (Shift+Enter).
-struct EcuByteWrite {
-    std::uint16_t address = 0;
-    std::uint8_t value = 0;
-};
 
 // What a child window asks of the document and the main frame around it.
 struct ViewServices {

@@ -8,9 +8,9 @@
 namespace {
 
 const std::string kThreeRecords =
-    "S1130000000102030405060708090A0B0C0D0E0FDC"
-    "S1130010101112131415161718191A1B1C1D1E1FCC"
-    "S1130020202122232425262728292A2B2C2D2E2FBC";
+    "S1130000000102030405060708090A0B0C0D0E0F74"
+    "S1130010101112131415161718191A1B1C1D1E1F64"
+    "S1130020202122232425262728292A2B2C2D2E2F54";
 const std::string kClose = "S9030000FC";
 
 struct ReceiveRecordsTest : EcuFixture {
@@ -318,7 +318,7 @@ TEST(CommandSetTest, EachLetterMapsToItsByteInBothSets) {
     SerialLink link(app, port, pump, pump);
     RecordingPrompt prompt;
     SilentProgress progress;
-    EcuProtocol protocol(app, link, prompt, progress);
+    EcuProtocol protocol(app, app.definitionLines, link, prompt, progress);
     app.commandSetSelector = kCommandSetB;
     EXPECT_EQ(protocol.CommandByte('L'), 0x4B);
     EXPECT_EQ(protocol.CommandByte('R'), 0x59);

@@ -28,8 +28,8 @@ struct MonitorExchangeTest : EcuFixture {
     std::vector<std::uint8_t> monitorRequests;
     bool exchangeRunning = false;
     std::vector<std::uint8_t> requestsDuringExchange;
-    Monitor monitor{app, link, protocol, prompt};
-    DataExchange exchange{app, protocol, prompt};
+    Monitor monitor{app.diagItems, link, protocol, prompt};
+    DataExchange exchange{app, app.registry, app.defaultFolder, protocol, prompt};
     std::vector<std::uint8_t> memory;
 
     void SetUp() override {

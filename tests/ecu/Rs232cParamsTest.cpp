@@ -117,8 +117,8 @@ struct PortChoiceTest : Rs232cSettingsTest {
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         link = std::make_unique<SerialLink>(app, port, pump, pump);
-        protocol = std::make_unique<EcuProtocol>(app, *link, prompt, progress);
-        monitor = std::make_unique<Monitor>(app, *link, *protocol, prompt);
+        protocol = std::make_unique<EcuProtocol>(app, app.definitionLines, *link, prompt, progress);
+        monitor = std::make_unique<Monitor>(app.diagItems, *link, *protocol, prompt);
         pump.onDispatch = [this] {
             if (pump.running) link->OnTick();
         };
@@ -132,13 +132,16 @@ struct PortChoiceTest : Rs232cSettingsTest {
         app.ExitInstance();
     }
     std::string Registry() const { return install.dir.Read("registry.reg"); }
+    bool Apply(const SerialCodes& codes) {
+        ProfileFile settings = File();
+        return ApplySerialCodes(*link, *monitor, codes, settings, app.registryStore());
+    }
 };
 
 TEST_F(PortChoiceTest, ANewPortGoesToTheSettingsFileAndTheRegistryAndIsOpenedNext) {
     ASSERT_EQ(app.portCode, 0);
     const std::string before = Settings();
-    ASSERT_TRUE(ApplySerialCodes(app, *link, *monitor, Codes(app.speedCode, app.dataBitsCode, app.parityCode,
-                                                          app.stopBitsCode, 1, 5)));
+    ASSERT_TRUE(Apply(Codes(app.speedCode, app.dataBitsCode, app.parityCode, app.stopBitsCode, 1, 5)));
     EXPECT_EQ(app.portCode, 5);
     EXPECT_NE(Settings().find("PORT=PORT6"), std::string::npos);
     EXPECT_EQ(Settings().find("PORT=PORT1"), std::string::npos);
@@ -153,16 +156,17 @@ TEST_F(PortChoiceTest, ANewPortGoesToTheSettingsFileAndTheRegistryAndIsOpenedNex
 TEST_F(PortChoiceTest, TheSamePortWritesNothingButAStaleRegistryValue) {
     const std::string settings = Settings();
     const std::string registry = Registry();
-    ASSERT_TRUE(link->SetPort(0));
+    ProfileFile file = File();
+    ASSERT_TRUE(link->SetPort(0, file, app.registryStore()));
     EXPECT_EQ(Settings(), settings);
     EXPECT_EQ(Registry(), registry);
 
     app.registry.rs232cPort = 3;   // the registry said otherwise
-    ASSERT_TRUE(link->SetPort(0));
+    ASSERT_TRUE(link->SetPort(0, file, app.registryStore()));
     EXPECT_EQ(Settings(), settings);
     EXPECT_NE(Registry().find("\"Rs232cPort\"=dword:00000000"), std::string::npos);
-    EXPECT_FALSE(link->SetPort(8));
-    EXPECT_FALSE(link->SetPort(-1));
+    EXPECT_FALSE(link->SetPort(8, file, app.registryStore()));
+    EXPECT_FALSE(link->SetPort(-1, file, app.registryStore()));
     EXPECT_EQ(app.portCode, 0);
 }
 
@@ -179,7 +183,7 @@ TEST_F(PortChoiceTest, AMonitorRunningOnTheOldPortIsStoppedFirst) {
     ASSERT_EQ(monitor->StartFromMenu(), 0);
     link->OnTick();   // the request is out
     port.Feed({42});
-    ASSERT_TRUE(ApplySerialCodes(app, *link, *monitor, Codes(3, 1, 0, 0, 1, 2)));
+    ASSERT_TRUE(Apply(Codes(3, 1, 0, 0, 1, 2)));
     EXPECT_FALSE(link->portOpen);
     EXPECT_FALSE(pump.running);
     EXPECT_EQ(monitor->Rows()[0].value, "42.0");   // its answer was let in
@@ -187,7 +191,7 @@ TEST_F(PortChoiceTest, AMonitorRunningOnTheOldPortIsStoppedFirst) {
 
     // The same port leaves a running monitor alone.
     ASSERT_EQ(monitor->StartFromMenu(), 0);
-    ASSERT_TRUE(ApplySerialCodes(app, *link, *monitor, Codes(3, 1, 0, 0, 1, 2)));
+    ASSERT_TRUE(Apply(Codes(3, 1, 0, 0, 1, 2)));
     EXPECT_TRUE(link->portOpen);
 }
 

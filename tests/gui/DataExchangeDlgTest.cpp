@@ -19,6 +19,7 @@
 #include "app/gui/ProgressWnd.h"
 #include "ecu/EcuRecords.h"
 #include "ecu/Monitor.h"
+#include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/MonitorWnd.h"
@@ -33,7 +34,7 @@ namespace {
 // Runs the window from "Data &Exchange..." with steps while it is open, then
 // closes it with its Close button.
 void RunExchange(EcuFrame& f, const std::function<void(CDataExchangeDlg&)>& steps) {
-    f.frame->runExchangeDialog = [&](CDataExchangeDlg& dialog) {
+    f.dialogs.exchange = [&](CDataExchangeDlg& dialog) {
         dialog.show();
         dialog.activateWindow();
         if (!QTest::qWaitForWindowActive(&dialog)) qFatal("exchange window not active");
@@ -165,7 +166,7 @@ private slots:
         CProgressWnd& progress = f.frame->ProgressWindow();
         QCOMPARE(progress.TitleText(), QString("Read from ECU"));
         QVERIFY(!progress.isVisible());
-        QVERIFY(!f.frame->Link().portOpen);   // the read opened it and closed it again
+        QVERIFY(!f.frame->Session().Link().portOpen);   // the read opened it and closed it again
 
         // While the bytes came in the buttons were disabled, the progress
         // text moved on and the window went on painting.
@@ -197,7 +198,7 @@ private slots:
 
             QString caption;
             NextChoice(dialog, 2, &caption);
-            f.nextFile = same;
+            f.dialogs.nextFile = same;
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
             QCOMPARE(caption, QString("Data Verify"));
             QStringList lines = dialog.report()->toPlainText().split('\n', Qt::SkipEmptyParts);
@@ -205,7 +206,7 @@ private slots:
             QCOMPARE(lines.back(), QString::fromStdString("  " + same));
 
             NextChoice(dialog, 2);
-            f.nextFile = other;
+            f.dialogs.nextFile = other;
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
             lines = dialog.report()->toPlainText().split('\n', Qt::SkipEmptyParts);
             QCOMPARE(lines.at(lines.size() - 2), QString("Compare with file data   --->   Not same"));
@@ -213,7 +214,7 @@ private slots:
 
             // A cancelled file choice adds nothing; the buffer stays the ECU's.
             NextChoice(dialog, 2);
-            f.nextFile.clear();
+            f.dialogs.nextFile.clear();
             const QString before = dialog.report()->toPlainText();
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
             QCOMPARE(dialog.report()->toPlainText(), before);
@@ -269,7 +270,7 @@ private slots:
         f.prompt.shown.clear();
         RunExchange(f, [&](CDataExchangeDlg& dialog) {
             NextChoice(dialog, 2);
-            f.nextFile = file;
+            f.dialogs.nextFile = file;
             QTest::mouseClick(dialog.readButton(), Qt::LeftButton);
             QCOMPARE(dialog.titleLabel()->text(), QString::fromStdString("File Data [ " + file + " ]"));
             QString caption;
@@ -319,7 +320,7 @@ private slots:
             QVERIFY(dialog.clearButton()->isEnabled());
             QVERIFY(dialog.readButton()->isEnabled());
         });
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         QCOMPARE(f.app->modified, 0);
     }
 
@@ -327,13 +328,13 @@ private slots:
         EcuFrame f(Options{});
         f.Open();
         int runs = 0;
-        f.frame->runExchangeDialog = [&](CDataExchangeDlg& dialog) {
+        f.dialogs.exchange = [&](CDataExchangeDlg& dialog) {
             ++runs;
             return dialog.result();
         };
         QTest::mouseClick(f.frame->toolButton(cmd::kDataExchange), Qt::LeftButton);
         QCOMPARE(runs, 1);
-        f.frame->runMenuDialog = [](CMenuDlg& dialog) {
+        f.dialogs.menu = [](CMenuDlg& dialog) {
             dialog.show();
             QTest::mouseClick(dialog.exchangeButton(), Qt::LeftButton);
             QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
@@ -372,7 +373,7 @@ private slots:
             QCOMPARE(dialog.titleLabel()->text(), QString("Edit Data  [ cal.qsd ]"));
             QCOMPARE(LastReportLine(dialog), QString("Read from edit data   --->   Complete"));
         });
-        QVERIFY(!f.frame->Link().portOpen);   // the edit data needs no ECU
+        QVERIFY(!f.frame->Session().Link().portOpen);   // the edit data needs no ECU
     }
 
     void aMonitorLeftRunningNeitherDisturbsNorIsDisturbedByTheExchange() {
@@ -385,7 +386,7 @@ private slots:
         CMonitorWnd* monitor = f.frame->MonitorWindow();
         QVERIFY(monitor && monitor->isVisible());
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
-        QVERIFY(f.frame->Link().portOpen);
+        QVERIFY(f.frame->Session().Link().portOpen);
         QTRY_VERIFY_WITH_TIMEOUT(!monitor->valueBox(3)->text().isEmpty(), 10000);
         f.prompt.shown.clear();
 
@@ -416,14 +417,14 @@ private slots:
         });
         // The monitor went on between the reads and goes on afterwards.
         QVERIFY(answers > 0);
-        QVERIFY(f.frame->Link().portOpen);
+        QVERIFY(f.frame->Session().Link().portOpen);
         const int before = answers;
         QTRY_VERIFY_WITH_TIMEOUT(answers >= before + 8, 10000);
         QVERIFY(!errorSeen);
         for (int row = 0; row < monitor->UsedRows(); ++row) QVERIFY(monitor->valueBox(row)->text() != "Error");
         for (const RecordedPrompt& p : f.prompt.shown) QVERIFY2(p.question, p.text.c_str());
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
     }
 };
 

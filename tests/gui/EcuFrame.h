@@ -27,6 +27,7 @@
 #include "model/Image.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Ecusim.h"
+#include "tests/gui/ScriptedDialogs.h"
 #include "tests/support/RecordingPrompt.h"
 
 namespace ecuframe {
@@ -127,8 +128,8 @@ struct EcuFrame {
     std::unique_ptr<EcusimProcess> sim;
     std::unique_ptr<CQelApp> app;
     std::unique_ptr<CMainFrame> frame;
+    ScriptedDialogs dialogs;       // the file dialogs answer nextFile, the Menu dialog takes map 0
     std::string calibration;
-    std::string nextFile;
 
     explicit EcuFrame(const Options& options = Options()) {
         install.dir.Write("install/TST01/RV_Tune.INI", options.settings);
@@ -154,15 +155,7 @@ struct EcuFrame {
         appOptions.registryPath = install.RegistryPath();
         app = std::make_unique<CQelApp>(appOptions);
         if (!app->InitInstance(host)) qFatal("start-up failed");
-        frame = std::make_unique<CMainFrame>(*app, prompt);
-        frame->fileDialog = [this](const FileDialogRequest&) { return nextFile; };
-        frame->runMenuDialog = [](CMenuDlg& dialog) {
-            dialog.show();
-            QListWidget* list = dialog.mapList();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-            return dialog.result();
-        };
+        frame = std::make_unique<CMainFrame>(*app, prompt, &dialogs);
         frame->resize(900, 700);
         frame->show();
         frame->activateWindow();
@@ -182,7 +175,7 @@ struct EcuFrame {
     }
     // Ctrl+O with the calibration (or another file).
     void Open(const std::string& path = "") {
-        nextFile = path.empty() ? calibration : path;
+        dialogs.nextFile = path.empty() ? calibration : path;
         frame->OnCommand(cmd::kOpen);
         frame->activateWindow();
         if (!QTest::qWaitForWindowActive(frame.get())) qFatal("frame not active again");

@@ -29,7 +29,7 @@ QStringList Texts(QListWidget* list) {
 
 // Runs the dialog from "&Item set..." with steps, then OK (or Cancel).
 void RunItemSet(EcuFrame& f, const std::function<void(CItemSetDlg&)>& steps, bool ok = true) {
-    f.frame->runItemSetDialog = [&](CItemSetDlg& dialog) {
+    f.dialogs.itemSet = [&](CItemSetDlg& dialog) {
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) qFatal("item set dialog not shown");
         steps(dialog);
@@ -174,7 +174,7 @@ private slots:
         EcuFrame f(ThirtyTwoItems());
         f.Open();
         bool shown = false;
-        f.frame->runItemSetDialog = [&](CItemSetDlg& dialog) {
+        f.dialogs.itemSet = [&](CItemSetDlg& dialog) {
             shown = dialog.dialogList()->count() == 15;
             return int(QDialog::Rejected);
         };

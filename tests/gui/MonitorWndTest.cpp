@@ -9,6 +9,7 @@
 #include <QToolButton>
 
 #include "ecu/Monitor.h"
+#include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "model/Strings.h"
@@ -79,7 +80,7 @@ private slots:
         QCOMPARE(monitor->startButton()->text(), QString("St&art"));
 
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
-        SerialLink& link = f.frame->Link();
+        SerialLink& link = f.frame->Session().Link();
         QVERIFY(link.portOpen);
         QVERIFY(f.frame->Timer().LinkTimerRunning());
         QCOMPARE(monitor->startButton()->text(), QString("St&op"));
@@ -122,14 +123,14 @@ private slots:
         QCOMPARE(f.prompt.Last().text, Str(str::kNoResponse));
         QCOMPARE(f.prompt.Last().caption, std::string("RS232C Parameter Set"));
         QCOMPARE(f.prompt.Last().icon, PromptIcon::kExclamation);
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         QCOMPARE(monitor->startButton()->text(), QString("St&art"));
 
         // The button opens first, then asks, and closes again.
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
         QCOMPARE(f.prompt.shown.size(), std::size_t{2});
         QCOMPARE(f.prompt.Last().text, Str(str::kNoResponse));
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
     }
 
     void menuStartRunsTheWindowAndMenuStopEndsIt() {
@@ -138,11 +139,11 @@ private slots:
         CMonitorWnd* monitor = OpenMonitor(f);
         QVERIFY(monitor);
         f.frame->action(cmd::kMonitorStart)->trigger();
-        QVERIFY(f.frame->Link().portOpen);
+        QVERIFY(f.frame->Session().Link().portOpen);
         QCOMPARE(monitor->startButton()->text(), QString("St&op"));
         QTRY_VERIFY_WITH_TIMEOUT(!monitor->valueBox(3)->text().isEmpty(), 10000);
         f.frame->action(cmd::kMonitorStop)->trigger();
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         QCOMPARE(monitor->startButton()->text(), QString("St&art"));
         QVERIFY(f.prompt.shown.empty());
     }
@@ -161,7 +162,7 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(!monitor->valueBox(4)->text().isEmpty(), 10000);
         QVERIFY(monitor->valueBox(4)->text() != "Error");
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
     }
 
     void theKeysOfTheWindow() {
@@ -177,11 +178,11 @@ private slots:
             QTest::keyClick(monitor->startButton(), key);
             QTest::keyClick(monitor->valueBox(0), key);
         }
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         // Enter sends the focus to the main window and starts nothing.
         QTest::keyClick(monitor->startButton(), Qt::Key_Return);
         QVERIFY(QTest::qWaitForWindowActive(f.frame.get()));
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         QVERIFY(monitor->isVisible());
         // Window > Monitor Dialog brings it back with the focus on its button.
         f.frame->action(cmd::kMonitorDialog)->trigger();
@@ -232,9 +233,9 @@ private slots:
         CMonitorWnd* monitor = OpenMonitor(f);
         QVERIFY(monitor);
         QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
-        QVERIFY(f.frame->Link().portOpen);
+        QVERIFY(f.frame->Session().Link().portOpen);
         f.frame->OnCommand(cmd::kClose);
-        QVERIFY(!f.frame->Link().portOpen);
+        QVERIFY(!f.frame->Session().Link().portOpen);
         QVERIFY(!monitor->isVisible());
         QVERIFY(!Enabled(f, cmd::kMonitor));
     }

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QRadioButton>
 
+#include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/Rs232cDlg.h"
@@ -24,7 +25,7 @@ void ClickRadio(QRadioButton* button) {
 // Runs the dialog from "&RS232C..." with steps; they end it themselves.
 int RunRs232c(EcuFrame& f, const std::function<void(CRs232cDlg&)>& steps) {
     int result = -1;
-    f.frame->runRs232cDialog = [&](CRs232cDlg& dialog) {
+    f.dialogs.rs232c = [&](CRs232cDlg& dialog) {
         dialog.show();
         if (!QTest::qWaitForWindowExposed(&dialog)) qFatal("RS232C dialog not shown");
         steps(dialog);
@@ -86,7 +87,7 @@ private slots:
         f.Open();
         f.prompt.shown.clear();
         // Without a port the ECU cannot be reached.
-        f.frame->runExchangeDialog = [&](CDataExchangeDlg& dialog) {
+        f.dialogs.exchange = [&](CDataExchangeDlg& dialog) {
             dialog.show();
             dialog.runChoice = [](CExchangeChoiceDlg& choice) {
                 choice.show();

@@ -1,5 +1,5 @@
 // The batch conversion in process: load, export, and the messages on failure.
-#include "files/BatchConversion.h"
+#include "app/BatchConversion.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "files/BatchConversion.h"
+#include "app/BatchConversion.h"
 
 #include "app/QelApp.h"
 #include "model/Strings.h"
@@ -7,7 +7,7 @@
 #include "platform/UserPrompt.h"
 
 int RunBatchConversion(CQelApp& app, UserPrompt& prompt) {
-    if (LoadDataFile(app, prompt, app.firstPart) != kLoaded) {
+    if (LoadDataFile(app, app, prompt, app.firstPart) != kLoaded) {
         prompt.Message(Str(str::kOpenFailed), text::kProgramTitle, PromptIcon::kExclamation);
         return 1;
     }
