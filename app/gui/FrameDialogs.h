@@ -1,6 +1,7 @@
 #pragma once
 // The dialogs the main frame runs and waits for: the file dialogs, the Menu
-// dialog, the constants list editor and the data exchange. The program uses
+// dialog, the constants list editor, the data exchange, the Directory
+// dialog, the Title Editor and the tool box legend. The program uses
 // QtFrameDialogs; the window tests answer all of them through one
 // replacement of their own.
 #include <string>
@@ -8,7 +9,10 @@
 
 #include "model/Image.h"
 
+class CDirectoryDlg;
 class CMenuDlg;
+class CTitleDlg;
+class CToolBoxDlg;
 class QWidget;
 struct UserPrompt;
 
@@ -34,6 +38,10 @@ public:
     virtual bool EditConstants(QWidget* parent, Image& buffer) = 0;
     // The data exchange: true when data were taken over into the image.
     virtual bool RunDataExchange(QWidget* parent) = 0;
+    // Each runs its dialog to its end: QDialog::Accepted or Rejected.
+    virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
+    virtual int RunTitles(CTitleDlg& dialog) = 0;
+    virtual int RunToolBox(CToolBoxDlg& dialog) = 0;
 };
 
 class QtFrameDialogs : public FrameDialogs {
@@ -43,6 +51,9 @@ public:
     int RunMenu(CMenuDlg& dialog) override;
     bool EditConstants(QWidget* parent, Image& buffer) override;
     bool RunDataExchange(QWidget* parent) override;
+    int RunDirectory(CDirectoryDlg& dialog) override;
+    int RunTitles(CTitleDlg& dialog) override;
+    int RunToolBox(CToolBoxDlg& dialog) override;
 
 private:
     UserPrompt& prompt_;
