@@ -18,8 +18,8 @@ CSplashWnd::CSplashWnd(const Bitmap& picture, int displayTime, QWidget* mainWind
     }
     setFixedSize(picture.width, picture.height);
     if (QScreen* screen = QGuiApplication::primaryScreen()) {
-        QRect area = screen->geometry();
-        move(area.center() - QPoint(picture.width / 2, picture.height / 2));
+        const QRect area = screen->geometry();
+        move(area.left() + (area.width() - picture.width) / 2, area.top() + (area.height() - picture.height) / 2);
     }
     timer_->setSingleShot(true);
     timer_->setInterval(displayTime);
