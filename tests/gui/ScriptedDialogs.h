@@ -63,7 +63,7 @@ struct ScriptedDialogs : FrameDialogs {
     template <typename Dialog>
     static int Run(Dialog& dialog, const std::function<void(Dialog&)>& script, QPushButton* closeWith) {
         dialog.show();
-        QTest::qWaitForWindowExposed(&dialog);
+        if (!QTest::qWaitForWindowExposed(&dialog)) qWarning("dialog not exposed");
         if (script) script(dialog);
         if (dialog.isVisible()) QTest::mouseClick(closeWith, Qt::LeftButton);
         return dialog.result();
