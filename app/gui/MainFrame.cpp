@@ -766,7 +766,7 @@ void CMainFrame::OnDirectory() {
 void CMainFrame::OnTitle() {
     std::vector<std::string> titles;
     ReadTitles(app_.dataLines, titles);
-    CTitleDlg dialog(titles, app_.modified, prompt_, this);
+    CTitleDlg dialog(titles, app_.modified, prompt_, CalibrationOpen(), this);
     if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen())
         StoreTitles(app_.dataLines, dialog.Titles());
 }

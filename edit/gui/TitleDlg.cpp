@@ -114,7 +114,8 @@ void CTitleListBox::paintEvent(QPaintEvent* event) {
     }
 }
 
-CTitleDlg::CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, QWidget* parent)
+CTitleDlg::CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, bool storable,
+                     QWidget* parent)
     : QDialog(parent), titles_(std::move(titles)), modified_(modified), prompt_(prompt) {
     setWindowTitle("Title Editor");
     runEntry = [](CTitleEntryDlg& dialog) { return dialog.exec(); };
@@ -125,6 +126,7 @@ CTitleDlg::CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt&
     edit_ = new QPushButton("&Edit", this);
     delete_ = new QPushButton("&Delete", this);
     add_ = new QPushButton("&Add", this);
+    add_->setEnabled(storable);
     ok_ = new QPushButton("OK", this);
     ok_->setDefault(true);
     cancel_ = new QPushButton("Cancel", this);

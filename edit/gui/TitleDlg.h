@@ -58,7 +58,10 @@ protected:
 class CTitleDlg : public QDialog {
     Q_OBJECT
 public:
-    CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, QWidget* parent = nullptr);
+    // storable: whether the list can be kept at all. Without a calibration
+    // there is no data file to keep titles in, so Add stays disabled.
+    CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, bool storable = true,
+              QWidget* parent = nullptr);
 
     // The list as edited; the caller keeps it only after OK.
     const std::vector<std::string>& Titles() const { return titles_; }

@@ -191,6 +191,29 @@ private slots:
         QCOMPARE(cal.prompt.shown[0].caption, std::string("Add Title"));
     }
 
+    void withoutACalibrationNothingCanBeAdded() {
+        TestCalibration cal;
+        bool addEnabled = true;
+        int lines = -1;
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            addEnabled = dialog.addButton()->isEnabled();
+            lines = dialog.listBox()->count();
+            QTest::mouseClick(dialog.addButton(), Qt::LeftButton);   // disabled: no entry dialog
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        QVERIFY(!addEnabled);
+        QCOMPARE(lines, 0);
+        QCOMPARE(cal.app->dataLines.Count(), 0);
+        QCOMPARE(cal.app->modified, 0);
+        cal.dialogs.menuChoice = 0;
+        cal.frame->OpenDataFile(cal.path);
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        cal.dialogs.titles = [&](CTitleDlg& dialog) { addEnabled = dialog.addButton()->isEnabled(); };
+        cal.frame->OnCommand(cmd::kTitle);
+        QVERIFY(addEnabled);
+    }
+
     void linesAreDrawnInTwoColumnsWithRules() {
         TestCalibration cal;
         cal.Open(0);
