@@ -1,7 +1,8 @@
 #pragma once
 // The dialogs the main frame runs and waits for: the file dialogs, the Menu
-// dialog, the constants list editor, the data exchange, the item set and the
-// RS232C parameters. The program uses
+// dialog, the constants list editor, the data exchange, the item set, the
+// RS232C parameters, the Directory dialog, the Title Editor and the tool box
+// legend. The program uses
 // QtFrameDialogs; the window tests answer all of them through one
 // replacement of their own.
 #include <string>
@@ -10,9 +11,12 @@
 #include "model/Image.h"
 
 class CDataExchangeDlg;
+class CDirectoryDlg;
 class CItemSetDlg;
 class CMenuDlg;
 class CRs232cDlg;
+class CTitleDlg;
+class CToolBoxDlg;
 class QWidget;
 struct UserPrompt;
 
@@ -41,6 +45,9 @@ public:
     virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
     virtual int RunItemSet(CItemSetDlg& dialog) = 0;
     virtual int RunRs232c(CRs232cDlg& dialog) = 0;
+    virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
+    virtual int RunTitles(CTitleDlg& dialog) = 0;
+    virtual int RunToolBox(CToolBoxDlg& dialog) = 0;
 };
 
 class QtFrameDialogs : public FrameDialogs {
@@ -52,6 +59,9 @@ public:
     int RunDataExchange(CDataExchangeDlg& dialog) override;
     int RunItemSet(CItemSetDlg& dialog) override;
     int RunRs232c(CRs232cDlg& dialog) override;
+    int RunDirectory(CDirectoryDlg& dialog) override;
+    int RunTitles(CTitleDlg& dialog) override;
+    int RunToolBox(CToolBoxDlg& dialog) override;
 
 private:
     UserPrompt& prompt_;

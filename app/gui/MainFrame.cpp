@@ -21,6 +21,9 @@
 
 #include "app/gui/AboutDlg.h"
 #include "app/gui/ChildFrame.h"
+#include "app/gui/DirectoryDlg.h"
+#include "app/gui/ToolBoxDlg.h"
+#include "edit/gui/TitleDlg.h"
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
 #include "app/gui/MachineSelectDlg.h"
@@ -444,12 +447,12 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
         case cmd::kItemSet: OnItemSet(); break;
         case cmd::kRs232c: OnRs232c(); break;
-        case cmd::kTitle: ShowMissingDialog(prompt_, "Title"); break;
+        case cmd::kTitle: OnTitle(); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kDirectory: ShowMissingDialog(prompt_, "Directory"); break;
+        case cmd::kDirectory: OnDirectory(); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: ShowMissingDialog(prompt_, "About ToolBox"); break;
+        case cmd::kToolBox: OnToolBox(); break;
         case cmd::kAbout: OnAbout(); break;
         case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
         case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
@@ -780,6 +783,26 @@ void CMainFrame::OnMachineSelect() {
 void CMainFrame::OnAbout() {
     CAboutDlg dialog(this);
     dialog.exec();
+}
+
+void CMainFrame::OnDirectory() {
+    CDirectoryDlg dialog(app_, prompt_, this);
+    dialogs_.RunDirectory(dialog);
+}
+
+// The editor works on a copy of the data file's titles; OK puts the list
+// back into the file's lines, which the next save writes.
+void CMainFrame::OnTitle() {
+    std::vector<std::string> titles;
+    ReadTitles(app_.dataLines, titles);
+    CTitleDlg dialog(titles, app_.modified, prompt_, CalibrationOpen(), this);
+    if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen())
+        StoreTitles(app_.dataLines, dialog.Titles());
+}
+
+void CMainFrame::OnToolBox() {
+    CToolBoxDlg dialog(this);
+    dialogs_.RunToolBox(dialog);
 }
 
 void CMainFrame::OnFocusSwap() {

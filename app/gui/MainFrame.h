@@ -143,6 +143,9 @@ private:
     void OnIndividualEdit();
     void OnMachineSelect();
     void OnAbout();
+    void OnDirectory();
+    void OnTitle();
+    void OnToolBox();
     void OnMapSelected(int index);
     void OnLineSelected(int index);
     void OnFocusSwap();
