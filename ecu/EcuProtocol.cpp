@@ -97,6 +97,9 @@ int EcuProtocol::CheckEcu(bool withRetries) {
         std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
         const int attempts = withRetries ? std::max(1, line_.retryCount + 1) : 1;
         for (int attempt = 1; attempt <= attempts && !answered; ++attempt) {
+            // What is still on the line (a late answer to an earlier request)
+            // would be read as the start of this answer.
+            link_.ClearError();
             const std::uint8_t request = ecuproto::kIdentifyRequest;
             std::size_t written = 0, first = 0, second = 0;
             const bool writeOk =

@@ -23,7 +23,8 @@ TEST_F(CheckEcuTest, ASilentEcuGetsTenNumberedAttemptsWithAPauseAfterEach) {
     EXPECT_EQ(protocol.CheckEcu(true), str::kNoResponse);
     EXPECT_EQ(port.written, std::vector<std::uint8_t>(10, 0xBF));
     EXPECT_EQ(pauses, std::vector<int>(10, 100));
-    EXPECT_EQ(port.clearErrorCount, 1);
+    // The input is cleared before each request, and the error once at the end.
+    EXPECT_EQ(port.clearErrorCount, 11);
     EXPECT_TRUE(link.portOpen);   // it was open before
     app.registry.commLog.Close();
     const std::string log = Log();
@@ -49,7 +50,7 @@ TEST_F(CheckEcuTest, TheAnswerMustMatchBothExpectedBytes) {
     port.Feed("M2");
     EXPECT_EQ(protocol.CheckEcu(false), str::kEcuTypeDifferent);
     EXPECT_FALSE(link.ecuChecked);
-    EXPECT_EQ(port.clearErrorCount, 0);
+    EXPECT_EQ(port.clearErrorCount, 2);   // once before each request, none after an answer
 }
 
 TEST_F(CheckEcuTest, AnAnswerOfOneByteIsNoAnswer) {

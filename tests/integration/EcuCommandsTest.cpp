@@ -165,6 +165,19 @@ TEST_F(EcuCommandsTest, SingleWritesChangeOneByteAndOneWord) {
     EXPECT_EQ(EcuMemory(), expected);
 }
 
+// An ECU whose first identification answer comes after the read time-out,
+// as one still waking up: the answer of the first request must not be read
+// as half of the next one's, or the ECU is taken for another type.
+TEST_F(EcuCommandsTest, ALateIdentificationAnswerIsNotMistakenForTheNext) {
+    for (const char* late : {"30", "60", "120", "250", "500", "1000"}) {
+        StartEcu(original, {"--fault", std::string("late-id=") + late});
+        const Outcome byte = Tune({"write-byte", "1005", "5A"});
+        EXPECT_EQ(byte.status, 0) << late << " ms: " << byte.err;
+        EXPECT_EQ(byte.out, "Write ( 1005 ) = 5A   --->   Complete\n");
+        EXPECT_EQ(EcuMemory()[0x05], 0x5A) << late << " ms";
+    }
+}
+
 TEST_F(EcuCommandsTest, MonitorPrintsTimeStampedRowsOfTheItemValues) {
     StartEcu(original);
     const std::string csv = install.dir.File("monitor.csv");

@@ -1,5 +1,7 @@
 #include "tools/ecusim/EcuDevice.h"
 
+#include <algorithm>
+
 #include "tools/ecusim/SimImage.h"
 #include "platform/AsciiText.h"
 
@@ -92,8 +94,15 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
     switch (state_) {
     case State::kIdle:
         if (byte == kIdentify) {
-            Send(options_.id[0]);
-            Send(options_.wrongId ? static_cast<std::uint8_t>(options_.id[1] + 1) : options_.id[1]);
+            const std::uint8_t second = options_.wrongId ? static_cast<std::uint8_t>(options_.id[1] + 1) : options_.id[1];
+            if (options_.lateIdMs >= 0 && !lateUsed_) {
+                lateUsed_ = true;
+                lateAnswer_ = {options_.id[0], second};
+                lateAt_ = now + std::chrono::milliseconds(options_.lateIdMs);
+            } else {
+                Send(options_.id[0]);
+                Send(second);
+            }
         } else if (byte == CommandByte('L')) {
             Echo(byte, true);
             state_ = State::kAfterL;
@@ -274,7 +283,12 @@ void EcuDevice::FinishWrite() {
 
 void EcuDevice::OnTime(Clock::time_point now) {
     if (state_ != State::kIdle && now >= deadline_) Reset();
+    if (now >= lateAt_) {
+        output_.insert(output_.end(), lateAnswer_.begin(), lateAnswer_.end());
+        lateAnswer_.clear();
+        lateAt_ = Clock::time_point::max();
+    }
     if (flooding_ && output_.size() < kFloodLowWater) output_.insert(output_.end(), kFloodChunk, kStray);
 }
 
-EcuDevice::Clock::time_point EcuDevice::NextDeadline() const { return deadline_; }
+EcuDevice::Clock::time_point EcuDevice::NextDeadline() const { return std::min(deadline_, lateAt_); }

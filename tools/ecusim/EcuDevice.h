@@ -38,6 +38,9 @@ struct DeviceOptions {
     int badHexRecord = -1;
     int badChecksumRecord = -1;
     int badCountRecord = -1;
+    // The first identification answer goes out this many ms late, as from
+    // an ECU still waking up. -1: at once.
+    int lateIdMs = -1;
 };
 
 // 0x01..0x0F answer two bytes, 0x10..0x3F one; 0x11 and 0x13 stay free for XON/XOFF.
@@ -94,4 +97,9 @@ private:
     int charactersEchoed_ = 0;
 
     std::map<std::uint8_t, unsigned> itemTicks_;
+
+    // The held-back identification answer and when it goes out.
+    std::vector<std::uint8_t> lateAnswer_;
+    Clock::time_point lateAt_ = Clock::time_point::max();
+    bool lateUsed_ = false;
 };

@@ -47,6 +47,8 @@ const char* const kSimUsage =
     "                                        hex digit\n"
     "                         bad-sum=N      ... with a wrong checksum\n"
     "                         bad-count=N    ... with a count one above its bytes\n"
+    "                         late-id=MS     the first identification answer comes\n"
+    "                                        MS ms late\n"
     "  --help               this text\n";
 
 namespace {
@@ -86,7 +88,7 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
         (!ParseNumber(text.substr(equals + 1), 10, count) || count < 0 || count > 1000000))
         return false;
     const bool needsCount = name == "stop-after" || name == "stop-echo" || name == "bad-hex" ||
-                            name == "bad-sum" || name == "bad-count";
+                            name == "bad-sum" || name == "bad-count" || name == "late-id";
     if (needsCount != (equals != std::string::npos)) return false;
     if (name == "silent") options.silent = true;
     else if (name == "wrong-id") options.wrongId = true;
@@ -98,6 +100,7 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
     else if (name == "bad-hex" && count >= 1) options.badHexRecord = static_cast<int>(count);
     else if (name == "bad-sum" && count >= 1) options.badChecksumRecord = static_cast<int>(count);
     else if (name == "bad-count" && count >= 1) options.badCountRecord = static_cast<int>(count);
+    else if (name == "late-id") options.lateIdMs = static_cast<int>(count);
     else return false;
     return true;
 }
