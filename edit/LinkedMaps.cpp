@@ -72,8 +72,8 @@ std::vector<std::uint16_t> LinkedCellAddresses(const MapList& maps, int linkMode
     return addresses;
 }
 
-int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& link, Image& image,
-                        std::uint16_t address, std::uint8_t value) {
+std::vector<std::uint16_t> LinkedByteAddresses(const MapList& maps, int linkMode, const MapLinkData& link,
+                                               std::uint16_t address) {
     for (const std::string& name : link.linkList) {
         const MapRecord* source = FindMap(maps, name);
         if (!source || source->x.count == 0) continue;
@@ -81,14 +81,19 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
         if (offset < 0 || offset >= CellCount(*source)) continue;
         const int row = static_cast<int>(offset / source->x.count);
         const int column = static_cast<int>(offset % source->x.count);
-        int written = 0;
-        for (std::uint16_t target : LinkedCellAddresses(maps, linkMode, link, *source, row, column)) {
-            image[target] = value;
-            ++written;
-        }
-        return written;
+        return LinkedCellAddresses(maps, linkMode, link, *source, row, column);
     }
-    return 0;
+    return {};
+}
+
+int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& link, Image& image,
+                        std::uint16_t address, std::uint8_t value) {
+    int written = 0;
+    for (std::uint16_t target : LinkedByteAddresses(maps, linkMode, link, address)) {
+        image[target] = value;
+        ++written;
+    }
+    return written;
 }
 
 LinkPropagation AppLinkPropagation(CQelApp& app) {
@@ -96,4 +101,16 @@ LinkPropagation AppLinkPropagation(CQelApp& app) {
         if (suppress != 0 || !app.HasImage()) return;
         PropagateLinkedByte(app.maps, app.mapLinkState, app.mapLink, app.image(), address, value);
     };
+}
+
+LinkTargets AppLinkTargets(CQelApp& app) {
+    return [&app](std::uint16_t address) {
+        return LinkedByteAddresses(app.maps, app.mapLinkState, app.mapLink, address);
+    };
+}
+
+EditContext AppLinkedEditContext(CQelApp& app, LineListUpdate lineListUpdate) {
+    EditContext context = AppEditContext(app, AppLinkPropagation(app), std::move(lineListUpdate));
+    context.linkTargets = AppLinkTargets(app);
+    return context;
 }

@@ -119,8 +119,8 @@ TEST_F(GraphEditingTest, SecondClickOnTheCursorCellStartsADrag) {
     EXPECT_EQ(map.cursor.mode, kEditRpm);
     EXPECT_EQ(map.cursor.column, 1);
     EXPECT_EQ(map.cursor.raw, 128);
-    EXPECT_EQ(map.cursor.lower, 10);    // the neighbouring breakpoints
-    EXPECT_EQ(map.cursor.upper, 200);
+    EXPECT_EQ(map.cursor.lower, 11);    // one raw step inside the neighbouring breakpoints
+    EXPECT_EQ(map.cursor.upper, 199);
     EXPECT_EQ(ApplyGraphClick(map, image, rpm), GraphClick::kDragStart);
 
     EXPECT_EQ(ApplyGraphClick(map, image, GraphHit{}), GraphClick::kNothing);
@@ -339,7 +339,7 @@ TEST_F(GraphEditingTest, CursorMoveTakesTheCellValueAndItsLimits) {
     ApplyGraphCursorMove(map, image, plan);
     EXPECT_EQ(map.cursor.column, 2);
     EXPECT_EQ(map.cursor.raw, 200);
-    EXPECT_EQ(map.cursor.lower, 128);   // the last breakpoint: bounded below only
+    EXPECT_EQ(map.cursor.lower, 129);   // the last breakpoint: bounded below only
     EXPECT_EQ(map.cursor.upper, 255);
 
     GraphKeyPlan step = PlanGraphKey(map, image, true, false, kKeyLeft);

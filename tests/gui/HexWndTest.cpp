@@ -52,7 +52,7 @@ private slots:
         h.Click(0x1005);   // the middle RPM breakpoint, between 0x14 and 0x3C
         QCOMPARE(h.cal.Map().cursor.mode, int(kEditRpm));
         h.Type("FF");
-        QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3C});
+        QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3B});   // one below the next breakpoint
         QCOMPARE(h.cal.Map().undo.Newest().kind, 11);
     }
 

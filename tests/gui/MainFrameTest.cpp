@@ -203,8 +203,11 @@ private slots:
         data->selectAll();
         QTest::keyClicks(data, "1-");
         QTest::mouseClick(cal.frame->okButton(), Qt::LeftButton);
-        QCOMPARE(cal.Texts(), std::vector<std::string>{"Including wrong word"});
+        // Refused as a table cell refuses it, and the field shows the cell again.
+        QCOMPARE(cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(cal.prompt.Last().icon, PromptIcon::kStop);
         QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        QCOMPARE(data->text(), QString("1.0"));
         data->setFocus();
         data->selectAll();
         QTest::keyClicks(data, "300");

@@ -99,7 +99,7 @@ struct RecordingServices : ViewServices {
     void RefreshViews(int exceptKind) override { refreshes.push_back(exceptKind); }
     void RefreshDialogBar() override {}
     void SetCaption(const QString& text) override { caption = text; }
-    EditContext MakeEditContext(CQelApp& a) override { return AppEditContext(a, AppLinkPropagation(a)); }
+    EditContext MakeEditContext(CQelApp& a) override { return AppLinkedEditContext(a); }
     bool AllLines() const override { return allLines; }
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override {
         ecuWrites.insert(ecuWrites.end(), bytes.begin(), bytes.end());
@@ -355,8 +355,8 @@ private slots:
         QCOMPARE(cal.Map().cursor.mode, int(kEditRpm));
         QCOMPARE(cal.Map().cursor.column, 1);
         QCOMPARE(int(cal.Map().cursor.raw), 60);
-        QCOMPARE(cal.Map().cursor.lower, 20);
-        QCOMPARE(cal.Map().cursor.upper, 120);
+        QCOMPARE(cal.Map().cursor.lower, 21);   // one raw step inside its neighbours
+        QCOMPARE(cal.Map().cursor.upper, 119);
 
         w.wnd.KeyCommand(kKeyRight);
         QCOMPARE(int(cal.image()[cal.Map().x.start + 1]), 61);

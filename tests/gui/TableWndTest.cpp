@@ -198,14 +198,15 @@ private slots:
         t.ClickHeader({kEditThrot, 0, 0});
         QVERIFY(t.wnd->axisEditor()->isVisible());
         QCOMPARE(t.cal.Map().cursor.mode, int(kEditThrot));
-        // THROT 0..100 (x/2): 150 is raw 300, past a byte, so it becomes raw 254
-        // (127) before the range rule sets the upper end.
+        // THROT 0, 100 (x/2): 150 is raw 300, past a byte, so it becomes raw 254
+        // (127) before the range rule sets the upper end, 100, which the next
+        // THROT value holds already: one raw step below it is set.
         t.Type(t.wnd->axisEditor(), "150");
         QCOMPARE(t.cal.prompt.shown.size(), std::size_t{1});
         QVERIFY(t.cal.prompt.Last().text.find("Input Data Range Over:127.00") == 0);
-        QVERIFY(t.cal.prompt.Last().text.find("set 100.00") != std::string::npos);
-        QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{200});   // high, the editor's value, stored
-        QCOMPARE(t.cal.frame->lineSelector()->itemText(0), QString("100.0"));
+        QVERIFY(t.cal.prompt.Last().text.find("set 99.50") != std::string::npos);
+        QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{199});
+        QCOMPARE(t.cal.frame->lineSelector()->itemText(0), QString("99.5"));
         QCOMPARE(t.cal.Map().undo.Newest().kind, 10);
         t.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{0});
