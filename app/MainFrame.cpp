@@ -1094,8 +1094,13 @@ void CMainFrame::RestoreWorkFocus() {
         QMdiSubWindow* sub = mdi_->currentSubWindow();
         target = sub ? sub->widget() : nullptr;
     }
-    if (target) target->setFocus(Qt::PopupFocusReason);
-    else menuBar()->clearFocus();
+    if (!target) {
+        menuBar()->clearFocus();
+        return;
+    }
+    target->setFocus(Qt::PopupFocusReason);
+    // A cell editor showing its cell's value is ready to be typed over.
+    if (auto* editor = qobject_cast<QLineEdit*>(target); editor && !editor->isModified()) editor->selectAll();
 }
 
 void CMainFrame::ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon,

@@ -344,6 +344,40 @@ private slots:
         QVERIFY(cal.prompt.shown.empty());
     }
 
+    // With the maps linked, a drag and a key step write the linked map's
+    // cell too; Undo gives each map back its own byte, not the edited map's.
+    void undoOfALinkedEditGivesEveryMapItsOwnBytes() {
+        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        QVERIFY(cal.ok);
+        MapRecord& fuel2 = *FindMap(cal.app->maps, "Fuel2");
+        cal.image()[fuel2.y.start + 1] = 33;   // the two maps differ here
+        cal.image()[fuel2.y.start + 2] = 44;
+        cal.app->mapLinkState = kLinkAllInOne;
+        const Image loaded = cal.image();
+        Window w(cal);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
+
+        const QPoint p = w.PointOf(cal, 0, 1);
+        w.Click(p);
+        w.Drag(p, QPoint(p.x(), p.y() - 40));
+        const int dragged = cal.Data("Fuel1", 0, 1);
+        QVERIFY(dragged > 80);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 1)), dragged);
+        w.wnd.KeyCommand(kKeyRight);
+        w.wnd.KeyCommand(kKeyUp);
+        QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 111);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 2)), 111);
+
+        w.wnd.UndoEdit();
+        QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 110);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 2)), 44);
+        w.wnd.UndoEdit();
+        QCOMPARE(int(cal.Data("Fuel1", 0, 1)), 80);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 1)), 33);
+        QVERIFY(cal.Map().undo.Empty());
+        QVERIFY(cal.image() == loaded);
+    }
+
     void breakpointOfAFreeMapIsPickedByItsVerticalAndStepped() {
         Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
