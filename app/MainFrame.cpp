@@ -265,6 +265,9 @@ void CMainFrame::CreateDialogBar() {
     allBox_ = new CommandCheckBox("&ALL", panel);
     allBox_->setObjectName("control1148");
     allBox_->setTristate(true);
+    // Its mnemonic (Alt+A) and a click flip all lines; the keyboard stays in
+    // the cell editor the user is typing in.
+    allBox_->setFocusPolicy(Qt::NoFocus);
     auto* dataLabel = new QLabel("&Data", panel);
     dataField_ = new QLineEdit(panel);
     dataField_->setObjectName("control1008");

@@ -504,6 +504,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(pane));
         cal.Activate(cal.ViewOfKind(kWindowTable));
         QApplication::processEvents();
+        QWidget* typing = QApplication::focusWidget();
+        QCOMPARE(typing, static_cast<QWidget*>(Table(cal)->gridEditor()));
         for (bool expected : {true, false}) {
             const int paints = pane->GraphPaintCount();
             if (way == 0) QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
@@ -512,6 +514,8 @@ private slots:
             QTRY_COMPARE(cal.frame->AllLines(), expected);
             QApplication::processEvents();
             QVERIFY(pane->GraphPaintCount() > paints);
+            // The keyboard stays where the user was typing.
+            QCOMPARE(QApplication::focusWidget(), typing);
         }
     }
 
@@ -620,6 +624,23 @@ private slots:
         }
         QVERIFY(cal.Map().undo.Empty());
         QCOMPARE(cal.app->modified, 0);
+    }
+
+    // Leaving the Data field commits it as OK does: a refused text is
+    // reported once the focus has settled, and the field shows the cell.
+    void leavingTheDataFieldRefusesANonNumberToo() {
+        TestCalibration cal;
+        cal.Open(0);
+        CTableWnd* table = Table(cal);
+        QLineEdit* data = cal.frame->dataField();
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "1.2.3");
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 0, 0}));
+        QTRY_COMPARE(cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        QCOMPARE(data->text(), QString("1.0"));
+        QVERIFY(cal.Map().undo.Empty());
     }
 
     void commandsWithoutTheirDialogSaySo() {
