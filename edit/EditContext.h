@@ -1,9 +1,10 @@
 #pragma once
 // What a cell edit needs from the application: the image, the modified flag,
 // the undo size, the display formats, the current map, the definition kind,
-// and two seams to the rest of the program: the map link, which copies a
-// written byte into every map linked with the edited one, and the Line list
-// of the main frame's dialog bar. AppEditContext builds one from CQelApp;
+// and the seams to the rest of the program: the map link, which copies a
+// written byte into every map linked with the edited one (and names the
+// bytes it would write, for the undo records), and the Line list of the
+// main frame's dialog bar. AppEditContext builds one from CQelApp;
 // tests build one over their own image.
 #include <cstdint>
 #include <functional>
