@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/EditContext.h"
 #include "edit/TableModel.h"

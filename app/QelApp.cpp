@@ -4,19 +4,11 @@
 #include <new>
 
 #include "app/Host.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/Definition.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
-
-namespace {
-
-CQelApp* g_app = nullptr;
-
-}  // namespace
-
-CQelApp& theApp() { return *g_app; }
-bool HasApp() { return g_app != nullptr; }
+#include "platform/TextFormat.h"
 
 int SpeedCode(const std::string& text) {
     if (text == "600") return 0;
@@ -51,17 +43,14 @@ int PortCode(const std::string& text) {
 }
 
 CQelApp::CQelApp(const AppOptions& options)
-    : registry(options.largeScreen),
+    : MachineConfig(options.largeScreen),
       exeName(options.exeName),
       commandLine(options.commandLine),
+      arguments(options.arguments),
       registry_(std::make_unique<RegistryStore>(
-          options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {
-    g_app = this;
-}
+          options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {}
 
-CQelApp::~CQelApp() {
-    if (g_app == this) g_app = nullptr;
-}
+CQelApp::~CQelApp() = default;
 
 void CQelApp::FillCommandSets() {
     static const char kLetters[] = "JjLMmNSsWRV";
@@ -111,13 +100,13 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
 bool CQelApp::InitInstance(Host& host) {
     UserPrompt& prompt = host.Prompt();
 
-    // 2. Registry settings. A registry file that does not parse reads as
+    // Registry settings. A registry file that does not parse reads as
     // empty; say so, since the machine choice will be asked for again.
     registry.LoadRegistrySettings(*registry_);
     if (!registry_->ParseError().empty())
         prompt.Message(registry_->ParseError(), text::kProgramTitle, PromptIcon::kExclamation);
 
-    // 3. No machine recorded: choose one.
+    // No machine recorded: choose one.
     if (!registry.HasMachine()) {
         switch (host.RunMachineSelect(*this)) {
         case MachineSelectResult::kExitProcess:
@@ -134,40 +123,42 @@ bool CQelApp::InitInstance(Host& host) {
         }
     }
 
-    // 4. The settings file, named after the executable.
+    // The settings file, named after the executable.
     // Joined as written: an empty install directory names the root folder,
     // never the working folder, so empty registry values find nothing.
     std::string folder = JoinPath(registry.installDirectory + "/", registry.initializeFolder);
     std::string found = FindFileNoCase(folder, exeName, ".INI");
     if (found.empty()) {
-        char message[512];
-        std::snprintf(message, sizeof message, text::kSettingsMissing, exeName.c_str());
-        prompt.Message(message, text::kProgramTitle, PromptIcon::kStop);
+        prompt.Message(FormatText(text::kSettingsMissing, exeName.c_str()), text::kProgramTitle, PromptIcon::kStop);
         exitCode = 0;
         return false;
     }
 
-    // 5. Settings path and command line.
+    // Settings path and command line.
     settingsFilePath = found;
     tempDefinitionPath.clear();
     firstPart.clear();
     secondPart.clear();
+    // Two arguments are the two file names as given: a path may hold blanks,
+    // quotes or "$". Any other command line is split at its first blank.
     std::size_t blank = commandLine.find(' ');
-    if (!commandLine.empty() && blank != std::string::npos) {
+    if (arguments.size() == 2) {
+        firstPart = arguments[0];
+        secondPart = arguments[1];
+    } else if (!commandLine.empty() && blank != std::string::npos) {
         firstPart = commandLine.substr(0, blank);
         secondPart = commandLine.substr(blank + 1);
     }
 
-    // 6. The image, zero-filled, allocated once for the whole run.
-    imageBlock.reset(new (std::nothrow) Image());
-    if (!imageBlock) {
+    // The image, zero-filled, allocated once for the whole run.
+    if (!AllocateImage()) {
         prompt.Message("Not enough memory for the ECU image.", text::kProgramTitle,
                        PromptIcon::kStop);
         exitCode = 1;
         return false;
     }
 
-    // 8. The settings file.
+    // The settings file.
     ReadProgramSettings(ProfileFile(settingsFilePath));
 
     // 9, 10. Command sets.
@@ -175,8 +166,8 @@ bool CQelApp::InitInstance(Host& host) {
     commandSetSelector = kCommandSetB;
     openState = kOpenNone;
 
-    // 11. The machine definition; it reports its own failures.
-    if (!LoadDefinition(*this, prompt)) {
+    // The machine definition; it reports its own failures.
+    if (!LoadDefinition(registry, exeName, tempDefinitionPath, definitionLines, prompt)) {
         exitCode = 0;
         return false;
     }
@@ -187,16 +178,12 @@ bool CQelApp::InitInstance(Host& host) {
         return false;
     }
     if (!firstPart.empty() || !secondPart.empty()) host.PostBatchConversion(*this);
-
-    // 16. The comm lock is usable from here on.
-    commLockReady = true;
     return true;
 }
 
 int CQelApp::ExitInstance() {
-    imageBlock.reset();
+    FreeImage();
     if (!tempDefinitionPath.empty() && FileExists(tempDefinitionPath))
         std::remove(tempDefinitionPath.c_str());
-    commLockReady = false;
     return exitCode;
 }

@@ -154,7 +154,7 @@ struct Bench {
         port = std::make_unique<TimedPort>(*posix);
         serial = std::make_unique<SerialLink>(*app, *port, pump, pump);
         pump.onTick = [this] { serial->OnTick(); };
-        protocol = std::make_unique<EcuProtocol>(*app, *serial, prompt, progress);
+        protocol = std::make_unique<EcuProtocol>(*app, app->definitionLines, *serial, prompt, progress);
     }
     ~Bench() {
         if (serial) serial->ClosePort();

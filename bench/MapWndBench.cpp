@@ -11,8 +11,8 @@
 #include "bench/support/FullMapCalibration.h"
 #include "edit/GraphEditing.h"
 #include "edit/LinkedMaps.h"
-#include "edit/MapGraphWnd.h"
-#include "edit/MapWnd.h"
+#include "edit/gui/MapGraphWnd.h"
+#include "edit/gui/MapWnd.h"
 
 namespace {
 

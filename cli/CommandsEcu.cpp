@@ -10,11 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "cli/Cli.h"
 #include "config/Definition.h"
 #include "ecu/DataExchange.h"
 #include "ecu/EcuProtocol.h"
+#include "ecu/EcuSession.h"
 #include "ecu/Monitor.h"
 #include "ecu/MonitorSelection.h"
 #include "ecu/ProgressDisplay.h"
@@ -23,6 +24,7 @@
 #include "files/SRecord.h"
 #include "model/Parse.h"
 #include "platform/EventPump.h"
+#include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/SerialPort.h"
@@ -124,7 +126,7 @@ void PrintReport(const std::string& report) {
 }
 
 // Everything an ECU command needs, built after the start-up.
-class EcuSession {
+class EcuCommand {
 public:
     // kExitOk, or kExitUsage after the reason was reported.
     int Start(const Options& options) {
@@ -133,9 +135,9 @@ public:
         // These sections do not depend on the image; a command that loads no
         // data file still talks with the machine's own line settings,
         // command set, identification and monitor items.
-        ApplyRs232cSection(app);
+        ApplyRs232cSection(app.definitionLines, app);
         app.diagItems = ReadDiagItems(app.definitionLines);
-        ApplyIndividualInformation(app);
+        ApplyIndividualInformation(app.definitionLines, app);
 
         posix_ = std::make_unique<PosixSerialPort>(&app.registryStore());
         SerialPort* port = posix_.get();
@@ -154,20 +156,22 @@ public:
                         ", or give --port DEVICE");
             return kExitUsage;
         }
-        link_ = std::make_unique<SerialLink>(app, *port, pump_, pump_);
-        pump_.onTick = [this] { link_->OnTick(); };
-        protocol_ = std::make_unique<EcuProtocol>(app, *link_, session_.prompt(), progress_);
-        exchange_ = std::make_unique<DataExchange>(app, *protocol_, session_.prompt());
+        ecu_ = std::make_unique<EcuSession>(app, app.definitionLines, *port, pump_, pump_,
+                                            session_.prompt(), progress_);
+        pump_.onTick = [this] { ecu_->OnTick(); };
+        exchange_ = std::make_unique<DataExchange>(app, app.registry, app.defaultFolder, ecu_->Protocol(),
+                                                   session_.prompt());
         return kExitOk;
     }
-    ~EcuSession() {
-        if (link_) link_->ClosePort();
+    ~EcuCommand() {
+        exchange_.reset();
+        ecu_.reset();
         pump_.onTick = nullptr;
     }
 
     // kExitOk, or kExitFailed after the reason was reported.
     int Load(const std::string& path) {
-        if (LoadDataFile(app(), prompt(), path) != kLoaded) {
+        if (LoadDataFile(app(), app(), prompt(), path) != kLoaded) {
             ReportError(Str(str::kOpenFailed) + ": " + path);
             return kExitFailed;
         }
@@ -179,8 +183,8 @@ public:
     CQelApp& app() { return session_.app(); }
     UserPrompt& prompt() { return session_.prompt(); }
     HeadlessEventPump& pump() { return pump_; }
-    SerialLink& link() { return *link_; }
-    EcuProtocol& protocol() { return *protocol_; }
+    SerialLink& link() { return ecu_->Link(); }
+    EcuProtocol& protocol() { return ecu_->Protocol(); }
     DataExchange& exchange() { return *exchange_; }
 
 private:
@@ -189,8 +193,7 @@ private:
     std::unique_ptr<NamedDevicePort> named_;
     HeadlessEventPump pump_;
     SilentProgress progress_;
-    std::unique_ptr<SerialLink> link_;
-    std::unique_ptr<EcuProtocol> protocol_;
+    std::unique_ptr<EcuSession> ecu_;
     std::unique_ptr<DataExchange> exchange_;
 };
 
@@ -205,7 +208,7 @@ int RunReadEcu(const std::vector<std::string>& arguments) {
     if ((out != nullptr) == (into != nullptr) || (into != nullptr) != (save != nullptr))
         return Usage(command, "give either --out FILE or --into BASE --save OUT");
 
-    EcuSession session;
+    EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
     if (into) {
         if (int status = session.Load(*into); status != kExitOk) return status;
@@ -243,7 +246,7 @@ int RunWriteEcu(const std::vector<std::string>& arguments) {
     Options options;
     if (!ParseOptions(command, arguments, {"--port"}, options)) return kExitUsage;
     if (options.positional.size() != 1) return Usage(command, "give one data file");
-    EcuSession session;
+    EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
     if (int status = session.Load(options.positional[0]); status != kExitOk) return status;
     DataExchange& exchange = session.exchange();
@@ -261,7 +264,7 @@ int RunVerify(const std::vector<std::string>& arguments) {
     Options options;
     if (!ParseOptions(command, arguments, {"--port"}, options)) return kExitUsage;
     if (options.positional.size() != 1) return Usage(command, "give one data file");
-    EcuSession session;
+    EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
     DataExchange& exchange = session.exchange();
     const ExchangeOutcome read = exchange.Read(ExchangeSource::kFile, ChosenFile(options.positional[0]));
@@ -286,7 +289,7 @@ int RunSingleWrite(const std::vector<std::string>& arguments, bool word) {
         return Usage(command, "ADDR must be hex 0000..FFFF");
     if (!ParseHexArgument(options.positional[1], word ? 0xFFFF : 0xFF, value))
         return Usage(command, word ? "VALUE must be hex 0000..FFFF" : "VALUE must be hex 00..FF");
-    EcuSession session;
+    EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
     const auto at = static_cast<std::uint16_t>(address);
     const int code = word ? session.protocol().WriteWord(at, static_cast<std::uint16_t>(value))
@@ -335,7 +338,7 @@ int RunMonitor(const std::vector<std::string>& arguments) {
     if (const std::string* text = options.Find("--seconds"); text && !ParseSeconds(*text, seconds))
         return Usage(command, "--seconds takes a number of seconds up to 86400");
 
-    EcuSession session;
+    EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
     CQelApp& app = session.app();
     if (app.diagItems.empty()) {
@@ -360,7 +363,7 @@ int RunMonitor(const std::vector<std::string>& arguments) {
         selection = LoadMonitorSelection(ProfileFile(app.settingsFilePath), app.diagItems);
     }
 
-    Monitor monitor(app, session.link(), session.protocol(), session.prompt());
+    Monitor monitor(app.diagItems, session.link(), session.protocol(), session.prompt());
     monitor.SetDialogList(selection);
     monitor.OpenWindow();
 

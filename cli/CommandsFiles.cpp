@@ -4,15 +4,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "cli/Cli.h"
-#include "files/BatchConversion.h"
+#include "app/BatchConversion.h"
 #include "files/DataFile.h"
 
 namespace {
 
 int Load(CliSession& session, const std::string& path) {
-    if (LoadDataFile(session.app(), session.prompt(), path) != kLoaded) {
+    if (LoadDataFile(session.app(), session.app(), session.prompt(), path) != kLoaded) {
         ReportError(Str(str::kOpenFailed) + ": " + path);
         return kExitFailed;
     }

@@ -1,6 +1,6 @@
 #include "config/CommLogFile.h"
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 bool CommLogFile::Open(const std::string& path, bool deleteFirst) {
     Close();

@@ -9,38 +9,22 @@
 #include <memory>
 #include <system_error>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "config/MachineConfig.h"
+#include "model/Calibration.h"
+#include "model/Strings.h"
 #include "config/DefinitionFields.h"
 #include "model/Equation.h"
 #include "model/LineStore.h"
+#include "platform/FileIo.h"
 #include "platform/LzExpand.h"
 #include "platform/PathSearch.h"
 #include "platform/UserPrompt.h"
+#include "platform/TextFormat.h"
 
 using namespace deffield;
 
 namespace {
 
-#if defined(__GNUC__)
-__attribute__((format(printf, 1, 2)))
-#endif
-std::string Format(const char* format, ...) {
-    va_list args;
-    va_start(args, format);
-    va_list again;
-    va_copy(again, args);
-    const int size = std::vsnprintf(nullptr, 0, format, args);
-    va_end(args);
-    std::string text;
-    if (size > 0) {
-        text.resize(static_cast<std::size_t>(size) + 1);
-        std::vsnprintf(text.data(), text.size(), format, again);
-        text.resize(static_cast<std::size_t>(size));
-    }
-    va_end(again);
-    return text;
-}
 
 void StopMessage(UserPrompt& prompt, const std::string& text) {
     prompt.Message(text, text::kProgramTitle, PromptIcon::kStop);
@@ -111,10 +95,10 @@ constexpr MachineIdentity kMachineIdentities[] = {
 };
 constexpr MachineIdentity kOtherMachine = {"", kCommandSetB, 'M', '1'};
 
-void SetExpectedId(CQelApp& app, char id0, char id1) {
+void SetExpectedId(RegistrySettings& registry, char id0, char id1) {
     // An EcuCheckResult in the registry outranks the definition.
-    if (app.registry.expectedIdPresent) return;
-    app.registry.expectedId = {static_cast<std::uint8_t>(id0), static_cast<std::uint8_t>(id1), 0};
+    if (registry.expectedIdPresent) return;
+    registry.expectedId = {static_cast<std::uint8_t>(id0), static_cast<std::uint8_t>(id1), 0};
 }
 
 }  // namespace
@@ -143,74 +127,79 @@ bool AppendDefinitionFile(const std::string& path, LineStore& lines) {
     return true;
 }
 
-bool LoadDefinition(CQelApp& app, UserPrompt& prompt) {
-    // 1. "<exe>.STZ" in the setting folder, whatever its letter case.
+bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName, std::string& tempPath,
+                    LineStore& lines, UserPrompt& prompt) {
+    // "<exe>.STZ" in the setting folder, whatever its letter case.
     // Joined as written, as the settings file's folder is.
     const std::string folder =
-        JoinPath(app.registry.installDirectory + "/", app.registry.settingFolder);
-    const std::string found = FindFileNoCase(folder, app.exeName, defname::kExtension);
+        JoinPath(registry.installDirectory + "/", registry.settingFolder);
+    const std::string found = FindFileNoCase(folder, exeName, defname::kExtension);
     if (found.empty()) {
         StopMessage(prompt, deftext::kSetupFileMissing);
         return false;
     }
 
-    // 2. The temporary folder (the host's query always answers).
+    // The temporary folder (the host's query always answers).
     const std::string tempFolder = TempFolder();
 
-    // 3. A temporary file left by an earlier run goes first. Whatever stands
+    // A temporary file left by an earlier run goes first. Whatever stands
     // under that name counts, a dangling link included.
-    app.tempDefinitionPath = tempFolder + defname::kTempFileName;
+    tempPath = tempFolder + defname::kTempFileName;
     std::error_code statusError;
-    const auto status = std::filesystem::symlink_status(app.tempDefinitionPath, statusError);
+    const auto status = std::filesystem::symlink_status(tempPath, statusError);
     if (!statusError && std::filesystem::exists(status)) {
         errno = 0;
-        if (std::remove(app.tempDefinitionPath.c_str()) != 0) {
+        if (std::remove(tempPath.c_str()) != 0) {
             const int error = errno;
-            StopMessage(prompt, Format(deftext::kTempFileDelete, error, tempFolder.c_str()));
-            app.tempDefinitionPath.clear();
+            StopMessage(prompt, FormatText(deftext::kTempFileDelete, error, tempFolder.c_str()));
+            tempPath.clear();
             return false;
         }
     }
 
-    // 4. Expand (a plain file is copied as it is).
+    // Expand (a plain file is copied as it is).
     int systemError = 0;
-    const int result = LzExpandFile(found, app.tempDefinitionPath, &systemError);
+    const int result = LzExpandFile(found, tempPath, &systemError);
     if (result != kLzOk) {
         const int code = systemError != 0 ? systemError : result;
-        StopMessage(prompt, Format(deftext::kExpand, code, found.c_str(), tempFolder.c_str()));
-        app.tempDefinitionPath.clear();
+        StopMessage(prompt, FormatText(deftext::kExpand, code, found.c_str(), tempFolder.c_str()));
+        tempPath.clear();
         return false;
     }
 
-    // 5. Every line, comments included; a read error only ends the reading.
-    AppendDefinitionFile(app.tempDefinitionPath, app.definitionLines);
+    // Every line, comments included; a read error only ends the reading.
+    AppendDefinitionFile(tempPath, lines);
     return true;
 }
 
-int ApplyDefinition(CQelApp& app, UserPrompt& prompt) {
+int ApplyDefinition(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt) {
     // Without an image (nothing allocated yet) the maps lay out over zeros.
     static const Image kZeroImage{};
-    return ApplyDefinition(app, app.HasImage() ? app.image() : kZeroImage, prompt);
+    return ApplyDefinition(calibration, machine, calibration.HasImage() ? calibration.image() : kZeroImage, prompt);
 }
 
-int ApplyDefinition(CQelApp& app, const Image& image, UserPrompt& prompt) {
-    app.diagItems.clear();
-    app.mapLink = MapLinkData{};
-    app.mapLinkState = kLinkNone;
+int ApplyDefinition(Calibration& calibration, MachineConfig& machine, const Image& image,
+                    UserPrompt& prompt) {
+    calibration.diagItems.clear();
+    calibration.mapLink = MapLinkData{};
+    calibration.mapLinkState = kLinkNone;
 
-    const int error = LoadMapSection(app, image);
+    std::string refusal;
+    const int error = LoadMapSection(calibration, image, &refusal);
     if (error != 0) {
         StopMessage(prompt, Str(error));
         return kAbandoned;
     }
-    LoadMultiMapSection(app);
-    ApplyRs232cSection(app);
-    app.diagItems = ReadDiagItems(app.definitionLines);
-    ApplyIndividualInformation(app);
+    // The calibration is shown, but not whole: the technician must know.
+    if (!refusal.empty()) prompt.Message(refusal, text::kProgramTitle, PromptIcon::kExclamation);
+    LoadMultiMapSection(calibration);
+    ApplyRs232cSection(calibration.definitionLines, machine);
+    calibration.diagItems = ReadDiagItems(calibration.definitionLines);
+    ApplyIndividualInformation(calibration.definitionLines, machine);
     return 0;
 }
 
-void ApplyRs232cSection(CQelApp& app) {
+void ApplyRs232cSection(const LineStore& lines, MachineConfig& machine) {
     static constexpr CodeText kSpeed[] = {{"600", 0},  {"1200", 1}, {"2400", 2},
                                           {"4800", 3}, {"9600", 4}, {"19200", 5}};
     static constexpr CodeText kData[] = {{"7", 0}, {"8", 1}};
@@ -219,14 +208,13 @@ void ApplyRs232cSection(CQelApp& app) {
     static constexpr CodeText kFlow[] = {{"YES", 0}, {"NO", 1}};
     static constexpr CodeText kPort[] = {{"PORT1", 0}, {"PORT2", 1}, {"PORT3", 2}, {"PORT4", 3},
                                          {"PORT5", 4}, {"PORT6", 5}, {"PORT7", 6}, {"PORT8", 7}};
-    const LineStore& lines = app.definitionLines;
-    OverrideCode(lines, "Speed", kSpeed, std::size(kSpeed), app.speedCode);
-    OverrideCode(lines, "Data", kData, std::size(kData), app.dataBitsCode);
-    OverrideCode(lines, "Parity", kParity, std::size(kParity), app.parityCode);
-    OverrideCode(lines, "Stop", kStop, std::size(kStop), app.stopBitsCode);
-    OverrideCode(lines, "X", kFlow, std::size(kFlow), app.flowCode);
+    OverrideCode(lines, "Speed", kSpeed, std::size(kSpeed), machine.speedCode);
+    OverrideCode(lines, "Data", kData, std::size(kData), machine.dataBitsCode);
+    OverrideCode(lines, "Parity", kParity, std::size(kParity), machine.parityCode);
+    OverrideCode(lines, "Stop", kStop, std::size(kStop), machine.stopBitsCode);
+    OverrideCode(lines, "X", kFlow, std::size(kFlow), machine.flowCode);
     // The definition names a port only where the settings gave none.
-    if (app.portCode == -1) OverrideCode(lines, "CommPort", kPort, std::size(kPort), app.portCode);
+    if (machine.portCode == -1) OverrideCode(lines, "CommPort", kPort, std::size(kPort), machine.portCode);
 }
 
 bool ParseDiagLine(std::string line, DiagItem& item) {
@@ -254,8 +242,7 @@ std::vector<DiagItem> ReadDiagItems(const LineStore& lines) {
     return items;
 }
 
-void ApplyIndividualInformation(CQelApp& app) {
-    const LineStore& lines = app.definitionLines;
+void ApplyIndividualInformation(const LineStore& lines, MachineConfig& machine) {
     int index = lines.FindSection(defname::kIndividualInformation);
     std::string line;
     if (index >= 0) {
@@ -265,18 +252,18 @@ void ApplyIndividualInformation(CQelApp& app) {
             const std::string_view key = TrimBlanks(std::string_view(line).substr(0, comma));
             const std::string_view value = TrimBlanks(std::string_view(line).substr(comma + 1));
             if (!EqualNoCase(key, defname::kRecognitionCode) || value.size() <= 2) continue;
-            app.commandSetSelector =
+            machine.commandSetSelector =
                 (value[0] == 'D' || value[0] == 'd') ? kCommandSetA : kCommandSetB;
-            SetExpectedId(app, value[1], value[2]);
+            SetExpectedId(machine.registry, value[1], value[2]);
             return;   // only the first such line counts
         }
     }
     MachineIdentity identity = kOtherMachine;
     for (const MachineIdentity& known : kMachineIdentities) {
-        if (app.registry.machineName == known.machineName) identity = known;
+        if (machine.registry.machineName == known.machineName) identity = known;
     }
-    app.commandSetSelector = identity.commandSet;
-    SetExpectedId(app, identity.id0, identity.id1);
+    machine.commandSetSelector = identity.commandSet;
+    SetExpectedId(machine.registry, identity.id0, identity.id1);
 }
 
 int SplitConstantLine(std::string line, ConstantDef& constant) {

@@ -10,7 +10,9 @@
 #include "model/DiagItem.h"
 #include "model/Image.h"
 
-class CQelApp;
+struct Calibration;
+struct MachineConfig;
+struct RegistrySettings;
 class LineStore;
 class UserPrompt;
 
@@ -46,10 +48,12 @@ constexpr const char* kTempFileDelete = "Setup file Read Error(Create TemporaryF
 constexpr const char* kExpand = "Setup file Read Error(Create TemporaryFile:4-%d)\n%s ->%s";
 }  // namespace deftext
 
-// Start-up: finds "<exe>.STZ" in the setting folder, expands it into the
-// temporary file and reads its lines. false when the program must end: the
-// message has been shown and the exit code is 0.
-bool LoadDefinition(CQelApp& app, UserPrompt& prompt);
+// Start-up: finds "<exeName>.STZ" in the registry's setting folder, expands
+// it into the temporary file (its path into tempPath) and appends its lines
+// to lines. false when the program must end: the message has been shown and
+// the exit code is 0.
+bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName, std::string& tempPath,
+                    LineStore& lines, UserPrompt& prompt);
 
 // Splits the bytes of an expanded definition into lines and appends them all,
 // comments and blank lines included: lines end at a line feed, carriage
@@ -62,26 +66,30 @@ bool AppendDefinitionFile(const std::string& path, LineStore& lines);
 
 // After a data file filled the image: maps (and the map link groups),
 // "RS232C" overrides, "Diag.Com" items, "Individual Information".
-// 0, or kAbandoned after the map section's message.
-int ApplyDefinition(CQelApp& app, UserPrompt& prompt);
-// The same against a given image (the app's own when it has one).
-int ApplyDefinition(CQelApp& app, const Image& image, UserPrompt& prompt);
+// 0, or kAbandoned after the map section's message. A map the section could
+// not lay out after the first is warned about (exclamation icon) and the
+// load goes on with the maps before it.
+int ApplyDefinition(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt);
+// The same against a given image (the calibration's own when it has one).
+int ApplyDefinition(Calibration& calibration, MachineConfig& machine, const Image& image, UserPrompt& prompt);
 
-// The map section alone: rebuilds app.maps, sets the definition kind and the
+// The map section alone: rebuilds calibration.maps, sets the definition kind and the
 // map area start. 0, or the number of the message that abandons the load
-// (1514, 1523, 1515); after a complete map, an error ends the section
-// without a message, keeping the maps read so far.
-int LoadMapSection(CQelApp& app, const Image& image);
-// "Multi Map": the maps the definition links, into app.mapLink.
-void LoadMultiMapSection(CQelApp& app);
-// "RS232C": overrides the serial codes the settings file gave.
-void ApplyRs232cSection(CQelApp& app);
+// (1514, 1523, 1515). After a complete map, an error ends the section and
+// keeps the maps read so far; refusal (when given) then gets the warning
+// that names the map not loaded and why, and stays empty otherwise.
+int LoadMapSection(Calibration& calibration, const Image& image, std::string* refusal = nullptr);
+// "Multi Map": the maps the definition links, into calibration.mapLink.
+void LoadMultiMapSection(Calibration& calibration);
+// "RS232C" of the definition's lines: overrides the serial codes the
+// settings file gave.
+void ApplyRs232cSection(const LineStore& lines, MachineConfig& machine);
 // "Diag.Com": the monitor items in file order; bad lines are skipped.
 std::vector<DiagItem> ReadDiagItems(const LineStore& lines);
 bool ParseDiagLine(std::string line, DiagItem& item);
 // "Individual Information", else the machine name: command set selector and,
 // when the registry holds no EcuCheckResult, the expected identification.
-void ApplyIndividualInformation(CQelApp& app);
+void ApplyIndividualInformation(const LineStore& lines, MachineConfig& machine);
 
 // Constants of "Calib" and "Fixed". Splits a line into its seven fields (the
 // seventh is Calc; anything after it is left to the constants editor) and

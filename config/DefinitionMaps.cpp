@@ -5,8 +5,8 @@
 #include <memory>
 #include <string>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Calibration.h"
+#include "model/Strings.h"
 #include "config/Definition.h"
 #include "config/DefinitionFields.h"
 #include "model/Equation.h"
@@ -130,16 +130,31 @@ bool NextSectionLine(const LineStore& lines, int& index, std::string& line) {
     return true;
 }
 
+// Why a map could not be read.
+struct MapFault {
+    enum class Kind { kNone, kLine, kMissingLine, kTooManyCells, kPastImageEnd } kind = Kind::kNone;
+    std::string line;             // kLine: the line at fault
+    std::uint32_t zc = 0, xc = 0; // kTooManyCells: the two counts
+
+    bool Set(Kind k, std::string faultyLine = std::string()) {
+        kind = k;
+        line = std::move(faultyLine);
+        return false;
+    }
+};
+
 // The axis lines of a Config Map and its DATA placement; running is the DATA
 // address of a map without a "y" line.
-bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uint32_t& running) {
+bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uint32_t& running,
+                    MapFault& fault) {
+    using Kind = MapFault::Kind;
     std::string line;
     AxisForm zForm = AxisForm::kInline, xForm = AxisForm::kInline;
-    if (!NextSectionLine(lines, index, line) || !ParseAxisLine(line, "z", map.z, zForm)) return false;
+    if (!NextSectionLine(lines, index, line)) return fault.Set(Kind::kMissingLine);
+    if (!ParseAxisLine(line, "z", map.z, zForm)) return fault.Set(Kind::kLine, line);
     // "x" needs "z" before it, and "z" needs "x" after it: both forms agree.
-    if (!NextSectionLine(lines, index, line) || !ParseAxisLine(line, "x", map.x, xForm) ||
-        xForm != zForm)
-        return false;
+    if (!NextSectionLine(lines, index, line)) return fault.Set(Kind::kMissingLine);
+    if (!ParseAxisLine(line, "x", map.x, xForm) || xForm != zForm) return fault.Set(Kind::kLine, line);
 
     std::uint32_t dataStart = running;
     int peek = index;
@@ -147,7 +162,7 @@ bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uin
         std::string rest = line;
         if (EqualNoCase(NextField(rest), "y")) {
             std::uint16_t address = 0;
-            if (!ParseAddress(NextField(rest), address)) return false;
+            if (!ParseAddress(NextField(rest), address)) return fault.Set(Kind::kLine, line);
             dataStart = address;
             index = peek;
         }
@@ -155,11 +170,15 @@ bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uin
     }
 
     const std::int32_t cells = std::int32_t{map.z.count} * std::int32_t{map.x.count};
-    if (cells > kMaxCells) return false;
+    if (cells > kMaxCells) {
+        fault.zc = map.z.count;
+        fault.xc = map.x.count;
+        return fault.Set(Kind::kTooManyCells);
+    }
     if (dataStart >= kImageEnd || dataStart + static_cast<std::uint32_t>(cells) > kImageEnd)
-        return false;
+        return fault.Set(Kind::kPastImageEnd);
     if (zForm == AxisForm::kImage) {
-        if (!AxisFits(map.z) || !AxisFits(map.x)) return false;
+        if (!AxisFits(map.z) || !AxisFits(map.x)) return fault.Set(Kind::kPastImageEnd);
         map.type = kMapConfigImage;
     }
     map.base = static_cast<std::uint16_t>(dataStart);
@@ -170,25 +189,60 @@ bool ReadConfigAxes(const LineStore& lines, int& index, MapRecord& map, std::uin
     return true;
 }
 
-// One map: header, item lines, placement. false on a format error.
+// A Free Map laid out from the counts in the image at running.
+bool PlaceFreeMap(const Image& image, MapRecord& map, std::uint32_t& running, MapFault& fault) {
+    const std::uint32_t at = running;
+    if (LayoutFreeMap(image, map, running)) return true;
+    if (at + 2 <= kImageEnd && std::uint32_t{image[at]} * image[at + 1] > kMaxCells) {
+        fault.zc = image[at];
+        fault.xc = image[at + 1];
+        return fault.Set(MapFault::Kind::kTooManyCells);
+    }
+    return fault.Set(MapFault::Kind::kPastImageEnd);
+}
+
+// One map: header, item lines, placement. false on a format error, with the
+// reason in fault.
 bool ReadMap(const LineStore& lines, int& index, const std::string& header, bool freeMap,
-             const Image& image, std::uint32_t& running, MapRecord& map) {
-    if (!ParseMapHeader(header, freeMap, map)) return false;
+             const Image& image, std::uint32_t& running, MapRecord& map, MapFault& fault) {
+    if (!ParseMapHeader(header, freeMap, map)) return fault.Set(MapFault::Kind::kLine, header);
     std::string line;
     for (MapItem* item : {&map.z, &map.x, &map.y}) {
         if (!NextSectionLine(lines, index, line)) continue;   // a missing item line is skipped
-        if (!ParseItemLine(line, *item)) return false;
+        if (!ParseItemLine(line, *item)) return fault.Set(MapFault::Kind::kLine, line);
     }
-    if (freeMap) return LayoutFreeMap(image, map, running);
-    return ReadConfigAxes(lines, index, map, running);
+    if (freeMap) return PlaceFreeMap(image, map, running, fault);
+    return ReadConfigAxes(lines, index, map, running, fault);
+}
+
+std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+std::string RefusalText(const std::string& header, const MapFault& fault) {
+    std::string rest = header;
+    std::string name = NextField(rest);
+    if (name.empty()) name = header;
+    std::string reason;
+    switch (fault.kind) {
+    case MapFault::Kind::kLine: reason = "the line " + Quoted(fault.line) + " has a format error"; break;
+    case MapFault::Kind::kMissingLine: reason = "the section ends before its last line"; break;
+    case MapFault::Kind::kTooManyCells:
+        reason = "its table of " + std::to_string(fault.zc) + " x " + std::to_string(fault.xc) + " = " +
+                 std::to_string(fault.zc * fault.xc) + " cells is larger than 255 cells";
+        break;
+    case MapFault::Kind::kPastImageEnd: reason = "it would run past address FFFF"; break;
+    case MapFault::Kind::kNone: break;
+    }
+    return "The map " + Quoted(name) + " and the maps after it are not loaded: " + reason +
+           ".\nOnly the maps before it are loaded.";
 }
 
 }  // namespace
 
-int LoadMapSection(CQelApp& app, const Image& image) {
-    app.currentMap = nullptr;   // it pointed into the maps about to go
-    app.maps.clear();
-    const LineStore& lines = app.definitionLines;
+int LoadMapSection(Calibration& calibration, const Image& image, std::string* refusal) {
+    if (refusal) refusal->clear();
+    calibration.currentMap = nullptr;   // it pointed into the maps about to go
+    calibration.maps.clear();
+    const LineStore& lines = calibration.definitionLines;
 
     bool freeMap = true;
     int index = lines.FindSection(defname::kFreeMap);
@@ -197,13 +251,13 @@ int LoadMapSection(CQelApp& app, const Image& image) {
         index = lines.FindSection(defname::kConfigMap);
     }
     if (index < 0) return str::kMapSectionMissing;
-    app.definitionKind = freeMap ? kDefinitionFreeMap : kDefinitionConfigMap;
+    calibration.definitionKind = freeMap ? kDefinitionFreeMap : kDefinitionConfigMap;
 
     std::string line;
     std::uint16_t areaStart = 0;
     if (!NextSectionLine(lines, index, line) || !ParseAreaLine(line, areaStart))
         return str::kMapAddressWrong;
-    app.mapAreaStart = areaStart;
+    calibration.mapAreaStart = areaStart;
 
     std::uint32_t running = areaStart;
     for (;;) {
@@ -212,17 +266,22 @@ int LoadMapSection(CQelApp& app, const Image& image) {
         if (IsHeaderLine(line)) return 0;                    // the section ended
         index = next;
         auto map = std::make_unique<MapRecord>();
-        if (!ReadMap(lines, index, line, freeMap, image, running, *map)) break;
-        app.maps.push_back(std::move(map));
+        MapFault fault;
+        if (!ReadMap(lines, index, line, freeMap, image, running, *map, fault)) {
+            // After a complete map the maps read so far stay; the caller says
+            // which map is missing and why.
+            if (!calibration.maps.empty() && refusal) *refusal = RefusalText(line, fault);
+            break;
+        }
+        calibration.maps.push_back(std::move(map));
     }
-    // A format error; after a complete map it only ends the section.
-    return app.maps.empty() ? str::kMapSectionFormat : 0;
+    return calibration.maps.empty() ? str::kMapSectionFormat : 0;
 }
 
-void LoadMultiMapSection(CQelApp& app) {
-    app.mapLink = MapLinkData{};
+void LoadMultiMapSection(Calibration& calibration) {
+    calibration.mapLink = MapLinkData{};
     std::array<std::string, 4> slots;
-    ForEachSectionLine(app.definitionLines, defname::kMultiMap, [&](const std::string& line) {
+    ForEachSectionLine(calibration.definitionLines, defname::kMultiMap, [&](const std::string& line) {
         const std::size_t comma = line.find(',');
         const std::string name(TrimBlanks(std::string_view(line).substr(0, comma)));
         const std::string_view position =
@@ -234,15 +293,15 @@ void LoadMultiMapSection(CQelApp& app) {
         slots[static_cast<std::size_t>(slot - 1)] = name;   // a later line replaces an earlier
     });
     for (std::string& name : slots) {
-        if (!name.empty() && !FindMap(app.maps, name)) name.clear();
+        if (!name.empty() && !FindMap(calibration.maps, name)) name.clear();
     }
     if (slots[0].empty() || slots[1].empty() || slots[0] == slots[1]) return;
-    app.mapLink.fixedLink = true;
-    app.mapLink.linkList = {slots[0], slots[1]};
+    calibration.mapLink.fixedLink = true;
+    calibration.mapLink.linkList = {slots[0], slots[1]};
     const bool allDiffer = slots[0] != slots[2] && slots[0] != slots[3] && slots[1] != slots[2] &&
                            slots[1] != slots[3] && slots[2] != slots[3];
     if (!slots[2].empty() && !slots[3].empty() && allDiffer) {
-        app.mapLink.linkList.push_back(slots[2]);
-        app.mapLink.linkList.push_back(slots[3]);
+        calibration.mapLink.linkList.push_back(slots[2]);
+        calibration.mapLink.linkList.push_back(slots[3]);
     }
 }

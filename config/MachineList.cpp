@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <fstream>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/RegistrySettings.h"
 #include "platform/RegistryStore.h"
 

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "platform/RegistryStore.h"
 
 namespace {
@@ -12,8 +12,8 @@ constexpr std::size_t kTextBufferSize = 260;
 constexpr std::size_t kLogPathBufferSize = 128;
 
 // A value is read into a buffer of its field's size whatever its registry
-// type: the bytes land in a 4-byte number (little-endian, as on the original
-// platform) that starts at startValue; a value larger than the buffer is not
+// type: the bytes land in a 4-byte number (little-endian, as on Windows)
+// that starts at startValue; a value larger than the buffer is not
 // read at all.
 bool ReadNumber(const RegistryStore& store, const char* name, std::int32_t startValue,
                 std::int32_t& value) {

@@ -25,14 +25,11 @@ constexpr const char* kInitializeFolder = "InitializeFolder";
 constexpr const char* kSettingFolder = "SettingFolder";
 constexpr const char* kInstallDirectory = "Install Directory";
 constexpr const char* kRs232cPort = "Rs232cPort";
-// Serial device names for "COM<n>" when no environment variable gives one.
-constexpr const char* kPortsKey = "SOFTWARE\\RV_Tune\\Ports";
 }  // namespace regname
 
 struct RegistrySettings {
     static constexpr int kDefaultReadCount = 30;
 
-    // Fields in the order the program has always kept them.
     std::array<std::uint8_t, 3> expectedId{{'M', '1', 0}};
     int programDlgFontSize = 14;
     int tableCellWidth = 50;

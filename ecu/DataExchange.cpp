@@ -3,29 +3,19 @@
 #include <cstdio>
 #include <utility>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "config/RegistrySettings.h"
+#include "model/Calibration.h"
+#include "model/Maps.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "files/ImageFile.h"
 #include "files/SRecord.h"
+#include "platform/TextFormat.h"
 #include "platform/UserPrompt.h"
 
 namespace {
 
 const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
-
-std::string Filled(const std::string& format, const std::string& value) {
-    std::string text = format;
-    const std::size_t at = text.find("%s");
-    if (at != std::string::npos) text.replace(at, 2, value);
-    return text;
-}
-
-std::uint8_t ChecksumFor(const std::vector<std::uint8_t>& bytes, std::size_t count) {
-    std::uint8_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
-    return static_cast<std::uint8_t>(0x7F - sum);
-}
 
 const char* ReadLine(ExchangeSource source) {
     switch (source) {
@@ -98,8 +88,13 @@ FileChooser ChosenFile(const std::string& path) {
     };
 }
 
-DataExchange::DataExchange(CQelApp& app, EcuProtocol& protocol, UserPrompt& prompt)
-    : app_(app), protocol_(protocol), prompt_(prompt) {}
+DataExchange::DataExchange(Calibration& calibration, const RegistrySettings& registry, const std::string& defaultFolder,
+                           EcuProtocol& protocol, UserPrompt& prompt)
+    : calibration_(calibration),
+      registry_(registry),
+      defaultFolder_(defaultFolder),
+      protocol_(protocol),
+      prompt_(prompt) {}
 
 ExchangeButtons DataExchange::Buttons() const {
     ExchangeButtons buttons;
@@ -116,7 +111,7 @@ ExchangeButtons DataExchange::Buttons() const {
 
 FileDialogSpec DataExchange::FileDialog() const {
     return FileDialogSpec{exchangetext::kOpenFileTitle, Str(str::kDataFileFilterWithObj),
-                          exchangetext::kDefaultExtension, app_.defaultFolder};
+                          exchangetext::kDefaultExtension, defaultFolder_};
 }
 
 void DataExchange::SetBusy(bool busy) {
@@ -163,31 +158,32 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
         Message(Str(result.code));
         return Fill::kFailed;
     }
-    // A failed reception: what arrived stays in the pane, marked as partial.
+    // A failed read: what arrived sound stays in the pane, marked as partial
+    // (it can be neither written nor verified).
     std::string text = Str(str::kFailedToCorrespond);
-    if (!result.failAddress.empty() && !result.data.bytes.empty()) {
-        text += "\n" + Filled(Str(str::kReadErrorAddress), result.failAddress);
+    if (!result.failAddress.empty())
+        text += "\n" + FormatText(Str(str::kReadErrorAddress).c_str(), result.failAddress.c_str());
+    if (!result.data.bytes.empty())
         pane.Fill(result.data.start, std::move(result.data.bytes), exchangetext::kEcuTitle, true);
-    }
     Message(text);
     return Fill::kFailed;
 }
 
 DataExchange::Fill DataExchange::FillFromEdit(DataPane& pane) {
-    if (!app_.HasImage() || app_.dataStart > app_.dataEnd) return Fill::kFailed;
-    const Image& image = app_.image();
-    std::vector<std::uint8_t> bytes(image.begin() + app_.dataStart, image.begin() + app_.dataEnd + 1);
+    if (!calibration_.HasImage() || calibration_.dataStart > calibration_.dataEnd) return Fill::kFailed;
+    const Image& image = calibration_.image();
+    std::vector<std::uint8_t> bytes(image.begin() + calibration_.dataStart, image.begin() + calibration_.dataEnd + 1);
     // The image's checksum byte is brought up to date only when the file is
     // saved; what leaves for the ECU or a comparison carries the right one,
     // as the file source's does.
-    bytes.back() = ChecksumFor(bytes, bytes.size() - 1);
-    pane.Fill(app_.dataStart, std::move(bytes), Filled(exchangetext::kEditTitle, app_.dataFileName), false);
+    bytes.back() = ChecksumByte(bytes.data(), bytes.size() - 1);
+    pane.Fill(calibration_.dataStart, std::move(bytes), FormatText(exchangetext::kEditTitle, calibration_.dataFileName.c_str()), false);
     return Fill::kLoaded;
 }
 
 DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string& path) {
     ImageFileData data;
-    const int result = ReadImageFile(path, app_.registry.machineFolder, data);
+    const int result = ReadImageFile(path, registry_.machineFolder, data);
     if (!data.checksumOk) status_ = exchangetext::kChecksumError;
     const auto n = static_cast<std::size_t>(result > 0 ? result : 0);
     if (result < 1 || data.bytes.size() < n + 1) {
@@ -198,8 +194,8 @@ DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string&
     // n data bytes and the checksum byte after them, recomputed so the whole
     // block sums to 0x7F.
     std::vector<std::uint8_t> bytes(data.bytes.begin(), data.bytes.begin() + static_cast<long>(n) + 1);
-    bytes[n] = ChecksumFor(bytes, n);
-    pane.Fill(data.start, std::move(bytes), Filled(exchangetext::kFileTitle, path), false);
+    bytes[n] = ChecksumByte(bytes.data(), n);
+    pane.Fill(data.start, std::move(bytes), FormatText(exchangetext::kFileTitle, path.c_str()), false);
     return Fill::kLoaded;
 }
 
@@ -207,6 +203,16 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     if (busy_) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
     status_.clear();
+    // The drain comes before the question; a monitor request still awaiting
+    // its answer would lose the answer to it (and show "Error"), so the
+    // monitor stands aside first, until the read is over or abandoned.
+    struct MonitorHold {
+        EcuProtocol* protocol;
+        ~MonitorHold() {
+            if (protocol) protocol->ReleaseMonitor();
+        }
+    } hold{source == ExchangeSource::kEcu ? &protocol_ : nullptr};
+    if (hold.protocol) protocol_.HoldMonitor();
     if (source == ExchangeSource::kEcu && !protocol_.DrainBeforeExchange(kReadDrain)) {
         Message(Str(str::kDataRemainsInPort));
         Append(std::string(ReadLine(source)) + exchangetext::kFail + "\r\n\r\n");
@@ -250,7 +256,7 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
             ok = result.code == 0;
             if (result.code == str::kFailedToCorrespond)
                 Message(Str(str::kFailedToCorrespond) + "\n" +
-                        Filled(Str(str::kWriteErrorAddress), result.failAddress));
+                        FormatText(Str(str::kWriteErrorAddress).c_str(), result.failAddress.c_str()));
             else if (result.code != 0)
                 Message(Str(result.code));
         }
@@ -259,17 +265,17 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
     } else {
         if (exchange_.Empty() || readSource_ == ExchangeSource::kEdit) {
             ok = true;
-        } else if (!app_.HasImage() || exchange_.start != app_.dataStart) {
+        } else if (!calibration_.HasImage() || exchange_.start != calibration_.dataStart) {
             prompt_.Message(Str(str::kAddressNotCorrespond), Str(str::kCaptionDataExchange),
                             PromptIcon::kExclamation);
         } else {
-            Image& image = app_.image();
+            Image& image = calibration_.image();
             for (std::size_t i = 0; i < exchange_.bytes.size() && exchange_.start + i < kImageSize; ++i) {
                 const auto address = static_cast<std::uint16_t>(exchange_.start + i);
                 image[address] = exchange_.bytes[i];
                 if (onByteStored) onByteStored(address, exchange_.bytes[i]);
             }
-            app_.modified = 1;
+            calibration_.modified = 1;
             dataTakenOver_ = true;
             ok = true;
         }

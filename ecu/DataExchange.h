@@ -10,7 +10,8 @@
 #include <string>
 #include <vector>
 
-class CQelApp;
+struct Calibration;
+struct RegistrySettings;
 class EcuProtocol;
 struct UserPrompt;
 
@@ -88,7 +89,10 @@ FileChooser ChosenFile(const std::string& path);
 
 class DataExchange {
 public:
-    DataExchange(CQelApp& app, EcuProtocol& protocol, UserPrompt& prompt);
+    // registry names the machine folder a file source must belong to;
+    // defaultFolder is where the file dialog starts.
+    DataExchange(Calibration& calibration, const RegistrySettings& registry, const std::string& defaultFolder,
+                 EcuProtocol& protocol, UserPrompt& prompt);
 
     ExchangeOutcome Read(ExchangeSource source, const FileChooser& chooseFile = {});
     ExchangeOutcome Write(ExchangeTarget target);
@@ -128,7 +132,9 @@ private:
     void Append(const std::string& text);
     void Message(const std::string& text);
 
-    CQelApp& app_;
+    Calibration& calibration_;
+    const RegistrySettings& registry_;
+    const std::string& defaultFolder_;
     EcuProtocol& protocol_;
     UserPrompt& prompt_;
     DataPane exchange_;

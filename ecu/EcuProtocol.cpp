@@ -4,12 +4,14 @@
 #include <cstdio>
 #include <mutex>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "config/MachineConfig.h"
+#include "model/LineStore.h"
+#include "model/Strings.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"
 #include "platform/EventPump.h"
 #include "platform/UserPrompt.h"
+#include "platform/TextFormat.h"
 
 namespace {
 
@@ -25,9 +27,7 @@ const std::string kReadDrain = "ReadEcu_GetRestDataFromPort";
 const std::string kWriteDrain = "WriteEcu_GetRestDataFromPort";
 
 std::string AttemptLabel(int attempt, int attempts) {
-    char text[64];
-    std::snprintf(text, sizeof text, "EcuCheckCommand [% 3d/% 3d]", attempt, attempts);
-    return text;
+    return FormatText("EcuCheckCommand [% 3d/% 3d]", attempt, attempts);
 }
 
 // "Wait..." and a whole percentage of done / total, at most 100.
@@ -55,21 +55,26 @@ private:
 
 }  // namespace
 
-EcuProtocol::EcuProtocol(CQelApp& app, SerialLink& link, UserPrompt& prompt, ProgressDisplay& progress)
-    : app_(app), link_(link), prompt_(prompt), progress_(progress) {
+EcuProtocol::EcuProtocol(const MachineConfig& machine, const LineStore& definitionLines, SerialLink& link,
+                         UserPrompt& prompt, ProgressDisplay& progress)
+    : line_(machine),
+      definitionLines_(definitionLines),
+      link_(link),
+      prompt_(prompt),
+      progress_(progress) {
     link_.onOpened = [this] { IdentifyAfterOpen(); };
 }
 
 EcuProtocol::~EcuProtocol() { link_.onOpened = nullptr; }
 
 std::uint8_t EcuProtocol::CommandByte(char letter) const {
-    const auto& set = app_.commandSetSelector == kCommandSetA ? app_.commandSetA : app_.commandSetB;
+    const auto& set = line_.commandSetSelector == kCommandSetA ? line_.commandSetA : line_.commandSetB;
     const auto found = set.find(letter);
     return found == set.end() ? 0 : static_cast<std::uint8_t>(found->second);
 }
 
 void EcuProtocol::IdentifyAfterOpen() {
-    const int runs = std::max(1, app_.ecRetryCount + 1);
+    const int runs = std::max(1, line_.ecRetryCount + 1);
     for (int run = 0; run < runs; ++run) {
         if (CheckEcu(true) != str::kEcuTypeDifferent) break;
     }
@@ -77,7 +82,7 @@ void EcuProtocol::IdentifyAfterOpen() {
 }
 
 int EcuProtocol::CheckEcu(bool withRetries) {
-    const auto& expected = app_.registry.expectedId;
+    const auto& expected = line_.registry.expectedId;
     if (expected[0] == 0) {
         link_.ecuChecked = true;
         return 0;
@@ -90,7 +95,7 @@ int EcuProtocol::CheckEcu(bool withRetries) {
     bool answered = false;
     {
         std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
-        const int attempts = withRetries ? std::max(1, app_.retryCount + 1) : 1;
+        const int attempts = withRetries ? std::max(1, line_.retryCount + 1) : 1;
         for (int attempt = 1; attempt <= attempts && !answered; ++attempt) {
             const std::uint8_t request = ecuproto::kIdentifyRequest;
             std::size_t written = 0, first = 0, second = 0;
@@ -99,7 +104,7 @@ int EcuProtocol::CheckEcu(bool withRetries) {
             const bool firstOk = link_.ReadBytes(&received[0], 1, first, kCheck1);
             const bool secondOk = link_.ReadBytes(&received[1], 1, second, kCheck2);
             answered = writeOk && firstOk && secondOk && written == 1 && first == 1 && second == 1;
-            if (!answered && withRetries) link_.sleepMs(app_.waitTime);
+            if (!answered && withRetries) link_.sleepMs(line_.waitTime);
         }
     }
 
@@ -153,7 +158,7 @@ bool EcuProtocol::ReceiveResultByte(std::uint8_t& byte) {
 }
 
 bool EcuProtocol::ReceiveRecords(std::string& text) {
-    const long long total = app_.registry.readEcuNum;
+    const long long total = line_.registry.readEcuNum;
     long long records = 0;
     // The one-byte receive buffer: ReadBytes inverts it before every read, so
     // it holds "C" again only on the second empty read after a final "C".
@@ -210,10 +215,23 @@ bool EcuProtocol::FlushInput(const std::string& label, bool dispatchAll) {
     return false;
 }
 
+void EcuProtocol::HoldMonitor() {
+    link_.exchangeBusy = true;
+    // The monitor clears monitorActive on the first tick that finds no
+    // request of its own outstanding; only link-timer ticks move it, and an
+    // unanswered request gives up after its ten ticks.
+    while (link_.monitorActive && link_.portOpen && link_.monitorHook && link_.Timer().LinkTimerRunning())
+        link_.Pump().DispatchOne();
+}
+
+void EcuProtocol::ReleaseMonitor() { link_.exchangeBusy = false; }
+
 EcuReadResult EcuProtocol::ReadEcu() {
     EcuReadResult result;
     std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
+    HoldMonitor();
     if (!DrainBeforeExchange(kReadDrain)) {
+        ReleaseMonitor();
         result.code = str::kDataRemainsInPort;
         return result;
     }
@@ -237,19 +255,25 @@ EcuReadResult EcuProtocol::ReadEcu() {
     link_.exchangeBusy = false;
     if (result.code != 0) return result;
 
+    // A damaged record fails the read at its address: none of its bytes, nor
+    // any after it, may pass for what the ECU holds.
     if (result.received) {
         result.data = DecodeRecords(result.text);
-        if (!result.data.ok) result.code = str::kFailedToCorrespond;
+        if (!result.data.ok) {
+            result.code = str::kFailedToCorrespond;
+            if (result.data.damaged) result.failAddress = result.data.damagedAddress;
+        }
     } else {
         result.code = str::kFailedToCorrespond;
         result.data = DecodePartialRecords(result.text);
-        result.failAddress = FirstMissingAddress(result.data);
+        result.failAddress =
+            result.data.damaged ? result.data.damagedAddress : FirstMissingAddress(result.data);
     }
     return result;
 }
 
 void EcuProtocol::ShowResultMessage(std::uint8_t resultByte) {
-    const LineStore& lines = app_.definitionLines;
+    const LineStore& lines = definitionLines_;
     int index = lines.FindSection(ecuproto::kErrorMessageSection);
     if (index < 0) return;
     std::string line;
@@ -264,7 +288,9 @@ void EcuProtocol::ShowResultMessage(std::uint8_t resultByte) {
 EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
     EcuWriteResult result;
     std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
+    HoldMonitor();
     if (!DrainBeforeExchange(kWriteDrain)) {
+        ReleaseMonitor();
         result.code = str::kDataRemainsInPort;
         return result;
     }
@@ -351,16 +377,12 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
 }
 
 int EcuProtocol::WriteByte(std::uint16_t address, std::uint8_t value) {
-    char title[32];
-    std::snprintf(title, sizeof title, "( %04X ) = %02X", address, value);
-    return SingleWrite(title, {CommandByte('S'), static_cast<std::uint8_t>(address >> 8),
+    return SingleWrite(FormatText("( %04X ) = %02X", address, value), {CommandByte('S'), static_cast<std::uint8_t>(address >> 8),
                                static_cast<std::uint8_t>(address & 0xFF), value});
 }
 
 int EcuProtocol::WriteWord(std::uint16_t address, std::uint16_t value) {
-    char title[32];
-    std::snprintf(title, sizeof title, "( %04X ) = %04X", address, value);
-    return SingleWrite(title, {CommandByte('s'), static_cast<std::uint8_t>(address >> 8),
+    return SingleWrite(FormatText("( %04X ) = %04X", address, value), {CommandByte('s'), static_cast<std::uint8_t>(address >> 8),
                                static_cast<std::uint8_t>(address & 0xFF),
                                static_cast<std::uint8_t>(value >> 8),
                                static_cast<std::uint8_t>(value & 0xFF)});

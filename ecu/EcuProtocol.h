@@ -12,7 +12,8 @@
 
 #include "ecu/EcuRecords.h"
 
-class CQelApp;
+class LineStore;
+struct MachineConfig;
 class SerialLink;
 struct ProgressDisplay;
 struct UserPrompt;
@@ -36,7 +37,9 @@ struct EcuReadResult {
     bool received = false;      // the reception completed
     std::string text;           // the S-record text as received
     DecodedRecords data;        // full decoding, or the partial one after a failure
-    std::string failAddress;    // after a failed reception with data: first missing address
+    // After a failed read: the address of the first damaged record, else the
+    // first address missing after a broken-off reception ("" when unknown).
+    std::string failAddress;
 };
 
 struct EcuWriteResult {
@@ -46,8 +49,12 @@ struct EcuWriteResult {
 
 class EcuProtocol {
 public:
-    // Installs itself as the link's identification at port open.
-    EcuProtocol(CQelApp& app, SerialLink& link, UserPrompt& prompt, ProgressDisplay& progress);
+    // Installs itself as the link's identification at port open. The
+    // machine gives the command sets, retries, the expected identification
+    // and the record count of a read; the definition's lines its
+    // "Error Message" section.
+    EcuProtocol(const MachineConfig& machine, const LineStore& definitionLines, SerialLink& link,
+                UserPrompt& prompt, ProgressDisplay& progress);
     ~EcuProtocol();
     EcuProtocol(const EcuProtocol&) = delete;
     EcuProtocol& operator=(const EcuProtocol&) = delete;
@@ -61,6 +68,16 @@ public:
     // false when 2048 reads all delivered a byte (the exchange must not start).
     bool DrainBeforeExchange(const std::string& label);
 
+    // An exchange keeps the monitor out of its way: sets exchangeBusy, then
+    // dispatches events until the monitor's outstanding request has its
+    // answer (or its "Error") and the monitor has stood aside. Only then may
+    // the exchange drain the input and talk: no answer byte of the monitor
+    // lands in the exchange, no byte of the exchange is taken for an answer.
+    // Returns at once when no monitor polls. ReleaseMonitor lets it go on.
+    void HoldMonitor();
+    void ReleaseMonitor();
+
+    // Both hold the monitor for their whole length.
     EcuReadResult ReadEcu();
     // lines: S-record lines, 16 data bytes each, closed by "S9030000FC".
     EcuWriteResult WriteEcu(const std::vector<std::string>& lines);
@@ -83,7 +100,8 @@ private:
     int SingleWrite(const std::string& title, const std::vector<std::uint8_t>& bytes);
     void ShowResultMessage(std::uint8_t resultByte);
 
-    CQelApp& app_;
+    const MachineConfig& line_;
+    const LineStore& definitionLines_;
     SerialLink& link_;
     UserPrompt& prompt_;
     ProgressDisplay& progress_;

@@ -1,6 +1,9 @@
 #include "ecu/EcuRecords.h"
 #include "platform/AsciiText.h"
 
+#include "files/SRecord.h"
+#include "platform/TextFormat.h"
+
 #include <cstdio>
 
 namespace {
@@ -62,52 +65,69 @@ DecodedRecords Assemble(const std::vector<Piece>& pieces) {
     return result;
 }
 
+// A whole "S1" record as the ECU must send it: hex pairs only, a count that
+// matches its length, data inside the image and the right checksum.
+bool Sound(const std::string& record, DataRecord& parsed) {
+    return ParseDataRecord(record, parsed) == RecordFault::kNone && parsed.exactLength &&
+           parsed.checksumOk;
+}
+
+// The decoding that a damaged record ends: the sound records before it, and
+// where it lies.
+DecodedRecords Damaged(const std::vector<Piece>& before, const std::string& record,
+                       const DataRecord& parsed) {
+    DecodedRecords result = Assemble(before);
+    result.damaged = true;
+    result.checksumError = !parsed.checksumOk && parsed.exactLength;
+    std::uint8_t high = 0, low = 0;
+    if (HexPair(record, 4, high) && HexPair(record, 6, low)) {
+        result.damagedAddress = FormatText("%02X%02X", high, low);
+    } else {
+        result.damagedAddress = FirstMissingAddress(result);
+    }
+    result.ok = false;
+    return result;
+}
+
 }  // namespace
 
 DecodedRecords DecodeRecords(const std::string& text) {
     std::vector<Piece> pieces;
-    bool checksumError = false;
     bool dataFound = false;
     for (const std::string& record : SplitRecords(text)) {
         if (StartsWith(record, "S9")) break;
-        if (record.size() % 2 != 0) break;
         if (!StartsWith(record, "S1")) {
-            if (dataFound) break;
+            // A header record before the data is passed over; anything else
+            // that is no record, or any record after the data, ends it.
+            if (record.size() % 2 != 0 || dataFound) break;
             continue;
         }
-        if (record.size() <= 9) continue;
-        std::vector<std::uint8_t> bytes;
-        bool hex = true;
-        for (std::size_t at = 2; at < record.size(); at += 2) {
-            std::uint8_t value = 0;
-            if (!HexPair(record, at, value)) {
-                hex = false;
-                break;
-            }
-            bytes.push_back(value);
-        }
-        if (!hex) break;
-        // The count byte covers the address, the data and the checksum; a
-        // record whose length disagrees with it is as broken as a bad pair.
-        const std::size_t count = bytes[0];
-        if (count < 3 || bytes.size() != count + 1) break;
-        unsigned sum = 0;
-        for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
-        if (static_cast<std::uint8_t>(~sum) != bytes.back()) checksumError = true;
-        Piece piece{static_cast<long>(bytes[1]) << 8 | bytes[2],
-                    std::vector<std::uint8_t>(bytes.begin() + 3, bytes.end() - 1)};
-        if (!piece.data.empty()) dataFound = true;
-        pieces.push_back(std::move(piece));
+        DataRecord parsed;
+        if (!Sound(record, parsed)) return Damaged(pieces, record, parsed);
+        if (!parsed.data.empty()) dataFound = true;
+        pieces.push_back(Piece{parsed.address, std::move(parsed.data)});
     }
-    DecodedRecords result = Assemble(pieces);
-    result.checksumError = checksumError;
-    return result;
+    return Assemble(pieces);
 }
 
 DecodedRecords DecodePartialRecords(const std::string& text) {
     std::vector<Piece> pieces;
-    for (const std::string& record : SplitRecords(text)) {
-        if (!StartsWith(record, "S1") || record.size() < 9) break;
+    const std::vector<std::string> records = SplitRecords(text);
+    for (std::size_t index = 0; index < records.size(); ++index) {
+        const std::string& record = records[index];
+        if (!StartsWith(record, "S1")) break;
+        if (index + 1 < records.size()) {
+            DataRecord parsed;
+            if (!Sound(record, parsed)) {
+                DecodedRecords result = Damaged(pieces, record, parsed);
+                result.ok = !result.bytes.empty();   // what came before it is still shown
+                return result;
+            }
+            pieces.push_back(Piece{parsed.address, std::move(parsed.data)});
+            continue;
+        }
+        // The record the reception broke off in.
+        if (record.size() < 9) break;
         std::vector<std::uint8_t> bytes;
         for (std::size_t at = 2; at + 1 < record.size(); at += 2) {
             std::uint8_t value = 0;
@@ -127,10 +147,7 @@ DecodedRecords DecodePartialRecords(const std::string& text) {
 
 std::string FirstMissingAddress(const DecodedRecords& decoded) {
     if (!decoded.ok) return std::string();
-    char text[8];
-    std::snprintf(text, sizeof text, "%04lX",
-                  static_cast<unsigned long>(decoded.start + decoded.bytes.size()));
-    return text;
+    return FormatText("%04lX", static_cast<unsigned long>(decoded.start + decoded.bytes.size()));
 }
 
 std::string FailingWriteAddress(const std::string& currentAddress, int charactersSent) {

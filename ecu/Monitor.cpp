@@ -5,8 +5,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
 #include "platform/UserPrompt.h"
@@ -59,8 +58,9 @@ bool MonitorItemList::Remove(std::size_t position) {
     return true;
 }
 
-Monitor::Monitor(CQelApp& app, SerialLink& link, EcuProtocol& protocol, UserPrompt& prompt)
-    : app_(app), link_(link), protocol_(protocol), prompt_(prompt) {
+Monitor::Monitor(const std::vector<DiagItem>& items, SerialLink& link, EcuProtocol& protocol,
+                 UserPrompt& prompt)
+    : items_(items), link_(link), protocol_(protocol), prompt_(prompt) {
     link_.monitorHook = [this] { PollTick(); };
 }
 
@@ -96,12 +96,12 @@ void Monitor::PollTick() {
     if (!link_.portOpen) return;
 
     if (ItemCurrent()) {
-        if (static_cast<std::size_t>(current_) >= app_.diagItems.size()) {
+        if (static_cast<std::size_t>(current_) >= items_.size()) {
             // The items were rebuilt (another data file) while an answer was due.
             FinishCurrent();
             return;
         }
-        const DiagItem& item = app_.diagItems[static_cast<std::size_t>(current_)];
+        const DiagItem& item = items_[static_cast<std::size_t>(current_)];
         const int needed = item.answerLength == 2 ? 2 : 1;
         std::size_t count = 0;
         const bool ok = link_.ReadBytes(&answer_[answerCount_], 1, count, monitor::kLogLabel);
@@ -139,7 +139,7 @@ void Monitor::PollTick() {
     }
     // An entry naming no item (a definition with fewer items than the stored
     // lists) is passed over, so the items after it are still asked for.
-    if (entry >= app_.diagItems.size()) {
+    if (entry >= items_.size()) {
         ++position_;
         return;
     }
@@ -147,7 +147,7 @@ void Monitor::PollTick() {
     answerCount_ = 0;
     link_.Lock();
     lockHeld_ = true;
-    const std::uint8_t request = app_.diagItems[entry].request;
+    const std::uint8_t request = items_[entry].request;
     std::size_t written = 0;
     link_.WriteBytes(&request, 1, written, monitor::kLogLabel);
     link_.silenceCountdown = monitor::kAnswerTicks;
@@ -203,9 +203,9 @@ std::vector<MonitorRow> Monitor::Rows() const {
     for (std::size_t row = 0; row < dialogList_.Size(); ++row) {
         const std::uint8_t index = dialogList_.Entries()[row];
         MonitorRow out;
-        if (index < app_.diagItems.size()) {
-            out.name = app_.diagItems[index].name;
-            out.unit = app_.diagItems[index].unit;
+        if (index < items_.size()) {
+            out.name = items_[index].name;
+            out.unit = items_[index].unit;
         }
         if (row < rowValues_.size()) out.value = rowValues_[row];
         rows.push_back(std::move(out));

@@ -12,7 +12,6 @@
 
 #include "model/DiagItem.h"
 
-class CQelApp;
 class EcuProtocol;
 class SerialLink;
 struct UserPrompt;
@@ -68,7 +67,8 @@ struct MonitorRow {
 
 class Monitor {
 public:
-    Monitor(CQelApp& app, SerialLink& link, EcuProtocol& protocol, UserPrompt& prompt);
+    // items: the machine's monitor items, as the definition lists them.
+    Monitor(const std::vector<DiagItem>& items, SerialLink& link, EcuProtocol& protocol, UserPrompt& prompt);
     ~Monitor();   // removes the hook
     Monitor(const Monitor&) = delete;
     Monitor& operator=(const Monitor&) = delete;
@@ -114,7 +114,7 @@ private:
     void SetRowValue(const std::string& text);
     int ShowStartMessage(int code);
 
-    CQelApp& app_;
+    const std::vector<DiagItem>& items_;
     SerialLink& link_;
     EcuProtocol& protocol_;
     UserPrompt& prompt_;

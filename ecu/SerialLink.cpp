@@ -4,46 +4,60 @@
 #include <cstdio>
 #include <thread>
 
-#include "app/QelApp.h"
+#include "config/CommLogFile.h"
+#include "config/RegistrySettings.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStore.h"
+#include "platform/TextFormat.h"
 
 namespace {
 
-std::string Filled(const char* format, int number) {
-    char text[32];
-    std::snprintf(text, sizeof text, format, number);
-    return text;
-}
 
 }  // namespace
 
-SerialLink::SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer)
+SerialLink::SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump, LinkTimer& timer)
     : clockMs(ProgramClockMs),
       sleepMs([](int ms) {
           if (ms > 0) std::this_thread::sleep_for(std::chrono::milliseconds(ms));
       }),
-      app_(app),
+      line_(machine),
       port_(port),
       pump_(pump),
       timer_(timer),
-      lock_(app.commLock),
-      log_(app.registry.commLog) {}
+      log_(machine.registry.commLog) {}
 
-int SerialLink::TimeoutSetting() const { return app_.readTimeout; }
+int SerialLink::TimeoutSetting() const { return line_.readTimeout; }
 
-int SerialLink::EffectivePort() const { return app_.portCode; }
+int SerialLink::EffectivePort() const { return line_.portCode; }
+
+bool SerialLink::SetPort(int portCode, ProfileFile& settings, RegistryStore& registry) {
+    if (portCode < 0 || portCode > 7) return false;
+    bool ok = true;
+    if (portCode != line_.portCode) {
+        ClosePort();
+        line_.portCode = portCode;
+        ok = settings.WriteString(portsetting::kSection, portsetting::kKey, "PORT" + std::to_string(portCode + 1));
+    }
+    if (portCode != line_.registry.rs232cPort) {
+        ok = registry.SetDword(ProgramRegistryKey(), regname::kRs232cPort, static_cast<std::uint32_t>(portCode)) &&
+             ok;
+        line_.registry.rs232cPort = portCode;
+    }
+    return ok;
+}
 
 LineSettings SerialLink::LineFromCodes() const {
     LineSettings line;
-    if (app_.speedCode >= 0 && app_.speedCode <= 5) line.baud = kBaudBySpeedCode[app_.speedCode];
-    line.dataBits = app_.dataBitsCode == 0 ? 7 : 8;
-    line.parity = app_.parityCode == 1 ? Parity::kOdd : app_.parityCode == 2 ? Parity::kEven : Parity::kNone;
-    line.stopBits = app_.stopBitsCode == 1   ? StopBits::kOneAndHalf
-                    : app_.stopBitsCode == 2 ? StopBits::kTwo
+    if (line_.speedCode >= 0 && line_.speedCode <= 5) line.baud = kBaudBySpeedCode[line_.speedCode];
+    line.dataBits = line_.dataBitsCode == 0 ? 7 : 8;
+    line.parity = line_.parityCode == 1 ? Parity::kOdd : line_.parityCode == 2 ? Parity::kEven : Parity::kNone;
+    line.stopBits = line_.stopBitsCode == 1   ? StopBits::kOneAndHalf
+                    : line_.stopBitsCode == 2 ? StopBits::kTwo
                                              : StopBits::kOne;
     // Flow code 1 is the settings file's "NO"; anything else leaves XON/XOFF on.
-    line.xonXoff = app_.flowCode != 1;
+    line.xonXoff = line_.flowCode != 1;
     line.ctsOutputFlow = true;
     return line;
 }
@@ -51,11 +65,11 @@ LineSettings SerialLink::LineFromCodes() const {
 bool SerialLink::OpenPort(bool startTimer) {
     if (portOpen) ClosePort();
     ecuChecked = false;
-    const int portCode = app_.portCode;
-    const bool codesValid = portCode >= 0 && portCode <= 7 && app_.speedCode >= 0 &&
-                            app_.speedCode <= 5 && app_.dataBitsCode >= 0 &&
-                            app_.dataBitsCode <= 1 && app_.parityCode >= 0 &&
-                            app_.parityCode <= 2 && app_.stopBitsCode >= 0 && app_.stopBitsCode <= 2;
+    const int portCode = line_.portCode;
+    const bool codesValid = portCode >= 0 && portCode <= 7 && line_.speedCode >= 0 &&
+                            line_.speedCode <= 5 && line_.dataBitsCode >= 0 &&
+                            line_.dataBitsCode <= 1 && line_.parityCode >= 0 &&
+                            line_.parityCode <= 2 && line_.stopBitsCode >= 0 && line_.stopBitsCode <= 2;
     if (codesValid && port_.Open("COM" + std::to_string(portCode + 1), LineFromCodes())) {
         portOpen = true;
         if (startTimer) timer_.StartLinkTimer();
@@ -73,7 +87,7 @@ bool SerialLink::OpenPort(bool startTimer) {
         if (onOpened) onOpened();
     }
     LogEvent(clockMs(), 0, portOpen ? 1 : 0, 0, port_.LastError(),
-             Filled(commlog::kOpenEvent, portCode + 1));
+             FormatText(commlog::kOpenEvent, portCode + 1));
     return portOpen;
 }
 
@@ -84,7 +98,7 @@ void SerialLink::ClosePort() {
     monitorActive = false;
     exchangeBusy = false;
     timer_.StopLinkTimer();
-    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), Filled(commlog::kCloseEvent, app_.portCode + 1));
+    LogEvent(clockMs(), 0, 1, 0, port_.LastError(), FormatText(commlog::kCloseEvent, line_.portCode + 1));
 }
 
 bool SerialLink::ReadBytes(std::uint8_t* buffer, std::size_t n, std::size_t& count,

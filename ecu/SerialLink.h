@@ -2,18 +2,27 @@
 // The one serial link to the ECU: opening and closing the port from the
 // settings codes, the two byte-transfer primitives every protocol step uses,
 // the silence countdown that the 100 ms link timer moves, the comm lock, and
-// the communication log. Owned by the main frame (or by rvtune); the settings
-// it reads belong to the application object.
+// the communication log. Owned by the ECU session; the line settings it
+// reads belong to the machine.
 #include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <mutex>
 #include <string>
 
+#include "config/MachineConfig.h"
 #include "platform/SerialPort.h"
 
-class CQelApp;
 class CommLogFile;
+class ProfileFile;
+class RegistryStore;
+
+// Where the port choice is kept in the settings file (the key the start-up
+// reads as the port code).
+namespace portsetting {
+constexpr const char* kSection = "RS232C";
+constexpr const char* kKey = "PORT";
+}  // namespace portsetting
 struct EventPump;
 struct LinkTimer;
 
@@ -22,7 +31,7 @@ constexpr int kBaudBySpeedCode[] = {600, 1200, 2400, 4800, 9600, 19200};
 
 class SerialLink {
 public:
-    SerialLink(CQelApp& app, SerialPort& port, EventPump& pump, LinkTimer& timer);
+    SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump, LinkTimer& timer);
     SerialLink(const SerialLink&) = delete;
     SerialLink& operator=(const SerialLink&) = delete;
 
@@ -61,9 +70,16 @@ public:
     // TIMEOUT: ms per byte for the port, and the countdown's start in ticks.
     int TimeoutSetting() const;
     int EffectivePort() const;
+    // The port choice of the RS232C dialog (code 0..7 for COM1..COM8): the
+    // settings file's PORT becomes "PORT<code + 1>" when the code changed,
+    // the registry's Rs232cPort when it differs from it, and the next
+    // OpenPort opens the new port. A port open on the old code is closed
+    // first, so nothing carries on over a line the user has left. false for
+    // a code out of range or a file that could not be written.
+    bool SetPort(int portCode, ProfileFile& settings, RegistryStore& registry);
     LineSettings LineFromCodes() const;
 
-    CQelApp& App() { return app_; }
+    MachineConfig& Machine() { return line_; }
     EventPump& Pump() { return pump_; }
     LinkTimer& Timer() { return timer_; }
     SerialPort& Port() { return port_; }
@@ -84,10 +100,12 @@ public:
     std::function<void(int)> sleepMs;
 
 private:
-    CQelApp& app_;
+    MachineConfig& line_;
     SerialPort& port_;
     EventPump& pump_;
     LinkTimer& timer_;
-    std::recursive_mutex& lock_;
+    // Guards each request and its answer against the link timer's monitor
+    // polling, which runs in the middle of every wait.
+    std::recursive_mutex lock_;
     CommLogFile& log_;
 };

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/UndoList.h"
 #include "model/Equation.h"

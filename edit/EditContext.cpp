@@ -1,6 +1,6 @@
 #include "edit/EditContext.h"
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 
 static_assert(static_cast<int>(kEditConfigMapDefinition) == static_cast<int>(kDefinitionConfigMap) &&
                   static_cast<int>(kEditFreeMapDefinition) == static_cast<int>(kDefinitionFreeMap),
@@ -12,11 +12,11 @@ void EditContext::StoreByte(std::uint16_t address, std::uint8_t value, int suppr
     if (propagate) propagate(address, value, suppress);
 }
 
-EditContext AppEditContext(CQelApp& app, LinkPropagation propagate, LineListUpdate lineListUpdate) {
-    EditContext context(app.image(), app.modified, app.formats);
-    context.undoSize = app.undoSize;
-    context.definitionKind = app.definitionKind;
-    context.currentMap = app.currentMap;
+EditContext AppEditContext(Calibration& calibration, LinkPropagation propagate, LineListUpdate lineListUpdate) {
+    EditContext context(calibration.image(), calibration.modified, calibration.formats);
+    context.undoSize = calibration.undoSize;
+    context.definitionKind = calibration.definitionKind;
+    context.currentMap = calibration.currentMap;
     context.propagate = std::move(propagate);
     context.lineListUpdate = std::move(lineListUpdate);
     return context;

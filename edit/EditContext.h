@@ -4,8 +4,8 @@
 // and the seams to the rest of the program: the map link, which copies a
 // written byte into every map linked with the edited one (and names the
 // bytes it would write, for the undo records), and the Line list of the
-// main frame's dialog bar. AppEditContext builds one from CQelApp;
-// tests build one over their own image.
+// main frame's dialog bar. AppEditContext builds one from the program's
+// calibration; tests build one over their own image.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -15,7 +15,7 @@
 #include "model/MapRecord.h"
 #include "model/ValueConversion.h"
 
-class CQelApp;
+struct Calibration;
 
 // Called after every byte an edit stores, with the byte's address and value.
 // The map link (edit/MapLink) writes the same byte at the same cell of every
@@ -56,7 +56,8 @@ struct EditContext {
 };
 
 // The context of the running program. The image must be allocated
-// (app.HasImage()). The context refers to app's fields and copies undoSize,
+// (calibration.HasImage()). The context refers to the calibration's fields
+// and copies undoSize,
 // definitionKind and currentMap as they stand: build it per command.
-EditContext AppEditContext(CQelApp& app, LinkPropagation propagate = {},
+EditContext AppEditContext(Calibration& calibration, LinkPropagation propagate = {},
                            LineListUpdate lineListUpdate = {});

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/TableModel.h"
 #include "edit/UndoList.h"

@@ -3,7 +3,7 @@
 #include <array>
 #include <initializer_list>
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 #include "model/Maps.h"
 
 namespace {
@@ -96,21 +96,22 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
     return written;
 }
 
-LinkPropagation AppLinkPropagation(CQelApp& app) {
-    return [&app](std::uint16_t address, std::uint8_t value, int suppress) {
-        if (suppress != 0 || !app.HasImage()) return;
-        PropagateLinkedByte(app.maps, app.mapLinkState, app.mapLink, app.image(), address, value);
+LinkPropagation AppLinkPropagation(Calibration& calibration) {
+    return [&calibration](std::uint16_t address, std::uint8_t value, int suppress) {
+        if (suppress != 0 || !calibration.HasImage()) return;
+        PropagateLinkedByte(calibration.maps, calibration.mapLinkState, calibration.mapLink, calibration.image(),
+                            address, value);
     };
 }
 
-LinkTargets AppLinkTargets(CQelApp& app) {
-    return [&app](std::uint16_t address) {
-        return LinkedByteAddresses(app.maps, app.mapLinkState, app.mapLink, address);
+LinkTargets AppLinkTargets(Calibration& calibration) {
+    return [&calibration](std::uint16_t address) {
+        return LinkedByteAddresses(calibration.maps, calibration.mapLinkState, calibration.mapLink, address);
     };
 }
 
-EditContext AppLinkedEditContext(CQelApp& app, LineListUpdate lineListUpdate) {
-    EditContext context = AppEditContext(app, AppLinkPropagation(app), std::move(lineListUpdate));
-    context.linkTargets = AppLinkTargets(app);
+EditContext AppLinkedEditContext(Calibration& calibration, LineListUpdate lineListUpdate) {
+    EditContext context = AppEditContext(calibration, AppLinkPropagation(calibration), std::move(lineListUpdate));
+    context.linkTargets = AppLinkTargets(calibration);
     return context;
 }

@@ -15,7 +15,7 @@
 #include "model/MapLinkData.h"
 #include "model/MapRecord.h"
 
-class CQelApp;
+struct Calibration;
 
 // The maps of map's group in #-order, map itself included; empty when map is
 // in no group. Names of the list that name no map are left out.
@@ -47,10 +47,10 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
                         std::uint16_t address, std::uint8_t value);
 
 // The propagation of the running program for EditContext: the link state of
-// app at the time of each call; nothing with suppress set.
-LinkPropagation AppLinkPropagation(CQelApp& app);
+// the calibration at the time of each call; nothing with suppress set.
+LinkPropagation AppLinkPropagation(Calibration& calibration);
 // Its targets, for the undo records.
-LinkTargets AppLinkTargets(CQelApp& app);
+LinkTargets AppLinkTargets(Calibration& calibration);
 // The edit context of the running program with its map link (propagation and
 // targets) and the given Line list update.
-EditContext AppLinkedEditContext(CQelApp& app, LineListUpdate lineListUpdate = {});
+EditContext AppLinkedEditContext(Calibration& calibration, LineListUpdate lineListUpdate = {});

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/UndoList.h"
 #include "model/Equation.h"

@@ -1,14 +1,16 @@
 #include "files/DataFile.h"
 #include "platform/AsciiText.h"
 
+#include <algorithm>
 #include <cstddef>
 
-#include "app/QelApp.h"
-#include "app/Strings.h"
+#include "config/MachineConfig.h"
+#include "model/Calibration.h"
+#include "model/Strings.h"
 #include "files/SRecord.h"
 #include "model/Maps.h"
 #include "model/Parse.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 #include "platform/UserPrompt.h"
 
 namespace {
@@ -40,27 +42,19 @@ void ReplaceSectionKeyLines(LineStore& lines, int header, std::vector<std::strin
     for (std::string& line : rebuilt) lines.Append(std::move(line));
 }
 
-// One "S1" record into the image. 0 or the message number.
+// One "S1" record into the image. 0 or the message number. The record's
+// checksum byte is not looked at; pairs after it are ignored.
 int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std::uint16_t& end) {
-    if (line.size() % 2 != 0) return str::kSFormatError;
-    const std::size_t pairs = (line.size() - 2) / 2;
-    std::vector<std::uint8_t> bytes(pairs);
-    for (std::size_t i = 0; i < pairs; ++i) {
-        if (!ParseHexPair(line[2 + 2 * i], line[3 + 2 * i], bytes[i]))
-            return str::kWrongWordInData;
+    DataRecord record;
+    switch (ParseDataRecord(line, record)) {
+    case RecordFault::kNone: break;
+    case RecordFault::kNotHex: return str::kWrongWordInData;
+    default: return str::kSFormatError;   // its length, its count, or past 0xFFFF
     }
-    // The count covers the address, the data and the checksum; the line
-    // must hold all of them, and the data must stay inside the image.
-    const std::size_t count = bytes[0];
-    if (count < 3 || count > pairs - 1) return str::kSFormatError;
-    const std::size_t address = static_cast<std::size_t>(bytes[1]) << 8 | bytes[2];
-    const std::size_t dataCount = count - 3;
-    if (dataCount == 0) return 0;   // a record without data fills nothing
-    if (address + dataCount > kImageSize) return str::kSFormatError;
-    for (std::size_t i = 0; i < dataCount; ++i) image[address + i] = bytes[3 + i];
-    const auto first = static_cast<std::uint16_t>(address);
-    const auto last = static_cast<std::uint16_t>(address + dataCount - 1);
-    if (first < start) start = first;
+    if (record.data.empty()) return 0;   // a record without data fills nothing
+    std::copy(record.data.begin(), record.data.end(), image.begin() + record.address);
+    const auto last = static_cast<std::uint16_t>(record.address + record.data.size() - 1);
+    if (record.address < start) start = record.address;
     if (last > end) end = last;
     return 0;
 }
@@ -68,24 +62,27 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
-    // Whole lines are cut out at once; only a line holding a CR before its
-    // line end is copied character by character. A last line without a line
-    // feed is dropped.
-    std::size_t begin = 0;
-    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
-         begin = lf + 1, lf = content.find('\n', begin)) {
-        std::string_view piece = content.substr(begin, lf - begin);
-        if (!piece.empty() && piece.back() == '\r') piece.remove_suffix(1);   // CR LF
+    // Whole lines are cut out at once; only a line holding a CR is copied
+    // character by character. A last line without a line feed is kept when
+    // anything but carriage returns is left of it: an editor that drops the
+    // final line feed must not cost the file its last record.
+    auto append = [&lines](std::string_view piece) {
         if (piece.find('\r') == std::string_view::npos) {
             lines.Append(std::string(piece));
-            continue;
+            return;
         }
         std::string line;
         line.reserve(piece.size());
         for (const char c : piece)
             if (c != '\r') line += c;
         lines.Append(std::move(line));
-    }
+    };
+    std::size_t begin = 0;
+    for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
+         begin = lf + 1, lf = content.find('\n', begin))
+        append(content.substr(begin, lf - begin));
+    const std::string_view last = content.substr(begin);
+    if (last.find_first_not_of('\r') != std::string_view::npos) append(last);
 }
 
 std::string JoinDataFileLines(const LineStore& lines) {
@@ -137,42 +134,49 @@ void RegenerateDataSection(LineStore& lines, const Image& image, std::uint16_t s
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
-int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path) {
-    app.dataLines.Clear();
-    app.currentMap = nullptr;   // it pointed into the maps deleted here
-    app.maps.clear();
-    app.mapLink.linkList.clear();
-    app.mapLinkState = kLinkNone;
+int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt,
+                 const std::string& path) {
+    calibration.dataLines.Clear();
+    calibration.currentMap = nullptr;   // it pointed into the maps deleted here
+    calibration.maps.clear();
+    calibration.mapLink.linkList.clear();
+    calibration.mapLinkState = kLinkNone;
+    // Every load starts from the image of a fresh start: a byte the new file
+    // does not fill must not be a leftover of the previous calibration, laid
+    // out as its maps or saved with it.
+    if (calibration.HasImage()) calibration.image().fill(0);
+    calibration.dataStart = 0xFFFF;
+    calibration.dataEnd = 0;
 
     std::string content;
     if (!ReadWholeFile(path, content)) return kUnreadable;
-    SplitDataFileText(content, app.dataLines);
+    SplitDataFileText(content, calibration.dataLines);
     content.clear();
     content.shrink_to_fit();
 
     std::string model;
-    if (app.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model) &&
-        !EqualNoCase(model, app.registry.machineFolder))
+    if (calibration.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model) &&
+        !EqualNoCase(model, machine.registry.machineFolder))
         return kOtherMachine;
 
-    const int dataResult = ReadDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
+    const int dataResult = ReadDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
     if (dataResult != 0) {
         prompt.Message(Str(dataResult), text::kProgramTitle, PromptIcon::kStop);
         return kAbandoned;
     }
-    if (ApplyDefinition(app, prompt) != 0) return kAbandoned;
-    app.modified = 0;
+    if (ApplyDefinition(calibration, machine, prompt) != 0) return kAbandoned;
+    calibration.modified = 0;
     return kLoaded;
 }
 
-bool SaveDataFile(CQelApp& app, const std::string& path) {
-    if (app.dataStart <= app.dataEnd) {
-        RecomputeChecksum(app.image(), app.dataStart, app.dataEnd);
-        app.modified = 1;
+bool SaveDataFile(Calibration& calibration, const std::string& path) {
+    if (calibration.dataStart <= calibration.dataEnd) {
+        RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+        calibration.modified = 1;
     }
-    RegenerateDataSection(app.dataLines, app.image(), app.dataStart, app.dataEnd);
-    if (!WriteFileAtomic(path, JoinDataFileLines(app.dataLines))) return false;
-    app.modified = 0;
+    RegenerateDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
+    if (!WriteFileAtomic(path, JoinDataFileLines(calibration.dataLines))) return false;
+    calibration.modified = 0;
     return true;
 }
 
@@ -198,10 +202,10 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles) {
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
-bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt) {
-    if (app.mapLinkState == kLinkNone) return false;
+bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt) {
+    if (calibration.mapLinkState == kLinkNone) return false;
     prompt.Message(Str(str::kMapLinkCleared), text::kProgramTitle, PromptIcon::kQuestion);
-    app.mapLinkState = kLinkNone;
-    app.mapLink.linkList.clear();
+    calibration.mapLinkState = kLinkNone;
+    calibration.mapLink.linkList.clear();
     return true;
 }

@@ -12,7 +12,8 @@
 #include "model/Image.h"
 #include "model/LineStore.h"
 
-class CQelApp;
+struct Calibration;
+struct MachineConfig;
 class UserPrompt;
 
 namespace datafile {
@@ -28,18 +29,19 @@ constexpr const char* kFixedMark = "Fixed:";
 // or map-section error abandoned the load after its message.
 enum : int { kLoaded = 0, kOtherMachine = 1, kUnreadable = -1 };
 
-// Empties the line store and the maps, drops the map link, reads the file,
-// checks its machine against the registry's MachineFolder (ignoring case),
-// fills the image from "Data" and rebuilds the maps from the definition.
+// Empties the line store and the maps, drops the map link, zero-fills the
+// image and empties the data range, reads the file, checks its machine
+// against the registry's MachineFolder (ignoring case), fills the image from
+// "Data" and rebuilds the maps from the definition.
 // Clears the modified flag on success. Messages: "Data" errors 1507-1510
 // with the stop icon; 1516 and 1550 are left to the command.
-int LoadDataFile(CQelApp& app, UserPrompt& prompt, const std::string& path);
+int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt, const std::string& path);
 
 // Recomputes the checksum byte, regenerates "Data" from the image and writes
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it
 // was. Clears the modified flag on success.
-bool SaveDataFile(CQelApp& app, const std::string& path);
+bool SaveDataFile(Calibration& calibration, const std::string& path);
 
 // The "Title" section as alternating key and text entries.
 void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);
@@ -51,12 +53,12 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles);
 // The data part of going back to "data loaded, no map shown": a map link in
 // force is dropped with message 3008. True when the link was dropped, so the
 // main frame refills its map list.
-bool ResetToDataLoaded(CQelApp& app, UserPrompt& prompt);
+bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt);
 
 // The pieces, for the exchange window, the tools and the tests.
 
 // A line ends at a line feed; carriage returns are dropped; a last line
-// without its line feed is dropped.
+// without its line feed is kept when it is not empty.
 void SplitDataFileText(std::string_view content, LineStore& lines);
 // Every line followed by CR LF.
 std::string JoinDataFileLines(const LineStore& lines);

@@ -4,22 +4,20 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "app/QelApp.h"
+#include "model/Calibration.h"
 #include "config/Definition.h"
 #include "model/Equation.h"
 #include "model/Parse.h"
 #include "platform/AsciiText.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 
 namespace {
-
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 
 // The prefix "%X" reads: blanks, an optional "0x", hex digits. The address is
 // one of the image, so only its low 16 bits count; no digits gives 0.
 std::uint16_t ScanHexAddress(const std::string& text) {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
     if (i + 2 < text.size() && text[i] == '0' && (text[i + 1] == 'x' || text[i + 1] == 'X') &&
         HexDigit(text[i + 2]) >= 0)
         i += 2;
@@ -32,7 +30,7 @@ std::uint16_t ScanHexAddress(const std::string& text) {
 // The prefix "%d" reads; no digits gives 0, a value beyond int saturates.
 int ScanInt(const std::string& text) {
     std::size_t i = 0;
-    while (i < text.size() && IsSpace(text[i])) ++i;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
     long long value = 0;
@@ -210,9 +208,9 @@ std::string ExportTimeText(std::time_t now) {
     return std::string(buffer, n);
 }
 
-bool ExportCalibration(CQelApp& app, const std::string& path) {
+bool ExportCalibration(const Calibration& calibration, const std::string& path) {
     const std::vector<std::string> lines = BuildExportLines(
-        app.image(), app.maps, app.definitionLines, app.formats, ExportTimeText(std::time(nullptr)));
+        calibration.image(), calibration.maps, calibration.definitionLines, calibration.formats, ExportTimeText(std::time(nullptr)));
     std::string text;
     for (const std::string& line : lines) {
         text += line;

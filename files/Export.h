@@ -12,7 +12,7 @@
 #include "model/MapRecord.h"
 #include "model/ValueConversion.h"
 
-class CQelApp;
+struct Calibration;
 
 // "%.8f"; all eight decimals zero: the whole part alone; else, with p the
 // characters before the point (a minus sign counts), 8 - p decimals when p is
@@ -36,6 +36,6 @@ std::vector<std::string> BuildExportLines(const Image& image, const MapList& map
 // The local time as the export's first line: "%y/%m/%d %H:%M:%S".
 std::string ExportTimeText(std::time_t now);
 
-// Writes the export of the application's calibration to path, each line
+// Writes the export of the calibration to path, each line
 // ended by CR LF, through a temporary file; false when it could not be written.
-bool ExportCalibration(CQelApp& app, const std::string& path);
+bool ExportCalibration(const Calibration& calibration, const std::string& path);

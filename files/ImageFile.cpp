@@ -4,8 +4,8 @@
 #include <cstddef>
 #include <string_view>
 
-#include "model/Parse.h"
-#include "platform/PathSearch.h"
+#include "files/SRecord.h"
+#include "platform/FileIo.h"
 
 namespace {
 
@@ -34,30 +34,11 @@ std::vector<std::string> SplitLines(const std::string& content) {
     return lines;
 }
 
-struct Record {
-    std::uint32_t address = 0;
-    std::vector<std::uint8_t> data;
-    bool checksumOk = true;
-};
-
 // An "S1" line of at least 10 characters, even length, all pairs hex, whose
-// count fits the line. false for anything else.
-bool ParseS1(const std::string& line, Record& record) {
-    if (line.size() < kMinRecordLength || line.size() % 2 != 0) return false;
-    const std::size_t pairs = (line.size() - 2) / 2;
-    std::vector<std::uint8_t> bytes(pairs);
-    for (std::size_t i = 0; i < pairs; ++i) {
-        if (!ParseHexPair(line[2 + 2 * i], line[3 + 2 * i], bytes[i])) return false;
-    }
-    const std::size_t count = bytes[0];
-    if (count < 3 || count > pairs - 1) return false;
-    record.address = static_cast<std::uint32_t>(bytes[1]) << 8 | bytes[2];
-    record.data.assign(bytes.begin() + 3, bytes.begin() + static_cast<std::ptrdiff_t>(count));
-    if (record.address + record.data.size() > 0x10000) return false;
-    std::uint8_t sum = 0;
-    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
-    record.checksumOk = static_cast<std::uint8_t>(~sum) == bytes[count];
-    return true;
+// count fits the line and whose data stays inside the image. false for
+// anything else.
+bool ParseS1(const std::string& line, DataRecord& record) {
+    return line.size() >= kMinRecordLength && ParseDataRecord(line, record) == RecordFault::kNone;
 }
 
 }  // namespace
@@ -94,7 +75,7 @@ int ReadImageFile(const std::string& path, const std::string& machineFolder, Ima
     if (runEnd == 0) return kImageFileNoRecords;
 
     // First pass: the address range and the checksums.
-    std::vector<Record> records;
+    std::vector<DataRecord> records;
     std::uint32_t lowest = 0xFFFF, highest = 0;
     bool sawData = false, sawEnd = false;
     bool checksumOk = true;
@@ -105,7 +86,7 @@ int ReadImageFile(const std::string& path, const std::string& machineFolder, Ima
             break;
         }
         if (line.compare(0, 2, "S1") == 0 && line.size() >= kMinRecordLength) {
-            Record record;
+            DataRecord record;
             if (!ParseS1(line, record)) return kImageFileFormat;
             if (!record.checksumOk) checksumOk = false;
             if (!record.data.empty()) {
@@ -125,7 +106,7 @@ int ReadImageFile(const std::string& path, const std::string& machineFolder, Ima
 
     // Second pass: the bytes at their offsets from the lowest address.
     data.bytes.assign(highest - lowest + 1, 0);
-    for (const Record& record : records) {
+    for (const DataRecord& record : records) {
         for (std::size_t k = 0; k < record.data.size(); ++k)
             data.bytes[record.address + k - lowest] = record.data[k];
     }

@@ -1,6 +1,9 @@
 #include "files/SRecord.h"
 
 #include <algorithm>
+#include <cstddef>
+
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -11,6 +14,33 @@ void AppendHexByte(std::string& out, std::uint8_t value) {
 }
 
 }  // namespace
+
+RecordFault ParseDataRecord(std::string_view text, DataRecord& record) {
+    record = DataRecord();
+    if (text.size() % 2 != 0) return RecordFault::kOddLength;
+    const std::size_t pairs = text.size() < 2 ? 0 : (text.size() - 2) / 2;
+    std::vector<std::uint8_t> bytes(pairs);
+    for (std::size_t i = 0; i < pairs; ++i) {
+        const int high = HexDigit(text[2 + 2 * i]);
+        const int low = HexDigit(text[3 + 2 * i]);
+        if (high < 0 || low < 0) return RecordFault::kNotHex;
+        bytes[i] = static_cast<std::uint8_t>(high << 4 | low);
+    }
+    if (pairs == 0) return RecordFault::kCountPastLine;
+    // The count covers the address, the data and the checksum.
+    const std::size_t count = bytes[0];
+    if (count < 3) return RecordFault::kCountTooSmall;
+    if (count > pairs - 1) return RecordFault::kCountPastLine;
+    const std::size_t address = static_cast<std::size_t>(bytes[1]) << 8 | bytes[2];
+    if (address + (count - 3) > kImageSize) return RecordFault::kPastImageEnd;
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
+    record.address = static_cast<std::uint16_t>(address);
+    record.data.assign(bytes.begin() + 3, bytes.begin() + static_cast<std::ptrdiff_t>(count));
+    record.checksumOk = static_cast<std::uint8_t>(~sum) == bytes[count];
+    record.exactLength = count == pairs - 1;
+    return RecordFault::kNone;
+}
 
 std::string MakeDataRecord(std::uint16_t address, const std::uint8_t* bytes, std::size_t byteCount) {
     byteCount = std::min(byteCount, kSRecordMaxData);

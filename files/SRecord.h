@@ -5,9 +5,33 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "model/Image.h"
+
+// What is wrong with the text of an "S1" record, in the order the checks
+// run: its length, its pairs, its count, where its data would lie.
+enum class RecordFault {
+    kNone,
+    kOddLength,        // a character is missing or one too many
+    kNotHex,           // a pair after "S1" is not two hex digits
+    kCountTooSmall,    // below 3: not even room for the address and checksum
+    kCountPastLine,    // the count promises more bytes than the line holds
+    kPastImageEnd,     // the data would run past address 0xFFFF
+};
+
+// One "S1" record read from its text.
+struct DataRecord {
+    std::uint16_t address = 0;
+    std::vector<std::uint8_t> data;   // count - 3 bytes
+    bool checksumOk = false;          // one's complement of the sum of count, address and data
+    bool exactLength = false;         // nothing follows the checksum byte
+};
+
+// Reads a record that begins with "S1" (not checked here). The pairs after
+// the checksum byte, if any, are left to the caller (exactLength is false).
+RecordFault ParseDataRecord(std::string_view text, DataRecord& record);
 
 // The end record: an "S9" record with address 0000, count 03 and checksum FC.
 constexpr const char* kSRecordEnd = "S9030000FC";

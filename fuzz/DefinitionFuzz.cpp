@@ -63,7 +63,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     app.registry.expectedIdPresent = size % 2 == 0;
 
     SilentPrompt prompt;
-    const int result = ApplyDefinition(app, image, prompt);
+    const int result = ApplyDefinition(app, app, image, prompt);
     if (result != 0 && result != kAbandoned) __builtin_trap();
     if ((result == kAbandoned) != (prompt.messages == 1) || prompt.messages > 1) __builtin_trap();
     if (result == kAbandoned && !app.maps.empty()) __builtin_trap();

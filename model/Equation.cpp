@@ -5,11 +5,10 @@
 #include <cmath>
 #include <system_error>
 
+#include "platform/AsciiText.h"
+
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // double -> float as the FPU rounds it, written out so that a double beyond
@@ -163,7 +162,7 @@ int EvaluateEquation(std::string_view text, float x, float& value) {
 std::size_t ScanDecimal(std::string_view text, double& value) {
     value = 0.0;
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsCSpace(text[i])) ++i;
     bool negative = false;
     if (i < text.size() && (text[i] == '+' || text[i] == '-')) negative = text[i++] == '-';
     const std::size_t numberStart = i;

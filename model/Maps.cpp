@@ -64,10 +64,14 @@ bool LayoutMaps(const Image& image, MapList& maps, std::uint16_t areaStart) {
     return true;
 }
 
+std::uint8_t ChecksumByte(const std::uint8_t* bytes, std::size_t count) {
+    std::uint8_t sum = 0;
+    for (std::size_t i = 0; i < count; ++i) sum = static_cast<std::uint8_t>(sum + bytes[i]);
+    return static_cast<std::uint8_t>(0x7F - sum);
+}
+
 std::uint8_t RecomputeChecksum(Image& image, std::uint16_t start, std::uint16_t end) {
     if (start > end) return image[end];
-    std::uint8_t sum = 0;
-    for (std::uint32_t i = start; i < end; ++i) sum = static_cast<std::uint8_t>(sum + image[i]);
-    image[end] = static_cast<std::uint8_t>(0x7F - sum);
+    image[end] = ChecksumByte(&image[start], static_cast<std::size_t>(end - start));
     return image[end];
 }

@@ -1,5 +1,6 @@
 #pragma once
 // Operations on the whole set of maps and on the data range of the image.
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 
@@ -23,6 +24,10 @@ bool LayoutFreeMap(const Image& image, MapRecord& map, std::uint16_t& a);
 // The same with a wide running address: a map ending on the last byte of the
 // image moves address to 0x10000, and any map asked for there is refused.
 bool LayoutFreeMap(const Image& image, MapRecord& map, std::uint32_t& address);
+
+// The checksum byte after count bytes: 0x7F - their 8-bit sum, so that the
+// 8-bit sum of the bytes and the checksum is 0x7F.
+std::uint8_t ChecksumByte(const std::uint8_t* bytes, std::size_t count);
 
 // image[end] = 0x7F - 8-bit sum of image[start .. end-1], so that the 8-bit
 // sum of the whole range is 0x7F. Returns the new checksum byte. A one-byte

@@ -5,7 +5,8 @@
 #include <cstdio>
 #include <limits>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
+#include "platform/AsciiText.h"
 
 namespace {
 
@@ -21,9 +22,7 @@ std::int32_t TruncateToInt32(float v) {
 }
 
 bool IsBlankText(std::string_view text) {
-    return std::all_of(text.begin(), text.end(), [](char c) {
-        return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-    });
+    return std::all_of(text.begin(), text.end(), IsCSpace);
 }
 
 int ElementMax(const MapItem& item) { return item.elementSize == 2 ? kWordMax : kByteMax; }

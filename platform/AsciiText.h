@@ -8,6 +8,12 @@
 
 inline bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
+// The white space the C library's number reading skips (isspace in the C
+// locale): where the program reads numbers as scanf and strtod do.
+inline bool IsCSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
+}
+
 inline char AsciiUpper(char c) {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
 }

@@ -1,6 +1,6 @@
 #pragma once
 // File-system helpers for the places where the program searches for a file
-// by name the way the original platform did: regardless of letter case.
+// by name the way Windows does: regardless of letter case.
 #include <string>
 
 // Joins a folder and a name with one "/" between them.
@@ -13,15 +13,6 @@ std::string JoinPath(const std::string& folder, const std::string& name);
 std::string FindFileNoCase(const std::string& folder, const std::string& name,
                            const std::string& extension);
 
-// The temporary folder: $TMPDIR when set and not empty, else "/tmp"; always
-// ends with "/", so a file name can be appended directly.
-std::string TempFolder();
-
 bool FileExists(const std::string& path);
 // The last path component (after the last "/" or "\").
 std::string FileNamePart(const std::string& path);
-// Writes content to path through a temporary file in the same folder that is
-// flushed and renamed over path; the old file is intact when this fails.
-bool WriteFileAtomic(const std::string& path, const std::string& content);
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& content);

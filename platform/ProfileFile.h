@@ -1,5 +1,5 @@
 #pragma once
-// Private-profile (INI) file access with the rules of the original platform:
+// Private-profile (INI) file access with the Windows rules:
 // sections and keys compared without regard to case, the first of duplicated
 // sections and keys wins, strings read into a 260-character buffer, integers
 // read from a leading sign and digits. Each call reads the file afresh, as the

@@ -1,3 +1,4 @@
+#include "platform/FileIo.h"
 #include "platform/RegistryStore.h"
 #include "platform/AsciiText.h"
 

@@ -11,7 +11,6 @@
 #include <termios.h>
 #include <unistd.h>
 
-#include "config/RegistrySettings.h"
 #include "platform/RegistryStore.h"
 
 namespace {
@@ -67,7 +66,7 @@ std::string ResolveSerialDevice(const std::string& name, const RegistryStore* re
     const std::string variable = "RV_TUNE_" + comName;
     if (const char* fromEnv = std::getenv(variable.c_str()); fromEnv && *fromEnv) return fromEnv;
     if (registry) {
-        if (auto value = registry->Query(regname::kPortsKey, comName);
+        if (auto value = registry->Query(kSerialPortsKey, comName);
             value && value->type == RegistryValue::Type::kString) {
             std::string text(value->data.begin(), value->data.end());
             text = text.substr(0, text.find('\0'));
@@ -112,8 +111,13 @@ bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) 
     if (line.parity == Parity::kOdd) tio.c_cflag |= PARODD;
     if (line.stopBits != StopBits::kOne) tio.c_cflag |= CSTOPB;
     if (line.ctsOutputFlow) tio.c_cflag |= CRTSCTS;
+    // Every byte from the ECU is data (identification, echoes, monitor
+    // values, the write result), so received 0x11 and 0x13 are never taken
+    // as XON and XOFF (no IXON). What remains of software flow control is the
+    // port's own request to the ECU to pause while its input is full (IXOFF);
+    // the lock-step protocol never lets it fill.
     if (line.xonXoff) {
-        tio.c_iflag |= IXON | IXOFF;
+        tio.c_iflag |= IXOFF;
         tio.c_cc[VSTART] = 0x11;
         tio.c_cc[VSTOP] = 0x13;
     }
@@ -131,6 +135,9 @@ bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) 
     // the driver (a late monitor answer) would otherwise shift every answer
     // of the next exchange by one.
     ::tcflush(fd, TCIOFLUSH);
+    // Output stopped by whoever had the line before (an XOFF taken while
+    // IXON was on, a suspend) would hold every byte we send.
+    ::tcflow(fd, TCOON);
 
     fd_ = fd;
     lastError_ = 0;
@@ -241,7 +248,10 @@ bool PosixSerialPort::Write(const std::uint8_t* data, std::size_t n) {
 }
 
 void PosixSerialPort::ClearError() {
-    if (fd_ >= 0) ::tcflush(fd_, TCIFLUSH);
+    if (fd_ >= 0) {
+        ::tcflush(fd_, TCIFLUSH);
+        ::tcflow(fd_, TCOON);   // stopped output is an error state of the line too
+    }
     lastError_ = 0;
 }
 

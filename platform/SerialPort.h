@@ -16,7 +16,10 @@ struct LineSettings {
     int dataBits = 8;                 // 7 or 8
     Parity parity = Parity::kNone;
     StopBits stopBits = StopBits::kOne;   // one and a half becomes two on POSIX
-    bool xonXoff = true;              // software flow control, both directions
+    // Software flow control as far as it is safe on a line of raw bytes: the
+    // port may send XOFF/XON to pause the far end while its own input is
+    // full. Received 0x11 and 0x13 are always data, whatever this says.
+    bool xonXoff = true;
     bool ctsOutputFlow = false;       // hold output while CTS is low
 };
 
@@ -35,15 +38,17 @@ struct PortTimeouts {
 
 struct SerialPort {
     virtual ~SerialPort() = default;
-    // Opens and configures the device; false when it cannot be opened or is
-    // no terminal. Settings the device refuses are not an error.
+    // Opens and configures the device, its input empty and its output
+    // running; false when it cannot be opened or is no terminal. Settings the
+    // device refuses are not an error.
     virtual bool Open(const std::string& device, const LineSettings& line) = 0;
     virtual void SetTimeouts(const PortTimeouts& timeouts) = 0;
     // A time-out is a success with count == 0; false means the device itself failed.
     virtual bool Read(std::uint8_t* buffer, std::size_t n, std::size_t& count) = 0;
     // true when all n bytes went out in time.
     virtual bool Write(const std::uint8_t* data, std::size_t n) = 0;
-    // Drops what the line received and resets the error state.
+    // Drops what the line received and resets the error state; output that
+    // was stopped runs again.
     virtual void ClearError() = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
@@ -56,6 +61,7 @@ struct SerialPort {
 // from the environment variable RV_TUNE_COM<n>, else from the registry value
 // "COM<n>" under SOFTWARE\RV_Tune\Ports, else it is /dev/ttyS<n-1>. Any other
 // name (a path) is returned as it is. registry may be null.
+constexpr const char* kSerialPortsKey = "SOFTWARE\\RV_Tune\\Ports";
 std::string ResolveSerialDevice(const std::string& name, const RegistryStore* registry);
 
 class PosixSerialPort : public SerialPort {

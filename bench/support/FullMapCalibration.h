@@ -47,7 +47,7 @@ struct FullMapCalibration {
         for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(10 + c * 14);
         for (int r = 0; r < 15; ++r)
             for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(20 + r * 9 + c * 4 + (c % 3) * 5);
-        QCOMPARE(ApplyDefinition(*app, image, prompt), 0);
+        QCOMPARE(ApplyDefinition(*app, *app, image, prompt), 0);
         app->currentMap = FindMap(app->maps, "Full");
         QVERIFY(app->currentMap);
         QCOMPARE(int(app->currentMap->y.count), 255);

@@ -21,7 +21,7 @@ namespace {
 struct FrameModelTest : ::testing::Test, InstalledApp {
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
-        ASSERT_EQ(LoadDataFile(app, prompt, install.dir.Write("cal.qsd", testinstall::CalibrationFile())), kLoaded);
+        ASSERT_EQ(LoadDataFile(app, app, prompt, install.dir.Write("cal.qsd", testinstall::CalibrationFile())), kLoaded);
         for (auto& map : app.maps) StartDataEdit(*map, app.image());
     }
     void TearDown() override { app.ExitInstance(); }

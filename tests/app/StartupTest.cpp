@@ -139,7 +139,6 @@ TEST_F(StartupTest, SettingsFileFillsTheApplicationObject) {
     EXPECT_EQ(app.commandSetB.at('R'), 'Y');
     EXPECT_EQ(app.commandSetA.at('m'), 'm');
     EXPECT_EQ(app.commandSetB.size(), 11u);
-    EXPECT_TRUE(app.commLockReady);
     ASSERT_TRUE(app.HasImage());
     EXPECT_EQ(app.image()[0x1234], 0);
     EXPECT_FALSE(host.batchPosted);
@@ -199,6 +198,40 @@ TEST_F(StartupTest, CommandLineSplitsAtTheFirstBlank) {
         EXPECT_EQ(app.firstPart, c.first) << c.line;
         EXPECT_EQ(app.secondPart, c.second) << c.line;
         EXPECT_EQ(quiet.batchPosted, c.batch) << c.line;
+    }
+}
+
+TEST_F(StartupTest, TwoArgumentsAreTheTwoFileNamesAsGiven) {
+    Registry();
+    Install("[RS232C]\n");
+    struct Case {
+        std::vector<std::string> arguments;
+        const char* first;
+        const char* second;
+        bool batch;
+    };
+    const Case cases[] = {
+        {{"my cal.qsd", "out put.txt"}, "my cal.qsd", "out put.txt", true},
+        {{"it's \"$HOME\".qsd", " lead"}, "it's \"$HOME\".qsd", " lead", true},
+        {{"", "out.txt"}, "", "out.txt", true},
+        {{"", ""}, "", "", false},
+        // Other counts keep the one line split at its first blank.
+        {{"a", "b", "c"}, "a", "b c", true},
+        {{"a b"}, "a", "b", true},
+    };
+    for (const Case& c : cases) {
+        AppOptions options = Options();
+        for (const std::string& argument : c.arguments) {
+            if (!options.arguments.empty()) options.commandLine += ' ';
+            options.commandLine += argument;
+            options.arguments.push_back(argument);
+        }
+        HeadlessHost quiet(prompt);
+        CQelApp app(options);
+        ASSERT_TRUE(app.InitInstance(quiet)) << options.commandLine;
+        EXPECT_EQ(app.firstPart, c.first) << options.commandLine;
+        EXPECT_EQ(app.secondPart, c.second) << options.commandLine;
+        EXPECT_EQ(quiet.batchPosted, c.batch) << options.commandLine;
     }
 }
 

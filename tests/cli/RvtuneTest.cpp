@@ -2,13 +2,17 @@
 // machine installation of our own.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Process.h"
 
@@ -161,6 +165,107 @@ TEST_F(RvtuneTest, AFailedOrInterruptedResaveKeepsTheOldFile) {
     EXPECT_EQ(install.dir.Read("cal.qsd"), text);
 }
 
+TEST_F(RvtuneTest, AResavedFileWhoseLastRecordHadNoLineFeedKeepsEveryByte) {
+    std::string text = testinstall::CalibrationFile();
+    text = text.substr(0, text.find("\nS9030000FC"));   // ends in the last record's checksum
+    const std::string in = Write("cut.qsd", text);
+    const Outcome resaved = Tune({"resave", in, install.dir.File("re.qsd")});
+    ASSERT_EQ(resaved.status, 0) << resaved.err;
+    const Outcome info = Tune({"info", install.dir.File("re.qsd")});
+    EXPECT_EQ(info.status, 0) << info.err;
+    const Image image = testinstall::CalibrationImage();
+    char checksum[64];
+    std::snprintf(checksum, sizeof checksum, "checksum: ok (byte 0x%02X at 0x103F)", image[0x103F]);
+    for (const std::string& part : {std::string("data range: 0x1000-0x103F"), std::string(checksum)})
+        EXPECT_NE(info.out.find(part), std::string::npos) << part << "\n" << info.out;
+    // The records of the resaved file are those of the calibration, byte for byte.
+    const std::string out = install.dir.Read("re.qsd");
+    for (std::uint32_t a = testinstall::kDataStart; a <= testinstall::kDataEnd; a += 16) {
+        const std::string record = MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16);
+        EXPECT_NE(out.find(record + "\r\n"), std::string::npos) << record;
+    }
+}
+
+TEST_F(RvtuneTest, SavesAndExportsDoNoMoreThanAWriteInPlaceCould) {
+    const OrdinaryUser user;
+    if (!user.Available()) GTEST_SKIP() << "runs as root and the system has no account 'nobody'";
+    const std::string in = Write("cal.qsd", testinstall::CalibrationFile());
+    const std::string readOnly = Write("read-only.qsd", "kept\n");
+    const std::string readOnlyText = Write("read-only.txt", "kept\n");
+    const std::string real = Write("real/linked.qsd", "old\n");
+    const std::string link = install.dir.File("link.qsd");
+    ASSERT_EQ(::symlink(real.c_str(), link.c_str()), 0);
+    user.Own(install.dir.Path());
+    ASSERT_EQ(::chmod(readOnly.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(readOnlyText.c_str(), 0444), 0);
+    ASSERT_EQ(::chmod(real.c_str(), 0640), 0);
+    auto asUser = [&](std::vector<std::string> args) {
+        args.insert(args.begin(), Rvtune());
+        return RunProcess(args, Env(), kBound, {}, user.Account());
+    };
+
+    Outcome o = asUser({"resave", in, readOnly});
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("Orvandel Data File Save Error!"), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("read-only.qsd"), "kept\n");
+    o = asUser({"export", in, readOnlyText});
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.err.find("Failed to write file"), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("read-only.txt"), "kept\n");
+
+    // A file of another user that only its owner may write, in the user's
+    // own (writable) folder.
+    if (user.Account() != nullptr) {
+        const std::string theirs = Write("theirs.qsd", "theirs\n");
+        ASSERT_EQ(::chmod(theirs.c_str(), 0644), 0);
+        o = asUser({"resave", in, theirs});
+        EXPECT_EQ(o.status, 1) << o.err;
+        EXPECT_EQ(install.dir.Read("theirs.qsd"), "theirs\n");
+    }
+
+    o = asUser({"resave", in, link});
+    EXPECT_EQ(o.status, 0) << o.err;
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_NE(install.dir.Read("real/linked.qsd").find("S9030000FC\r\nFixed:\r\n"), std::string::npos);
+    struct stat info {};
+    ASSERT_EQ(::stat(real.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0640u);
+    for (const std::string& folder : {install.dir.Path(), install.dir.File("real")})
+        for (const auto& entry : std::filesystem::directory_iterator(folder))
+            EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+// The calibration with the counts of its second map, Twin, raised to 16 x 16:
+// 256 cells, one more than a map may have.
+std::string OversizedTwinFile() {
+    Image image = testinstall::CalibrationImage();
+    image[0x100D] = 16;
+    image[0x100E] = 16;
+    std::string text = "[Machine]\nModel,TST01\n[Data]\nCalib:\n";
+    for (std::uint32_t a = testinstall::kDataStart; a <= testinstall::kDataEnd; a += 16)
+        text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
+    return text + "S9030000FC\nFixed:\n";
+}
+
+const char* const kTwinRefused =
+    "The map \"Twin\" and the maps after it are not loaded: its table of 16 x 16 = 256 cells is larger "
+    "than 255 cells. Only the maps before it are loaded.";
+
+TEST_F(RvtuneTest, AMapTheLoaderRefusesIsNamedOnStderrAndTheOthersLoad) {
+    const std::string in = Write("big.qsd", OversizedTwinFile());
+    const Outcome info = Tune({"info", in});
+    EXPECT_EQ(info.status, 0) << info.err;
+    EXPECT_EQ(info.err, std::string("rvtune: ") + kTwinRefused + "\n");
+    EXPECT_NE(info.out.find("maps: 1\n  Main: type 1"), std::string::npos) << info.out;
+
+    const Outcome exported = Tune({"export", in, install.dir.File("out.txt")});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_NE(exported.err.find(kTwinRefused), std::string::npos) << exported.err;
+    const std::string text = install.dir.Read("out.txt");
+    EXPECT_NE(text.find("FMDataName,Main\r\n"), std::string::npos);
+    EXPECT_EQ(text.find("FMDataName,Twin"), std::string::npos);
+}
+
 // RV_Tune exists only in builds with the Qt windows.
 struct BatchConversionTest : RvtuneTest {
     std::string program = std::string(RV_BIN_DIR) + "/RV_Tune";
@@ -195,6 +300,35 @@ TEST_F(BatchConversionTest, ConvertsWithoutADisplayAndReportsFailures) {
     o = Batch({in, install.dir.File("no/such/folder/out.txt")});
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("Failed to write file"), std::string::npos) << o.err;
+}
+
+TEST_F(BatchConversionTest, TakesItsTwoArgumentsAsGivenWhateverTheyHold) {
+    const std::string text = testinstall::CalibrationFile();
+    for (const std::string& folder : {std::string("with blank"), std::string("it's \"$HOME\" & more")}) {
+        SCOPED_TRACE(folder);
+        const std::string in = Write(folder + "/cal ibration.qsd", text);
+        const std::string out = install.dir.File(folder + "/ex port $1.txt");
+        const Outcome o = Batch({in, out});
+        EXPECT_EQ(o.status, 0) << o.err;
+        EXPECT_EQ(o.err, "");
+        EXPECT_NE(install.dir.Read(folder + "/ex port $1.txt").find("[end]\r\n"), std::string::npos);
+    }
+    // Other argument counts still join into one line split at its first blank.
+    const std::string in = Write("cal.qsd", text);
+    const Outcome three = Batch({in, install.dir.File("a"), "b.txt"});
+    EXPECT_EQ(three.status, 0) << three.err;
+    EXPECT_TRUE(Exists("a b.txt"));
+}
+
+TEST_F(BatchConversionTest, AMapTheLoaderRefusesIsNamedOnStderr) {
+    const std::string in = Write("big.qsd", OversizedTwinFile());
+    const Outcome o = Batch({in, install.dir.File("out.txt")});
+    EXPECT_EQ(o.status, 0) << o.err;
+    std::string oneLine = o.err;
+    for (char& c : oneLine)
+        if (c == '\n') c = ' ';
+    EXPECT_NE(oneLine.find(std::string("Orvandel [warning]: ") + kTwinRefused), std::string::npos) << o.err;
+    EXPECT_EQ(install.dir.Read("out.txt").find("FMDataName,Twin"), std::string::npos);
 }
 
 }  // namespace

@@ -28,7 +28,7 @@ struct DefinitionFixture : ::testing::Test {
         app.definitionLines.Clear();
         AppendDefinitionText(text, app.definitionLines);
     }
-    int Apply() { return ApplyDefinition(app, image, prompt); }
+    int Apply() { return ApplyDefinition(app, app, image, prompt); }
     // Free Map counts at address a.
     void Counts(std::uint16_t a, std::uint8_t zc, std::uint8_t xc) {
         image[a] = zc;

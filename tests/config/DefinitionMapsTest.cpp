@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "tests/config/DefinitionFixture.h"
 
 namespace {
@@ -14,6 +14,7 @@ const std::string kItems =
     "DATA,-20,40,x/4-20,(x+20)*4,-10,30\n";
 
 std::string FreeMap(const std::string& maps) { return "[Free Map]\nC000,C7FF,0040\n" + maps; }
+std::string ConfigMapText(const std::string& maps) { return "[Config Map]\n0200,02FF,0\n" + maps; }
 
 struct MapSectionTest : DefinitionFixture {
     // Expects the load to stop with the message of the given number.
@@ -147,15 +148,62 @@ TEST_F(MapSectionTest, FreeMapLayoutThatWouldOverlapOrLeaveTheImageIsAFormatErro
     ExpectAbandoned(str::kMapSectionFormat);
 }
 
-TEST_F(MapSectionTest, AnErrorAfterACompleteMapKeepsTheMapsReadSoFar) {
+TEST_F(MapSectionTest, AnErrorAfterACompleteMapKeepsTheMapsReadSoFarAndNamesTheMapNotLoaded) {
     Define(FreeMap("One,0,x\n" + kItems + "Two,0,x\nTHROT,0,100\n" + "Three,0,x\n" + kItems) +
            "[RS232C]\nSpeed=2400\n");
     Counts(0xC000, 2, 2);
     EXPECT_EQ(Apply(), 0);
-    EXPECT_TRUE(prompt.shown.empty());
     ASSERT_EQ(app.maps.size(), 1u);
     EXPECT_EQ(Map(0).name, "One");
     EXPECT_EQ(app.speedCode, 2);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text,
+              "The map \"Two\" and the maps after it are not loaded: the line \"THROT,0,100\" has a format "
+              "error.\nOnly the maps before it are loaded.");
+    EXPECT_EQ(prompt.Last().caption, "Orvandel");
+    EXPECT_EQ(prompt.Last().icon, PromptIcon::kExclamation);
+}
+
+// Each way a second map can fail to lay out, with the reason the warning gives.
+TEST_F(MapSectionTest, ASecondMapThatCannotBeLaidOutIsWarnedAboutWithItsReason) {
+    struct Case {
+        const char* name;
+        std::string text;
+        std::uint8_t zc, xc;       // the second Free Map's counts at C006
+        const char* reason;
+    };
+    const std::vector<Case> cases = {
+        {"256 cells", FreeMap("One,0,x\n" + kItems + "Big,0,x\n" + kItems), 16, 16,
+         "\"Big\" and the maps after it are not loaded: its table of 16 x 16 = 256 cells is larger than 255"},
+        {"300 cells", FreeMap("One,0,x\n" + kItems + "Big,1,x\n" + kItems), 20, 15,
+         "\"Big\" and the maps after it are not loaded: its table of 20 x 15 = 300 cells"},
+        {"past FFFF", "[Free Map]\nFFE0,FFFF,0\nOne,0,x\n" + kItems + "End,0,x\n" + kItems, 0, 0,
+         "\"End\" and the maps after it are not loaded: it would run past address FFFF"},
+        {"bad header", FreeMap("One,0,x\n" + kItems + "Broken,0\n" + kItems), 1, 1,
+         "\"Broken\" and the maps after it are not loaded: the line \"Broken,0\" has a format error"},
+        {"config cells", ConfigMapText("A,0,x\n" + kItems + "1,5\n1,6\nB,0,x\n" + kItems +
+                                       "z,0300,1,16,0\nx,0310,1,16,0\n"),
+         0, 0, "\"B\" and the maps after it are not loaded: its table of 16 x 16 = 256 cells"},
+        {"config line", ConfigMapText("A,0,x\n" + kItems + "1,5\n1,6\nB,0,x\n" + kItems + "3,1,2\n1,6\n"),
+         0, 0, "\"B\" and the maps after it are not loaded: the line \"3,1,2\" has a format error"},
+        {"config end", ConfigMapText("A,0,x\n" + kItems + "1,5\n1,6\nB,0,x\n" + kItems + "1,5\n"), 0, 0,
+         "\"B\" and the maps after it are not loaded: the section ends before its last line"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt.shown.clear();
+        image = Image{};
+        Define(c.text);
+        Counts(0xC000, 1, 1);   // One: 2 count bytes, 1 + 1 axis bytes, 1 cell
+        Counts(0xC005, c.zc, c.xc);
+        Counts(0xFFE0, 4, 4);   // One near the top: 2 + 4 + 4 + 16 bytes, up to FFF9
+        Counts(0xFFFA, 2, 2);   // End: 2 + 2 + 2 + 4 bytes would end past FFFF
+        EXPECT_EQ(Apply(), 0);
+        ASSERT_EQ(app.maps.size(), 1u);
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        EXPECT_NE(prompt.Last().text.find(c.reason), std::string::npos) << prompt.Last().text;
+        EXPECT_EQ(prompt.Last().icon, PromptIcon::kExclamation);
+    }
 }
 
 TEST_F(MapSectionTest, MissingItemLinesAtTheSectionEndAreSkipped) {
@@ -272,6 +320,35 @@ TEST_F(MapSectionTest, DataEndingOnTheLastByteFitsAndNothingFollowsIt) {
     ASSERT_EQ(Apply(), 0);
     ASSERT_EQ(app.maps.size(), 1u);   // B would start past FFFF: the section ends there
     EXPECT_EQ(Map(0).base, 0xFFFC);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_NE(prompt.Last().text.find("\"B\" and the maps after it are not loaded: it would run past address FFFF"),
+              std::string::npos);
+}
+
+TEST_F(MapSectionTest, ConfigMapLimitsAreReachedButNotPassed) {
+    struct Case {
+        const char* name;
+        std::string axes;
+        int rows, columns;
+    };
+    const Case cases[] = {
+        {"255 cells", "z,0300,1,15,0\nx,0310,1,17,0\n", 15, 17},
+        {"a count of 255", "z,0300,1,1,0\nx,0310,1,255,0\n", 1, 255},
+        {"byte axis ending at FFFF", "z,FFFC,1,4,0\nx,0310,1,2,0\n", 4, 2},
+        {"word axis ending at FFFF", "z,0300,1,2,0\nx,FFFC,2,2,0\n", 2, 2},
+        {"DATA ending at FFFF", "z,0300,1,2,0\nx,0310,1,2,0\ny,FFFC\n", 2, 2},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        prompt.shown.clear();
+        Define(ConfigMap("A,0,x\n" + kItems + c.axes));
+        ASSERT_EQ(Apply(), 0);
+        EXPECT_TRUE(prompt.shown.empty());
+        ASSERT_EQ(app.maps.size(), 1u);
+        EXPECT_EQ(Map(0).z.count, c.rows);
+        EXPECT_EQ(Map(0).x.count, c.columns);
+        EXPECT_EQ(Map(0).y.count, c.rows * c.columns);
+    }
 }
 
 }  // namespace

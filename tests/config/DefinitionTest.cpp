@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "model/LineStore.h"
+#include "platform/FileIo.h"
 #include "platform/LzExpand.h"
 #include "platform/PathSearch.h"
 #include "tests/config/DefinitionFixture.h"
@@ -68,7 +69,7 @@ TEST_F(LoadDefinitionTest, PlainAndCompressedFilesGiveTheSameLines) {
         fs::remove_all(dir.File("KST07"));
         Install(c.installedAs, ReadData(c.source));
         app.definitionLines.Clear();
-        ASSERT_TRUE(LoadDefinition(app, prompt));
+        ASSERT_TRUE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
         EXPECT_TRUE(prompt.shown.empty());
         EXPECT_EQ(app.tempDefinitionPath, TempFile());
         EXPECT_EQ(tmp.Read("mzost0.tmp"), plain);
@@ -79,7 +80,7 @@ TEST_F(LoadDefinitionTest, PlainAndCompressedFilesGiveTheSameLines) {
 
 TEST_F(LoadDefinitionTest, AMissingFileEndsTheProgram) {
     Install("RV_Tune.ST0", "[Free Map]\n");
-    EXPECT_FALSE(LoadDefinition(app, prompt));
+    EXPECT_FALSE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.Last().text, "Setup file is not exist.");
     EXPECT_EQ(prompt.Last().caption, "Orvandel");
@@ -90,7 +91,7 @@ TEST_F(LoadDefinitionTest, ACorruptCompressedFileEndsTheProgramWithTheExpansionM
     const std::string packed = ReadData("lz/definition.stz_");
     const std::string found = Install("RV_Tune.STZ", packed.substr(0, packed.size() / 2));
     tmp.Write("mzost0.tmp", "old");
-    EXPECT_FALSE(LoadDefinition(app, prompt));
+    EXPECT_FALSE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.Last().text, "Setup file Read Error(Create TemporaryFile:4-" +
                                       std::to_string(kLzTruncated) + ")\n" + found + " ->" +
@@ -104,7 +105,7 @@ TEST_F(LoadDefinitionTest, ACorruptCompressedFileEndsTheProgramWithTheExpansionM
 TEST_F(LoadDefinitionTest, AnOldTemporaryFileIsReplaced) {
     tmp.Write("mzost0.tmp", std::string(5000, 'x'));
     Install("RV_Tune.STZ", "[Free Map]\nC000,C7FF,0\n");
-    ASSERT_TRUE(LoadDefinition(app, prompt));
+    ASSERT_TRUE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     EXPECT_EQ(tmp.Read("mzost0.tmp"), "[Free Map]\nC000,C7FF,0\n");
     EXPECT_EQ(app.definitionLines.Count(), 2);
 }
@@ -112,7 +113,7 @@ TEST_F(LoadDefinitionTest, AnOldTemporaryFileIsReplaced) {
 TEST_F(LoadDefinitionTest, ATemporaryFileThatCannotBeDeletedEndsTheProgram) {
     tmp.Write("mzost0.tmp/keep", "a folder in the way");
     Install("RV_Tune.STZ", "[Free Map]\n");
-    EXPECT_FALSE(LoadDefinition(app, prompt));
+    EXPECT_FALSE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.Last().text.rfind("Setup file Read Error(Create TemporaryFile:3-", 0), 0u);
     EXPECT_NE(prompt.Last().text.find("\n[" + TempFolder() + "]"), std::string::npos);
@@ -125,7 +126,7 @@ TEST_F(LoadDefinitionTest, TextRulesKeepLongLinesAndArbitraryBytes) {
     binary += '\0';
     binary += "\xff\x80z";
     Install("RV_Tune.STZ", "one\r\n\r\n;c\n" + longLine + "\n" + binary + "\nlast\r");
-    ASSERT_TRUE(LoadDefinition(app, prompt));
+    ASSERT_TRUE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     EXPECT_EQ(app.definitionLines.Lines(),
               (std::vector<std::string>{"one", "", ";c", longLine, binary, "last"}));
 }
@@ -161,7 +162,7 @@ TEST_F(SectionTest, Rs232cOverridesOnlyTheCodesItNamesWithKnownValues) {
     app.flowCode = 0;
     app.portCode = 2;
     Define("[rs232c]\n speed = 19200\nDATA=7\nParity=even\nstop=1.5\nX=no\nCommPort=PORT5\n");
-    ApplyRs232cSection(app);
+    ApplyRs232cSection(app.definitionLines, app);
     EXPECT_EQ(app.speedCode, 5);
     EXPECT_EQ(app.dataBitsCode, 0);
     EXPECT_EQ(app.parityCode, 2);
@@ -170,12 +171,12 @@ TEST_F(SectionTest, Rs232cOverridesOnlyTheCodesItNamesWithKnownValues) {
     EXPECT_EQ(app.portCode, 2);   // the settings file gave a port
 
     app.portCode = -1;
-    ApplyRs232cSection(app);
+    ApplyRs232cSection(app.definitionLines, app);
     EXPECT_EQ(app.portCode, 4);
 
     Define("[RS232C]\nSpeed=38400\nData=9\nParity=MARK\nStop=3\nX=maybe\nCommPort=PORT9\n");
     app.portCode = -1;
-    ApplyRs232cSection(app);
+    ApplyRs232cSection(app.definitionLines, app);
     EXPECT_EQ(app.speedCode, 5);
     EXPECT_EQ(app.dataBitsCode, 0);
     EXPECT_EQ(app.parityCode, 2);
@@ -238,7 +239,7 @@ TEST_F(SectionTest, RecognitionCodeChoosesTheCommandSetAndTheIdentification) {
         app.registry.expectedIdPresent = c.registryId;
         app.registry.expectedId = {'R', 'G', 0};
         app.commandSetSelector = -1;
-        ApplyIndividualInformation(app);
+        ApplyIndividualInformation(app.definitionLines, app);
         EXPECT_EQ(app.commandSetSelector, c.set);
         const std::string id = *c.id ? c.id : "RG";
         EXPECT_EQ(app.registry.expectedId[0], id[0]);
@@ -266,7 +267,7 @@ TEST_F(SectionTest, WithoutRecognitionCodeTheMachineNameDecides) {
         app.registry.machineName = c.name;
         app.registry.expectedIdPresent = false;
         app.registry.expectedId = {'R', 'G', 'X'};
-        ApplyIndividualInformation(app);
+        ApplyIndividualInformation(app.definitionLines, app);
         EXPECT_EQ(app.commandSetSelector, c.set);
         EXPECT_EQ(app.registry.expectedId[0], c.id[0]);
         EXPECT_EQ(app.registry.expectedId[1], c.id[1]);
@@ -274,7 +275,7 @@ TEST_F(SectionTest, WithoutRecognitionCodeTheMachineNameDecides) {
 
         app.registry.expectedIdPresent = true;   // the registry's EcuCheckResult stays
         app.registry.expectedId = {'R', 'G', 'X'};
-        ApplyIndividualInformation(app);
+        ApplyIndividualInformation(app.definitionLines, app);
         EXPECT_EQ(app.registry.expectedId[0], 'R');
         EXPECT_EQ(app.registry.expectedId[2], 'X');
     }
@@ -385,7 +386,7 @@ TEST_F(SectionTest, CalibConstantsAreFoundByNameAndSize) {
 
 TEST_F(LoadDefinitionTest, AFreeMapDefinitionBuildsMapsLinksItemsAndIdentity) {
     Install("RV_Tune.STZ", ReadData("definitions/heron_free_map.def"));
-    ASSERT_TRUE(LoadDefinition(app, prompt));
+    ASSERT_TRUE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
     Counts(0x8000, 4, 5);
     Counts(0x802E, 4, 5);
     Counts(0x805C, 3, 4);

@@ -3,7 +3,7 @@
 #include <fstream>
 #include <string>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/RegistrySettings.h"
 #include "platform/RegistryStore.h"
 #include "tests/support/TempDir.h"

@@ -3,14 +3,14 @@
 // the result byte and its message, and the failing addresses.
 #include "tests/ecu/EcuFixture.h"
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 namespace {
 
 const std::string kThreeRecords =
-    "S1130000000102030405060708090A0B0C0D0E0FDC"
-    "S1130010101112131415161718191A1B1C1D1E1FCC"
-    "S1130020202122232425262728292A2B2C2D2E2FBC";
+    "S1130000000102030405060708090A0B0C0D0E0F74"
+    "S1130010101112131415161718191A1B1C1D1E1F64"
+    "S1130020202122232425262728292A2B2C2D2E2F54";
 const std::string kClose = "S9030000FC";
 
 struct ReceiveRecordsTest : EcuFixture {
@@ -259,6 +259,19 @@ TEST_F(SingleWriteTest, AMissingEchoStopsTheWriteAndIsReported) {
     EXPECT_EQ(prompt.Last().icon, PromptIcon::kExclamation);
 }
 
+TEST_F(SingleWriteTest, AWrongEchoStopsTheWriteAndIsReported) {
+    // The address high byte comes back changed: the ECU may have taken another
+    // address, so neither the rest of the address nor the value may follow.
+    port.onWrite = [this](std::uint8_t b) {
+        if (b == 0xBF) port.Feed("M1");
+        else port.Feed({static_cast<std::uint8_t>(b == 0x12 ? 0x13 : b)});
+    };
+    EXPECT_EQ(protocol.WriteByte(0x1234, 0x56), str::kNoResponse);
+    EXPECT_EQ(port.written.back(), 0x12);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "No response from ECU.");
+}
+
 TEST_F(SingleWriteTest, AnIdentifiedEcuIsNotAskedAgainOnAnOpenPort) {
     OpenQuietly();
     link.ecuChecked = true;
@@ -305,7 +318,7 @@ TEST(CommandSetTest, EachLetterMapsToItsByteInBothSets) {
     SerialLink link(app, port, pump, pump);
     RecordingPrompt prompt;
     SilentProgress progress;
-    EcuProtocol protocol(app, link, prompt, progress);
+    EcuProtocol protocol(app, app.definitionLines, link, prompt, progress);
     app.commandSetSelector = kCommandSetB;
     EXPECT_EQ(protocol.CommandByte('L'), 0x4B);
     EXPECT_EQ(protocol.CommandByte('R'), 0x59);

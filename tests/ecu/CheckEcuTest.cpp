@@ -2,7 +2,7 @@
 // the runs at port open.
 #include "tests/ecu/EcuFixture.h"
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/DataExchange.h"
 #include "files/DataFile.h"
 #include "tests/ecu/EcuFixture.h"
@@ -52,15 +52,15 @@ struct DataExchangeTest : ::testing::Test, InstalledApp {
     FakeEventPump pump;
     SerialLink link{app, port, pump, pump};
     RecordingProgress progress;
-    EcuProtocol protocol{app, link, prompt, progress};
+    EcuProtocol protocol{app, app.definitionLines, link, prompt, progress};
     FakeEcu ecu{port};
-    DataExchange exchange{app, protocol, prompt};
+    DataExchange exchange{app, app.registry, app.defaultFolder, protocol, prompt};
     std::string calibration;
 
     void SetUp() override {
         ASSERT_TRUE(app.InitInstance(host));
         calibration = install.dir.Write("cal.qsd", testinstall::CalibrationFile());
-        ASSERT_EQ(LoadDataFile(app, prompt, calibration), kLoaded);
+        ASSERT_EQ(LoadDataFile(app, app, prompt, calibration), kLoaded);
         app.dataFileName = "cal.qsd";
         app.portCode = 0;
         app.registry.expectedId = {{'M', '1', 0}};
@@ -273,6 +273,39 @@ TEST_F(DataExchangeTest, AReadThatStopsAfterThreeRecordsKeepsThemAsPartialData) 
     exchange.Clear();
     EXPECT_TRUE(exchange.ExchangeBuffer().Empty());
     EXPECT_EQ(exchange.Report(), "");
+}
+
+TEST_F(DataExchangeTest, AReadWithADamagedRecordFailsAtItAndNeverReachesTheCalibration) {
+    const std::vector<std::uint8_t> bytes = CalibrationBytes();
+    std::string text = RecordText(kDataStart, bytes);
+    std::string second = text.substr(42, 42);
+    second[41] = second[41] == '0' ? '1' : '0';   // a wrong checksum in the record for 1010
+    text.replace(42, 42, second);
+    ecu.records = text;
+    const Image before = app.image();
+    app.modified = 0;
+
+    EXPECT_EQ(exchange.Read(ExchangeSource::kEcu), ExchangeOutcome::kFail);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "Failed to correspond with ECU.\nRead Error Address : 1010");
+    EXPECT_EQ(exchange.LastReport(), "Read from ECU data   --->   Fail\r\n\r\n");
+    const DataPane& pane = exchange.ExchangeBuffer();
+    EXPECT_TRUE(pane.partial);
+    EXPECT_EQ(pane.Length(), 16);
+    EXPECT_EQ(exchange.Write(ExchangeTarget::kEdit), ExchangeOutcome::kUnavailable);
+    EXPECT_FALSE(exchange.DataTakenOver());
+    EXPECT_EQ(app.image(), before);
+    EXPECT_EQ(app.modified, 0);
+
+    // Broken in its first record: nothing arrived sound, the address is still named.
+    prompt.answers.push_back(PromptAnswer::kOk);   // drop the partial data
+    ecu.state = FakeEcu::State::kCommand;
+    std::string first = RecordText(kDataStart, bytes);
+    first[9] = 'Z';
+    ecu.records = first;
+    EXPECT_EQ(exchange.Read(ExchangeSource::kEcu), ExchangeOutcome::kFail);
+    EXPECT_EQ(prompt.Last().text, "Failed to correspond with ECU.\nRead Error Address : 1000");
+    EXPECT_TRUE(exchange.ExchangeBuffer().Empty());
 }
 
 TEST_F(DataExchangeTest, ASilentEcuLeavesThePaneEmpty) {

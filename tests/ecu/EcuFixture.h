@@ -83,7 +83,7 @@ struct EcuFixture : ::testing::Test {
     SerialLink link{app, port, pump, pump};
     RecordingPrompt prompt;
     RecordingProgress progress;
-    EcuProtocol protocol{app, link, prompt, progress};
+    EcuProtocol protocol{app, app.definitionLines, link, prompt, progress};
     std::vector<int> pauses;
 
     static AppOptions MakeOptions(const TempDir& dir) {

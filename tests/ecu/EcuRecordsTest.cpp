@@ -48,15 +48,20 @@ TEST(DecodeRecordsTest, AGapStaysZero) {
     EXPECT_EQ(decoded.bytes[0x20], 1);
 }
 
-TEST(DecodeRecordsTest, AChecksumMismatchIsNotedNotRefused) {
-    std::string bad = Record16(0x0200);
+TEST(DecodeRecordsTest, AChecksumMismatchFailsTheDecodingAtItsRecord) {
+    std::string bad = Record16(0x0210);
     bad.back() = bad.back() == '0' ? '1' : '0';
-    const DecodedRecords decoded = DecodeRecords(bad + kClose);
-    EXPECT_TRUE(decoded.ok);
+    const DecodedRecords decoded = DecodeRecords(Record16(0x0200) + bad + Record16(0x0220) + kClose);
+    EXPECT_FALSE(decoded.ok);
+    EXPECT_TRUE(decoded.damaged);
     EXPECT_TRUE(decoded.checksumError);
+    EXPECT_EQ(decoded.damagedAddress, "0210");
+    // What stays is the sound record before it, none of its bytes or later ones.
+    EXPECT_EQ(decoded.start, 0x0200);
+    EXPECT_EQ(decoded.bytes.size(), 16u);
 }
 
-TEST(DecodeRecordsTest, TheExaminationStopsAtS9AndAtBrokenRecords) {
+TEST(DecodeRecordsTest, TheExaminationEndsQuietlyAtS9AndAtRecordsOfOtherTypes) {
     struct Case {
         const char* name;
         std::string text;
@@ -65,18 +70,59 @@ TEST(DecodeRecordsTest, TheExaminationStopsAtS9AndAtBrokenRecords) {
     const std::string one = Record16(0x0000), two = Record16(0x0010, 0x10);
     const std::vector<Case> cases = {
         {"after S9", one + kClose + two, 16},
-        {"odd length", one + two.substr(0, two.size() - 1) + Record16(0x0020), 16},
-        {"non-hex pair", one + "S113001G" + two.substr(8) + Record16(0x0020), 16},
-        {"count disagrees", one + "S1FF0010" + two.substr(8), 16},
         {"other record after data", one + "S5030001FB" + two, 16},
         {"other record before data", "S00600004844521B" + one + kClose, 16},
         {"garbage before the first S", "\r\n" + one + kClose, 16},
+        {"a record without data", "S1030000FC" + one + kClose, 16},
     };
     for (const Case& c : cases) {
         const DecodedRecords decoded = DecodeRecords(c.text);
         EXPECT_TRUE(decoded.ok) << c.name;
+        EXPECT_FALSE(decoded.damaged) << c.name;
         EXPECT_EQ(decoded.bytes.size(), c.size) << c.name;
     }
+}
+
+TEST(DecodeRecordsTest, ABrokenRecordFailsTheDecodingWithItsAddress) {
+    struct Case {
+        const char* name;
+        std::string second;     // the record after 0000..000F
+        const char* address;    // where the failure is reported
+    };
+    const std::string two = Record16(0x0010, 0x10);
+    std::string nonHexData = two;
+    nonHexData[12] = 'G';
+    std::string lowerCaseJunk = two;
+    lowerCaseJunk[20] = 'x';
+    std::string longerCount = two;
+    longerCount[3] = '4';        // count 0x14: one byte more than the record holds
+    std::string shorterCount = two;
+    shorterCount[3] = '2';       // count 0x12: one byte less
+    const std::vector<Case> cases = {
+        {"non-hex data", nonHexData, "0010"},
+        {"non-hex character elsewhere", lowerCaseJunk, "0010"},
+        {"count above the length", longerCount, "0010"},
+        {"count below the length", shorterCount, "0010"},
+        {"odd length", two.substr(0, two.size() - 1), "0010"},
+        {"a character too many", two + "0", "0010"},
+        {"cut to its address", two.substr(0, 8), "0010"},
+        {"only a count", "S113", "0010"},                       // the address missing
+        {"non-hex address", "S113001G" + two.substr(8), "0010"},   // the first missing one
+        {"data past FFFF", Record16(0xFFF8), "FFF8"},
+    };
+    for (const Case& c : cases) {
+        const DecodedRecords decoded = DecodeRecords(Record16(0x0000) + c.second + Record16(0x0020) + kClose);
+        EXPECT_FALSE(decoded.ok) << c.name;
+        EXPECT_TRUE(decoded.damaged) << c.name;
+        EXPECT_EQ(decoded.damagedAddress, c.address) << c.name;
+        EXPECT_EQ(decoded.bytes.size(), 16u) << c.name;
+    }
+    // A broken first record leaves nothing at all.
+    const DecodedRecords first = DecodeRecords(nonHexData + kClose);
+    EXPECT_TRUE(first.damaged);
+    EXPECT_TRUE(first.bytes.empty());
+    EXPECT_EQ(first.damagedAddress, "0010");
+    EXPECT_EQ(DecodeRecords("S113001G" + two.substr(8) + kClose).damagedAddress, "");
 }
 
 TEST(DecodeRecordsTest, NoDataOrDataPastTheTopOfMemoryFails) {
@@ -110,6 +156,19 @@ TEST(DecodePartialRecordsTest, ARecordMissingOnlyItsChecksumCountsWhole) {
     const DecodedRecords decoded = DecodePartialRecords(whole.substr(0, whole.size() - 2));
     ASSERT_TRUE(decoded.ok);
     EXPECT_EQ(decoded.bytes.size(), 16u);
+}
+
+TEST(DecodePartialRecordsTest, ADamagedWholeRecordBeforeTheCutEndsTheRunAtItsAddress) {
+    std::string bad = Record16(0x0010);
+    bad.back() = bad.back() == '0' ? '1' : '0';
+    const std::string cut = Record16(0x0030).substr(0, 20);
+    const DecodedRecords decoded = DecodePartialRecords(Record16(0x0000) + bad + Record16(0x0020) + cut);
+    EXPECT_TRUE(decoded.damaged);
+    EXPECT_TRUE(decoded.ok);   // the sound record before it is still shown
+    EXPECT_EQ(decoded.bytes.size(), 16u);
+    EXPECT_EQ(decoded.damagedAddress, "0010");
+    // A cut last record is no damage.
+    EXPECT_FALSE(DecodePartialRecords(Record16(0x0000) + cut).damaged);
 }
 
 TEST(DecodePartialRecordsTest, NothingUsableGivesNoAddress) {

@@ -5,7 +5,7 @@
 #include <future>
 #include <map>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/Monitor.h"
 
 namespace {
@@ -76,7 +76,7 @@ struct MonitorTest : EcuFixture {
     std::map<std::uint8_t, std::vector<std::uint8_t>> answers;
     std::vector<std::pair<std::size_t, std::string>> values;
     int cycles = 0;
-    Monitor monitor{app, link, protocol, prompt};
+    Monitor monitor{app.diagItems, link, protocol, prompt};
 
     void SetUp() override {
         app.diagItems = {Item(0x21, 1, "Throttle", "0.5", "0", "%"), Item(0x02, 2, "Engine Speed", "0.1", "0", "rpm"),
@@ -220,7 +220,7 @@ TEST_F(MonitorTest, StopLetsTheOutstandingAnswerArriveThenClosesWithAnEmptyInput
 }
 
 struct MonitorStartTest : EcuFixture {
-    Monitor monitor{app, link, protocol, prompt};
+    Monitor monitor{app.diagItems, link, protocol, prompt};
 };
 
 TEST_F(MonitorStartTest, FromTheMenuASilentEcuIsReportedAndThePortStaysClosed) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
+#include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
 #include <unistd.h>
@@ -80,6 +81,70 @@ TEST_F(PosixSerialPortTest, BytesPassBothWaysUnchanged) {
     EXPECT_EQ(std::string(received, 3), "\x0A\x0D\xBF");
 }
 
+// XON/XOFF is on by default, and 0x11 and 0x13 are bytes of the ECU's
+// answers like any other: none may be swallowed, none may stop the output.
+TEST_F(PosixSerialPortTest, FlowControlBytesFromTheLineAreDataAndStopNothing) {
+    pty.Send("\x13\x11\x13\x13\x41");
+    std::uint8_t buffer[5] = {};
+    std::size_t count = 0;
+    ASSERT_TRUE(port.Read(buffer, 5, count));
+    ASSERT_EQ(count, 5u);
+    EXPECT_EQ(std::string(reinterpret_cast<char*>(buffer), 5), "\x13\x11\x13\x13\x41");
+
+    // The last flow byte was an XOFF: the output runs all the same, and the
+    // flow bytes we send go out as they are.
+    pty.Send("\x13");
+    ASSERT_TRUE(port.Read(buffer, 1, count));
+    ASSERT_EQ(count, 1u);
+    const std::uint8_t out[3] = {0x13, 0x11, 0x55};
+    ASSERT_TRUE(port.Write(out, 3));
+    char received[3] = {};
+    pollfd entry{pty.master, POLLIN, 0};
+    ASSERT_EQ(::poll(&entry, 1, 2000), 1) << "the output stayed stopped";
+    ASSERT_EQ(::read(pty.master, received, 3), 3);
+    EXPECT_EQ(std::string(received, 3), "\x13\x11\x55");
+
+    // What the setting still means: the port may ask the far end to pause.
+    const int other = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    termios tio{};
+    ASSERT_EQ(::tcgetattr(other, &tio), 0);
+    EXPECT_EQ(tio.c_iflag & IXON, 0u);
+    EXPECT_NE(tio.c_iflag & IXOFF, 0u);
+    ::close(other);
+    LineSettings off;
+    off.xonXoff = false;
+    ASSERT_TRUE(port.Open(pty.slave, off));
+    const int again = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_EQ(::tcgetattr(again, &tio), 0);
+    EXPECT_EQ(tio.c_iflag & (IXON | IXOFF), 0u);
+    ::close(again);
+}
+
+TEST_F(PosixSerialPortTest, OpeningAndClearingTheErrorStateRestartStoppedOutput) {
+    SetTimeouts(30, 100);   // a write gives up after 100 ms per byte
+    // Somebody else on the line suspends its output.
+    const int other = ::open(pty.slave.c_str(), O_RDWR | O_NOCTTY);
+    ASSERT_GE(other, 0);
+    auto arrives = [this](std::uint8_t byte) {
+        if (!port.Write(&byte, 1)) return false;
+        pollfd entry{pty.master, POLLIN, 0};
+        std::uint8_t got = 0;
+        return ::poll(&entry, 1, 500) == 1 && ::read(pty.master, &got, 1) == 1 && got == byte;
+    };
+    ASSERT_EQ(::tcflow(other, TCOOFF), 0);
+    EXPECT_FALSE(arrives(0x31));   // the stop is real
+    port.ClearError();
+    EXPECT_TRUE(arrives(0x32));
+
+    ASSERT_EQ(::tcflow(other, TCOOFF), 0);
+    port.Close();
+    ASSERT_TRUE(port.Open(pty.slave, LineSettings{}));
+    SetTimeouts(30, 100);
+    EXPECT_TRUE(arrives(0x33));
+    ::close(other);
+}
+
 TEST_F(PosixSerialPortTest, AReadOnASilentLineIsASuccessWithNothing) {
     SetTimeouts(30, 30);
     std::uint8_t byte = 0;
@@ -144,7 +209,7 @@ TEST(ResolveSerialDeviceTest, ComNamesComeFromEnvironmentThenRegistryThenTheDefa
     ::unsetenv("RV_TUNE_COM3");
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyS2");
     EXPECT_EQ(ResolveSerialDevice("com1", nullptr), "/dev/ttyS0");
-    ASSERT_TRUE(registry.SetString(regname::kPortsKey, "COM3", "/dev/ttyUSB0"));
+    ASSERT_TRUE(registry.SetString(kSerialPortsKey, "COM3", "/dev/ttyUSB0"));
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/dev/ttyUSB0");
     ::setenv("RV_TUNE_COM3", "/tmp/ecu-link", 1);
     EXPECT_EQ(ResolveSerialDevice("COM3", &registry), "/tmp/ecu-link");

@@ -1,6 +1,6 @@
 #include "edit/ClipboardText.h"
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "edit/UndoList.h"
 #include "tests/edit/EditFixture.h"
 #include "tests/support/RecordingPrompt.h"

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 #include <string>
@@ -14,7 +15,7 @@
 #include <unistd.h>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "files/SRecord.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/InstalledApp.h"
@@ -31,14 +32,17 @@ LineStore Store(const std::vector<std::string>& lines) {
     return store;
 }
 
-TEST(SplitDataFileText, EndsLinesAtLineFeedsAndDropsAnUnfinishedLastLine) {
+TEST(SplitDataFileText, EndsLinesAtLineFeedsAndKeepsAnUnfinishedLastLine) {
     struct Case {
         const char* text;
         std::vector<std::string> lines;
     };
     const Case cases[] = {
         {"a\r\nb\n", {"a", "b"}},
-        {"a\nb", {"a"}},                 // no line feed after b: dropped
+        {"a\nb", {"a", "b"}},            // no line feed after b: kept all the same
+        {"a\r\nb\r", {"a", "b"}},
+        {"a\n\r\r", {"a"}},            // only carriage returns after the last line feed
+        {" ", {" "}},
         {"", {}},
         {"\n\n", {"", ""}},
         {"a\r\r\nb\rc\n", {"a", "bc"}},  // every carriage return goes
@@ -188,7 +192,7 @@ struct DataFileTest : ::testing::Test, InstalledApp {
 
 TEST_F(DataFileTest, LoadFillsTheImageAndBuildsTheMaps) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     EXPECT_TRUE(prompt.shown.empty());
     EXPECT_EQ(app.dataStart, kDataStart);
     EXPECT_EQ(app.dataEnd, kDataEnd);
@@ -202,7 +206,7 @@ TEST_F(DataFileTest, LoadFillsTheImageAndBuildsTheMaps) {
 
 TEST_F(DataFileTest, SavedFileReloadsToTheSameImageWithItsOtherLinesKept) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     app.image()[0x1007] = 99;          // an edit
     app.image()[kDataEnd] = 0x00;      // and a stale checksum byte
     app.modified = 1;
@@ -230,10 +234,65 @@ TEST_F(DataFileTest, SavedFileReloadsToTheSameImageWithItsOtherLinesKept) {
     EXPECT_EQ(sum, 0x7F);
 
     app.image().fill(0);
-    ASSERT_EQ(LoadDataFile(app, prompt, saved), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, saved), kLoaded);
     EXPECT_EQ(app.image(), before);
     EXPECT_EQ(app.image()[0x1007], 99);
     EXPECT_EQ(lineFeeds, static_cast<std::size_t>(app.dataLines.Count()));
+}
+
+TEST_F(DataFileTest, ALastRecordWithoutALineFeedIsKeptAndTheChecksumStaysOnItsByte) {
+    // The file ends right after the last record: no line feed, no end record.
+    std::string text = testinstall::CalibrationFile();
+    text = text.substr(0, text.find("\nS9030000FC"));
+    ASSERT_EQ(text.substr(text.size() - 42, 8), "S1131030");
+    const std::string path = WriteFile("cut.qsd", text);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
+    EXPECT_EQ(app.dataStart, kDataStart);
+    EXPECT_EQ(app.dataEnd, kDataEnd);
+
+    const std::string saved = install.dir.File("resaved.qsd");
+    ASSERT_TRUE(SaveDataFile(app, saved));
+    ASSERT_EQ(LoadDataFile(app, app, prompt, saved), kLoaded);
+    EXPECT_EQ(app.dataEnd, kDataEnd);
+    EXPECT_EQ(app.image(), testinstall::CalibrationImage());   // every byte, checksum at 0x103F
+    EXPECT_TRUE(prompt.shown.empty());
+}
+
+TEST_F(DataFileTest, EachLoadStartsFromAZeroImage) {
+    const std::string full = WriteFile("cal.qsd", testinstall::CalibrationFile());
+    ASSERT_EQ(LoadDataFile(app, app, prompt, full), kLoaded);
+    ASSERT_EQ(app.maps.at(0)->z.count, 2);
+
+    // A calibration holding only the constants, 0x1020..0x103F: the maps'
+    // counts of the file before must not survive into it.
+    const Image image = testinstall::CalibrationImage();
+    std::string text = "[Machine]\nModel,TST01\n[Data]\nCalib:\n";
+    for (std::uint32_t a = 0x1020; a <= kDataEnd; a += 16)
+        text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
+    text += "S9030000FC\nFixed:\n";
+    const std::string constants = WriteFile("constants.qsd", text);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, constants), kLoaded);
+    EXPECT_EQ(app.dataStart, 0x1020);
+    Image expected{};
+    std::copy(&image[0x1020], &image[kDataEnd] + 1, &expected[0x1020]);
+    EXPECT_EQ(app.image(), expected);
+    ASSERT_EQ(app.maps.size(), 2u);
+    EXPECT_EQ(app.maps[0]->z.count, 0);   // laid out over zeros
+    EXPECT_EQ(app.maps[0]->x.count, 0);
+
+    // An unreadable file leaves no calibration behind either.
+    ASSERT_EQ(LoadDataFile(app, app, prompt, full), kLoaded);
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.File("missing.qsd")), kUnreadable);
+    EXPECT_EQ(app.image(), Image{});
+    EXPECT_GT(app.dataStart, app.dataEnd);
+
+    // Saved, the constants file holds its own range and nothing else.
+    ASSERT_EQ(LoadDataFile(app, app, prompt, constants), kLoaded);
+    const std::string saved = install.dir.File("saved.qsd");
+    ASSERT_TRUE(SaveDataFile(app, saved));
+    const std::string out = install.dir.Read("saved.qsd");
+    EXPECT_EQ(out.find("S1131000"), std::string::npos);
+    EXPECT_NE(out.find("S1131020"), std::string::npos);
 }
 
 TEST_F(DataFileTest, MachineCheckIgnoresCaseAndSkipsFilesWithoutAMachine) {
@@ -250,10 +309,10 @@ TEST_F(DataFileTest, MachineCheckIgnoresCaseAndSkipsFilesWithoutAMachine) {
     };
     for (const Case& c : cases) {
         const std::string path = WriteFile("m.qsd", c.text);
-        EXPECT_EQ(LoadDataFile(app, prompt, path), c.result);
+        EXPECT_EQ(LoadDataFile(app, app, prompt, path), c.result);
     }
-    EXPECT_EQ(LoadDataFile(app, prompt, install.dir.File("missing.qsd")), kUnreadable);
-    EXPECT_EQ(LoadDataFile(app, prompt, install.dir.Path()), kUnreadable);   // a folder
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.File("missing.qsd")), kUnreadable);
+    EXPECT_EQ(LoadDataFile(app, app, prompt, install.dir.Path()), kUnreadable);   // a folder
     EXPECT_TRUE(prompt.shown.empty());
 }
 
@@ -279,7 +338,7 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
     for (const TextCase& c : textCases) {
         prompt.shown.clear();
         const std::string path = WriteFile("bad.qsd", c.text);
-        EXPECT_EQ(LoadDataFile(app, prompt, path), kAbandoned) << c.message;
+        EXPECT_EQ(LoadDataFile(app, app, prompt, path), kAbandoned) << c.message;
         ASSERT_EQ(prompt.shown.size(), 1u) << c.message;
         EXPECT_EQ(prompt.Last().text, Str(c.message));
         EXPECT_EQ(prompt.Last().icon, PromptIcon::kStop);
@@ -290,7 +349,7 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
 
 TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndReportsFailure) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
-    ASSERT_EQ(LoadDataFile(app, prompt, path), kLoaded);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     const std::string old = install.dir.Read("cal.qsd");
 
     // A target that is a folder, and one in a folder that does not exist.

@@ -42,6 +42,13 @@ TEST(ConstantValue, FollowsTheCalcRules) {
     image[0x31] = 0x10;
     image[0x40] = 0x80;
     image[0x41] = 0x01;
+    // The sign boundaries of Calc 3: 0x7F | 0x80 for a byte, 0x7FFF | 0x8000 for a word.
+    image[0x70] = 0x7F;
+    image[0x71] = 0x80;
+    image[0x80] = 0x7F;
+    image[0x81] = 0xFF;
+    image[0x82] = 0x80;
+    image[0x83] = 0x00;
     struct Case {
         ConstantDef constant;
         float value;
@@ -57,7 +64,11 @@ TEST(ConstantValue, FollowsTheCalcRules) {
         {{"31", "1", "Trim", "0.25", "32", "deg", "3"}, 16 * 0.25f + 32},
         {{"40", "2", "Wide", "1", "5", "", "3"}, 32769.0f - 5},
         {{"40", "02", "Wide", "1", "5", "", "3"}, 128.0f + 5},   // "02" is no word: byte 0x80 < 0x8000
-        {{"1FFFF", "1", "Wrapped", "1", "0", "", "1"}, 0.0f},  // only the low 16 bits address the image
+        {{"1FFFF", "1", "Wrapped", "1", "0", "", "1"}, 0.0f},
+        {{"70", "1", "Below", "1", "5", "", "3"}, 127.0f + 5},
+        {{"71", "1", "At", "1", "5", "", "3"}, 128.0f - 5},
+        {{"80", "2", "Below", "1", "5", "", "3"}, 32767.0f + 5},
+        {{"82", "2", "At", "1", "5", "", "3"}, 32768.0f - 5},  // only the low 16 bits address the image
     };
     for (const Case& c : cases)
         EXPECT_FLOAT_EQ(ConstantValue(image, c.constant), c.value) << c.constant.address << " " << c.constant.calc;

@@ -75,4 +75,42 @@ TEST(SRecord, ImageRecordsCoverTheRangeUpToTheLastAddress) {
     EXPECT_TRUE(list.empty());
 }
 
+TEST(SRecord, EveryTruncationOfARecordIsRefused) {
+    std::uint8_t bytes[16];
+    std::iota(bytes, bytes + 16, std::uint8_t{0xA0});
+    const std::string whole = MakeDataRecord(0x1230, bytes, 16);
+    DataRecord record;
+    ASSERT_EQ(ParseDataRecord(whole, record), RecordFault::kNone);
+    EXPECT_TRUE(record.checksumOk);
+    EXPECT_TRUE(record.exactLength);
+    // Cut after "S1" and anything before the last character: the count or the
+    // length gives it away, never a short record that reads as whole.
+    for (std::size_t length = 2; length < whole.size(); ++length) {
+        DataRecord cut;
+        EXPECT_NE(ParseDataRecord(std::string_view(whole).substr(0, length), cut), RecordFault::kNone)
+            << whole.substr(0, length);
+    }
+}
+
+TEST(SRecord, RangesOfEveryLengthAroundARecordKeepTheirLastByte) {
+    Image image{};
+    for (std::uint32_t a = 0; a < 0x100; ++a) image[0x2000 + a] = static_cast<std::uint8_t>(a * 7 + 1);
+    for (std::uint16_t length : {1, 15, 16, 17, 31, 32, 33, 49}) {
+        std::vector<std::string> list;
+        AppendImageRecords(image, 0x2000, static_cast<std::uint16_t>(0x2000 + length - 1), list);
+        Image back{};
+        std::size_t total = 0;
+        for (const std::string& line : list) {
+            DataRecord record;
+            ASSERT_EQ(ParseDataRecord(line, record), RecordFault::kNone) << line;
+            ASSERT_TRUE(record.checksumOk);
+            for (std::size_t i = 0; i < record.data.size(); ++i) back[record.address + i] = record.data[i];
+            total += record.data.size();
+        }
+        EXPECT_EQ(total, length) << length;
+        EXPECT_EQ(back[0x2000 + length - 1], image[0x2000 + length - 1]) << length;
+        EXPECT_EQ(back[0x2000 + length], 0) << length;
+    }
+}
+
 }  // namespace

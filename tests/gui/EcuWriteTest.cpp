@@ -17,18 +17,19 @@
 #include <string>
 #include <vector>
 
-#include "app/ChildFrame.h"
+#include "app/gui/ChildFrame.h"
 #include "app/CommandIds.h"
 #include "app/HeadlessHost.h"
-#include "app/MainFrame.h"
-#include "app/ProgressWnd.h"
+#include "app/gui/MainFrame.h"
+#include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuRecords.h"
 #include "ecu/SerialLink.h"
-#include "edit/QelView.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/QelView.h"
+#include "edit/gui/TableWnd.h"
 #include "files/SRecord.h"
+#include "tests/gui/ScriptedDialogs.h"
 #include "tests/files/TestInstall.h"
 #include "tests/gui/TestCalibration.h"
 #include "tests/support/Ecusim.h"
@@ -95,6 +96,7 @@ struct EcuCalibration {
     HeadlessHost host{prompt};
     std::unique_ptr<EcusimProcess> sim;
     std::unique_ptr<CQelApp> app;
+    ScriptedDialogs dialogs;
     std::unique_ptr<CMainFrame> frame;
     std::string saved;
 
@@ -111,16 +113,9 @@ struct EcuCalibration {
         options.registryPath = install.RegistryPath();
         app = std::make_unique<CQelApp>(options);
         if (!app->InitInstance(host)) qFatal("start-up failed");
-        frame = std::make_unique<CMainFrame>(*app, prompt);
+        frame = std::make_unique<CMainFrame>(*app, prompt, &dialogs);
         const std::string path = install.dir.Write("cal.qsd", CalibrationFile());
-        frame->fileDialog = [path](const FileDialogRequest&) { return path; };
-        frame->runMenuDialog = [](CMenuDlg& dialog) {
-            dialog.show();
-            QListWidget* list = dialog.mapList();
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(list->item(0)).center());
-            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-            return dialog.result();
-        };
+        dialogs.nextFile = path;
         frame->resize(900, 700);
         frame->show();
         frame->activateWindow();
@@ -247,7 +242,7 @@ private slots:
         QCOMPARE(cal.frame->ProgressWindow().TitleText(), QString("( 3006 ) = 63"));
         QVERIFY(!cal.frame->ProgressWindow().isVisible());
         // The port was closed before, so it is closed again, timer and all.
-        QVERIFY(!cal.frame->Link().portOpen);
+        QVERIFY(!cal.frame->Session().Link().portOpen);
         QVERIFY(!cal.frame->Timer().LinkTimerRunning());
 
         // A selection sends every selected cell, the cursor's value unchanged.
@@ -282,7 +277,7 @@ private slots:
         QCOMPARE(int(cal.app->image()[address]), before + 1);
         QTest::keyClick(map, Qt::Key_Return, Qt::ShiftModifier);
         QVERIFY(cal.prompt.shown.empty());
-        QVERIFY(!cal.frame->Link().portOpen);
+        QVERIFY(!cal.frame->Session().Link().portOpen);
 
         const std::string ecu = cal.EcuBytes();
         QVERIFY(!ecu.empty());
@@ -291,8 +286,8 @@ private slots:
 
     void theLinkTimerCountsTheSilenceDownAndFrameCloseClosesThePort() {
         EcuCalibration cal(false, {});
-        SerialLink& link = cal.frame->Link();
-        QVERIFY(cal.frame->OpenPort(true));
+        SerialLink& link = cal.frame->Session().Link();
+        QVERIFY(cal.frame->Session().OpenPort(true));
         QVERIFY(cal.frame->Timer().LinkTimerRunning());
         QVERIFY(!link.ecuChecked);   // the identification at open only primes the line
         link.silenceCountdown = 1000;
@@ -304,9 +299,9 @@ private slots:
         QVERIFY(!link.portOpen);
         QVERIFY(!cal.frame->Timer().LinkTimerRunning());
         // Without the link timer nothing moves the countdown.
-        QVERIFY(cal.frame->OpenPort(false));
+        QVERIFY(cal.frame->Session().OpenPort(false));
         QVERIFY(!cal.frame->Timer().LinkTimerRunning());
-        cal.frame->ClosePort();
+        cal.frame->Session().ClosePort();
         QVERIFY(!link.portOpen);
     }
 
@@ -316,8 +311,8 @@ private slots:
         QVERIFY(table);
         cal.Click(table, 0, 0);
         cal.prompt.shown.clear();
-        SerialLink& link = cal.frame->Link();
-        QVERIFY(cal.frame->OpenPort(true));
+        SerialLink& link = cal.frame->Session().Link();
+        QVERIFY(cal.frame->Session().OpenPort(true));
         // A monitor request that is answered on the third tick: the write
         // dispatches events until then.
         int ticks = 0;
@@ -326,7 +321,7 @@ private slots:
         int nested = 0;
         bool closed = true;
         QTimer::singleShot(0, cal.frame.get(), [&] {
-            nested = cal.frame->WriteBytesToEcu({{0x3002, 7}});
+            nested = cal.frame->Session().WriteBytes({{0x3002, 7}});
             closed = cal.frame->close();
         });
         QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
@@ -377,7 +372,7 @@ private slots:
             QCOMPARE(int(ecu.cal.Byte(cell)), int(value));
         } else {
             // A Free Map machine has no Shift+Enter; its single writes go the same way.
-            QCOMPARE(ecu.cal.frame->WriteBytesToEcu({{cell, value}}), 0);
+            QCOMPARE(ecu.cal.frame->WriteToEcu({{cell, value}}), 0);
         }
         QCOMPARE(ecu.cal.Texts(), std::vector<std::string>{});
         QCOMPARE(EcuByte(ecu.EcuMemory(), cell), int(value));
@@ -389,7 +384,7 @@ private slots:
         ShippedEcu ecu(kHeron, {});   // ecusim's own identification, "M1"
         const auto cell = static_cast<std::uint16_t>(ecu.cal.Map().y.start + 1);
         const int before = ecu.cal.Byte(cell);
-        QVERIFY(ecu.cal.frame->WriteBytesToEcu({{cell, 0x55}}) != 0);
+        QVERIFY(ecu.cal.frame->WriteToEcu({{cell, 0x55}}) != 0);
         QCOMPARE(ecu.cal.Texts(), std::vector<std::string>{Str(str::kEcuTypeDifferent)});
         QCOMPARE(EcuByte(ecu.EcuMemory(), cell), before);
     }
@@ -411,8 +406,8 @@ private slots:
         QCOMPARE(cal.prompt.Last().icon, PromptIcon::kExclamation);
         QCOMPARE(cal.frame->ProgressWindow().ShowCount(), 1);
         QVERIFY(!cal.frame->ProgressWindow().isVisible());
-        QVERIFY(!cal.frame->Link().portOpen);
-        QVERIFY(!cal.frame->Link().exchangeBusy);
+        QVERIFY(!cal.frame->Session().Link().portOpen);
+        QVERIFY(!cal.frame->Session().Link().exchangeBusy);
         QVERIFY(cal.app->image() == before);
         QCOMPARE(cal.app->modified, 0);
 

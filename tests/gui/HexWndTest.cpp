@@ -3,7 +3,7 @@
 #include <QtTest>
 
 #include "app/CommandIds.h"
-#include "edit/HexWnd.h"
+#include "edit/gui/HexWnd.h"
 #include "tests/gui/TestCalibration.h"
 
 class HexWndTest : public QObject {

@@ -2,7 +2,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/MachineSelectDlg.h"
+#include "app/gui/MachineSelectDlg.h"
 #include "app/QelApp.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"

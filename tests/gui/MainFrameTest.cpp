@@ -7,20 +7,21 @@
 #include <QLineEdit>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTimer>
-#include <QWindow>
 #include <QPushButton>
+#include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
-#include "app/QtUserPrompt.h"
-#include "app/Strings.h"
+#include "app/gui/QtUserPrompt.h"
 #include "edit/GraphEditing.h"
-#include "edit/MapGraphWnd.h"
-#include "edit/MapWnd.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/MapGraphWnd.h"
+#include "edit/gui/MapWnd.h"
+#include "edit/gui/TableWnd.h"
+#include "files/SRecord.h"
+#include "model/Strings.h"
 #include "tests/gui/TestCalibration.h"
 
 class MainFrameTest : public QObject {
@@ -63,7 +64,7 @@ private slots:
 
     void hexWindowOpensFromTheWindowMenuAndAPathOpensWithoutTheDialog() {
         TestCalibration cal;
-        cal.menuChoice = 0;
+        cal.dialogs.menuChoice = 0;
         cal.frame->OpenDataFile(cal.path);   // no file dialog: the path is given
         QCOMPARE(cal.app->dataFilePath, cal.path);
         QVERIFY(!cal.ViewOfKind(kWindowHex));
@@ -78,9 +79,9 @@ private slots:
 
     void openRefusesOtherMachinesAndUnreadableFiles() {
         TestCalibration cal;
-        cal.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
+        cal.dialogs.nextFile = cal.install.dir.Write("other.qsd", testinstall::CalibrationFile("XYZ99"));
         cal.frame->OnCommand(cmd::kOpen);
-        cal.nextFile = cal.install.dir.File("missing.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("missing.qsd");
         cal.frame->OnCommand(cmd::kOpen);
         QCOMPARE(cal.Texts(), (std::vector<std::string>{"Machine type is different.", "Failed to open file"}));
         QCOMPARE(cal.prompt.Last().icon, PromptIcon::kExclamation);
@@ -96,7 +97,7 @@ private slots:
         QCOMPARE(cal.frame->MenuResource(), 4);
         QVERIFY(!MenuTitles(*cal.frame).contains("&Edit"));
         // F1 runs the Menu dialog again and opens the windows.
-        cal.menuChoice = 0;
+        cal.dialogs.menuChoice = 0;
         QTest::keyClick(cal.frame.get(), Qt::Key_F1);
         QVERIFY(cal.ViewOfKind(kWindowTable));
         QCOMPARE(cal.Map().name, std::string("Main"));
@@ -186,15 +187,15 @@ private slots:
     void saveFailureShows1533AndKeepsThePath() {
         TestCalibration cal;
         cal.Open(0);
-        cal.nextFile = cal.install.dir.File("no/such/folder/out.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("no/such/folder/out.qsd");
         cal.frame->OnCommand(cmd::kSave);
         QCOMPARE(cal.Texts(), std::vector<std::string>{"Orvandel Data File Save Error!"});
         QCOMPARE(cal.app->dataFilePath, cal.path);
 
-        cal.nextFile = cal.install.dir.File("saved.qsd");
+        cal.dialogs.nextFile = cal.install.dir.File("saved.qsd");
         cal.frame->OnCommand(cmd::kSave);
         QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
-        QCOMPARE(cal.app->dataFilePath, cal.nextFile);
+        QCOMPARE(cal.app->dataFilePath, cal.dialogs.nextFile);
         QVERIFY(!cal.install.dir.Read("saved.qsd").empty());
     }
 
@@ -277,14 +278,14 @@ private slots:
     void constantsListCopiesBackOnlyOnOk() {
         TestCalibration cal;
         cal.Open(0);
-        cal.frame->constantsEditor = [](Image& buffer) {
+        cal.dialogs.constantsEditor = [](Image& buffer) {
             buffer[0x1020] = 99;
             return false;
         };
         cal.frame->OnCommand(cmd::kConstantsList);
         QCOMPARE(cal.Byte(0x1020), std::uint8_t{130});
         QCOMPARE(cal.app->modified, 0);
-        cal.frame->constantsEditor = [](Image& buffer) {
+        cal.dialogs.constantsEditor = [](Image& buffer) {
             buffer[0x1020] = 99;
             return true;
         };
@@ -645,10 +646,66 @@ private slots:
 
     void commandsWithoutTheirDialogSaySo() {
         TestCalibration cal;
-        cal.frame->OnCommand(cmd::kRs232c);
+        cal.frame->OnCommand(cmd::kTitle);
         QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
         QCOMPARE(cal.prompt.Last().icon, PromptIcon::kInformation);
-        QVERIFY(cal.prompt.Last().text.find("RS232C") != std::string::npos);
+        QVERIFY(cal.prompt.Last().text.find("Title") != std::string::npos);
+    }
+
+    // The second map of the calibration has 16 x 16 cells: the open goes on
+    // with the first one, and a real message box says which map is missing.
+    void aMapTheLoaderRefusesIsNamedInAMessageBox() {
+        TestCalibration cal;
+        Image image = testinstall::CalibrationImage();
+        image[0x100D] = 16;
+        image[0x100E] = 16;
+        std::string text = "[Machine]\nModel,TST01\n[Data]\nCalib:\n";
+        for (std::uint32_t a = testinstall::kDataStart; a <= testinstall::kDataEnd; a += 16)
+            text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\n";
+        const std::string path = cal.install.dir.Write("big.qsd", text + "S9030000FC\nFixed:\n");
+
+        cal.frame.reset();
+        QtUserPrompt boxes;
+        struct CancelledMenu : ScriptedDialogs {
+            bool menuRan = false;
+            int RunMenu(CMenuDlg& dialog) override {
+                menuRan = true;
+                return ScriptedDialogs::RunMenu(dialog);
+            }
+        } dialogs;
+        dialogs.menuChoice = -1;
+        bool& menuRan = dialogs.menuRan;
+        CMainFrame frame(*cal.app, boxes, &dialogs);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+
+        QStringList texts;
+        QList<QMessageBox::Icon> icons;
+        bool menuBeforeBox = false;
+        // Whatever message box comes up is read and answered, as a technician would.
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible()) return;
+            menuBeforeBox = menuRan;
+            texts << box->text();
+            icons << box->icon();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        poll.start();
+        frame.OpenDataFile(path);
+        poll.stop();
+
+        QCOMPARE(texts, QStringList{"The map \"Twin\" and the maps after it are not loaded: its table of 16 x 16 "
+                                    "= 256 cells is larger than 255 cells.\nOnly the maps before it are loaded."});
+        QCOMPARE(icons, QList<QMessageBox::Icon>{QMessageBox::Warning});
+        QVERIFY(!menuBeforeBox);   // said before the technician picks a map
+        QVERIFY(menuRan);
+        QCOMPARE(cal.app->dataFilePath, path);
+        QCOMPARE(cal.app->maps.size(), std::size_t{1});
+        QCOMPARE(frame.mapSelector()->count(), 1);
+        QCOMPARE(frame.mapSelector()->itemText(0), QString("Main"));
     }
 };
 

@@ -10,13 +10,13 @@
 
 #include "app/HeadlessHost.h"
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "config/Definition.h"
 #include "edit/GraphEditing.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
-#include "edit/MapGraphWnd.h"
-#include "edit/MapWnd.h"
+#include "edit/gui/MapGraphWnd.h"
+#include "edit/gui/MapWnd.h"
 #include "edit/UndoList.h"
 #include "files/DataFile.h"
 #include "model/Maps.h"
@@ -109,7 +109,7 @@ struct RecordingServices : ViewServices {
 
 // An installed test machine whose definition lines are replaced by ours and
 // applied to an image filled by the test.
-struct Calibration {
+struct MapCalibration {
     testinstall::Install install;
     testinstall::EnvOverride tmp{"TMPDIR", install.TmpPath()};
     RecordingPrompt prompt;
@@ -117,7 +117,7 @@ struct Calibration {
     std::unique_ptr<RecordingServices> services;
     bool ok = false;
 
-    Calibration(const char* definition, const std::function<void(Image&)>& fill, const char* mapName) {
+    MapCalibration(const char* definition, const std::function<void(Image&)>& fill, const char* mapName) {
         AppOptions options;
         options.registryPath = install.RegistryPath();
         app = std::make_unique<CQelApp>(options);
@@ -126,7 +126,7 @@ struct Calibration {
         app->definitionLines.Clear();
         AppendDefinitionText(definition, app->definitionLines);
         fill(app->image());
-        if (ApplyDefinition(*app, app->image(), prompt) != 0) return;
+        if (ApplyDefinition(*app, *app, app->image(), prompt) != 0) return;
         app->currentMap = FindMap(app->maps, mapName);
         if (!app->currentMap) return;
         StartDataEdit(*app->currentMap, app->image());
@@ -143,13 +143,13 @@ struct Calibration {
 
 struct Window {
     CMapWnd wnd;
-    explicit Window(Calibration& cal, int width = 600, int height = 460)
+    explicit Window(MapCalibration& cal, int width = 600, int height = 460)
         : wnd(*cal.app, cal.prompt, *cal.services, nullptr) {
         wnd.resize(width, height);
         wnd.show();
     }
     CMapGraphWnd* pane() { return wnd.graphPane(); }
-    QPoint PointOf(const Calibration& cal, int line, int point) {
+    QPoint PointOf(const MapCalibration& cal, int line, int point) {
         GraphPoint p;
         GraphPointPosition(*cal.app->currentMap, cal.app->image(), wnd.Scales(), line, point, p);
         return {p.x, p.y};
@@ -172,7 +172,7 @@ class MapWndTest : public QObject {
 
 private slots:
     void dragOfADataPointWritesTheByteWithADragUndoRecord() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -226,7 +226,7 @@ private slots:
     }
 
     void rightButtonCancelsADragAndReleaseWithoutChangeWritesNothing() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -267,7 +267,7 @@ private slots:
     }
 
     void dragBeyondTheLimitsPinsTheValueAtThem() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -286,7 +286,7 @@ private slots:
     }
 
     void oneLineOfOnePointDragsAsALevel() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Level");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Level");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -301,7 +301,7 @@ private slots:
     }
 
     void keyStepsStayInsideTheLimitsAndReachLinkedMaps() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         cal.app->mapLinkState = kLinkAllInOne;
         Window w(cal);
@@ -347,7 +347,7 @@ private slots:
     // With the maps linked, a drag and a key step write the linked map's
     // cell too; Undo gives each map back its own byte, not the edited map's.
     void undoOfALinkedEditGivesEveryMapItsOwnBytes() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         MapRecord& fuel2 = *FindMap(cal.app->maps, "Fuel2");
         cal.image()[fuel2.y.start + 1] = 33;   // the two maps differ here
@@ -379,7 +379,7 @@ private slots:
     }
 
     void breakpointOfAFreeMapIsPickedByItsVerticalAndStepped() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -412,7 +412,7 @@ private slots:
     }
 
     void shiftEnterWritesTheCellOfAConfigMapToTheEcu() {
-        Calibration cal(kConfigMapDefinition, FillConfigMaps, "Boost Fuel");
+        MapCalibration cal(kConfigMapDefinition, FillConfigMaps, "Boost Fuel");
         QVERIFY(cal.ok);
         QCOMPARE(cal.Map().type, int(kMapConfigImage));
         Window w(cal);
@@ -432,7 +432,7 @@ private slots:
     }
 
     void badAxisEquationIsReportedAndLeavesNoGraph() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         cal.Map().x.physToHex = "x/0";
         cal.Map().x.values = {1000.0f, 3000.0f, 6000.0f, 10000.0f};
@@ -463,7 +463,7 @@ private slots:
         QFETCH(QString, map);
         QFETCH(bool, allLines);
         const std::string name = map.toStdString();
-        Calibration cal(kind == 0 ? kConfigMapDefinition : kFreeMapDefinition,
+        MapCalibration cal(kind == 0 ? kConfigMapDefinition : kFreeMapDefinition,
                         kind == 0 ? FillConfigMaps : FillFreeMaps, name.c_str());
         QVERIFY(cal.ok);
         cal.services->allLines = allLines;
@@ -490,7 +490,7 @@ private slots:
     }
 
     void switchingTheMapCancelsADragAndTakesTheNewScales() {
-        Calibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
         Window w(cal);
         QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
@@ -534,7 +534,7 @@ private slots:
         HeadlessHost host(prompt);
         QVERIFY(app.InitInstance(host));
         const std::string path = std::string(RV_SOURCE_DIR "/data/") + machine + "/WORK/" + machine + ".qsd";
-        QCOMPARE(LoadDataFile(app, prompt, path), int(kLoaded));
+        QCOMPARE(LoadDataFile(app, app, prompt, path), int(kLoaded));
         QVERIFY(app.maps.size() >= 3);
         RecordingServices services(app);
         for (const auto& map : app.maps) {

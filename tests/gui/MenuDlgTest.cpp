@@ -3,7 +3,7 @@
 #include <QPushButton>
 #include <QtTest>
 
-#include "app/MenuDlg.h"
+#include "app/gui/MenuDlg.h"
 #include "tests/gui/TestCalibration.h"
 
 namespace {

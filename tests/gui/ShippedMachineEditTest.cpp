@@ -15,10 +15,10 @@
 
 #include "app/CommandIds.h"
 #include "edit/GraphEditing.h"
-#include "edit/HexWnd.h"
-#include "edit/MapGraphWnd.h"
-#include "edit/MapWnd.h"
-#include "edit/TableWnd.h"
+#include "edit/gui/HexWnd.h"
+#include "edit/gui/MapGraphWnd.h"
+#include "edit/gui/MapWnd.h"
+#include "edit/gui/TableWnd.h"
 #include "tests/gui/TestCalibration.h"
 
 namespace {
@@ -230,9 +230,9 @@ private slots:
 
         // Saved, the file holds the calibration exactly as shipped (the data
         // file writer ends its lines with CR LF, as the shipped files may not).
-        s.cal.nextFile = s.cal.install.dir.File("undone.qsd");
+        s.cal.dialogs.nextFile = s.cal.install.dir.File("undone.qsd");
         s.cal.frame->OnCommand(cmd::kSave);
-        const QByteArray saved = FileBytes(s.cal.nextFile);
+        const QByteArray saved = FileBytes(s.cal.dialogs.nextFile);
         QVERIFY(!saved.isEmpty());
         QCOMPARE(QByteArray(saved).replace("\r\n", "\n"), FileBytes(s.cal.path).replace("\r\n", "\n"));
     }

@@ -7,8 +7,8 @@
 #include <QtTest>
 
 #include "app/CommandIds.h"
-#include "app/Strings.h"
-#include "edit/TableWnd.h"
+#include "model/Strings.h"
+#include "edit/gui/TableWnd.h"
 #include "tests/gui/TestCalibration.h"
 
 namespace {

@@ -15,12 +15,13 @@
 #include <memory>
 #include <string>
 
-#include "app/ChildFrame.h"
+#include "app/gui/ChildFrame.h"
 #include "app/HeadlessHost.h"
-#include "app/MainFrame.h"
+#include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
-#include "edit/QelView.h"
+#include "edit/gui/QelView.h"
 #include "tests/files/TestInstall.h"
+#include "tests/gui/ScriptedDialogs.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TestRegistry.h"
 
@@ -40,8 +41,7 @@ struct TestCalibration {
     std::unique_ptr<CQelApp> app;
     std::unique_ptr<CMainFrame> frame;
     std::string path;
-    std::string nextFile;          // what the next file dialog answers ("" = Cancel)
-    int menuChoice = 0;            // the map the Menu dialog's user picks; -1 = Cancel
+    ScriptedDialogs dialogs;       // the file dialog, Menu dialog, constants list and exchange
 
     explicit TestCalibration(const std::string& settingsExtra = "") {
         if (!settingsExtra.empty())
@@ -60,20 +60,7 @@ struct TestCalibration {
         app = std::make_unique<CQelApp>(options);
         if (!app->InitInstance(host)) qFatal("start-up failed");
         path = calibration;
-        frame = std::make_unique<CMainFrame>(*app, prompt);
-        frame->fileDialog = [this](const FileDialogRequest&) { return nextFile; };
-        frame->runMenuDialog = [this](CMenuDlg& dialog) {
-            dialog.show();
-            if (menuChoice < 0) {
-                QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
-                return dialog.result();
-            }
-            QListWidget* list = dialog.mapList();
-            QListWidgetItem* item = list->item(menuChoice);
-            QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualItemRect(item).center());
-            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
-            return dialog.result();
-        };
+        frame = std::make_unique<CMainFrame>(*app, prompt, &dialogs);
         frame->resize(900, 700);
         frame->show();
         frame->activateWindow();
@@ -86,8 +73,8 @@ struct TestCalibration {
 
     // Ctrl+O with the calibration and map index choice in the Menu dialog.
     void Open(int choice = 0) {
-        nextFile = path;
-        menuChoice = choice;
+        dialogs.nextFile = path;
+        dialogs.menuChoice = choice;
         QTest::keyClick(frame.get(), Qt::Key_O, Qt::ControlModifier);
         // The Menu dialog took the activation with it.
         frame->activateWindow();

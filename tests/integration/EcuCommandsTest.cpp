@@ -189,6 +189,49 @@ TEST_F(EcuCommandsTest, MonitorPrintsTimeStampedRowsOfTheItemValues) {
     }
 }
 
+// XON/XOFF on, as the settings file has it by default, and an ECU whose
+// answers are full of 0x11 and 0x13: its identification, the echoes of the
+// single writes, the monitor values and the block write's result byte.
+TEST_F(EcuCommandsTest, FlowControlBytesInEveryAnswerArriveWithXonXoffOn) {
+    install.dir.Write("install/TST01/RV_Tune.INI",
+                      "[RS232C]\nSPEED=19200\nXFLLOW=YES\nPORT=PORT1\nTIMEOUT=20\nWAITTIME=10\nRETRY=1\n"
+                      "ECRETRY=0\n");
+    install.WriteRegistry(true, "\"ReadEcuNum\"=dword:00000004\n\"EcuCheckResult\"=hex:11,13,00\n");
+    StartEcu(original, {"--id", "0x1113", "--value", "01=1311", "--value", "21=11", "--value", "22=13",
+                        "--result-byte", "0x13"});
+
+    const Outcome block = Tune({"write-ecu", changed});
+    EXPECT_EQ(block.status, 0) << block.err;
+    EXPECT_EQ(block.err, "");
+    const Outcome byte = Tune({"write-byte", "1011", "13"});
+    EXPECT_EQ(byte.status, 0) << byte.err;
+    EXPECT_EQ(byte.out, "Write ( 1011 ) = 13   --->   Complete\n");
+    const Outcome word = Tune({"write-word", "1013", "1311"});
+    EXPECT_EQ(word.status, 0) << word.err;
+
+    const Outcome monitor = Tune({"monitor", "--items", "Engine Speed,Throttle,Gear", "--seconds", "3"});
+    ASSERT_FALSE(monitor.hung);
+    EXPECT_EQ(monitor.status, 0) << monitor.err;
+    const std::string header = "time,Engine Speed [rpm],Throttle [%],Gear [-]\n";
+    ASSERT_EQ(monitor.out.compare(0, header.size(), header), 0) << monitor.out;
+    std::size_t rows = 0;
+    for (std::size_t at = header.size(); at < monitor.out.size();) {
+        const std::size_t end = monitor.out.find('\n', at);
+        const std::string row = monitor.out.substr(at, end - at);
+        at = end == std::string::npos ? monitor.out.size() : end + 1;
+        ++rows;
+        // 0x1311 rpm, 0x11 half-percents, gear 0x13.
+        EXPECT_EQ(row.substr(row.find(',')), ",4881.0,8.5,19.0") << row;
+    }
+    EXPECT_GE(rows, 1u) << monitor.out;
+
+    std::vector<std::uint8_t> expected = Range(ChangedImage());
+    expected[0x11] = 0x13;
+    expected[0x13] = 0x13;
+    expected[0x14] = 0x11;
+    EXPECT_EQ(EcuMemory(), expected);
+}
+
 TEST_F(EcuCommandsTest, MonitorWithoutItemsShowsTheStoredSelectionAndRefusesUnknownNames) {
     StartEcu(original);
     const Outcome o = Tune({"monitor", "--seconds", "0.5"});
@@ -275,6 +318,19 @@ INSTANTIATE_TEST_SUITE_P(
         // The second record (1010) stops after its first 8 characters.
         Fault{"StopEchoMidWrite", {"--fault", "stop-echo=50"}, "write",
               {kCorrespond + " Write Error Address : 1010"}, kWriteFail},
+        // A record damaged on the line: the read fails at it and nothing is written.
+        Fault{"NonHexRecordRead", {"--fault", "bad-hex=2"}, "read-out",
+              {kCorrespond + " Read Error Address : 1010"}, kReadFail},
+        Fault{"NonHexRecordInto", {"--fault", "bad-hex=2"}, "read-into",
+              {kCorrespond + " Read Error Address : 1010"}, kReadFail},
+        Fault{"WrongChecksumRead", {"--fault", "bad-sum=3"}, "read-out",
+              {kCorrespond + " Read Error Address : 1020"}, kReadFail},
+        Fault{"WrongChecksumInto", {"--fault", "bad-sum=1"}, "read-into",
+              {kCorrespond + " Read Error Address : 1000"}, kReadFail},
+        Fault{"WrongCountRead", {"--fault", "bad-count=4"}, "read-out",
+              {kCorrespond + " Read Error Address : 1030"}, kReadFail},
+        Fault{"WrongCountInto", {"--fault", "bad-count=4"}, "read-into",
+              {kCorrespond + " Read Error Address : 1030"}, kReadFail},
         // The ECU took the records; only the result byte is missing.
         Fault{"NoResultByte", {"--fault", "no-result"}, "write", {kCorrespond + " Write Error Address :"},
               kWriteFail, false}),

@@ -7,7 +7,7 @@
 #include <limits>
 #include <memory>
 
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "tests/support/RecordingPrompt.h"
 
 namespace {
@@ -319,6 +319,20 @@ TEST_F(CommitTest, OneStepCorrectionPullsTheValueBackIntoTheRange) {
     EXPECT_EQ(r.raw, 20);
     EXPECT_EQ(r.cellText, "10.0");
     EXPECT_FALSE(r.showMessage);
+}
+
+TEST_F(CommitTest, TheCorrectionStopsAtTheEndsOfTheByte) {
+    // The minimum lies above what raw 255 shows: the value stays at 255
+    // instead of stepping past it to 0.
+    Use(Item("x", "x", "300", "400"));
+    DataCommit r = Commit("350");
+    EXPECT_EQ(r.raw, 255);
+    EXPECT_EQ(r.cellText, "255.0");
+    // And the maximum below what raw 0 shows: the value stays at 0.
+    Use(Item("x+10", "x-10", "0", "5"), 3);
+    r = Commit("2");
+    EXPECT_EQ(r.raw, 0);
+    EXPECT_EQ(r.cellText, "10.0");
 }
 
 TEST_F(CommitTest, UnchangedRawIsNotWritten) {

@@ -1,6 +1,7 @@
 #include "platform/ProfileFile.h"
 
 #include "platform/PathSearch.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -126,17 +127,39 @@ TEST_F(ProfileFileTest, WriteRefusesTextThatWouldBreakTheFilesLines) {
 }
 
 TEST_F(ProfileFileTest, FailedWriteLeavesTheOldFileAndNoLeftovers) {
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    // Root passes every permission check, so an ordinary user tries.
+    const OrdinaryUser user;
+    if (!user.Available()) GTEST_SKIP() << "runs as root and the system has no account 'nobody'";
     const std::string original = "[A]\nK=1\n";
     ProfileFile file = Make(original);
+    user.Own(dir.Path());
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
-    const bool written = file.WriteString("A", "K", "2");
+    const int written = user.Run([&] { return file.WriteString("A", "K", "2") ? 1 : 0; });
     ::chmod(dir.Path().c_str(), 0755);
-    EXPECT_FALSE(written);
+    EXPECT_EQ(written, 0);
     EXPECT_EQ(Content(), original);
     std::size_t entries = 0;
     for (const auto& entry : std::filesystem::directory_iterator(dir.Path())) entries += entry.is_regular_file();
     EXPECT_EQ(entries, 1u);   // no temporary file left behind
+}
+
+TEST_F(ProfileFileTest, AReadOnlyFileIsRefusedAndALinkedOneWrittenThroughItsLink) {
+    const std::string original = "[A]\nK=1\n";
+    ProfileFile file = Make(original);
+    const std::string path = dir.File("RV_Tune.INI");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(file.WriteString("A", "K", "2"));
+    EXPECT_EQ(Content(), original);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0620), 0);
+    const std::string link = dir.File("link.INI");
+    ASSERT_EQ(::symlink("RV_Tune.INI", link.c_str()), 0);
+    EXPECT_TRUE(ProfileFile(link).WriteString("A", "K", "3"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(Content(), "[A]\nK=3\n");
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0620u);
 }
 
 TEST_F(ProfileFileTest, BinaryBytesAndHugeLinesAreCarriedThrough) {

@@ -2,11 +2,13 @@
 
 #include "platform/PathSearch.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <optional>
 #include <string>
 
@@ -205,12 +207,35 @@ TEST_F(RegistryStoreTest, ReadsNeverCreateAndRefusedWritesLeaveTheFile) {
     EXPECT_FALSE(store.SetDword("SOFTWARE\\\\RV_Tune", "A", 1));
     EXPECT_EQ(Content(), original);
 
-    if (::geteuid() == 0) GTEST_SKIP() << "root ignores folder permissions";
+    // Root passes every permission check, so an ordinary user tries.
+    const OrdinaryUser user;
+    if (!user.Available()) GTEST_SKIP() << "runs as root and the system has no account 'nobody'";
+    user.Own(dir.Path());
     ASSERT_EQ(::chmod(dir.Path().c_str(), 0555), 0);
-    const bool written = store.SetString(kKey, "A", "y");
+    const int written = user.Run([&] { return store.SetString(kKey, "A", "y") ? 1 : 0; });
     ::chmod(dir.Path().c_str(), 0755);
-    EXPECT_FALSE(written);
+    EXPECT_EQ(written, 0);
     EXPECT_EQ(Content(), original);
+}
+
+TEST_F(RegistryStoreTest, AReadOnlyFileIsRefusedAndALinkedOneWrittenThroughItsLink) {
+    const std::string original = kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n\"A\"=\"x\"\r\n";
+    RegistryStore store = Make(original);
+    const std::string path = dir.File("registry.reg");
+    ASSERT_EQ(::chmod(path.c_str(), 0444), 0);
+    EXPECT_FALSE(store.SetString(kKey, "A", "y"));
+    EXPECT_EQ(Content(), original);
+
+    ASSERT_EQ(::chmod(path.c_str(), 0600), 0);
+    const std::string link = dir.File("link.reg");
+    ASSERT_EQ(::symlink(path.c_str(), link.c_str()), 0);
+    RegistryStore linked(link);
+    EXPECT_TRUE(linked.SetString(kKey, "A", "z"));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(DataOf(RegistryStore(path).Query(kKey, "A")), (Bytes{'z', 0}));
+    struct stat info {};
+    ASSERT_EQ(::stat(path.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 07777, 0600u);
 }
 
 TEST_F(RegistryStoreTest, AHugeValidValueIsReadAndWritten) {

@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "app/QelApp.h"
-#include "app/Strings.h"
+#include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"
@@ -99,7 +99,7 @@ struct EcusimTest : ::testing::Test {
         port = std::make_unique<PosixSerialPort>(&app->registryStore());
         link = std::make_unique<SerialLink>(*app, *port, pump, pump);
         pump.onTick = [this] { link->OnTick(); };
-        protocol = std::make_unique<EcuProtocol>(*app, *link, prompt, progress);
+        protocol = std::make_unique<EcuProtocol>(*app, app->definitionLines, *link, prompt, progress);
     }
     void TearDown() override {
         if (link) link->ClosePort();
@@ -126,10 +126,14 @@ TEST(EcusimHelpTest, HelpDocumentsTheOptionsAndFaults) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     const std::string help = dir.Read("help.txt");
     for (const char* word : {"--link", "--image", "--id", "--set", "--result-byte", "--baud",
-                             "--save", "silent", "wrong-id", "wrong-echo", "stop-after", "flood",
-                             "no-result", "stop-echo"})
+                             "--save", "--value", "silent", "wrong-id", "wrong-echo", "stop-after",
+                             "flood", "no-result", "stop-echo", "bad-hex", "bad-sum", "bad-count"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     EXPECT_NE(std::system((EcusimPath() + " --fault nonsense 2>/dev/null").c_str()), 0);
+    for (const char* wrong : {"--fault bad-sum=0", "--fault bad-hex", "--value 01", "--value 01=10000",
+                              "--value 40=1", "--value 21=100"})
+        EXPECT_NE(std::system((EcusimPath() + " --link " + dir.File("x") + " " + wrong + " 2>/dev/null").c_str()), 0)
+            << wrong;
 }
 
 TEST_F(EcusimTest, ReadsTheImageOfTheDataFile) {
@@ -189,6 +193,28 @@ TEST_F(EcusimTest, AReadThatStopsAfterThreeRecordsNamesTheFirstMissingAddress) {
     ASSERT_TRUE(result.data.ok);
     EXPECT_EQ(result.data.bytes.size(), 48u);
     EXPECT_EQ(result.failAddress, "0030");
+}
+
+TEST_F(EcusimTest, ADamagedRecordFailsTheReadAtItsAddressWithOnlyTheRecordsBeforeIt) {
+    for (const char* fault : {"bad-hex=2", "bad-sum=2", "bad-count=2"}) {
+        SCOPED_TRACE(fault);
+        Start({"--range", "0000-00FF", "--fault", fault});
+        const EcuReadResult result = protocol->ReadEcu();
+        EXPECT_EQ(result.code, str::kFailedToCorrespond);
+        EXPECT_TRUE(result.received);   // the text came whole, up to its closing record
+        EXPECT_TRUE(result.data.damaged);
+        EXPECT_EQ(result.failAddress, "0010");
+        EXPECT_EQ(result.data.bytes.size(), 16u);
+        sim->Stop();
+    }
+    // The first record, and the last one of the range.
+    Start({"--range", "0000-00FF", "--fault", "bad-sum=1"});
+    EXPECT_EQ(protocol->ReadEcu().failAddress, "0000");
+    sim->Stop();
+    Start({"--range", "0000-00FF", "--fault", "bad-count=16"});
+    const EcuReadResult last = protocol->ReadEcu();
+    EXPECT_EQ(last.failAddress, "00F0");
+    EXPECT_EQ(last.data.bytes.size(), 0xF0u);
 }
 
 TEST_F(EcusimTest, IdentificationFaultsGiveTheirCodes) {

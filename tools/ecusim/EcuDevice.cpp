@@ -14,6 +14,41 @@ constexpr std::size_t kFloodChunk = 256;
 
 bool IsFlowByte(std::uint8_t byte) { return byte == kXon || byte == kXoff; }
 
+const char kHexDigits[] = "0123456789ABCDEF";
+
+// The record with its checksum recomputed over the pairs before it.
+void FixChecksum(std::string& record) {
+    unsigned sum = 0;
+    for (std::size_t at = 2; at + 3 < record.size(); at += 2)
+        sum += static_cast<unsigned>(HexDigit(record[at]) << 4 | HexDigit(record[at + 1]));
+    const unsigned checksum = ~sum & 0xFF;
+    record[record.size() - 2] = kHexDigits[checksum >> 4];
+    record[record.size() - 1] = kHexDigits[checksum & 0x0F];
+}
+
+// Damages the n-th record (from 1) of records, if there is one.
+void DamageRecord(std::vector<std::string>& records, int n, char how) {
+    if (n < 1 || static_cast<std::size_t>(n) > records.size()) return;
+    std::string& record = records[static_cast<std::size_t>(n - 1)];
+    if (record.size() < 10 || record.compare(0, 2, "S1") != 0) return;
+    switch (how) {
+    case 'h':
+        record[8] = 'G';   // the first data character (the checksum's when there is no data)
+        break;
+    case 's':
+        record.back() = kHexDigits[HexDigit(record.back()) ^ 1];
+        break;
+    case 'c': {
+        const unsigned count = static_cast<unsigned>(HexDigit(record[2]) << 4 | HexDigit(record[3])) + 1;
+        record[2] = kHexDigits[(count >> 4) & 0x0F];
+        record[3] = kHexDigits[count & 0x0F];
+        FixChecksum(record);
+        break;
+    }
+    default: break;
+    }
+}
+
 }  // namespace
 
 std::map<std::uint8_t, int> DefaultMonitorItems() {
@@ -131,11 +166,16 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
 
 void EcuDevice::AnswerItem(std::uint8_t request, int length) {
     // A triangle wave per item, different in range and speed, so values move.
+    if (const auto fixed = options_.fixedValues.find(request); fixed != options_.fixedValues.end()) {
+        if (length == 2) Send(static_cast<std::uint8_t>(fixed->second >> 8));
+        Send(static_cast<std::uint8_t>(fixed->second & 0xFF));
+        return;
+    }
     const unsigned tick = itemTicks_[request]++;
     const unsigned range = length == 2 ? 1000u + request * 250u : 200u;
     const unsigned phase = (tick * (7u + request % 5u) + request * 101u) % (2 * range);
     unsigned value = phase < range ? phase : 2 * range - phase;
-    // The tool's line runs XON/XOFF by default: a value never carries those bytes.
+    // Moving values keep clear of the flow-control bytes; --value gives them.
     auto high = [&] { return static_cast<std::uint8_t>(value >> 8); };
     auto low = [&] { return static_cast<std::uint8_t>(value & 0xFF); };
     while ((length == 2 && IsFlowByte(high())) || IsFlowByte(low())) ++value;
@@ -145,8 +185,11 @@ void EcuDevice::AnswerItem(std::uint8_t request, int length) {
 
 void EcuDevice::StartBlockRead(Clock::time_point now) {
     Reset();
-    for (const std::string& record : BuildSimRecords(image_, options_.readFirst, options_.readLast))
-        readText_ += record;
+    std::vector<std::string> records = BuildSimRecords(image_, options_.readFirst, options_.readLast);
+    DamageRecord(records, options_.badHexRecord, 'h');
+    DamageRecord(records, options_.badChecksumRecord, 's');
+    DamageRecord(records, options_.badCountRecord, 'c');
+    for (const std::string& record : records) readText_ += record;
     recordsSent_ = 0;
     if (options_.stopAfterRecords == 0) {
         Reset();

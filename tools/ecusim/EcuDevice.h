@@ -20,6 +20,9 @@ struct DeviceOptions {
     std::uint16_t readLast = 0xFFFF;
     int echoTimeoutMs = 2000;          // the tool's echo, or its next command byte
     std::map<std::uint8_t, int> items; // monitor request byte -> answer length 1 or 2
+    // Monitor items that always answer this value, as it is: 0x11 and 0x13
+    // included, which the moving values of the other items leave out.
+    std::map<std::uint8_t, unsigned> fixedValues;
 
     // Faults.
     bool silent = false;               // answers nothing at all
@@ -29,6 +32,12 @@ struct DeviceOptions {
     bool flood = false;                // after the first request, stray bytes without end
     bool noResult = false;             // a block write ends without a result byte
     int stopEchoAfter = -1;            // a block write stops echoing after this many characters
+    // A block read sends its n-th record (from 1) damaged: a character that
+    // is no hex digit, a wrong checksum, a count one above the bytes it holds
+    // (its checksum made to fit the count). -1: sent intact.
+    int badHexRecord = -1;
+    int badChecksumRecord = -1;
+    int badCountRecord = -1;
 };
 
 // 0x01..0x0F answer two bytes, 0x10..0x3F one; 0x11 and 0x13 stay free for XON/XOFF.

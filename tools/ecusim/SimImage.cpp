@@ -1,6 +1,6 @@
 #include "tools/ecusim/SimImage.h"
 #include "platform/AsciiText.h"
-#include "platform/PathSearch.h"
+#include "platform/FileIo.h"
 
 #include <algorithm>
 #include <cstdio>

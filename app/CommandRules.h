@@ -1,0 +1,46 @@
+#pragma once
+// The main frame's update rules: whether a command is enabled, checked and
+// what its menu text says, as a function of what the frame shows. The frame
+// gathers a FrameState from its windows and controls; the rules decide.
+#include <string>
+
+// How the update rule leaves a command.
+struct CommandUi {
+    bool enabled = true;
+    bool checked = false;
+    bool checkable = false;
+    std::string text;          // empty: the text stays as it is
+};
+
+// Window kinds of the active child, as the document numbers them; 0 for none.
+struct FrameState {
+    bool calibrationOpen = false;      // a data file is loaded
+    bool hasDocumentWindow = false;    // the document has at least one view
+    int activeKind = 0;                // kind of the active child window, 0 for none
+    bool childHasSelection = false;
+    bool childCellEditing = false;
+    bool clipboardHasText = false;
+    std::string undoText;              // the Undo item's text for the active view's map
+    bool undoEnabled = false;
+    bool multiMapEditAvailable = false;
+    bool mapLinked = false;            // a map link is in force
+    bool portOpen = false;
+    bool hasMonitorItems = false;
+    bool monitorWindowShown = false;
+    bool currentMap = false;           // the calibration has a current map
+    bool selectorMap = false;          // the map selector names a map
+    bool mapWindowAvailable = false;   // the map window kind is built in
+    bool mapWindowOpen = false;        // the document shows a window of that kind
+    bool tableWindowOpen = false;
+    bool hexWindowOpen = false;
+    bool allLinesThirdState = false;   // a map of one line: the ALL box is greyed
+    bool allLines = false;
+    int lineIndex = -1;                // the Line list's selection
+    int lineCount = 0;
+};
+
+// The key command code the frame passes to the active child window for id,
+// 0 when the command is not forwarded.
+int ForwardCode(int id);
+
+CommandUi QueryCommandUi(int id, const FrameState& state);

@@ -1,0 +1,61 @@
+#pragma once
+// The dialogs the main frame runs and waits for: the file dialogs, the Menu
+// dialog, the constants list editor, the data exchange, the item set and the
+// RS232C parameters. The program uses
+// QtFrameDialogs; the window tests answer all of them through one
+// replacement of their own.
+#include <string>
+#include <vector>
+
+#include "model/Image.h"
+
+class CDataExchangeDlg;
+class CItemSetDlg;
+class CMenuDlg;
+class CRs232cDlg;
+class QWidget;
+struct UserPrompt;
+
+// A file dialog request; the answer is the chosen path, empty for Cancel.
+struct FileDialogRequest {
+    bool save = false;
+    std::string title;
+    std::string folder;        // DIRECTORY PATH1
+    std::string proposedName;
+    std::string defaultExtension;
+    std::vector<std::string> filters;
+};
+
+class FrameDialogs {
+public:
+    virtual ~FrameDialogs() = default;
+    // The chosen path; empty for Cancel.
+    virtual std::string AskFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // Runs the Menu dialog to its end: QDialog::Accepted or Rejected.
+    virtual int RunMenu(CMenuDlg& dialog) = 0;
+    // The constants list over a copy of the image: true for OK (the buffer
+    // holds the edited bytes).
+    virtual bool EditConstants(QWidget* parent, Image& buffer) = 0;
+    // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
+    // the user did is in the core objects the dialog was built on.
+    virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
+    virtual int RunItemSet(CItemSetDlg& dialog) = 0;
+    virtual int RunRs232c(CRs232cDlg& dialog) = 0;
+};
+
+class QtFrameDialogs : public FrameDialogs {
+public:
+    explicit QtFrameDialogs(UserPrompt& prompt) : prompt_(prompt) {}
+    std::string AskFile(QWidget* parent, const FileDialogRequest& request) override;
+    int RunMenu(CMenuDlg& dialog) override;
+    bool EditConstants(QWidget* parent, Image& buffer) override;
+    int RunDataExchange(CDataExchangeDlg& dialog) override;
+    int RunItemSet(CItemSetDlg& dialog) override;
+    int RunRs232c(CRs232cDlg& dialog) override;
+
+private:
+    UserPrompt& prompt_;
+};
+
+// The information message for a dialog this build does not have yet.
+void ShowMissingDialog(UserPrompt& prompt, const char* name);

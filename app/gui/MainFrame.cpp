@@ -1,0 +1,1107 @@
+#include "app/gui/MainFrame.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <algorithm>
+#include <cstdio>
+
+#include "app/gui/AboutDlg.h"
+#include "app/gui/ChildFrame.h"
+#include "app/CommandIds.h"
+#include "app/FrameModel.h"
+#include "app/gui/MachineSelectDlg.h"
+#include "app/gui/ProgressWnd.h"
+#include "app/QelApp.h"
+#include "model/Strings.h"
+#include "app/gui/ToolIcons.h"
+#include "config/Definition.h"
+#include "ecu/DataExchange.h"
+#include "ecu/EcuSession.h"
+#include "ecu/ItemSet.h"
+#include "ecu/Monitor.h"
+#include "ecu/MonitorSelection.h"
+#include "ecu/Rs232cParams.h"
+#include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/MonitorWnd.h"
+#include "ecu/gui/Rs232cDlg.h"
+#include "edit/gui/ChildWndFactory.h"
+#include "edit/LinkedMaps.h"
+#include "edit/MapGraphState.h"
+#include "edit/gui/QelView.h"
+#include "edit/TableModel.h"
+#include "edit/UndoList.h"
+#include "files/DataFile.h"
+#include "model/Maps.h"
+#include "platform/PathSearch.h"
+#include "platform/ProfileFile.h"
+#include "platform/SerialPort.h"
+
+namespace {
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+// The tool buttons in their order on the dialog bar.
+const int kToolButtons[] = {cmd::kOpen,         cmd::kSave,    cmd::kMenu,     cmd::kCopy,
+                            cmd::kPaste,        cmd::kUndo,    cmd::kMultiMapEdit, cmd::kMonitor,
+                            cmd::kItemSet,      cmd::kDataExchange, cmd::kConstantsList};
+
+// The "&ALL" box shows the all-lines flag and changes only through the
+// command (a map of one line puts it into its third state): a click must not
+// step its state before the command has read it.
+class CommandCheckBox : public QCheckBox {
+public:
+    using QCheckBox::QCheckBox;
+
+protected:
+    void nextCheckState() override {}
+};
+
+}  // namespace
+
+CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, QWidget* parent)
+    : QMainWindow(parent),
+      app_(app),
+      prompt_(prompt),
+      ownDialogs_(dialogs ? nullptr : std::make_unique<QtFrameDialogs>(prompt)),
+      dialogs_(dialogs ? *dialogs : *ownDialogs_) {
+    setObjectName("mainFrame");
+    setWindowTitle(Q(Str(str::kProductName)));
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName("mdiArea");
+    setCentralWidget(mdi_);
+    CreateActions();
+    CreateDialogBar();
+    InstallMenu(2);
+    ClearDialogBar();
+
+    idleTimer_ = new QTimer(this);
+    connect(idleTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
+    idleTimer_->start(100);
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUi(); });
+    // The widget that last had the keyboard inside the frame, the menus
+    // aside: Escape out of a menu gives the keyboard back to it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now) && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now))
+            workFocus_ = now;
+    });
+
+    resize(600, 460);
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        move(screen->availableGeometry().center() - rect().center());
+
+    port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
+    progress_ = new CProgressWnd(this);
+    session_ = std::make_unique<EcuSession>(app_, app_.definitionLines, *port_, pump_,
+                                            linkTimer_, prompt_, *progress_);
+    linkTimer_.onTick = [this] { session_->OnTick(); };
+    monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    // A single write runs inside the command of a window; keys and clicks
+    // that could close that window wait until it is over.
+    session_->onWriteRunning = [this](bool running) {
+        if (running) {
+            inputHeldBeforeWrite_ = pump_.holdUserInput;
+            pump_.holdUserInput = true;
+            return;
+        }
+        pump_.holdUserInput = inputHeldBeforeWrite_;
+        if (closeAfterEcuWrite_) {
+            closeAfterEcuWrite_ = false;
+            RequestClose();
+        }
+    };
+    UpdateCommandUi();
+}
+
+CMainFrame::~CMainFrame() {
+    // The window shows the monitor, which goes before the frame's children.
+    delete monitorWnd_;
+    monitorWnd_ = nullptr;
+    monitor_.reset();
+    session_->ClosePort();
+    linkTimer_.onTick = nullptr;
+    closingDocument_ = true;
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+    doc_.reset();
+}
+
+void CMainFrame::SetMachineName(const QString& name) { machineLabel_->setText(name); }
+QString CMainFrame::MachineName() const { return machineLabel_->text(); }
+
+// --- construction ----------------------------------------------------------
+
+QAction* CMainFrame::AddAction(int id, const QString& text, const QList<QKeySequence>& keys) {
+    auto* a = new QAction(text, this);
+    a->setObjectName(QString("command%1").arg(id));
+    a->setShortcuts(keys);
+    a->setShortcutContext(Qt::WindowShortcut);
+    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+    addAction(a);
+    actions_[id] = a;
+    return a;
+}
+
+void CMainFrame::CreateActions() {
+    using K = QKeySequence;
+    AddAction(cmd::kOpen, "&Open\tCtrl+O", {K("Ctrl+O")});
+    AddAction(cmd::kExit, "E&xit\tAlt+F4");
+    AddAction(cmd::kDirectory, "&Directory...");
+    AddAction(cmd::kMachineSelect, "&MachineSelect...");
+    AddAction(cmd::kToolBox, "&Tool box...");
+    AddAction(cmd::kAbout, Q(Str(str::kAboutMenu)));
+    AddAction(cmd::kClose, "&Close");
+    AddAction(cmd::kSave, "&Save...");
+    AddAction(cmd::kMenu, "&Menu...\tF1", {K(Qt::Key_F1)});
+    AddAction(cmd::kUndo, "&Undo\tCtrl+Z", {K("Ctrl+Z"), K("Alt+Backspace")});
+    AddAction(cmd::kCopy, "&Copy\tCtrl+C", {K("Ctrl+C"), K("Ctrl+Insert")});
+    AddAction(cmd::kPaste, "&Paste\tCtrl+V", {K("Ctrl+V"), K("Shift+Insert")});
+    AddAction(cmd::kCut, "Cu&t\tCtrl+X", {K("Ctrl+X"), K("Shift+Delete")});
+    AddAction(cmd::kMultiMapEdit, "&Multi Map Edit...");
+    AddAction(cmd::kIndividualEdit, "&Individual Edit");
+    AddAction(cmd::kMonitor, "&Monitor...\tCtrl+M");
+    AddAction(cmd::kMonitorCtrlM, "&Monitor...\tCtrl+M", {K("Ctrl+M")});
+    AddAction(cmd::kMonitorStart, "St&art");
+    AddAction(cmd::kMonitorStop, "St&op");
+    AddAction(cmd::kItemSet, "&Item set...");
+    AddAction(cmd::kRs232c, "&RS232C...");
+    AddAction(cmd::kTitle, "&Title...");
+    AddAction(cmd::kConstantsList, "&Constants list...");
+    AddAction(cmd::kDataExchange, "Data &Exchange...");
+    AddAction(cmd::kOpenMapWindow, "&Map");
+    AddAction(cmd::kOpenTableWindow, "&Table");
+    AddAction(cmd::kOpenHexWindow, "&HEX");
+    AddAction(cmd::kWindowCascade, "&Cascade");
+    AddAction(cmd::kWindowTile, "&Tile");
+    AddAction(cmd::kAllLines, "&All\tAlt+A");
+    AddAction(cmd::kMonitorDialog, "&Monitor Dialog");
+    AddAction(cmd::kNextPane, "Next Pane", {K(Qt::Key_F6)});
+    AddAction(cmd::kPreviousPane, "Previous Pane", {K("Shift+F6")});
+    AddAction(cmd::kFlipAllLines, "All Lines", {K(Qt::Key_F4)});
+    AddAction(cmd::kFocusSwap, "Focus", {K(Qt::Key_F5)});
+    AddAction(cmd::kToggleDataRpm, "DATA/RPM", {K("Shift+F5")});
+    AddAction(cmd::kPreviousLine, "Previous Line", {K(Qt::Key_F2)});
+    AddAction(cmd::kNextLine, "Next Line", {K(Qt::Key_F3)});
+    AddAction(cmd::kForwardEnter, "Enter", {K(Qt::Key_Return), K(Qt::Key_Enter)});
+    AddAction(cmd::kForwardPageUp, "Step Up", {K(Qt::Key_PageUp)});
+    AddAction(cmd::kForwardPageDown, "Step Down", {K(Qt::Key_PageDown)});
+    AddAction(cmd::kForwardCtrlShiftPageUp, "Step Up", {K("Ctrl+Shift+PgUp")});
+    AddAction(cmd::kForwardCtrlShiftPageDown, "Step Down", {K("Ctrl+Shift+PgDown")});
+    AddAction(cmd::kForwardShiftUp, "Up", {K("Shift+Up")});
+    AddAction(cmd::kForwardShiftDown, "Down", {K("Shift+Down")});
+    AddAction(cmd::kForwardShiftLeft, "Left", {K("Shift+Left")});
+    AddAction(cmd::kForwardShiftRight, "Right", {K("Shift+Right")});
+    AddAction(cmd::kForwardCtrlShiftUp, "Select Up", {K("Ctrl+Shift+Up")});
+    AddAction(cmd::kForwardCtrlShiftDown, "Select Down", {K("Ctrl+Shift+Down")});
+    AddAction(cmd::kForwardCtrlShiftLeft, "Select Left", {K("Ctrl+Shift+Left")});
+    AddAction(cmd::kForwardCtrlShiftRight, "Select Right", {K("Ctrl+Shift+Right")});
+    AddAction(cmd::kForwardCtrlShiftC, "Key 24", {K("Ctrl+Shift+C")});
+    AddAction(cmd::kForwardCtrlShiftV, "Key 25", {K("Ctrl+Shift+V")});
+    AddAction(cmd::kForwardCtrlShiftEnter, "Key 26", {K("Ctrl+Shift+Return")});
+    actions_[cmd::kAllLines]->setCheckable(true);
+    for (int id : {cmd::kMonitor, cmd::kMonitorCtrlM, cmd::kMonitorStart, cmd::kMonitorStop})
+        actions_[id]->setCheckable(true);
+}
+
+void CMainFrame::CreateDialogBar() {
+    auto* bar = new QToolBar(this);
+    bar->setObjectName("dialogBar");
+    bar->setMovable(false);
+    bar->setFloatable(false);
+    auto* panel = new QWidget(bar);
+    auto* layout = new QHBoxLayout(panel);
+    layout->setContentsMargins(2, 2, 2, 2);
+    for (int id : kToolButtons) {
+        auto* button = new QToolButton(panel);
+        button->setObjectName(QString("button%1").arg(id));
+        button->setIcon(ToolIcon(id));
+        button->setIconSize(QSize(24, 24));
+        button->setAutoRaise(true);
+        connect(button, &QToolButton::clicked, this, [this, id] { OnCommand(id); });
+        layout->addWidget(button);
+        buttons_[id] = button;
+    }
+    buttons_[cmd::kOpen]->setToolTip("Open");
+    buttons_[cmd::kSave]->setToolTip("Save");
+    buttons_[cmd::kMenu]->setToolTip("Menu");
+    buttons_[cmd::kCopy]->setToolTip("Copy");
+    buttons_[cmd::kPaste]->setToolTip("Paste");
+    buttons_[cmd::kUndo]->setToolTip("Undo");
+    buttons_[cmd::kMultiMapEdit]->setToolTip("Multi Map Edit");
+    buttons_[cmd::kMonitor]->setToolTip("Monitor");
+    buttons_[cmd::kItemSet]->setToolTip("Item set");
+    buttons_[cmd::kDataExchange]->setToolTip("Data Exchange");
+    buttons_[cmd::kConstantsList]->setToolTip("Constants list");
+
+    auto* mapLabel = new QLabel("La&bel", panel);
+    mapSelector_ = new QComboBox(panel);
+    mapSelector_->setObjectName("control1005");
+    mapSelector_->setMinimumContentsLength(16);
+    mapLabel->setBuddy(mapSelector_);
+    auto* lineLabel = new QLabel("&Line", panel);
+    lineSelector_ = new QComboBox(panel);
+    lineSelector_->setObjectName("control1006");
+    lineSelector_->setMinimumContentsLength(6);
+    lineLabel->setBuddy(lineSelector_);
+    allBox_ = new CommandCheckBox("&ALL", panel);
+    allBox_->setObjectName("control1148");
+    allBox_->setTristate(true);
+    // Its mnemonic (Alt+A) and a click flip all lines; the keyboard stays in
+    // the cell editor the user is typing in.
+    allBox_->setFocusPolicy(Qt::NoFocus);
+    auto* dataLabel = new QLabel("&Data", panel);
+    dataField_ = new QLineEdit(panel);
+    dataField_->setObjectName("control1008");
+    dataField_->setMaxLength(8);
+    dataField_->setFixedWidth(70);
+    dataLabel->setBuddy(dataField_);
+    okButton_ = new QPushButton("OK", panel);
+    okButton_->setObjectName("control1");
+    auto* pointLabel = new QLabel("Point", panel);
+    pointField_ = new QLineEdit(panel);
+    pointField_->setObjectName("control1007");
+    pointField_->setReadOnly(true);
+    pointField_->setFixedWidth(70);
+    machineLabel_ = new QLabel("...", panel);
+    machineLabel_->setObjectName("control1206");
+    for (QWidget* w : std::initializer_list<QWidget*>{mapLabel, mapSelector_, lineLabel, lineSelector_, allBox_,
+                                                      dataLabel, dataField_, okButton_, pointLabel, pointField_,
+                                                      machineLabel_})
+        layout->addWidget(w);
+    layout->addStretch(1);
+    bar->addWidget(panel);
+    addToolBar(Qt::TopToolBarArea, bar);
+    // The value fields belong to an open document.
+    documentControls_ = {allBox_, dataLabel, dataField_, okButton_, pointLabel, pointField_};
+    for (QWidget* w : documentControls_) w->hide();
+
+    connect(mapSelector_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnMapSelected);
+    connect(lineSelector_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnLineSelected);
+    connect(allBox_, &QCheckBox::clicked, this, [this] { OnCommand(cmd::kAllLines); });
+    connect(okButton_, &QPushButton::clicked, this, [this] { OnCommand(cmd::kOk); });
+    dataField_->installEventFilter(this);
+}
+
+void CMainFrame::InstallMenu(int resource) {
+    menuResource_ = resource;
+    menuBar()->clear();
+    menus_.clear();
+    auto menu = [this](const char* title) {
+        QMenu* m = menuBar()->addMenu(title);
+        connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+        m->installEventFilter(this);
+        menus_.push_back(m);
+        return m;
+    };
+    auto add = [this](QMenu* m, std::initializer_list<int> ids) {
+        for (int id : ids) m->addAction(actions_.at(id));
+    };
+    if (resource == 2) {
+        QMenu* file = menu("&File");
+        add(file, {cmd::kOpen});
+        file->addSeparator();
+        add(file, {cmd::kExit});
+        add(menu("&Set"), {cmd::kDirectory, cmd::kMachineSelect});
+        add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
+        return;
+    }
+    QMenu* file = menu("&File");
+    add(file, {cmd::kClose, cmd::kSave, cmd::kMenu});
+    file->addSeparator();
+    add(file, {cmd::kExit});
+    if (resource == 3) add(menu("&Edit"), {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
+    add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
+    add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kDirectory,
+                       cmd::kMachineSelect});
+    QMenu* window = menu("&Window");
+    QMenu* open = window->addMenu("&Open");
+    add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow, cmd::kOpenHexWindow});
+    add(window, {cmd::kWindowCascade, cmd::kWindowTile});
+    if (resource == 3) add(window, {cmd::kAllLines});
+    add(window, {cmd::kMonitorDialog});
+    add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
+}
+
+QAction* CMainFrame::action(int id) const {
+    auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+QToolButton* CMainFrame::toolButton(int id) const {
+    auto it = buttons_.find(id);
+    return it == buttons_.end() ? nullptr : it->second;
+}
+
+// --- state -------------------------------------------------------------------
+
+bool CMainFrame::CalibrationOpen() const { return !app_.dataFilePath.empty(); }
+
+bool CMainFrame::HasDocumentWindow() const { return doc_ && !doc_->Views().empty(); }
+
+CQelView* CMainFrame::ActiveView() const {
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
+    if (!sub) sub = mdi_->activeSubWindow();
+    auto* frame = qobject_cast<CChildFrame*>(sub);
+    return frame ? frame->View() : nullptr;
+}
+
+CChildWnd* CMainFrame::ActiveChild() const {
+    CQelView* view = ActiveView();
+    return view ? view->ChildWnd() : nullptr;
+}
+
+std::vector<CQelView*> CMainFrame::Views() const {
+    return doc_ ? doc_->Views() : std::vector<CQelView*>{};
+}
+
+bool CMainFrame::AllLines() const {
+    if (!app_.currentMap) return false;
+    auto it = allLines_.find(app_.currentMap->name);
+    return it != allLines_.end() && it->second;
+}
+
+// --- update rules ----------------------------------------------------------
+
+FrameState CMainFrame::CurrentState() {
+    FrameState state;
+    CChildWnd* child = ActiveChild();
+    state.calibrationOpen = CalibrationOpen();
+    state.hasDocumentWindow = HasDocumentWindow();
+    if (child) {
+        state.activeKind = child->Kind();
+        state.childHasSelection = child->HasSelection();
+        state.childCellEditing = child->CellEditing();
+    }
+    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
+    state.clipboardHasText = mime && mime->hasText();
+    const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
+    state.undoText = UndoMenuText(undoMap);
+    state.undoEnabled = UndoMenuEnabled(undoMap);
+    state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
+    state.mapLinked = app_.mapLinkState != kLinkNone;
+    state.portOpen = session_ && session_->PortOpen();
+    state.hasMonitorItems = !app_.diagItems.empty();
+    state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
+    state.currentMap = app_.currentMap != nullptr;
+    state.selectorMap = SelectorMap() != nullptr;
+    state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
+    state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
+    state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
+    state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
+    state.allLinesThirdState = allBox_->checkState() == Qt::PartiallyChecked;
+    state.allLines = AllLines();
+    state.lineIndex = lineSelector_->currentIndex();
+    state.lineCount = lineSelector_->count();
+    return state;
+}
+
+CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }
+
+void CMainFrame::UpdateCommandUi() {
+    const FrameState state = CurrentState();
+    for (auto& [id, a] : actions_) {
+        const CommandUi ui = QueryCommandUi(id, state);
+        a->setEnabled(ui.enabled);
+        if (ui.checkable) a->setChecked(ui.checked);
+        if (!ui.text.empty()) a->setText(Q(ui.text));
+    }
+    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommandUi(id, state).enabled);
+    if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
+}
+
+// --- commands ----------------------------------------------------------------
+
+void CMainFrame::ForwardKey(int code) {
+    CChildWnd* child = ActiveChild();
+    if (child) child->KeyCommand(code);
+}
+
+bool CMainFrame::EndDrags() {
+    bool ended = false;
+    for (CQelView* view : Views())
+        if (view->ChildWnd() && view->ChildWnd()->CancelDrag()) ended = true;
+    return ended;
+}
+
+void CMainFrame::OnCommand(int id) {
+    if (!QueryCommand(id).enabled) return;
+    // A drag in the map window owns the cursor cell until its button comes
+    // up: a command arriving meanwhile (Ctrl+Z, F2, F3, ...) ends the drag as
+    // the right button would and does nothing else, so that neither the
+    // dragged value nor the command lands on a cell nobody chose.
+    if (EndDrags()) {
+        UpdateCommandUi();
+        return;
+    }
+    if (id == cmd::kForwardEnter && dataField_->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
+    if (const int code = ForwardCode(id)) {
+        ForwardKey(code);
+        UpdateCommandUi();
+        return;
+    }
+    switch (id) {
+        case cmd::kOpen: OnOpen(); break;
+        case cmd::kSave: OnSave(); break;
+        case cmd::kClose: CloseCalibration(); break;
+        case cmd::kExit: close(); break;
+        case cmd::kMenu: OnMenu(); break;
+        case cmd::kUndo: OnUndo(); break;
+        case cmd::kCut: if (ActiveChild()) ActiveChild()->Cut(); break;
+        case cmd::kCopy: if (ActiveChild()) ActiveChild()->Copy(); break;
+        case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
+        case cmd::kMultiMapEdit: MultiMapEdit(); break;
+        case cmd::kIndividualEdit: OnIndividualEdit(); break;
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: OnMonitor(); break;
+        case cmd::kMonitorStart: monitor_->StartFromMenu(); break;
+        case cmd::kMonitorStop: monitor_->Stop(); break;
+        case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
+        case cmd::kItemSet: OnItemSet(); break;
+        case cmd::kRs232c: OnRs232c(); break;
+        case cmd::kTitle: ShowMissingDialog(prompt_, "Title"); break;
+        case cmd::kConstantsList: ConstantsList(); break;
+        case cmd::kDataExchange: DataExchange(); break;
+        case cmd::kDirectory: ShowMissingDialog(prompt_, "Directory"); break;
+        case cmd::kMachineSelect: OnMachineSelect(); break;
+        case cmd::kToolBox: ShowMissingDialog(prompt_, "About ToolBox"); break;
+        case cmd::kAbout: OnAbout(); break;
+        case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
+        case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
+        case cmd::kOpenHexWindow: OpenWindow(kWindowHex); break;
+        case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
+        case cmd::kWindowTile: TileHorizontally(); break;
+        case cmd::kNextPane: mdi_->activateNextSubWindow(); break;
+        case cmd::kPreviousPane: mdi_->activatePreviousSubWindow(); break;
+        case cmd::kAllLines: OnAllLines(); break;
+        case cmd::kFlipAllLines:
+            if (HasDocumentWindow() && app_.currentMap && app_.currentMap->z.count > 1) OnAllLines();
+            break;
+        case cmd::kFocusSwap: OnFocusSwap(); break;
+        case cmd::kToggleDataRpm: OnToggleDataRpm(); break;
+        case cmd::kPreviousLine: StepLine(lineSelector_->currentIndex() - 1); break;
+        case cmd::kNextLine: StepLine(lineSelector_->currentIndex() + 1); break;
+        case cmd::kOk: CommitTyped(true); break;
+        default: break;
+    }
+    if (monitorWnd_) monitorWnd_->Refresh();
+    UpdateCommandUi();
+}
+
+std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
+
+void CMainFrame::OnOpen() {
+    // A new load replaces the maps the open windows show: they go first.
+    if (doc_ || CalibrationOpen()) {
+        if (!CloseCalibration()) return;
+    }
+    FileDialogRequest request;
+    request.title = text::kOpenFileTitle;
+    request.folder = app_.defaultFolder;
+    request.defaultExtension = Str(str::kDataFileExtension);
+    request.filters = FilterEntries(Str(str::kDataFileFilter));
+    const std::string path = AskFile(request);
+    if (path.empty()) return;
+    OpenDataFile(path);
+}
+
+void CMainFrame::OpenDataFile(const std::string& path) {
+    if (doc_ || CalibrationOpen()) {
+        if (!CloseCalibration()) return;
+    }
+    const int result = LoadDataFile(app_, app_, prompt_, path);
+    if (result == kOtherMachine || result == kUnreadable) {
+        prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
+                        Str(str::kProductName), PromptIcon::kExclamation);
+        ResetCalibration(app_);
+        return;
+    }
+    if (result != kLoaded) {   // abandoned after its message
+        ResetCalibration(app_);
+        RefillMapSelector();
+        return;
+    }
+    app_.dataFilePath = path;
+    app_.dataFileName = FileNamePart(path);
+    LoadMonitorItems();
+    allLines_.clear();
+    setWindowTitle(Q(Str(str::kProductName) + " - " + path));
+    RefillMapSelector();
+    if (mapSelector_->count() > 0) mapSelector_->setCurrentIndex(0);
+    InstallMenu(4);
+
+    int mapIndex = -1;
+    if (!RunMenu(mapIndex)) {
+        ResetToDataLoaded();
+        return;
+    }
+    ShowChosenMap(mapIndex, true);
+}
+
+bool CMainFrame::RunMenu(int& mapIndex) {
+    CMenuDlg dialog(app_, prompt_, *this, this);
+    const int result = dialogs_.RunMenu(dialog);
+    if (result != QDialog::Accepted) return false;
+    mapIndex = dialog.ChosenMap();
+    return mapIndex >= 0 && mapIndex < static_cast<int>(app_.maps.size());
+}
+
+void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
+    const std::string name = app_.maps[static_cast<std::size_t>(mapIndex)]->name;
+    if (fromOpen) app_.openState = kOpenChosen;
+    if (!HasDocumentWindow()) {
+        app_.currentMap = app_.maps[static_cast<std::size_t>(mapIndex)].get();
+        OpenWindow(kWindowMap);
+        OpenWindow(kWindowTable);
+        if (HasDocumentWindow()) app_.openState = kOpenDocument;
+        mdi_->activateNextSubWindow();
+    } else if (doc_->HasViewOfKind(kWindowMap)) {
+        if (doc_->HasViewOfKind(kWindowTable)) {
+            if (ActiveView() && ActiveView()->Kind() == kWindowTable) mdi_->activateNextSubWindow();
+        } else {
+            OpenWindow(kWindowTable);
+            mdi_->activateNextSubWindow();
+        }
+    } else if (!OpenWindow(kWindowMap) && !doc_->HasViewOfKind(kWindowTable)) {
+        OpenWindow(kWindowTable);
+    }
+    TileHorizontally();
+    mdi_->activateNextSubWindow();
+    const int entry = mapSelector_->findText(Q(name));
+    if (entry >= 0) mapSelector_->setCurrentIndex(entry);
+    SelectMapByName(name);
+}
+
+void CMainFrame::OnMenu() {
+    int mapIndex = -1;
+    if (!RunMenu(mapIndex)) return;
+    ShowChosenMap(mapIndex, false);
+}
+
+void CMainFrame::OnSave() {
+    FileDialogRequest request;
+    request.save = true;
+    request.title = text::kSaveAsTitle;
+    request.folder = app_.defaultFolder;
+    request.proposedName = app_.dataFileName;
+    request.defaultExtension = Str(str::kDataFileExtension);
+    request.filters = FilterEntries(Str(str::kDataFileFilter));
+    const std::string path = AskFile(request);
+    if (path.empty()) return;
+    if (!SaveDataFile(app_, path)) {
+        prompt_.Message(Str(str::kSaveError), Str(str::kProductName), PromptIcon::kExclamation);
+        return;
+    }
+    app_.dataFilePath = path;
+    app_.dataFileName = FileNamePart(path);
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
+    if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + app_.dataFileName));
+}
+
+bool CMainFrame::CloseCalibration() {
+    if (doc_) doc_->PrepareViews(0);
+    if (app_.modified && CalibrationOpen()) {
+        const bool close = doc_ ? doc_->ConfirmClose() : ConfirmCloseWithoutSaving(prompt_);
+        if (!close) return false;
+    }
+    // The monitor belongs to the calibration: its list is kept in the
+    // settings file, and without a calibration nothing could stop it.
+    SaveMonitorItems();
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
+    monitor_->Stop();
+    CloseDocument();
+    ResetCalibration(app_);
+    allLines_.clear();
+    setWindowTitle(Q(Str(str::kProductName)));
+    fillingSelectors_ = true;
+    mapSelector_->clear();
+    fillingSelectors_ = false;
+    ClearDialogBar();
+    InstallMenu(2);
+    return true;
+}
+
+void CMainFrame::CloseDocument() {
+    closingDocument_ = true;
+    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
+    closingDocument_ = false;
+    doc_.reset();
+    for (QWidget* w : documentControls_) w->hide();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event) {
+    if (session_->WriteRunning()) {
+        // The write's waits run inside a window's command; the frame closes
+        // when it is over, with the usual question.
+        closeAfterEcuWrite_ = true;
+        event->ignore();
+        return;
+    }
+    if (doc_) doc_->PrepareViews(0);
+    if (app_.modified && CalibrationOpen()) {
+        if (!ConfirmCloseWithoutSaving(prompt_)) {
+            event->ignore();
+            return;
+        }
+    }
+    SaveMonitorItems();
+    if (monitorWnd_) monitorWnd_->hide();
+    monitor_->Stop();
+    CloseDocument();
+    ResetCalibration(app_);
+    session_->ClosePort();
+    event->accept();
+}
+
+void CMainFrame::RequestClose() { QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection); }
+
+void CMainFrame::ResetToDataLoaded() {
+    fillingSelectors_ = true;
+    lineSelector_->clear();
+    fillingSelectors_ = false;
+    allBox_->setEnabled(false);
+    dataField_->clear();
+    pointField_->clear();
+    InstallMenu(4);
+    if (::ResetToDataLoaded(app_, prompt_)) {
+        LoadMultiMapSection(app_);
+        app_.mapLinkState = kLinkNone;
+        RefillMapSelector();
+    }
+}
+
+void CMainFrame::ChildFrameClosed() {
+    if (closingDocument_ || !doc_) return;
+    if (!doc_->Views().empty()) return;
+    // The last window of the calibration closed: the calibration stays loaded.
+    doc_.reset();
+    for (QWidget* w : documentControls_) w->hide();
+    ResetToDataLoaded();
+    UpdateCommandUi();
+}
+
+MapRecord* CMainFrame::SelectorMap() const {
+    const std::string name = mapSelector_->currentText().toStdString();
+    if (MapRecord* map = FindMap(app_.maps, name)) return map;
+    // A link group's label ("#1,#2") stands for its first map.
+    if (!app_.mapLink.linkList.empty()) return FindMap(app_.maps, app_.mapLink.linkList.front());
+    return nullptr;
+}
+
+CQelView* CMainFrame::OpenWindow(int kind) {
+    // With no active view the window opens on the map chosen in the map
+    // selector (after a cancelled Menu dialog there is no current map yet).
+    if (!ActiveView()) {
+        if (MapRecord* chosen = SelectorMap()) app_.currentMap = chosen;
+    }
+    if (!app_.currentMap) return nullptr;
+    const bool fresh = !doc_;
+    if (fresh) doc_ = std::make_unique<CQelDoc>(app_, prompt_, *this);
+    CQelView* view = CQelView::Create(*doc_, kind);
+    if (!view) {
+        if (fresh) doc_.reset();
+        return nullptr;
+    }
+    if (fresh) {
+        doc_->OnOpenDocument();
+        InstallMenu(3);
+        for (QWidget* w : documentControls_) w->show();
+        allBox_->setEnabled(true);
+    }
+    auto* frame = new CChildFrame(*doc_, view);
+    frame->onClosed = [this] { ChildFrameClosed(); };
+    mdi_->addSubWindow(frame);
+    frame->setGeometry(mdi_->viewport()->rect());
+    frame->show();
+    mdi_->setActiveSubWindow(frame);
+    view->setFocus();
+    FillLineList();
+    return view;
+}
+
+void CMainFrame::TileHorizontally() {
+    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_->viewport()->rect();
+    const int height = std::max(area.height() / static_cast<int>(windows.size()), CChildFrame::kMinimumHeight);
+    int y = 0;
+    for (QMdiSubWindow* w : windows) {
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        w->setGeometry(0, y, area.width(), height);
+        y += height;
+    }
+}
+
+void CMainFrame::OnUndo() {
+    MapRecord* map = app_.currentMap;
+    CQelView* view = ActiveView();
+    if (!map || !view) return;
+    EditContext context = view->MakeEditContext(app_);
+    if (Undo(context, *map) != 1) return;
+    ClearSelection(*map);
+    if (map->cursor.mode == kEditData) AnchorSelection(*map, map->cursor.row, map->cursor.column);
+    doc_->RefreshViews(0);
+    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
+}
+
+void CMainFrame::OnAllLines() {
+    MapRecord* map = app_.currentMap;
+    if (!map) return;
+    if (map->z.count < 2) {
+        allBox_->setCheckState(Qt::PartiallyChecked);
+        return;
+    }
+    bool& flag = allLines_[map->name];
+    flag = !flag;
+    allBox_->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
+    // The graph pane paints itself: the map window and its pane both redraw.
+    for (CQelView* view : Views())
+        if (view->Kind() == kWindowMap && view->ChildWnd()) view->ChildWnd()->RefreshFromImage();
+}
+
+void CMainFrame::OnToggleDataRpm() {
+    MapRecord* map = app_.currentMap;
+    if (app_.definitionKind != kDefinitionFreeMap || !HasDocumentWindow() || !map) return;
+    if (map->cursor.mode != kEditData && map->cursor.mode != kEditRpm) return;
+    doc_->PrepareViews(0);
+    ToggleDataRpm(app_, *map);
+    doc_->RefreshViews(0);
+    if (CChildWnd* child = ActiveChild(); child && child->Kind() == kWindowTable) child->UpdateWindow();
+}
+
+void CMainFrame::OnIndividualEdit() {
+    if (prompt_.Ask(Str(str::kCancelMapLink), Str(str::kProductName), PromptButtons::kOkCancel,
+                    PromptIcon::kQuestion, PromptAnswer::kOk) == PromptAnswer::kCancel)
+        return;
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    app_.mapLinkState = kLinkNone;
+    app_.mapLink.linkList.clear();
+    RefillMapSelector();
+    if (app_.currentMap) {
+        const std::string name = app_.currentMap->name;
+        mapSelector_->setCurrentIndex(mapSelector_->findText(Q(name)));
+        SelectMapByName(name);
+    }
+}
+
+void CMainFrame::OnMachineSelect() {
+    CMachineSelectDlg dialog(app_, prompt_, this);
+    if (dialog.exec() == CMachineSelectDlg::kExitProgram) QCoreApplication::exit(0);
+}
+
+void CMainFrame::OnAbout() {
+    CAboutDlg dialog(this);
+    dialog.exec();
+}
+
+void CMainFrame::OnFocusSwap() {
+    CQelView* view = ActiveView();
+    if (view && view->isAncestorOf(QApplication::focusWidget())) mapSelector_->setFocus();
+    else if (QMdiSubWindow* sub = mdi_->currentSubWindow()) sub->widget()->setFocus();
+}
+
+bool CMainFrame::MultiMapEdit() {
+    ShowMissingDialog(prompt_, "Multi Map Edit");
+    return false;
+}
+
+void CMainFrame::ConstantsList() {
+    auto buffer = std::make_unique<Image>(app_.image());
+    const bool ok = dialogs_.EditConstants(this, *buffer);
+    if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
+    if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
+}
+
+void CMainFrame::DataExchange() {
+    const int remembered = app_.modified;
+    ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
+    CDataExchangeDlg dialog(exchange, this);
+    dialog.fileDialog = [this](const FileDialogSpec& spec) {
+        FileDialogRequest request;
+        request.title = spec.title;
+        request.folder = spec.folder;
+        request.defaultExtension = spec.defaultExtension;
+        request.filters = FilterEntries(spec.filter);
+        return AskFile(request);
+    };
+    // The windows behind the dialog show the new values at once.
+    dialog.onDataTakenOver = [this] {
+        if (doc_) doc_->RefreshViews(0);
+    };
+    dialogs_.RunDataExchange(dialog);
+    const bool taken = exchange.DataTakenOver();
+    if (taken && doc_) doc_->RefreshViews(0);
+    app_.modified = taken ? 1 : remembered;
+}
+
+// --- monitor ---------------------------------------------------------------------
+
+void CMainFrame::OnMonitor() {
+    if (monitorWnd_ && monitorWnd_->isVisible()) {
+        monitorWnd_->close();
+        return;
+    }
+    if (!monitorWnd_) {
+        monitorWnd_ = new CMonitorWnd(*monitor_, this);
+        monitorWnd_->onClosed = [this] { UpdateCommandUi(); };
+    }
+    monitorWnd_->Open();
+}
+
+void CMainFrame::OnItemSet() {
+    ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
+    CItemSetDlg dialog(set, this);
+    if (dialogs_.RunItemSet(dialog) != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    bool rebuild = false;
+    if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kProductName),
+                        PromptIcon::kExclamation);
+    if (rebuild && monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::OnRs232c() {
+    Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
+    CRs232cDlg dialog(model, prompt_, this);
+    if (dialogs_.RunRs232c(dialog) != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    if (!ApplySerialCodes(session_->Link(), *monitor_, dialog.Result(), settings, app_.registryStore()))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
+                        PromptIcon::kExclamation);
+}
+
+void CMainFrame::LoadMonitorItems() {
+    monitor_->SetDialogList(LoadMonitorSelection(ProfileFile(app_.settingsFilePath), app_.diagItems));
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::SaveMonitorItems() {
+    // Before any data file was loaded there is no list to keep.
+    if (app_.diagItems.empty() || app_.settingsFilePath.empty()) return;
+    ProfileFile settings(app_.settingsFilePath);
+    SaveMonitorSelection(settings, app_.diagItems, monitor_->DialogList().Entries());
+}
+
+int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
+    return session_->WriteBytes(bytes);
+}
+
+// --- dialog bar --------------------------------------------------------------
+
+void CMainFrame::RefillMapSelector() {
+    fillingSelectors_ = true;
+    mapSelector_->clear();
+    for (const auto& map : app_.maps) mapSelector_->addItem(Q(map->name));
+    if (app_.currentMap) mapSelector_->setCurrentIndex(mapSelector_->findText(Q(app_.currentMap->name)));
+    fillingSelectors_ = false;
+}
+
+void CMainFrame::ClearDialogBar() {
+    fillingSelectors_ = true;
+    lineSelector_->clear();
+    fillingSelectors_ = false;
+    dataField_->clear();
+    pointField_->clear();
+    allBox_->setCheckState(Qt::Unchecked);
+}
+
+void CMainFrame::FillLineList() {
+    MapRecord* map = app_.currentMap;
+    fillingSelectors_ = true;
+    lineSelector_->clear();
+    if (map) {
+        const LineList list = LineListOf(app_, *map);
+        for (std::size_t i = 0; i < list.texts.size(); ++i) lineSelector_->addItem(Q(list.texts[i]), static_cast<int>(i));
+        lineSelector_->setCurrentIndex(list.selected >= 0 ? list.selected : (list.texts.empty() ? -1 : 0));
+        allBox_->setCheckState(map->z.count < 2 ? Qt::PartiallyChecked : AllLines() ? Qt::Checked : Qt::Unchecked);
+    }
+    fillingSelectors_ = false;
+    RefreshDialogBar();
+}
+
+void CMainFrame::RefreshDialogBar() {
+    MapRecord* map = app_.currentMap;
+    if (map && app_.HasImage()) {
+        DialogBarFields fields;
+        if (DialogBarFieldsOf(app_, *map, lineSelector_->currentIndex(), fields)) {
+            if (fields.lineFollows >= 0 && fields.lineFollows < lineSelector_->count()) {
+                fillingSelectors_ = true;
+                lineSelector_->setCurrentIndex(fields.lineFollows);
+                fillingSelectors_ = false;
+            }
+            // A drag in the map window shows its moving value before the
+            // image has it.
+            DraggedFields dragged;
+            if (DraggedFieldText(*map, app_.formats, dragged))
+                (dragged.data ? fields.data : fields.point) = dragged.text;
+            pointField_->setText(Q(fields.point));
+            if (!dataField_->hasFocus()) dataField_->setText(Q(fields.data));
+        }
+    }
+    UpdateCommandUi();
+}
+
+void CMainFrame::SetMainCaption(const QString& caption) { setWindowTitle(caption); }
+
+void CMainFrame::UpdateLineEntry(int column, const QString& text) {
+    if (column >= 0 && column < lineSelector_->count()) lineSelector_->setItemText(column, text);
+}
+
+void CMainFrame::ViewActivated(CQelView*) {
+    if (app_.currentMap) {
+        fillingSelectors_ = true;
+        mapSelector_->setCurrentIndex(mapSelector_->findText(Q(app_.currentMap->name)));
+        fillingSelectors_ = false;
+    }
+    FillLineList();
+}
+
+void CMainFrame::SelectMapByName(const std::string& name) {
+    if (!doc_) return;
+    for (CQelView* view : doc_->Views()) {
+        if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
+        view->ShowMap(name);
+    }
+    FillLineList();
+    doc_->RefreshViews(kWindowMap);
+}
+
+void CMainFrame::OnMapSelected(int index) {
+    if (fillingSelectors_ || index < 0) return;
+    if (EndDrags()) {
+        // The map stays; so does the selector.
+        RefillMapSelector();
+        return;
+    }
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    SelectMapByName(mapSelector_->itemText(index).toStdString());
+    UpdateCommandUi();
+}
+
+void CMainFrame::OnLineSelected(int index) {
+    if (fillingSelectors_) return;
+    if (EndDrags()) {
+        FillLineList();
+        return;
+    }
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    if (!app_.currentMap || index >= app_.currentMap->z.count) return;
+    StepLine(index);
+}
+
+void CMainFrame::StepLine(int index) {
+    MapRecord* map = app_.currentMap;
+    if (!map || !doc_) return;
+    if (CChildWnd* child = ActiveChild(); child && child->EditPending()) return;
+    index = std::clamp(index, 0, std::max(lineSelector_->count() - 1, 0));
+    if (index >= map->z.count) return;
+    fillingSelectors_ = true;
+    lineSelector_->setCurrentIndex(index);
+    fillingSelectors_ = false;
+    doc_->PrepareViews(0);
+    StepToLine(app_, *map, index);
+    doc_->RefreshViews(0);
+    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
+}
+
+void CMainFrame::CommitTyped(bool okButton) {
+    MapRecord* map = app_.currentMap;
+    if (!map) return;
+    if (EndDrags()) {
+        RefreshDialogBar();
+        return;
+    }
+    CQelView* view = ActiveView();
+    EditContext context = view ? view->MakeEditContext(app_) : AppLinkedEditContext(app_);
+    const TypedValueResult result =
+        CommitTypedValue(context, app_, *map, dataField_->text().toStdString(), okButton);
+    CChildWnd* child = ActiveChild();
+    // The field always shows what the cell holds now; a refused text goes.
+    auto showText = [this, &result] {
+        dataField_->setText(Q(result.dataText));
+        dataField_->setModified(false);
+    };
+    if (result.committed || result.refused) {
+        if (result.written && doc_) doc_->RefreshViews(0);
+        if (child) child->UpdateWindow();
+        showText();
+        if (result.showMessage) ShowTypedMessage(result.messageText, result.caption, result.icon, okButton);
+        UpdateCommandUi();
+        return;
+    }
+    if (!okButton) {
+        showText();
+        return;
+    }
+    if (result.clearField) {
+        dataField_->clear();
+        return;
+    }
+    if (child) child->UpdateWindow();
+    if (result.wrongWord) prompt_.Message(Str(str::kWrongWord2), Str(str::kProductName), PromptIcon::kExclamation);
+    RefreshDialogBar();
+    dataField_->setText(Q(result.dataText));
+    dataField_->setModified(false);
+}
+
+void CMainFrame::RestoreWorkFocus() {
+    if (QApplication::activePopupWidget()) return;   // another menu opened meanwhile
+    QWidget* target = workFocus_;
+    if (!target || !target->isVisible() || !target->isEnabled()) {
+        QMdiSubWindow* sub = mdi_->currentSubWindow();
+        target = sub ? sub->widget() : nullptr;
+    }
+    if (!target) {
+        menuBar()->clearFocus();
+        return;
+    }
+    target->setFocus(Qt::PopupFocusReason);
+    // A cell editor showing its cell's value is ready to be typed over.
+    if (auto* editor = qobject_cast<QLineEdit*>(target); editor && !editor->isModified()) editor->selectAll();
+}
+
+void CMainFrame::ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon,
+                                  bool now) {
+    if (now) {
+        prompt_.Message(text, caption, icon);
+        return;
+    }
+    // The field lost the focus: the message waits until the focus has
+    // settled where the user put it.
+    QTimer::singleShot(0, this, [this, text, caption, icon] { prompt_.Message(text, caption, icon); });
+}
+
+bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (menu && std::find(menus_.begin(), menus_.end(), menu) != menus_.end()) {
+            // Escape closes the menu and would leave the menu bar holding the
+            // keyboard, its title lit, until a second Escape: the keyboard
+            // goes back to where it was (the cell editor) at once.
+            QTimer::singleShot(0, this, [this] { RestoreWorkFocus(); });
+        }
+    }
+    // The focus going to the OK button is its click coming: OK commits the
+    // text, with its messages, once.
+    if (watched == dataField_ && event->type() == QEvent::FocusOut && app_.currentMap && dataField_->isModified() &&
+        QApplication::focusWidget() != okButton_) {
+        dataField_->setModified(false);
+        CommitTyped(false);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}

@@ -1,0 +1,209 @@
+#pragma once
+// The main frame: the MDI window with the menus, the accelerators and the
+// dialog bar. Every command arrives here first; the frame either handles it
+// or passes it to the active view's window as a key command code. It owns
+// the document of the open calibration and offers the dialog bar's
+// operations to the document, the views and the Menu dialog.
+#include <QMainWindow>
+#include <QPointer>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/CommandRules.h"
+#include "app/gui/FrameDialogs.h"
+#include "app/gui/MenuDlg.h"
+#include "app/gui/QtEventPump.h"
+#include "edit/gui/QelDoc.h"
+#include "platform/UserPrompt.h"
+
+class CMonitorWnd;
+class CProgressWnd;
+class EcuSession;
+class Monitor;
+class PosixSerialPort;
+
+class CQelApp;
+class CQelView;
+class QAction;
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QMdiArea;
+class QMenu;
+class QPushButton;
+class QTimer;
+class QToolButton;
+
+class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
+    Q_OBJECT
+public:
+    // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
+    // nullptr for the real ones.
+    CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs = nullptr,
+               QWidget* parent = nullptr);
+    ~CMainFrame() override;
+
+    // The dialog bar's machine name (control 1206).
+    void SetMachineName(const QString& name);
+    QString MachineName() const;
+    QMdiArea* mdiArea() const { return mdi_; }
+
+    // Commands, as the menus, accelerators and buttons send them. A command
+    // whose update rule disables it does nothing.
+    void OnCommand(int id);
+    CommandUi QueryCommand(int id);
+    // Applies every update rule to the menu items and tool buttons.
+    void UpdateCommandUi();
+    QAction* action(int id) const;
+    QToolButton* toolButton(int id) const;
+    // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
+    int MenuResource() const { return menuResource_; }
+
+    CQelDoc* Document() const { return doc_.get(); }
+    CQelView* ActiveView() const;
+    std::vector<CQelView*> Views() const;
+    // A new child frame with a view of the kind on the current map; nullptr
+    // when the kind has no window or there is no map.
+    CQelView* OpenWindow(int kind);
+    // The map the map selector names (a link group by its first map), or none.
+    MapRecord* SelectorMap() const;
+    // Tiles the child windows one above the other, each the full width.
+    void TileHorizontally();
+
+    // Dialog bar controls.
+    QComboBox* mapSelector() const { return mapSelector_; }
+    QComboBox* lineSelector() const { return lineSelector_; }
+    QCheckBox* allBox() const { return allBox_; }
+    QLineEdit* dataField() const { return dataField_; }
+    QLineEdit* pointField() const { return pointField_; }
+    QPushButton* okButton() const { return okButton_; }
+
+    // Algorithms of the frame, also for the Menu dialog.
+    void SelectMapByName(const std::string& name);
+    void StepLine(int index);
+    void CommitTyped(bool okButton);
+    bool CloseCalibration();
+
+    // MenuDlgHost
+    void ConstantsList() override;
+    void DataExchange() override;
+    void RefillMapSelector() override;
+    bool MultiMapEdit() override;
+    void RequestClose() override;
+
+    // DocumentFrame
+    void RefreshDialogBar() override;
+    void SetMainCaption(const QString& caption) override;
+    void UpdateLineEntry(int column, const QString& text) override;
+    bool AllLines() const override;
+    int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
+    void ViewActivated(CQelView* view) override;
+
+    // The line to the ECU, owned here for the whole run and shared with the
+    // windows: the port ("COM<n>" through RV_TUNE_COM<n> or the registry),
+    // the Qt event pump its waits dispatch, timer 1 (the 100 ms link timer),
+    // the protocol with its progress window, and the single writes.
+    EcuSession& Session() { return *session_; }
+    CProgressWnd& ProgressWindow() { return *progress_; }
+    // The live monitor polled by the link timer, and its window (nullptr
+    // until it was first opened).
+    Monitor& LiveMonitor() { return *monitor_; }
+    CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
+    QtEventPump& Pump() { return pump_; }
+    QtLinkTimer& Timer() { return linkTimer_; }
+    // Loads the data file at path as the Open command does after its file
+    // dialog: the open calibration is closed first (asking when changed),
+    // then the Menu dialog chooses the map.
+    void OpenDataFile(const std::string& path);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void CreateActions();
+    void CreateDialogBar();
+    void InstallMenu(int resource);
+    QAction* AddAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
+    void ForwardKey(int code);
+    bool CalibrationOpen() const;
+    bool HasDocumentWindow() const;
+    CChildWnd* ActiveChild() const;
+    FrameState CurrentState();
+
+    void OnOpen();
+    void OnSave();
+    void OnMenu();
+    void OnUndo();
+    void OnAllLines();
+    void OnToggleDataRpm();
+    void OnIndividualEdit();
+    void OnMachineSelect();
+    void OnAbout();
+    void OnMapSelected(int index);
+    void OnLineSelected(int index);
+    void OnFocusSwap();
+    void OnMonitor();
+    void OnItemSet();
+    void OnRs232c();
+    // The monitor's list from the settings file after a data file load, and
+    // back into it when the calibration goes.
+    void LoadMonitorItems();
+    void SaveMonitorItems();
+    // The keyboard back to the widget that had it before a menu took it.
+    void RestoreWorkFocus();
+    // Ends every drag running in a map window of the document; true when one ran.
+    bool EndDrags();
+    // The Data field's refusal or range message: at once for OK and Enter,
+    // after the focus change when the field lost the focus.
+    void ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon, bool now);
+    // Runs the Menu dialog; true when a map was chosen.
+    bool RunMenu(int& mapIndex);
+    // The document's windows for the chosen map after OK in the Menu dialog.
+    void ShowChosenMap(int mapIndex, bool fromOpen);
+    void CloseDocument();
+    void ResetToDataLoaded();
+    void FillLineList();
+    void ClearDialogBar();
+    void ChildFrameClosed();
+    std::string AskFile(const FileDialogRequest& request);
+
+    CQelApp& app_;
+    UserPrompt& prompt_;
+    std::unique_ptr<FrameDialogs> ownDialogs_;   // when none were given
+    FrameDialogs& dialogs_;
+    QMdiArea* mdi_;
+    QLabel* machineLabel_;
+    QComboBox* mapSelector_;
+    QComboBox* lineSelector_;
+    QCheckBox* allBox_;
+    QLineEdit* dataField_;
+    QLineEdit* pointField_;
+    QPushButton* okButton_;
+    std::vector<QWidget*> documentControls_;   // shown while a document is open
+    std::map<int, QAction*> actions_;
+    std::map<int, QToolButton*> buttons_;
+    std::vector<QMenu*> menus_;
+    QTimer* idleTimer_;
+    int menuResource_ = 0;
+    std::unique_ptr<CQelDoc> doc_;
+    std::map<std::string, bool> allLines_;      // per map name
+    QPointer<QWidget> workFocus_;               // the last focus widget outside the menus
+    bool closingDocument_ = false;
+    bool fillingSelectors_ = false;
+
+    // The line to the ECU, in the order it is built; the session goes first.
+    QtEventPump pump_;
+    QtLinkTimer linkTimer_;
+    std::unique_ptr<PosixSerialPort> port_;
+    CProgressWnd* progress_;
+    std::unique_ptr<EcuSession> session_;
+    std::unique_ptr<Monitor> monitor_;
+    CMonitorWnd* monitorWnd_ = nullptr;
+    bool inputHeldBeforeWrite_ = false;
+    bool closeAfterEcuWrite_ = false;
+};

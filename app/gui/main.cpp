@@ -1,0 +1,97 @@
+// RV_Tune: builds the host services and hands over to the application object.
+#include <QApplication>
+#include <QPalette>
+#include <QScreen>
+#include <QTimer>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "app/HeadlessHost.h"
+#include "app/gui/MainFrame.h"
+#include "app/QelApp.h"
+#include "app/gui/QtHost.h"
+#include "app/BatchConversion.h"
+#include "platform/PathSearch.h"
+
+namespace {
+
+bool HasDisplay() {
+    auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
+}
+
+AppOptions OptionsFromArguments(int argc, char** argv) {
+    AppOptions options;
+    std::string exe = FileNamePart(argc > 0 ? argv[0] : "RV_Tune");
+    if (!exe.empty()) options.exeName = exe;
+    for (int i = 1; i < argc; ++i) {
+        if (i > 1) options.commandLine += ' ';
+        options.commandLine += argv[i];
+        options.arguments.emplace_back(argv[i]);
+    }
+    return options;
+}
+
+// Without a display nobody could answer a message box, so start-up runs with
+// the headless host and its messages go to stderr.
+int RunHeadless(AppOptions options) {
+    options.largeScreen = true;
+    CQelApp app(options);
+    HeadlessHost host;
+    if (!app.InitInstance(host)) return app.ExitInstance();
+    int status = 0;
+    if (host.batchPosted) {
+        status = RunBatchConversion(app, host.Prompt());
+    } else {
+        std::fprintf(stderr, "%s: no display; start-up finished, nothing to show.\n",
+                     app.exeName.c_str());
+    }
+    app.ExitInstance();
+    return status;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    AppOptions options = OptionsFromArguments(argc, argv);
+    if (!HasDisplay()) return RunHeadless(options);
+
+    QApplication qapp(argc, argv);
+    QPalette palette = qapp.palette();
+    palette.setColor(QPalette::Window, QColor(192, 192, 192));
+    palette.setColor(QPalette::WindowText, Qt::black);
+    qapp.setPalette(palette);
+
+    if (QScreen* screen = QGuiApplication::primaryScreen()) {
+        QSize size = screen->size();
+        options.largeScreen = size.width() >= 800 || size.height() >= 600;
+    }
+    CQelApp app(options);
+    QtHost host;
+    if (!app.InitInstance(host)) return app.ExitInstance();
+
+    CMainFrame* frame = host.mainFrame();
+    if (host.batchPosted) {
+        // The command-line conversion: no window is ever shown, its messages
+        // go to stderr for the script that started it, and the program ends
+        // whatever the outcome.
+        HeadlessPrompt stderrPrompt;
+        const int batchStatus = RunBatchConversion(app, stderrPrompt);
+        frame->close();
+        app.ExitInstance();
+        return batchStatus;
+    }
+    frame->showMaximized();
+    // A calibration to open at once (the demo names its standard data file).
+    if (const char* open = std::getenv("RV_TUNE_OPEN"); open != nullptr && *open != '\0') {
+        const std::string path = open;
+        QTimer::singleShot(0, frame, [frame, path] { frame->OpenDataFile(path); });
+    }
+    int status = qapp.exec();
+    int exitStatus = app.ExitInstance();
+    return status != 0 ? status : exitStatus;
+}

@@ -1,0 +1,101 @@
+#pragma once
+// The table window (kind 3): the current map as a table of physical values.
+// The header part holds the THROT column on the left and the RPM row along
+// the top; the DATA grid fills the rest and scrolls, the header following.
+// Two in-place editors lie over the cursor cell: the axis editor in the
+// header and the grid editor in the grid.
+#include <QAbstractScrollArea>
+#include <QFont>
+
+#include "edit/gui/ChildWnd.h"
+#include "edit/TableModel.h"
+
+class QLineEdit;
+class CTableWnd;
+
+// A click on an in-place editor that shows its cell's value (nothing typed
+// yet) selects the whole text, so that what the user types replaces it; the
+// caret is placed only in text the user is typing. swallowing carries the
+// click from its press to its release. true when the event was taken.
+bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing);
+
+// The DATA grid: paints and takes the mouse for the table window.
+class CTableGrid : public QAbstractScrollArea {
+public:
+    explicit CTableGrid(CTableWnd& owner);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void scrollContentsBy(int dx, int dy) override;
+
+private:
+    CTableWnd& owner_;
+};
+
+class CTableWnd : public CChildWnd {
+public:
+    CTableWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, QWidget* parent);
+
+    int Kind() const override { return kWindowTable; }
+    void ResetForMap() override;
+    void RefreshFromImage() override;
+    void UpdateWindow() override;
+    void KeyCommand(int code) override;
+    void Copy() override;
+    void Cut() override;
+    void Paste() override;
+    bool HasSelection() const override;
+    bool CellEditing() const override;
+    bool EditPending() const override;
+
+    QLineEdit* gridEditor() const { return gridEditor_; }
+    QLineEdit* axisEditor() const { return axisEditor_; }
+    CTableGrid* grid() const { return grid_; }
+    int cellWidth() const { return cellWidth_; }
+    int cellHeight() const { return cellHeight_; }
+    int firstLine() const;
+    int firstColumn() const;
+    // The centre of a grid cell in the grid's viewport, and of a header cell
+    // in the window (for the mouse).
+    QPoint GridCellCentre(const TableCell& cell) const;
+    QPoint HeaderCellCentre(const TableCell& cell) const;
+
+    // Used by the grid.
+    void PaintGrid(QPainter& painter, const QRect& area);
+    void GridPressed(const QPoint& position, Qt::KeyboardModifiers modifiers);
+    void GridScrolled();
+    void UpdateScrollRanges();
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    MapRecord* Map() const;
+    TableShape Shape() const;
+    EditContext Context();
+    void UpdateCaption();
+    // The editor over the cursor cell, the view scrolled to it.
+    void PlaceEditor();
+    // Pending text the user typed into the editor in use, committed.
+    void CommitPending();
+    void EnterPressed(bool shift);
+    void MoveCursor(int code, bool extend);
+    void StepCursor(bool up);
+    void WriteSelectionToEcu();
+    void ClearSelectionAndRepaint();
+    void AfterEdit();
+
+    int cellWidth_;
+    int cellHeight_;
+    QFont font_;
+    CTableGrid* grid_;
+    QLineEdit* axisEditor_;
+    QLineEdit* gridEditor_;
+    bool swallowingClick_ = false;
+};

@@ -1,0 +1,19 @@
+#pragma once
+// Whole-file reads and writes, and the temporary folder. A write never
+// leaves a half-written file: it goes to a temporary file beside the target
+// that replaces the target only once it is complete.
+#include <string>
+
+// The temporary folder: $TMPDIR when set and not empty, else "/tmp"; always
+// ends with "/", so a file name can be appended directly.
+std::string TempFolder();
+
+// Writes content to path through a temporary file in the same folder that is
+// flushed and renamed over path; the old file is intact when this fails. It
+// does no more than a write in place could: a file the user may not write
+// (or that has no write bit at all) is refused, a symbolic link stays and the
+// file it names gets the content, and the old file's mode, owner and group
+// carry over. Only regular files are replaced.
+bool WriteFileAtomic(const std::string& path, const std::string& content);
+// Reads a whole file; false when it cannot be opened or read.
+bool ReadWholeFile(const std::string& path, std::string& content);
