@@ -3,8 +3,11 @@
 #include <algorithm>
 
 #include "app/QelApp.h"
+#include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/EditContext.h"
+#include "edit/TableModel.h"
+#include "edit/UndoList.h"
 #include "model/Equation.h"
 #include "model/Parse.h"
 #include "model/ValueConversion.h"
@@ -87,7 +90,8 @@ bool DialogBarFieldsOf(CQelApp& app, MapRecord& map, int lineSelection, DialogBa
     return true;
 }
 
-TypedValueResult CommitTypedValue(CQelApp& app, MapRecord& map, const std::string& text, bool okButton) {
+TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord& map, const std::string& text,
+                                  bool okButton) {
     TypedValueResult result;
     EditCursor& cursor = map.cursor;
     const bool data = cursor.mode == kEditData;
@@ -102,37 +106,42 @@ TypedValueResult CommitTypedValue(CQelApp& app, MapRecord& map, const std::strin
     if (!data && !rpmLine) return notCommitted();
     std::uint16_t current = 0;
     if (ReadDataCell(app.image(), map, cursor.column, cursor.row, current) != kCellOk) return notCommitted();
-
-    std::uint16_t stored = current;
-    if (!text.empty()) {
-        // A text that is no plain number is never read as one: "%f" would
-        // take "1-2" as 1 and a letter as 0.
-        if (!IsNumericInput(text)) return notCommitted();
-        std::int32_t wide = 0;
-        if (ToRawInt(map.y, ReadFloat(text), wide) != kEquationOk) return notCommitted();
-        int raw = std::clamp<std::int32_t>(wide, 0, 255);
-        // The DATA cell's limits, whatever cell the cursor is on.
-        MapRecord limits;
-        limits.y = map.y;
-        limits.cursor.mode = kEditData;
-        ComputeEditLimits(limits, app.image());
-        raw = std::clamp(raw, limits.cursor.lower, std::max(limits.cursor.lower, limits.cursor.upper));
-        raw = std::clamp(raw, 0, 255);
-        // Only a DATA cursor takes the typed value; the RPM line of a map of
-        // type 2 is committed without a write.
-        if (data && raw != current) {
-            EditContext context = AppEditContext(app);
-            if (WriteDataCell(context, map, static_cast<std::uint8_t>(raw), cursor.column, cursor.row) != kCellOk)
-                return notCommitted();
-            cursor.raw = static_cast<std::uint16_t>(raw);
-            stored = static_cast<std::uint16_t>(raw);
-            result.written = true;
-        }
+    auto dataText = [&](std::uint16_t raw) {
+        float physical = 0.0f;
+        ToPhysicalByte(map.y, static_cast<std::uint8_t>(raw), physical);
+        return FormatData(physical, &map, app.formats);
+    };
+    result.dataText = dataText(current);
+    // Only a DATA cursor takes the typed value; the RPM line of a map of
+    // type 2 is committed without a write.
+    if (!data || text.empty()) {
+        result.committed = true;
+        return result;
     }
-    float physical = 0.0f;
-    ToPhysicalByte(map.y, static_cast<std::uint8_t>(stored), physical);
+
+    // The cursor's raw value and limits as the cell is now, then the very
+    // rules of a typed table cell.
+    PlaceCursor(context, map, {kEditData, cursor.row, cursor.column});
+    const DataCommit commit = CommitTypedByte(map, map.y, text, app.formats, &map);
+    if (commit.showMessage) {
+        result.showMessage = true;
+        result.messageText = commit.messageText;
+        result.caption = commit.caption;
+        result.icon = commit.icon;
+    }
+    if (commit.rejected) {
+        result.refused = true;
+        return result;
+    }
+    if (commit.write) {
+        PushUndo(context, map, kUndoActionEdit, 0);
+        WriteDataCell(context, map, commit.raw, cursor.column, cursor.row);
+        cursor.raw = commit.raw;
+        ComputeEditLimits(map, app.image());
+        result.written = true;
+        result.dataText = dataText(commit.raw);
+    }
     result.committed = true;
-    result.dataText = FormatData(physical, &map, app.formats);
     return result;
 }
 
@@ -213,6 +222,11 @@ bool MultiMapEditAvailable(const MapList& maps) {
     for (const auto& map : maps)
         if (!map->name.empty() && map->name.back() >= '0' && map->name.back() <= '9') ++count;
     return count >= 2;
+}
+
+bool ConfirmCloseWithoutSaving(UserPrompt& prompt) {
+    return prompt.Ask(Str(str::kCloseWithoutSaving), Str(str::kProductName), PromptButtons::kOkCancel,
+                      PromptIcon::kQuestion, PromptAnswer::kCancel) == PromptAnswer::kOk;
 }
 
 void ResetCalibration(CQelApp& app) {

@@ -7,8 +7,10 @@
 #include <string>
 #include <vector>
 
+#include "edit/EditContext.h"
 #include "model/Image.h"
 #include "model/MapRecord.h"
+#include "platform/UserPrompt.h"
 
 class CQelApp;
 class ProfileFile;
@@ -39,18 +41,28 @@ struct DialogBarFields {
 bool DialogBarFieldsOf(CQelApp& app, MapRecord& map, int lineSelection, DialogBarFields& fields);
 
 // The dialog bar's OK (and the Data field losing the focus): the typed text
-// into the DATA byte at the cursor. In THROT mode nothing is committed; in
-// RPM mode only for a Free Map of type 2, and without a write. The text must
-// be a plain number; its raw value is clamped to a byte and into the cell's
-// limits.
+// into the DATA cell at the cursor, taken as the table window takes a typed
+// cell (CommitDataEdit): a text that is not one whole number is refused with
+// "Data error" and the cell's value shown again; a value is clamped to a
+// byte and into the cell's limits and reported with 1525 when it lies outside
+// the item's range; a change is written with its undo record (action 1) and
+// handed to the map link of context. In THROT mode nothing is committed; in
+// RPM mode only for a Free Map of type 2, and without a write. An empty text
+// commits nothing but shows the cell's value again.
 struct TypedValueResult {
     bool committed = false;
     bool written = false;
-    std::string dataText;        // committed: the Data field's new text
+    std::string dataText;        // the Data field's new text (committed or refused)
+    bool refused = false;        // the text was refused: dataText holds the cell's value
     bool clearField = false;     // not committed, OK button: THROT or RPM mode
-    bool wrongWord = false;      // not committed, OK button, DATA mode: show 1536
+    bool wrongWord = false;      // not committed, OK button, DATA mode without a cell: show 1536
+    bool showMessage = false;    // the refusal or the range message, as the table shows it
+    std::string messageText;
+    std::string caption;
+    PromptIcon icon = PromptIcon::kNone;
 };
-TypedValueResult CommitTypedValue(CQelApp& app, MapRecord& map, const std::string& text, bool okButton);
+TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord& map, const std::string& text,
+                                  bool okButton);
 
 // The Line step to THROT row index: the cursor's row, its raw value and its
 // limits. false (nothing changed) for an index outside the map.
@@ -82,6 +94,11 @@ std::vector<std::pair<std::string, int>> MapsOfGroup(const MapGroups& groups, co
                                                      const std::string& label);
 // At least two maps whose name ends in a digit: the maps a map link can join.
 bool MultiMapEditAvailable(const MapList& maps);
+
+// 3001 "Are you sure you want to close without saving the change ?" with OK
+// and Cancel. OK throws the changes away, so Enter must not choose it: the
+// default button is Cancel, which keeps them. true means close.
+bool ConfirmCloseWithoutSaving(UserPrompt& prompt);
 
 // Close (and the end of the program): the calibration goes. The path, the
 // data file lines and the maps are emptied, the map link dropped, and the

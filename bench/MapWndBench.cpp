@@ -21,7 +21,7 @@ struct Services : ViewServices {
     void RefreshViews(int) override {}
     void RefreshDialogBar() override {}
     void SetCaption(const QString&) override {}
-    EditContext MakeEditContext(CQelApp& a) override { return AppEditContext(a, AppLinkPropagation(a)); }
+    EditContext MakeEditContext(CQelApp& a) override { return AppLinkedEditContext(a); }
     bool AllLines() const override { return allLines; }
 };
 

@@ -219,9 +219,10 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
         return ExchangeOutcome::kFail;
     }
     if (!exchange_.Empty()) {
+        // OK drops the data read before, so the default is Cancel, which keeps it.
         const PromptAnswer answer =
             prompt_.Ask(Str(str::kCancelCurrentData), Str(str::kCaptionDataRead),
-                        PromptButtons::kOkCancel, PromptIcon::kQuestion, PromptAnswer::kOk);
+                        PromptButtons::kOkCancel, PromptIcon::kQuestion, PromptAnswer::kCancel);
         if (answer != PromptAnswer::kOk) return ExchangeOutcome::kAbandoned;
         Clear();
     }

@@ -72,9 +72,11 @@ int FillSelection(EditContext& context, MapRecord& map, bool cursorChanged,
     int written = 0;
     for (const CellRef& cell : selection) {
         MoveCursor(context, map, cell.row, cell.column);
-        if (WriteDataCell(context, map, static_cast<std::uint8_t>(value), cell.column, cell.row) != kCellOk)
-            continue;
+        std::uint16_t ignored = 0;
+        if (ReadDataCell(context.image, map, cell.column, cell.row, ignored) != kCellOk) continue;
+        // The record takes the bytes before they are overwritten.
         PushUndo(context, map, kUndoActionEdit, 1);
+        WriteDataCell(context, map, static_cast<std::uint8_t>(value), cell.column, cell.row);
         ++written;
     }
     MoveCursor(context, map, row0, column0);

@@ -34,15 +34,9 @@ std::vector<CellRef> RectangleCells(const MapRecord& map, int row1, int column1,
     return cells;
 }
 
-// Digits and "." only, a "-" allowed as the first character; the empty cell
-// is 0 and passes.
-bool IsCellNumber(std::string_view cell) {
-    for (std::size_t i = 0; i < cell.size(); ++i) {
-        char c = cell[i];
-        if (!((c >= '0' && c <= '9') || c == '.' || (c == '-' && i == 0))) return false;
-    }
-    return true;
-}
+// One whole decimal number, as a typed cell must be ("1.2.3", "." and "-"
+// are none); the empty cell is 0 and passes.
+bool IsCellNumber(std::string_view cell) { return cell.empty() || IsNumericInput(cell); }
 
 bool IsRowEnd(char c) { return c == '\r' || c == '\n'; }
 
@@ -234,8 +228,11 @@ int ApplyPaste(EditContext& context, MapRecord& map, const PastePlan& plan) {
     int written = 0;
     for (const PasteWrite& write : plan.writes) {
         moveCursor(write.row, write.column);
-        if (WriteDataCell(context, map, write.raw, write.column, write.row) != kCellOk) continue;
+        std::uint16_t ignored = 0;
+        if (ReadDataCell(context.image, map, write.column, write.row, ignored) != kCellOk) continue;
+        // The record takes the bytes before they are overwritten.
         PushUndo(context, map, kUndoActionEdit, 1);
+        WriteDataCell(context, map, write.raw, write.column, write.row);
         cursor.raw = write.raw;
         ++written;
     }

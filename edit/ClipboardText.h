@@ -38,7 +38,7 @@ enum : int {
     kClipboardOk = 0,
     kClipboardNoText = 1,       // the clipboard could not be opened or holds no text
     kClipboardRagged = 2,       // rows with different numbers of cells
-    kClipboardNotNumber = 3,    // a cell is not a plain decimal number
+    kClipboardNotNumber = 3,    // a cell is not one whole decimal number
 };
 
 struct PasteEntry {
@@ -58,7 +58,7 @@ constexpr int kPasteSpan = 256;
 // separator at the very end adds no empty row, and a "\t" at the end of a row
 // no empty cell; an empty cell between two tabs is 0. Every row must have the
 // first row's number of cells (else kClipboardRagged); every cell must be
-// digits and "." with an optional leading "-" (else kClipboardNotNumber),
+// one whole number as IsNumericInput takes it (else kClipboardNotNumber),
 // read as "%f" reads it. On failure entries is empty. Linear in the text.
 int ReadClipboardValues(std::optional<std::string_view> text, std::vector<PasteEntry>& entries);
 

@@ -106,6 +106,8 @@ bool BeginGraphDrag(const MapRecord& map, const Image& image, const GraphScales&
 
     GraphDrag d;
     d.mode = c.mode;
+    d.line = c.row;
+    d.column = c.column;
     d.point = point;
     d.editValue = c.raw;
     if (c.mode == kEditData) {
@@ -123,6 +125,7 @@ bool BeginGraphDrag(const MapRecord& map, const Image& image, const GraphScales&
 
 std::int32_t GraphDragCandidate(int mode, const GraphScales& s, const EditCursor& limits,
                                 int mx, int my) {
+    if (limits.lower > limits.upper) return limits.raw;
     long long c = mode == kEditData
                       ? s.dataRawMinimum + (static_cast<long long>(s.pane.height) - my) * s.dataScale / 100
                       : static_cast<long long>(mx) * s.xScale / 1000;
@@ -161,6 +164,7 @@ GraphDragMove MoveGraphDrag(GraphDrag& drag, const GraphScales& s, const EditCur
 }
 
 bool GraphDragWrite(const GraphDrag& drag, const EditCursor& cursor, std::uint16_t& value) {
+    if (cursor.mode != drag.mode || cursor.row != drag.line || cursor.column != drag.column) return false;
     if (drag.editValue == cursor.raw) return false;
     value = drag.editValue;
     return true;

@@ -42,6 +42,8 @@ struct GraphSegment {
 // A drag in progress. x = -1 in a neighbour means there is none.
 struct GraphDrag {
     int mode = kEditNone;             // kEditData or kEditRpm
+    int line = 0;                     // the dragged cell: the cursor's when the drag began
+    int column = 0;
     std::uint16_t valueAtStart = 0;   // the cell's raw value when the drag began
     std::uint16_t editValue = 0;      // the value under the mouse, one byte
     GraphPoint previous{-1, 0};
@@ -56,6 +58,8 @@ bool BeginGraphDrag(const MapRecord& map, const Image& image, const GraphScales&
                     GraphDrag& drag);
 
 // The raw value a drag to (mx, my) asks for, clamped into [lower, upper].
+// Limits that leave no room (lower above upper, an axis that does not rise)
+// keep the start value (limits.raw).
 std::int32_t GraphDragCandidate(int mode, const GraphScales& s, const EditCursor& limits,
                                 int mx, int my);
 
@@ -74,7 +78,9 @@ GraphDragMove MoveGraphDrag(GraphDrag& drag, const GraphScales& s, const EditCur
 
 // Left button up: true, with the value to write, when the edit value differs
 // from the cursor's start value (cursor.raw). A release on the start value,
-// also after moving away and back, writes nothing and records no undo step.
+// also after moving away and back, writes nothing and records no undo step;
+// nor does a release after the cursor left the dragged cell (the drag's
+// value never lands on another cell).
 bool GraphDragWrite(const GraphDrag& drag, const EditCursor& cursor, std::uint16_t& value);
 // Right button: the edit value goes back to the value at drag start; nothing
 // is written.

@@ -111,7 +111,9 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
     PlaceCursor(context, map, {mode, row, column});
 
     std::uint32_t value = 0;
-    if (typed.empty() || typed.size() > 4 || !ParseHex(typed, value)) {
+    // One byte is one or two hex digits; "1FF" is no byte (it would read as
+    // 0x1FF, and a two-character editor would have cut it to 1F).
+    if (typed.empty() || typed.size() > 2 || !ParseHex(typed, value)) {
         prompt.Message(Str(str::kDataError) + "\n" + Str(str::kSetAsBefore), Str(str::kCaptionTableWindow),
                        PromptIcon::kStop);
         return false;
@@ -120,12 +122,14 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
     // The byte typed over may be the low byte of a word element: the other
     // byte keeps its value.
     const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
-    std::uint32_t raw = std::min<std::uint32_t>(value, 0xFF);
+    std::uint32_t raw = value;
     if (mode != kEditData && item.elementSize == 2) {
         const std::uint16_t cellStart =
             mode == kEditThrot ? ThrotCellAddress(map, column) : RpmCellAddress(map, row, column);
         raw = address == cellStart ? (raw << 8) | (cursor.raw & 0xFF) : (cursor.raw & 0xFF00) | raw;
     }
+    // An axis cell whose neighbours leave it no room keeps its value.
+    if (mode != kEditData && cursor.lower > cursor.upper) return false;
     long long clamped = std::clamp<long long>(raw, cursor.lower, std::max(cursor.lower, cursor.upper));
     if (mode == kEditData) clamped = std::clamp<long long>(clamped, 0, 255);
     if (static_cast<std::uint16_t>(clamped) == cursor.raw) return false;

@@ -37,8 +37,8 @@ bool HexCellOf(const EditContext& context, const MapRecord& map, std::uint16_t a
 // cursor unchanged) for a byte that is no cell.
 bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t address);
 
-// Typing over a byte: hex digits only (at most four; a longer text is no
-// byte), clamped into the cell's limits; written with an undo record (action
+// Typing over a byte: one or two hex digits, nothing else (a longer text is
+// no byte and is refused whole), clamped into the cell's limits; written with an undo record (action
 // 1) when it differs. A refused text shows "Data error\nData is set as before
 // editing" (stop icon, caption "Table Window"). The byte typed over must be
 // the cursor's (HexPlaceCursor). Returns true when the cell changed.

@@ -72,8 +72,8 @@ std::vector<std::uint16_t> LinkedCellAddresses(const MapList& maps, int linkMode
     return addresses;
 }
 
-int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& link, Image& image,
-                        std::uint16_t address, std::uint8_t value) {
+std::vector<std::uint16_t> LinkedByteAddresses(const MapList& maps, int linkMode, const MapLinkData& link,
+                                               std::uint16_t address) {
     for (const std::string& name : link.linkList) {
         const MapRecord* source = FindMap(maps, name);
         if (!source || source->x.count == 0) continue;
@@ -81,14 +81,19 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
         if (offset < 0 || offset >= CellCount(*source)) continue;
         const int row = static_cast<int>(offset / source->x.count);
         const int column = static_cast<int>(offset % source->x.count);
-        int written = 0;
-        for (std::uint16_t target : LinkedCellAddresses(maps, linkMode, link, *source, row, column)) {
-            image[target] = value;
-            ++written;
-        }
-        return written;
+        return LinkedCellAddresses(maps, linkMode, link, *source, row, column);
     }
-    return 0;
+    return {};
+}
+
+int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& link, Image& image,
+                        std::uint16_t address, std::uint8_t value) {
+    int written = 0;
+    for (std::uint16_t target : LinkedByteAddresses(maps, linkMode, link, address)) {
+        image[target] = value;
+        ++written;
+    }
+    return written;
 }
 
 LinkPropagation AppLinkPropagation(Calibration& calibration) {
@@ -97,4 +102,16 @@ LinkPropagation AppLinkPropagation(Calibration& calibration) {
         PropagateLinkedByte(calibration.maps, calibration.mapLinkState, calibration.mapLink, calibration.image(),
                             address, value);
     };
+}
+
+LinkTargets AppLinkTargets(Calibration& calibration) {
+    return [&calibration](std::uint16_t address) {
+        return LinkedByteAddresses(calibration.maps, calibration.mapLinkState, calibration.mapLink, address);
+    };
+}
+
+EditContext AppLinkedEditContext(Calibration& calibration, LineListUpdate lineListUpdate) {
+    EditContext context = AppEditContext(calibration, AppLinkPropagation(calibration), std::move(lineListUpdate));
+    context.linkTargets = AppLinkTargets(calibration);
+    return context;
 }

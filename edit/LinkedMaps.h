@@ -33,6 +33,12 @@ std::vector<std::uint16_t> LinkedCellAddresses(const MapList& maps, int linkMode
                                                const MapLinkData& link, const MapRecord& map,
                                                int row, int column);
 
+// The addresses PropagateLinkedByte writes for a DATA byte at address, in
+// #-order: the same cell of every other map in the group of the linked map
+// whose DATA holds the address; none for any other address.
+std::vector<std::uint16_t> LinkedByteAddresses(const MapList& maps, int linkMode, const MapLinkData& link,
+                                               std::uint16_t address);
+
 // A DATA byte just stored at address: the same byte goes into the same cell
 // of every other map in the group of the linked map whose DATA holds the
 // address. Addresses outside the DATA of linked maps (axes, constants, the
@@ -43,3 +49,8 @@ int PropagateLinkedByte(const MapList& maps, int linkMode, const MapLinkData& li
 // The propagation of the running program for EditContext: the link state of
 // the calibration at the time of each call; nothing with suppress set.
 LinkPropagation AppLinkPropagation(Calibration& calibration);
+// Its targets, for the undo records.
+LinkTargets AppLinkTargets(Calibration& calibration);
+// The edit context of the running program with its map link (propagation and
+// targets) and the given Line list update.
+EditContext AppLinkedEditContext(Calibration& calibration, LineListUpdate lineListUpdate = {});

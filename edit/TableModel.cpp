@@ -269,21 +269,48 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
     const bool hasRight = index + 1 < count && AxisPhysical(context, map, mode, row, index + 1, right);
 
     float shown = v;   // the value in the editor, as the range rules leave it
+    bool report = false;   // 1525, with the value finally set
     auto correct = [&](float set) {
-        plan.messages.push_back({FillNumbers(Str(str::kRangeOver), {v, low, high, set}),
-                                 Str(str::kCaptionTableWindow), PromptIcon::kExclamation});
+        report = true;
         shown = ReadFloat(AxisFormat(context, mode, set));
         // The corrected value is the one stored, not the typed one.
         raw = RawOf(item, shown);
     };
     if (v < low) correct(index == 0 || !hasLeft ? low : std::max(low, left) + step);
     else if (v > high) correct(index == count - 1 || !hasRight ? high : std::min(high, right) - step);
+    const int rangeRaw = raw;
 
     if (hasLeft && shown < left + step) raw = RawOf(item, left + step);
     else if (hasRight && shown > right - step) raw = RawOf(item, right - step);
 
+    // The axis rises strictly: at least one raw step from each neighbour,
+    // whatever the item's step (a Free Map item has none). The limits of the
+    // cell say how far it may go; a value that would meet or pass a
+    // neighbour is set to the nearest one inside them and reported.
+    MapRecord probe;
+    probe.type = map.type;
+    probe.z = map.z;
+    probe.x = map.x;
+    probe.cursor.mode = mode;
+    probe.cursor.row = row;
+    probe.cursor.column = index;
+    ComputeEditLimits(probe, context.image);
+    const int lower = probe.cursor.lower;
+    const int upper = probe.cursor.upper;
+    if (lower > upper) {
+        // No value fits between the neighbours: the cell keeps its own.
+        raw = oldRaw;
+    } else {
+        if (rangeRaw < lower || rangeRaw > upper) report = true;
+        raw = std::clamp(raw, lower, upper);
+    }
+
     float fresh = 0.0f;
     ToPhysicalWord(item, static_cast<std::uint16_t>(raw), fresh);
+    if (report) {
+        plan.messages.push_back({FillNumbers(Str(str::kRangeOver), {v, low, high, fresh}),
+                                 Str(str::kCaptionTableWindow), PromptIcon::kExclamation});
+    }
     plan.write = AxisFormat(context, mode, fresh) != oldText;
     plan.raw = static_cast<std::uint16_t>(plan.write ? raw : oldRaw);
     plan.editorText = plan.write ? AxisFormat(context, mode, fresh) : oldText;
@@ -339,6 +366,9 @@ bool StepAxisCell(EditContext& context, MapRecord& map, bool up) {
     if (wide < 0 || wide > ElementMax(item)) return false;
     PlaceCursor(context, map, {mode, cursor.row, index});
     if (static_cast<std::uint16_t>(wide) == cursor.raw) return false;
+    // Never onto or past a neighbour, also where the step is finer than the
+    // raw values can follow.
+    if (wide < cursor.lower || wide > cursor.upper) return false;
     PushUndo(context, map, kUndoActionStep, 0);
     if (mode == kEditThrot) WriteThrotCell(context, map, static_cast<std::uint16_t>(wide), index);
     else WriteRpmCell(context, map, static_cast<std::uint16_t>(wide), index, cursor.row);

@@ -101,7 +101,10 @@ struct AxisCommit {
 
 // A typed THROT value, or RPM value of a map whose RPM axis is one row. The
 // value is kept inside the item's range and at least one step from its
-// neighbours; a corrected value is reported with 1525. A value that is no
+// neighbours, and always inside the cell's edit limits, so that the axis
+// rises strictly by at least one raw step also where the item's step is 0;
+// a value outside the range or one that would meet or pass a neighbour is
+// corrected and reported with 1525. A value that is no
 // number or does not convert is refused with 1503 or the conversion message.
 AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std::string_view typed);
 // PlanAxisCommit carried out: messages through prompt, the write with its
@@ -109,8 +112,8 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
 AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::string_view typed);
 
 // The step of a THROT or RPM cell (key codes 11 up, 12 down): the physical
-// value moves by the item's step and must stay inside the item's range and
-// at least one step from both neighbours. Written with an action-3 record.
+// value moves by the item's step and must stay inside the item's range, at
+// least one step from both neighbours and inside the cell's edit limits. Written with an action-3 record.
 // true when the cell changed.
 bool StepAxisCell(EditContext& context, MapRecord& map, bool up);
 

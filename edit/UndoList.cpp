@@ -54,22 +54,19 @@ bool LocateCell(const EditContext& context, const MapRecord& map, std::uint16_t 
     return false;
 }
 
-// The value as the DATA cell showed it: v printed with FormatData and read
-// back through the physical-to-HEX equation. A failing equation would give
-// no such value; the recorded byte itself is restored then.
-std::uint8_t DisplayedDataValue(const EditContext& context, const MapRecord& map, std::uint16_t v) {
-    float physical = 0.0f;
-    if (ToPhysicalWord(map.y, v, physical) != kEquationOk) return static_cast<std::uint8_t>(v & 0xFF);
-    float shown = ReadFloat(FormatData(physical, context.currentMap, context.formats));
-    std::int32_t raw = 0;
-    if (ToRawInt(map.y, shown, raw) != kEquationOk) return static_cast<std::uint8_t>(v & 0xFF);
-    // The cell is one byte: a value read back past its range stays at the
-    // nearest end instead of wrapping around.
-    return static_cast<std::uint8_t>(std::clamp<std::int32_t>(raw, 0, 255));
+// The raw value of the cell whose first byte is address, as the image holds
+// it now: a DATA byte, an axis element (a word high byte first).
+std::uint16_t CellValue(const Image& image, const MapRecord& map, int mode, std::uint16_t address) {
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    if (mode != kEditData && item.elementSize == 2) return ReadWord(image, address);
+    return image[address];
 }
 
-void RestoreAxis(EditContext& context, const MapItem& item, std::uint16_t a, std::uint16_t v) {
-    if (item.elementSize == 2) {
+void RestoreCell(EditContext& context, const MapRecord& map, int mode, std::uint16_t a, std::uint16_t v) {
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    // Nothing goes to the map link: the bytes the link changed come back from
+    // the record itself, and a link made after the edit changed none.
+    if (mode != kEditData && item.elementSize == 2) {
         context.StoreByte(a, static_cast<std::uint8_t>(v >> 8), 1);
         context.StoreByte(static_cast<std::uint16_t>(a + 1), static_cast<std::uint8_t>(v & 0xFF), 1);
     } else {
@@ -80,41 +77,28 @@ void RestoreAxis(EditContext& context, const MapItem& item, std::uint16_t a, std
 // Restores the newest record; false (record kept) when it locates no cell.
 bool UndoNewest(EditContext& context, MapRecord& map) {
     const UndoRecord& record = map.undo.Newest();
-    if (record.addresses.empty() || record.values.empty()) return false;
+    if (record.addresses.empty() || record.addresses.size() != record.values.size()) return false;
     const std::uint16_t a = record.addresses.front();
     const std::uint16_t v = record.values.front();
 
     CellSpot spot;
     if (!LocateCell(context, map, a, spot)) return false;
+    // The bytes exactly as they were before the change, the cell's first,
+    // then those the map link wrote with it.
+    RestoreCell(context, map, spot.mode, a, v);
+    for (std::size_t i = 1; i < record.addresses.size(); ++i)
+        context.StoreByte(record.addresses[i], static_cast<std::uint8_t>(record.values[i] & 0xFF), 1);
+
     EditCursor& cursor = map.cursor;
     cursor.mode = spot.mode;
     cursor.row = spot.row;
     cursor.column = spot.column;
     cursor.raw = v;
     ComputeEditLimits(map, context.image);
-
-    switch (spot.mode) {
-        case kEditData: {
-            std::uint8_t shown = DisplayedDataValue(context, map, v);
-            cursor.raw = shown;
-            ComputeEditLimits(map, context.image);
-            context.StoreByte(a, shown, 0);
-            break;
-        }
-        case kEditRpm:
-            RestoreAxis(context, map.x, a, v);
-            break;
-        case kEditThrot: {
-            RestoreAxis(context, map.z, a, v);
-            if (context.lineListUpdate) {
-                float physical = 0.0f;
-                ToPhysicalWord(map.z, v, physical);
-                context.lineListUpdate(spot.column, FormatZ(physical, context.formats));
-            }
-            break;
-        }
-        default:
-            break;
+    if (spot.mode == kEditThrot && context.lineListUpdate) {
+        float physical = 0.0f;
+        ToPhysicalWord(map.z, v, physical);
+        context.lineListUpdate(spot.column, FormatZ(physical, context.formats));
     }
     return true;
 }
@@ -148,7 +132,15 @@ bool PushUndo(const EditContext& context, MapRecord& map, int action, int chaine
     UndoRecord record;
     record.kind = kind;
     record.addresses.push_back(address);
-    record.values.push_back(map.cursor.raw);
+    record.values.push_back(CellValue(context.image, map, map.cursor.mode, address));
+    if (target == kUndoTargetData && context.linkTargets) {
+        for (std::uint16_t linked : context.linkTargets(address)) {
+            if (std::find(record.addresses.begin(), record.addresses.end(), linked) != record.addresses.end())
+                continue;
+            record.addresses.push_back(linked);
+            record.values.push_back(context.image[linked]);
+        }
+    }
     record.chained = chained ? 1 : 0;
     list.Append(std::move(record));
     return true;

@@ -1,10 +1,13 @@
 #pragma once
 // Undo records of the map cells (the list itself is MapRecord::undo).
 //
-// A record's kind is 10 x action + target. Every record so far holds one
-// cell: its first address and its raw value before the change. A chained
-// record is undone together with the record before it, so a paste or a fill
-// of many cells comes back with one Undo.
+// A record's kind is 10 x action + target. A record holds the raw bytes an
+// edit replaces, read from the image before the change: first the cell's
+// first address with its raw value (a word for a word axis), then, for a
+// DATA cell, each byte the map link copies the cell's byte to. Undo puts
+// exactly those values back, so undoing every edit leaves the image as it was
+// loaded. A chained record is undone together with the record before it, so
+// a paste or a fill of many cells comes back with one Undo.
 #include <string>
 
 #include "edit/EditContext.h"
@@ -24,8 +27,9 @@ constexpr int kUndoCommandId = 57643;
 // The target for an edit mode (THROT 0, RPM 1, DATA 2); -1 for mode 0.
 int UndoTarget(int editMode);
 
-// Records the cell under the edit cursor with the cursor's current raw value,
-// which must still be the value before the change. Action 3 records nothing
+// Records the cell under the edit cursor with its raw value in the image, and
+// the bytes of its linked cells (context.linkTargets): call it before the
+// write. Action 3 records nothing
 // when the newest record is an action-3 record of the same cell. Before
 // appending, the oldest records go while the list weighs at least the undo
 // size. Nothing is recorded in edit mode 0 or for a cursor outside its axis
@@ -33,8 +37,9 @@ int UndoTarget(int editMode);
 bool PushUndo(const EditContext& context, MapRecord& map, int action, int chained);
 
 // Restores the newest record, and the records before it as long as the one
-// just restored is chained. Each record puts the edit cursor on its cell,
-// with the restored raw value and fresh limits. Returns 1 when something was
+// just restored is chained: every recorded byte gets its recorded value back,
+// without passing through the map link. Each record puts the edit cursor on
+// its cell, with the restored raw value and fresh limits. Returns 1 when something was
 // restored, 0 when the list is empty or its newest record lies in no cell of
 // the map (that record then stays).
 int Undo(EditContext& context, MapRecord& map);

@@ -56,15 +56,16 @@ void DataLimits(MapRecord& map) {
     CapLimits(map.cursor, y);
 }
 
-// Neighbours in the cursor's row bound an RPM breakpoint; equal values are allowed.
+// Neighbours in the cursor's row bound an RPM breakpoint, one raw step away
+// on either side: the axis rises strictly, as the ECU's interpolation needs.
 void RpmLimits(MapRecord& map, const Image& image) {
     const MapItem& x = map.x;
     const int count = x.count;
     const int column = map.cursor.column;
     if (count > 1 && column >= 0 && column < count) {
         long long rowStart = map.type == kMapRpmPerRow ? static_cast<long long>(map.cursor.row) * count : 0;
-        if (column > 0) map.cursor.lower = ReadRaw(image, x, rowStart + column - 1);
-        if (column < count - 1) map.cursor.upper = ReadRaw(image, x, rowStart + column + 1);
+        if (column > 0) map.cursor.lower = ReadRaw(image, x, rowStart + column - 1) + 1;
+        if (column < count - 1) map.cursor.upper = ReadRaw(image, x, rowStart + column + 1) - 1;
     }
     CapLimits(map.cursor, x);
 }
@@ -213,13 +214,23 @@ void StartDataEdit(MapRecord& map, const Image& image) {
 }
 
 bool IsNumericInput(std::string_view text) {
-    if (text.empty()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        char c = text[i];
-        bool ok = (c >= '0' && c <= '9') || c == '.' || (c == '-' && i == 0);
-        if (!ok) return false;
+    // "%f" would read "1.2.3" as 1.2 and "." or "-" as 0: a text counts only
+    // when it reads whole as one number.
+    std::size_t i = 0;
+    if (i < text.size() && text[i] == '-') ++i;
+    bool digits = false;
+    bool point = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            digits = true;
+        } else if (c == '.' && !point) {
+            point = true;
+        } else {
+            return false;
+        }
     }
-    return true;
+    return digits;
 }
 
 std::string FillNumbers(std::string_view templ, std::initializer_list<double> numbers) {

@@ -90,7 +90,9 @@ void ComputeEditLimits(MapRecord& map, const Image& image);
 // current raw value from the first DATA byte, limits computed.
 void StartDataEdit(MapRecord& map, const Image& image);
 
-// Not empty; digits and "." only, except a "-" as the first character.
+// The whole text is one decimal number: an optional leading "-", digits
+// with at most one "." among them, and at least one digit. "." "-" "1.2.3"
+// "1-2" and "" are not numbers.
 bool IsNumericInput(std::string_view text);
 
 // The outcome of committing text typed into a DATA cell (or an RPM cell of a

@@ -7,9 +7,12 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPushButton>
@@ -17,6 +20,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <algorithm>
 #include <cstdio>
 
 #include "app/gui/AboutDlg.h"
@@ -43,6 +47,7 @@
 #include "ecu/gui/MonitorWnd.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ChildWndFactory.h"
+#include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
 #include "edit/TableModel.h"
@@ -95,6 +100,12 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     connect(idleTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
     idleTimer_->start(100);
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] { UpdateCommandUi(); });
+    // The widget that last had the keyboard inside the frame, the menus
+    // aside: Escape out of a menu gives the keyboard back to it.
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget*, QWidget* now) {
+        if (now && isAncestorOf(now) && !qobject_cast<QMenuBar*>(now) && !qobject_cast<QMenu*>(now))
+            workFocus_ = now;
+    });
 
     resize(600, 460);
     if (QScreen* screen = QGuiApplication::primaryScreen())
@@ -255,6 +266,9 @@ void CMainFrame::CreateDialogBar() {
     allBox_ = new CommandCheckBox("&ALL", panel);
     allBox_->setObjectName("control1148");
     allBox_->setTristate(true);
+    // Its mnemonic (Alt+A) and a click flip all lines; the keyboard stays in
+    // the cell editor the user is typing in.
+    allBox_->setFocusPolicy(Qt::NoFocus);
     auto* dataLabel = new QLabel("&Data", panel);
     dataField_ = new QLineEdit(panel);
     dataField_->setObjectName("control1008");
@@ -295,6 +309,7 @@ void CMainFrame::InstallMenu(int resource) {
     auto menu = [this](const char* title) {
         QMenu* m = menuBar()->addMenu(title);
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+        m->installEventFilter(this);
         menus_.push_back(m);
         return m;
     };
@@ -421,8 +436,23 @@ void CMainFrame::ForwardKey(int code) {
     if (child) child->KeyCommand(code);
 }
 
+bool CMainFrame::EndDrags() {
+    bool ended = false;
+    for (CQelView* view : Views())
+        if (view->ChildWnd() && view->ChildWnd()->CancelDrag()) ended = true;
+    return ended;
+}
+
 void CMainFrame::OnCommand(int id) {
     if (!QueryCommand(id).enabled) return;
+    // A drag in the map window owns the cursor cell until its button comes
+    // up: a command arriving meanwhile (Ctrl+Z, F2, F3, ...) ends the drag as
+    // the right button would and does nothing else, so that neither the
+    // dragged value nor the command lands on a cell nobody chose.
+    if (EndDrags()) {
+        UpdateCommandUi();
+        return;
+    }
     if (id == cmd::kForwardEnter && dataField_->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
     if (const int code = ForwardCode(id)) {
         ForwardKey(code);
@@ -589,10 +619,7 @@ void CMainFrame::OnSave() {
 bool CMainFrame::CloseCalibration() {
     if (doc_) doc_->PrepareViews(0);
     if (app_.modified && CalibrationOpen()) {
-        const bool close = doc_ ? doc_->ConfirmClose()
-                                : prompt_.Ask(Str(str::kCloseWithoutSaving), Str(str::kProductName),
-                                              PromptButtons::kOkCancel, PromptIcon::kQuestion,
-                                              PromptAnswer::kOk) == PromptAnswer::kOk;
+        const bool close = doc_ ? doc_->ConfirmClose() : ConfirmCloseWithoutSaving(prompt_);
         if (!close) return false;
     }
     // The monitor belongs to the calibration: its list is kept in the
@@ -630,8 +657,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     if (doc_) doc_->PrepareViews(0);
     if (app_.modified && CalibrationOpen()) {
-        if (prompt_.Ask(Str(str::kCloseWithoutSaving), Str(str::kProductName), PromptButtons::kOkCancel,
-                        PromptIcon::kQuestion, PromptAnswer::kOk) != PromptAnswer::kOk) {
+        if (!ConfirmCloseWithoutSaving(prompt_)) {
             event->ignore();
             return;
         }
@@ -746,8 +772,9 @@ void CMainFrame::OnAllLines() {
     bool& flag = allLines_[map->name];
     flag = !flag;
     allBox_->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
+    // The graph pane paints itself: the map window and its pane both redraw.
     for (CQelView* view : Views())
-        if (view->Kind() == kWindowMap && view->ChildWnd()) view->ChildWnd()->update();
+        if (view->Kind() == kWindowMap && view->ChildWnd()) view->ChildWnd()->RefreshFromImage();
 }
 
 void CMainFrame::OnToggleDataRpm() {
@@ -979,6 +1006,11 @@ void CMainFrame::SelectMapByName(const std::string& name) {
 
 void CMainFrame::OnMapSelected(int index) {
     if (fillingSelectors_ || index < 0) return;
+    if (EndDrags()) {
+        // The map stays; so does the selector.
+        RefillMapSelector();
+        return;
+    }
     if (app_.currentMap) ClearSelection(*app_.currentMap);
     SelectMapByName(mapSelector_->itemText(index).toStdString());
     UpdateCommandUi();
@@ -986,6 +1018,10 @@ void CMainFrame::OnMapSelected(int index) {
 
 void CMainFrame::OnLineSelected(int index) {
     if (fillingSelectors_) return;
+    if (EndDrags()) {
+        FillLineList();
+        return;
+    }
     if (app_.currentMap) ClearSelection(*app_.currentMap);
     if (!app_.currentMap || index >= app_.currentMap->z.count) return;
     StepLine(index);
@@ -1009,25 +1045,84 @@ void CMainFrame::StepLine(int index) {
 void CMainFrame::CommitTyped(bool okButton) {
     MapRecord* map = app_.currentMap;
     if (!map) return;
-    const TypedValueResult result = CommitTypedValue(app_, *map, dataField_->text().toStdString(), okButton);
-    CChildWnd* child = ActiveChild();
-    if (result.committed) {
-        if (result.written && doc_) doc_->RefreshViews(0);
-        if (child) child->UpdateWindow();
-        dataField_->setText(Q(result.dataText));
+    if (EndDrags()) {
+        RefreshDialogBar();
         return;
     }
-    if (!okButton) return;
+    CQelView* view = ActiveView();
+    EditContext context = view ? view->MakeEditContext(app_) : AppLinkedEditContext(app_);
+    const TypedValueResult result =
+        CommitTypedValue(context, app_, *map, dataField_->text().toStdString(), okButton);
+    CChildWnd* child = ActiveChild();
+    // The field always shows what the cell holds now; a refused text goes.
+    auto showText = [this, &result] {
+        dataField_->setText(Q(result.dataText));
+        dataField_->setModified(false);
+    };
+    if (result.committed || result.refused) {
+        if (result.written && doc_) doc_->RefreshViews(0);
+        if (child) child->UpdateWindow();
+        showText();
+        if (result.showMessage) ShowTypedMessage(result.messageText, result.caption, result.icon, okButton);
+        UpdateCommandUi();
+        return;
+    }
+    if (!okButton) {
+        showText();
+        return;
+    }
     if (result.clearField) {
         dataField_->clear();
         return;
     }
     if (child) child->UpdateWindow();
     if (result.wrongWord) prompt_.Message(Str(str::kWrongWord2), Str(str::kProductName), PromptIcon::kExclamation);
+    RefreshDialogBar();
+    dataField_->setText(Q(result.dataText));
+    dataField_->setModified(false);
+}
+
+void CMainFrame::RestoreWorkFocus() {
+    if (QApplication::activePopupWidget()) return;   // another menu opened meanwhile
+    QWidget* target = workFocus_;
+    if (!target || !target->isVisible() || !target->isEnabled()) {
+        QMdiSubWindow* sub = mdi_->currentSubWindow();
+        target = sub ? sub->widget() : nullptr;
+    }
+    if (!target) {
+        menuBar()->clearFocus();
+        return;
+    }
+    target->setFocus(Qt::PopupFocusReason);
+    // A cell editor showing its cell's value is ready to be typed over.
+    if (auto* editor = qobject_cast<QLineEdit*>(target); editor && !editor->isModified()) editor->selectAll();
+}
+
+void CMainFrame::ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon,
+                                  bool now) {
+    if (now) {
+        prompt_.Message(text, caption, icon);
+        return;
+    }
+    // The field lost the focus: the message waits until the focus has
+    // settled where the user put it.
+    QTimer::singleShot(0, this, [this, text, caption, icon] { prompt_.Message(text, caption, icon); });
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == dataField_ && event->type() == QEvent::FocusOut && app_.currentMap && dataField_->isModified()) {
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
+        auto* menu = qobject_cast<QMenu*>(watched);
+        if (menu && std::find(menus_.begin(), menus_.end(), menu) != menus_.end()) {
+            // Escape closes the menu and would leave the menu bar holding the
+            // keyboard, its title lit, until a second Escape: the keyboard
+            // goes back to where it was (the cell editor) at once.
+            QTimer::singleShot(0, this, [this] { RestoreWorkFocus(); });
+        }
+    }
+    // The focus going to the OK button is its click coming: OK commits the
+    // text, with its messages, once.
+    if (watched == dataField_ && event->type() == QEvent::FocusOut && app_.currentMap && dataField_->isModified() &&
+        QApplication::focusWidget() != okButton_) {
         dataField_->setModified(false);
         CommitTyped(false);
     }

@@ -5,6 +5,7 @@
 // the document of the open calibration and offers the dialog bar's
 // operations to the document, the views and the Menu dialog.
 #include <QMainWindow>
+#include <QPointer>
 #include <functional>
 #include <map>
 #include <memory>
@@ -16,6 +17,7 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
+#include "platform/UserPrompt.h"
 
 class CMonitorWnd;
 class CProgressWnd;
@@ -35,7 +37,6 @@ class QMenu;
 class QPushButton;
 class QTimer;
 class QToolButton;
-class UserPrompt;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
     Q_OBJECT
@@ -156,6 +157,13 @@ private:
     // back into it when the calibration goes.
     void LoadMonitorItems();
     void SaveMonitorItems();
+    // The keyboard back to the widget that had it before a menu took it.
+    void RestoreWorkFocus();
+    // Ends every drag running in a map window of the document; true when one ran.
+    bool EndDrags();
+    // The Data field's refusal or range message: at once for OK and Enter,
+    // after the focus change when the field lost the focus.
+    void ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon, bool now);
     // Runs the Menu dialog; true when a map was chosen.
     bool RunMenu(int& mapIndex);
     // The document's windows for the chosen map after OK in the Menu dialog.
@@ -187,6 +195,7 @@ private:
     int menuResource_ = 0;
     std::unique_ptr<CQelDoc> doc_;
     std::map<std::string, bool> allLines_;      // per map name
+    QPointer<QWidget> workFocus_;               // the last focus widget outside the menus
     bool closingDocument_ = false;
     bool fillingSelectors_ = false;
 

@@ -68,6 +68,11 @@ public:
     virtual bool CellEditing() const { return false; }
     // The editor holds text the user typed and nobody committed yet.
     virtual bool EditPending() const { return false; }
+    // A drag with the mouse button still down ends without writing, as the
+    // right button ends it: a command that moves the cursor, switches the
+    // map or the line, or changes the undo list must not find one running.
+    // true when a drag was running.
+    virtual bool CancelDrag() { return false; }
 
 protected:
     CQelApp& app_;

@@ -9,6 +9,7 @@
 #include <QScrollBar>
 
 #include "app/QelApp.h"
+#include "edit/gui/TableWnd.h"
 
 namespace {
 
@@ -54,7 +55,8 @@ CHexWnd::CHexWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, QWidg
     editor_->setObjectName("hexEditor");
     editor_->setFont(font_);
     editor_->setFrame(false);
-    editor_->setMaxLength(2);
+    // No length limit: a third digit typed must not be cut off silently
+    // ("1FF" is no byte, and is refused as a whole when committed).
     editor_->hide();
     editor_->installEventFilter(this);
     ResetForMap();
@@ -180,11 +182,17 @@ void CHexWnd::Commit() {
 
 bool CHexWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
+        if (SelectOnClick(editor_, event, swallowingClick_)) return true;
         if (event->type() == QEvent::ShortcutOverride) return true;
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
                 Commit();
+                return true;
+            }
+            if (key->key() == Qt::Key_Escape) {
+                // What was typed goes; the byte's own text comes back.
+                PlaceEditor();
                 return true;
             }
         }

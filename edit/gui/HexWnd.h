@@ -56,4 +56,5 @@ private:
     QAbstractScrollArea* area_;
     QLineEdit* editor_;
     int editAddress_ = -1;
+    bool swallowingClick_ = false;
 };

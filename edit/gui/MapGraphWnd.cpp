@@ -213,20 +213,23 @@ void CMapGraphWnd::CommitDrag() {
     MapRecord* map = owner_.Map();
     EditCursor& cursor = map->cursor;
     std::uint16_t value = 0;
-    if (GraphDragWrite(drag_, cursor, value)) {
+    // The value lands on the dragged cell only, which is still the cursor's.
+    if (map == dragMap_ && GraphDragWrite(drag_, cursor, value)) {
         EditContext context = owner_.Context();
+        std::uint16_t before = 0;
         if (drag_.mode == kEditData) {
-            if (WriteDataCell(context, *map, static_cast<std::uint8_t>(value), cursor.column, cursor.row) ==
-                kCellOk) {
-                PushUndo(context, *map, kUndoActionDrag, 0);   // records the value before the drag
+            if (ReadDataCell(context.image, *map, drag_.column, drag_.line, before) == kCellOk) {
+                PushUndo(context, *map, kUndoActionDrag, 0);   // the bytes before the drag
+                WriteDataCell(context, *map, static_cast<std::uint8_t>(value), drag_.column, drag_.line);
                 cursor.raw = value;
             } else {
                 owner_.prompt_.Message(Str(str::kDataError) + "\n" + Str(str::kSetAsBefore),
                                        Str(str::kCaptionMapWindow), PromptIcon::kStop);
                 drag_.editValue = cursor.raw;
             }
-        } else if (WriteRpmCell(context, *map, value, cursor.column, cursor.row) == kCellOk) {
+        } else if (ReadRpmCell(context.image, *map, drag_.column, drag_.line, before) == kCellOk) {
             PushUndo(context, *map, kUndoActionDrag, 0);
+            WriteRpmCell(context, *map, value, drag_.column, drag_.line);
             cursor.raw = value;
         }
     }
@@ -279,8 +282,8 @@ void CMapGraphWnd::KeyCommand(int code) {
             // RPM steps are undoable too: a breakpoint moved by keys comes
             // back with Undo like one moved by the mouse.
             EditContext context = owner_.Context();
+            PushUndo(context, *map, kUndoActionStep, 0);   // the bytes before the step
             context.StoreByte(plan.address, static_cast<std::uint8_t>(plan.value), 0);
-            PushUndo(context, *map, kUndoActionStep, 0);   // the cursor still holds the old value
             map->cursor.raw = plan.value;
             break;
         }

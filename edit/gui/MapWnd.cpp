@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QFontMetrics>
+#include <QKeyEvent>
 #include <QPaintEvent>
 #include <QPainter>
 #include <QResizeEvent>
@@ -110,6 +111,20 @@ void CMapWnd::UndoEdit() {
     if (Undo(context, *map_) == 0) return;
     RefreshFromImage();
     services_.RefreshViews(kWindowMap);
+}
+
+bool CMapWnd::CancelDrag() {
+    if (!pane_ || !pane_->Dragging()) return false;
+    pane_->CancelDrag();
+    return true;
+}
+
+void CMapWnd::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && CancelDrag()) {
+        event->accept();
+        return;
+    }
+    CChildWnd::keyPressEvent(event);
 }
 
 QString CMapWnd::Caption() const {

@@ -24,6 +24,7 @@ public:
     // Shift+Enter: the cursor cell (and its linked cells) to the ECU.
     void SingleWriteCommand() override;
     void UndoEdit() override;
+    bool CancelDrag() override;
 
     // The pane; nullptr when the X equation failed.
     CMapGraphWnd* graphPane() const { return pane_; }
@@ -36,6 +37,8 @@ public:
 protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    // Escape ends a drag as the right button does.
+    void keyPressEvent(QKeyEvent* event) override;
 
 private:
     friend class CMapGraphWnd;

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/FrameModel.h"
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "edit/gui/QelView.h"
@@ -14,8 +15,7 @@ void CQelDoc::OnOpenDocument() {
 }
 
 bool CQelDoc::ConfirmClose() {
-    return prompt_.Ask(Str(str::kCloseWithoutSaving), Str(str::kProductName), PromptButtons::kOkCancel,
-                       PromptIcon::kQuestion, PromptAnswer::kOk) == PromptAnswer::kOk;
+    return ConfirmCloseWithoutSaving(prompt_);
 }
 
 void CQelDoc::AddView(CQelView* view) { views_.push_back(view); }

@@ -49,7 +49,7 @@ void CQelView::SetCaption(const QString& caption) {
 }
 
 EditContext CQelView::MakeEditContext(CQelApp& app) {
-    return AppEditContext(app, AppLinkPropagation(app), [this](int column, const std::string& text) {
+    return AppLinkedEditContext(app, [this](int column, const std::string& text) {
         doc_.Frame().UpdateLineEntry(column, QString::fromStdString(text));
     });
 }

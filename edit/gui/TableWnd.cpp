@@ -5,6 +5,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
 #include <optional>
@@ -33,6 +34,28 @@ QString ShownText(const EditContext& context, const MapRecord& map, const TableC
 }
 
 }  // namespace
+
+bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing) {
+    switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            // Text the user has typed keeps the usual caret placement.
+            if (mouse->button() != Qt::LeftButton || editor->isModified()) return false;
+            editor->setFocus(Qt::MouseFocusReason);
+            editor->selectAll();
+            swallowing = true;
+            return true;
+        }
+        case QEvent::MouseMove:
+            return swallowing;
+        case QEvent::MouseButtonRelease:
+            if (!swallowing) return false;
+            swallowing = false;
+            return true;
+        default:
+            return false;
+    }
+}
 
 // --- the grid -------------------------------------------------------------
 
@@ -502,6 +525,7 @@ bool CTableWnd::eventFilter(QObject* watched, QEvent* event) {
         }
     }
     if (watched != axisEditor_ && watched != gridEditor_) return CChildWnd::eventFilter(watched, event);
+    if (SelectOnClick(static_cast<QLineEdit*>(watched), event, swallowingClick_)) return true;
     if (event->type() == QEvent::ShortcutOverride) {
         // The main frame's accelerators come before the editors' own keys.
         auto* key = static_cast<QKeyEvent*>(event);

@@ -13,6 +13,12 @@
 class QLineEdit;
 class CTableWnd;
 
+// A click on an in-place editor that shows its cell's value (nothing typed
+// yet) selects the whole text, so that what the user types replaces it; the
+// caret is placed only in text the user is typing. swallowing carries the
+// click from its press to its release. true when the event was taken.
+bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing);
+
 // The DATA grid: paints and takes the mouse for the table window.
 class CTableGrid : public QAbstractScrollArea {
 public:
@@ -91,4 +97,5 @@ private:
     CTableGrid* grid_;
     QLineEdit* axisEditor_;
     QLineEdit* gridEditor_;
+    bool swallowingClick_ = false;
 };

@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include "app/QelApp.h"
+#include "edit/LinkedMaps.h"
+#include "edit/UndoList.h"
 #include "files/DataFile.h"
 #include "platform/ProfileFile.h"
 #include "tests/files/TestInstall.h"
@@ -47,34 +51,79 @@ TEST_F(FrameModelTest, DialogBarFieldsShowTheCursorCellAndTheLineFollowsAThrotCu
     EXPECT_FALSE(DialogBarFieldsOf(app, Main(), 0, fields));
 }
 
-TEST_F(FrameModelTest, TypedValuesAreCommittedOnlyAsPlainNumbers) {
+TEST_F(FrameModelTest, TypedValuesAreCommittedOnlyAsWholeNumbersAndLeaveOneUndoRecord) {
     struct Case {
         const char* text;
         bool committed;
         std::uint8_t stored;
+        const char* message;   // the beginning of the message shown, "" for none
     };
+    const char* const refusal = "Data error\nData is set as before editing";
     const Case cases[] = {
-        {"2.5", true, 25}, {"300", true, 255}, {"-4", true, 0}, {"1-", false, 10}, {"x", false, 10}, {"", true, 10},
+        {"2.5", true, 25, ""},
+        {"300", true, 255, "Input Data Range Over:300.00"},
+        {"-4", true, 0, "Input Data Range Over:-4.00"},
+        {"1-", false, 10, refusal},
+        {"x", false, 10, refusal},
+        {".", false, 10, refusal},     // "%f" would take it for 0: the lower limit
+        {"-", false, 10, refusal},
+        {"1.2.3", false, 10, refusal}, // "%f" would take it for 1.2
+        {"", true, 10, ""},
     };
     for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
         app.image()[0x1007] = 10;
+        Main().undo.Clear();
         Main().cursor = {kEditData, 0, 0, 10, 0, 255};
-        const TypedValueResult result = CommitTypedValue(app, Main(), c.text, true);
-        EXPECT_EQ(result.committed, c.committed) << c.text;
-        EXPECT_EQ(result.wrongWord, !c.committed) << c.text;
-        EXPECT_EQ(app.image()[0x1007], c.stored) << c.text;
+        EditContext context = AppLinkedEditContext(app);
+        const TypedValueResult result = CommitTypedValue(context, app, Main(), c.text, true);
+        EXPECT_EQ(result.committed, c.committed);
+        EXPECT_EQ(result.refused, !c.committed);
+        EXPECT_FALSE(result.wrongWord);
+        EXPECT_EQ(app.image()[0x1007], c.stored);
+        EXPECT_EQ(result.showMessage, *c.message != '\0');
+        EXPECT_EQ(result.messageText.rfind(c.message, 0), 0u) << result.messageText;
+        // The field shows what the cell holds, also after a refusal.
+        char shown[16];
+        std::snprintf(shown, sizeof shown, "%.1f", c.stored / 10.0);
+        EXPECT_EQ(result.dataText, shown);
+        // A change is one undo record, which gives the byte back.
+        EXPECT_EQ(Main().undo.Size(), c.stored != 10 ? 1u : 0u);
+        if (c.stored != 10) {
+            EXPECT_EQ(Main().undo.Newest().kind, 12);
+            EXPECT_EQ(Undo(context, Main()), 1);
+            EXPECT_EQ(app.image()[0x1007], 10);
+        }
     }
 }
 
 TEST_F(FrameModelTest, TypedValuesAreNotCommittedOnAxes) {
+    EditContext context = AppLinkedEditContext(app);
     Main().cursor = {kEditThrot, 0, 0, 0, 0, 255};
-    TypedValueResult result = CommitTypedValue(app, Main(), "1", true);
+    TypedValueResult result = CommitTypedValue(context, app, Main(), "1", true);
     EXPECT_FALSE(result.committed);
     EXPECT_TRUE(result.clearField);
     Main().cursor = {kEditRpm, 0, 0, 20, 0, 255};   // one RPM row: not a DATA line
-    EXPECT_TRUE(CommitTypedValue(app, Main(), "1", true).clearField);
+    EXPECT_TRUE(CommitTypedValue(context, app, Main(), "1", true).clearField);
     Twin().cursor = {kEditRpm, 0, 0, 20, 0, 255};
-    EXPECT_TRUE(CommitTypedValue(app, Twin(), "1", false).committed);
+    EXPECT_TRUE(CommitTypedValue(context, app, Twin(), "1", false).committed);
+    EXPECT_TRUE(Twin().undo.Empty());
+    // A DATA cursor outside the table: "Including wrong word" for OK.
+    Main().cursor = {kEditData, 5, 0, 0, 0, 255};
+    result = CommitTypedValue(context, app, Main(), "1", true);
+    EXPECT_FALSE(result.committed);
+    EXPECT_TRUE(result.wrongWord);
+    EXPECT_TRUE(Main().undo.Empty());
+}
+
+TEST_F(FrameModelTest, TheCloseQuestionKeepsTheWorkUnlessOkIsChosen) {
+    // Nobody answers: the default, Cancel, keeps the changes.
+    EXPECT_FALSE(ConfirmCloseWithoutSaving(prompt));
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "Are you sure you want to close without saving the change ?");
+    EXPECT_EQ(prompt.Last().buttons, PromptButtons::kOkCancel);
+    prompt.answers = {PromptAnswer::kOk};
+    EXPECT_TRUE(ConfirmCloseWithoutSaving(prompt));
 }
 
 TEST_F(FrameModelTest, LineStepAndToggleCarryTheRawValueAlong) {

@@ -70,8 +70,10 @@ TEST(ReadClipboardValuesTest, SplitsRowsAndCells) {
         {"1\t2\t\r\n3\t4\t", kClipboardOk, "0,0=1.00;0,1=2.00;1,0=3.00;1,1=4.00;"},
         {"1\t\t2", kClipboardOk, "0,0=1.00;0,1=0.00;0,2=2.00;"},
         {"\t5", kClipboardOk, "0,0=0.00;0,1=5.00;"},
-        {"-1.5\t.25\t7.\t-", kClipboardOk, "0,0=-1.50;0,1=0.25;0,2=7.00;0,3=0.00;"},
-        {"1.2.3", kClipboardOk, "0,0=1.20;"},
+        {"-1.5\t.25\t7.", kClipboardOk, "0,0=-1.50;0,1=0.25;0,2=7.00;"},
+        {"1\t-", kClipboardNotNumber, ""},       // only numbers are numbers: "%f" would read 0
+        {"1.2.3", kClipboardNotNumber, ""},       // ... and 1.2
+        {".", kClipboardNotNumber, ""},
         {"", kClipboardOk, ""},
         {"\r\n\r\n", kClipboardOk, ""},
         {"1\t2\0\tx\r\n9"s, kClipboardOk, "0,0=1.00;0,1=2.00;"},   // CF_TEXT ends at the zero

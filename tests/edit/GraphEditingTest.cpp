@@ -119,8 +119,8 @@ TEST_F(GraphEditingTest, SecondClickOnTheCursorCellStartsADrag) {
     EXPECT_EQ(map.cursor.mode, kEditRpm);
     EXPECT_EQ(map.cursor.column, 1);
     EXPECT_EQ(map.cursor.raw, 128);
-    EXPECT_EQ(map.cursor.lower, 10);    // the neighbouring breakpoints
-    EXPECT_EQ(map.cursor.upper, 200);
+    EXPECT_EQ(map.cursor.lower, 11);    // one raw step inside the neighbouring breakpoints
+    EXPECT_EQ(map.cursor.upper, 199);
     EXPECT_EQ(ApplyGraphClick(map, image, rpm), GraphClick::kDragStart);
 
     EXPECT_EQ(ApplyGraphClick(map, image, GraphHit{}), GraphClick::kNothing);
@@ -211,6 +211,32 @@ TEST_F(GraphEditingTest, ReleaseWritesOnlyAChangedValueAndCancelRestoresTheStart
     EXPECT_EQ(drag.editValue, 100);
     EXPECT_FALSE(GraphDragWrite(drag, map.cursor, value));
     EXPECT_EQ(image[map.y.start + 1], 100);   // the image is never touched here
+}
+
+// The dragged value belongs to the cell the drag began on: once the cursor
+// is elsewhere (an Undo or a line step moved it), the release writes nothing.
+TEST_F(GraphEditingTest, AReleaseAfterTheCursorLeftTheDraggedCellWritesNothing) {
+    Cursor(kEditData, 0, 1, 100, 0, 255);
+    GraphDrag drag;
+    ASSERT_TRUE(BeginGraphDrag(map, image, scales, drag));
+    MoveGraphDrag(drag, scales, map.cursor, 1000, 140, 500, 60);
+    std::uint16_t value = 0;
+    ASSERT_TRUE(GraphDragWrite(drag, map.cursor, value));
+    const EditCursor at = map.cursor;
+    for (int change = 0; change < 3; ++change) {
+        map.cursor = at;
+        if (change == 0) map.cursor.row = 1;
+        if (change == 1) map.cursor.column = 2;
+        if (change == 2) map.cursor.mode = kEditRpm;
+        EXPECT_FALSE(GraphDragWrite(drag, map.cursor, value)) << change;
+    }
+}
+
+// Limits that leave no room (neighbours one raw step apart) hold the value.
+TEST_F(GraphEditingTest, LimitsWithoutRoomKeepTheStartValue) {
+    Cursor(kEditRpm, 0, 1, 60, 61, 60);
+    EXPECT_EQ(GraphDragCandidate(kEditRpm, scales, map.cursor, 900, 5), 60);
+    EXPECT_EQ(GraphDragCandidate(kEditRpm, scales, map.cursor, 0, 5), 60);
 }
 
 TEST_F(GraphEditingTest, LineOfOnePointDragsAsAFullWidthLine) {
@@ -339,7 +365,7 @@ TEST_F(GraphEditingTest, CursorMoveTakesTheCellValueAndItsLimits) {
     ApplyGraphCursorMove(map, image, plan);
     EXPECT_EQ(map.cursor.column, 2);
     EXPECT_EQ(map.cursor.raw, 200);
-    EXPECT_EQ(map.cursor.lower, 128);   // the last breakpoint: bounded below only
+    EXPECT_EQ(map.cursor.lower, 129);   // the last breakpoint: bounded below only
     EXPECT_EQ(map.cursor.upper, 255);
 
     GraphKeyPlan step = PlanGraphKey(map, image, true, false, kKeyLeft);

@@ -116,7 +116,7 @@ TEST_F(TableModelTest, ATypedThrotValueIsKeptInsideItsNeighbours) {
     };
     const Case cases[] = {
         {"25", 25, 0},
-        {"10", 12, 0},    // at the left neighbour: one step above it
+        {"10", 12, 1},    // meets the left neighbour: one step above it, reported
         {"29", 28, 0},    // closer than a step to the right neighbour
         {"150", 28, 1},   // above the range: the right neighbour less the step, reported
     };
@@ -133,12 +133,71 @@ TEST_F(TableModelTest, ATypedThrotValueIsKeptInsideItsNeighbours) {
 }
 
 TEST_F(TableModelTest, AnAxisValueBelowTheRangeStoresTheCorrectedValue) {
-    map.x.minimum = "1500";
+    map.x.minimum = "1200";
     Cursor(kEditRpm, 0, 0);   // RPM 1000, 1500, ...: below the minimum
     const AxisCommit plan = CommitAxisEdit(context, map, prompt, "200");
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(plan.editorText, "1500.0");
-    EXPECT_EQ(image[0x0105], 30);
+    EXPECT_EQ(plan.editorText, "1200.0");
+    EXPECT_EQ(image[0x0105], 24);
+}
+
+// Free Map items have no step (0): a typed axis value that meets or passes a
+// neighbour is set one raw step inside it, and reported, so that the axis
+// keeps rising strictly.
+TEST_F(TableModelTest, ATypedAxisValueNeverMeetsOrPassesANeighbourWithoutAStep) {
+    struct Case {
+        int mode;
+        int column;
+        const char* typed;
+        std::uint16_t address;
+        std::uint8_t stored;
+        const char* set;   // the value the message reports, "" for no message
+    };
+    // THROT 10, 20, 30 (x); RPM 1000, 1500, 2000, 2500 (x*50).
+    const Case cases[] = {
+        {kEditThrot, 0, "20", 0x0102, 19, "set 19.00"},      // meets the right neighbour
+        {kEditThrot, 0, "25", 0x0102, 19, "set 19.00"},      // passes it
+        {kEditThrot, 1, "10", 0x0103, 11, "set 11.00"},      // meets the left one
+        {kEditThrot, 1, "300", 0x0103, 29, "set 29.00"},     // beyond the range and the neighbour
+        {kEditThrot, 1, "15", 0x0103, 15, ""},               // between them: as typed
+        {kEditRpm, 1, "1000", 0x0106, 21, "set 1050.00"},
+        {kEditRpm, 1, "2000", 0x0106, 39, "set 1950.00"},
+        {kEditRpm, 3, "1000", 0x0108, 41, "set 2050.00"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        MakeFreeMap(kMapOneRpmRow);
+        map.z.maximum = "100";
+        map.undo.Clear();
+        prompt.shown.clear();
+        const std::uint8_t before = image[c.address];
+        Cursor(c.mode, 0, c.column);
+        CommitAxisEdit(context, map, prompt, c.typed);
+        EXPECT_EQ(image[c.address], c.stored);
+        if (*c.set == '\0') {
+            EXPECT_TRUE(prompt.shown.empty());
+        } else {
+            ASSERT_EQ(prompt.shown.size(), 1u);
+            EXPECT_NE(prompt.Last().text.find(c.set), std::string::npos) << prompt.Last().text;
+            EXPECT_EQ(prompt.Last().icon, PromptIcon::kExclamation);
+        }
+        // Each value one raw step at least above the one before it.
+        for (int i = 1; i < 3; ++i) EXPECT_LT(image[0x0102 + i - 1], image[0x0102 + i]);
+        for (int i = 1; i < 4; ++i) EXPECT_LT(image[0x0105 + i - 1], image[0x0105 + i]);
+        Undo(context, map);
+        EXPECT_EQ(image[c.address], before);
+    }
+}
+
+// The first breakpoint below a minimum that its neighbour already sits on:
+// the axis keeps rising rather than reach the minimum.
+TEST_F(TableModelTest, RisingWinsOverTheRangeWhenANeighbourSitsOnTheMinimum) {
+    map.x.minimum = "1500";
+    Cursor(kEditRpm, 0, 0);   // RPM 1000, 1500, ...
+    const AxisCommit plan = CommitAxisEdit(context, map, prompt, "200");
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(plan.editorText, "1450.0");
+    EXPECT_EQ(image[0x0105], 29);
 }
 
 TEST_F(TableModelTest, RefusedAxisTextChangesNothingAndNamesTheReason) {

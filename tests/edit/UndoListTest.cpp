@@ -66,17 +66,45 @@ TEST_F(UndoListTest, UndoRestoresTheByteAndPutsTheCursorOnItsCell) {
     }
 }
 
-TEST_F(UndoListTest, OnlyDataWritesAndTheirUndoReachTheMapLink) {
+// Only DATA writes reach the map link. Undo hands nothing to it: it puts back
+// the bytes its record holds, the linked cells' own bytes among them.
+TEST_F(UndoListTest, OnlyDataWritesReachTheMapLinkAndUndoRestoresTheLinkedBytes) {
+    // A linked map whose DATA lies 0x100 above ours and differs from it.
+    context.linkTargets = [this](std::uint16_t a) {
+        const long long offset = static_cast<long long>(a) - map.y.start;
+        return offset >= 0 && offset < 12 ? std::vector<std::uint16_t>{static_cast<std::uint16_t>(a + 0x100)}
+                                          : std::vector<std::uint16_t>{};
+    };
+    context.propagate = [this](std::uint16_t a, std::uint8_t v, int s) {
+        links.push_back({a, v, s});
+        if (s == 0 && context.linkTargets)
+            for (std::uint16_t t : context.linkTargets(a)) image[t] = v;
+    };
+    const std::uint16_t data = map.y.start + 1;
+    image[data + 0x100] = 55;
     EditCell(kEditData, 0, 1, 9);
     EditCell(kEditRpm, 0, 1, 9);
     EditCell(kEditThrot, 0, 1, 99);
-    const std::uint16_t data = map.y.start + 1;
     ASSERT_EQ(links, (std::vector<LinkCall>{{data, 9, 0}, {0x0106, 9, 1}, {0x0103, 99, 1}}));
+    ASSERT_EQ(image[data + 0x100], 9);
+    ASSERT_EQ(map.undo.Newest().addresses.size(), 1u);   // axis records hold their cell alone
     links.clear();
     Undo(context, map);
     Undo(context, map);
     Undo(context, map);
-    EXPECT_EQ(links, (std::vector<LinkCall>{{0x0103, 20, 1}, {0x0106, 30, 1}, {data, 2, 0}}));
+    EXPECT_EQ(links, (std::vector<LinkCall>{{0x0103, 20, 1}, {0x0106, 30, 1}, {data, 2, 1},
+                                           {static_cast<std::uint16_t>(data + 0x100), 55, 1}}));
+    EXPECT_EQ(image[data], 2);
+    EXPECT_EQ(image[data + 0x100], 55);   // its own byte, not the one of the edited map
+
+    // A link made after the edit changed nothing in the other map: Undo
+    // leaves it alone.
+    context.linkTargets = nullptr;
+    EditCell(kEditData, 0, 1, 9);
+    image[data + 0x100] = 77;
+    Undo(context, map);
+    EXPECT_EQ(image[data], 2);
+    EXPECT_EQ(image[data + 0x100], 77);
 }
 
 TEST_F(UndoListTest, UndoOfAThrotCellRefreshesItsLineListEntry) {
@@ -132,21 +160,31 @@ TEST_F(UndoListTest, ConfigMapOfAnotherTypeHasOnlyDataCells) {
     EXPECT_EQ(image[0x0103], 20);
 }
 
-TEST_F(UndoListTest, DataIsRestoredAsTheCellShowedIt) {
-    // 7 shows as 2.31 -> "2.3", which reads back as raw 6.
-    map.y.hexToPhys = "x*0.33";
-    map.y.physToHex = "x/0.33";
-    image[map.y.start] = 7;
-    EditCell(kEditData, 0, 0, 50);
-    Undo(context, map);
-    EXPECT_EQ(image[map.y.start], 6);
-    EXPECT_EQ(map.cursor.raw, 6);
+// The display may be coarser than the raw steps: 7 shows as 2.31 -> "2.3",
+// which would read back as raw 6. Undo gives back the byte itself.
+TEST_F(UndoListTest, DataIsRestoredToTheExactByteWhateverTheDisplayShows) {
+    for (const char* hexToPhys : {"x*0.33", "x/0"}) {
+        SCOPED_TRACE(hexToPhys);
+        map.y.hexToPhys = hexToPhys;
+        map.y.physToHex = "x/0.33";
+        image[map.y.start] = 7;
+        EditCell(kEditData, 0, 0, 50);
+        PutCursor(kEditData, 2, 2, 0);
+        Undo(context, map);
+        EXPECT_EQ(image[map.y.start], 7);
+        EXPECT_EQ(map.cursor.raw, 7);
+        EXPECT_EQ(map.cursor.row, 0);
+    }
+}
 
-    // An equation that cannot show the value leaves the recorded byte itself.
-    map.y.hexToPhys = "x/0";
-    EditCell(kEditData, 0, 0, 50);
+// The record takes the value in the image, not what the cursor last saw.
+TEST_F(UndoListTest, TheRecordHoldsTheImageValueEvenWhenTheCursorIsStale) {
+    image[map.y.start + 5] = 33;
+    PutCursor(kEditData, 1, 1, 99);   // a cursor value from before some other change
+    PushUndo(context, map, kUndoActionEdit, 0);
+    WriteDataCell(context, map, 40, 1, 1);
     Undo(context, map);
-    EXPECT_EQ(image[map.y.start], 6);
+    EXPECT_EQ(image[map.y.start + 5], 33);
 }
 
 TEST_F(UndoListTest, ChainedRecordsComeBackWithOneUndo) {
@@ -215,13 +253,14 @@ TEST_F(UndoListTest, TheListKeepsItsWeightBelowTheUndoSize) {
         map.undo.Clear();
         context.undoSize = c.undoSize;
         for (int i = 0; i < c.pushes; ++i) {
-            PutCursor(kEditData, 0, i % 4, static_cast<std::uint16_t>(i));
+            PutCursor(kEditData, 0, i % 4, 0);
+            image[map.y.start + i % 4] = static_cast<std::uint8_t>(i);
             PushUndo(context, map, kUndoActionDrag, 0);
         }
         ASSERT_EQ(map.undo.Size(), c.kept);
         EXPECT_EQ(map.undo.Weight(), 3 * c.kept);
         // The oldest went first: the records left are the newest pushes.
-        EXPECT_EQ(map.undo.At(0).values[0], c.pushes - c.kept);
+        EXPECT_EQ(map.undo.At(0).values[0], static_cast<std::uint8_t>(c.pushes - c.kept));
     }
 }
 

@@ -31,7 +31,9 @@
 #include "files/SRecord.h"
 #include "tests/gui/ScriptedDialogs.h"
 #include "tests/files/TestInstall.h"
+#include "tests/gui/TestCalibration.h"
 #include "tests/support/Ecusim.h"
+#include "tests/support/Process.h"
 #include "tests/support/RecordingPrompt.h"
 
 namespace {
@@ -157,6 +159,64 @@ struct EcuCalibration {
     }
 };
 
+// The ecusim options scripts/demo gives the ECU of a shipped machine, from
+// the same shell function.
+std::vector<std::string> DemoEcusimArguments(const std::string& folder) {
+    const ProcessResult run = RunProcess(
+        {"/bin/bash", "-c", "source \"$1/scripts/common.sh\" && rv_ecusim_machine_args \"$1/data/$2/RV_Tune.STZ\"",
+         "bash", RV_SOURCE_DIR, folder},
+        {}, std::chrono::seconds(30));
+    std::vector<std::string> arguments;
+    if (run.status != 0) return arguments;
+    std::string line;
+    for (char c : run.out) {
+        if (c != '\n') {
+            line += c;
+            continue;
+        }
+        arguments.push_back(line);
+        line.clear();
+    }
+    return arguments;
+}
+
+// A shipped machine with its standard calibration, and ecusim holding the
+// same calibration on COM1, started as the demo starts it (or with the
+// arguments given instead).
+struct ShippedEcu {
+    TestCalibration cal;
+    testinstall::EnvOverride com1;
+    std::string saved;
+    std::unique_ptr<EcusimProcess> sim;
+
+    ShippedEcu(const ShippedMachine& machine, std::vector<std::string> arguments)
+        : cal(machine), com1("RV_TUNE_COM1", cal.install.dir.File("ecu")), saved(cal.install.dir.File("saved.s19")) {
+        const std::string folder = machine.folder;
+        arguments.insert(arguments.end(), {"--image", std::string(RV_SOURCE_DIR "/data/") + folder + "/WORK/" +
+                                                          folder + ".qsd", "--save", saved});
+        sim = std::make_unique<EcusimProcess>(cal.install.dir.File("ecu"), arguments);
+        if (!sim->Ready()) qFatal("ecusim did not come up (is %s built?)", EcusimPath().c_str());
+        cal.Open(0);
+        cal.prompt.shown.clear();
+    }
+    // The ECU's memory, from the file ecusim saves when it stops; empty on failure.
+    DecodedRecords EcuMemory() {
+        DecodedRecords none;
+        if (sim->Stop() < 0) return none;
+        QFile file(QString::fromStdString(saved));
+        if (!file.open(QIODevice::ReadOnly)) return none;
+        std::string text = file.readAll().toStdString();
+        text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+                   text.end());
+        return DecodeRecords(text);
+    }
+};
+
+int EcuByte(const DecodedRecords& memory, std::uint16_t address) {
+    if (!memory.ok || address < memory.start || address - memory.start >= memory.bytes.size()) return -1;
+    return memory.bytes[address - memory.start];
+}
+
 std::uint8_t At(const std::string& bytes, std::uint16_t address) {
     const std::size_t offset = address - kFirst;
     return offset < bytes.size() ? static_cast<std::uint8_t>(bytes[offset]) : std::uint8_t{0xEE};
@@ -279,6 +339,54 @@ private slots:
         QVERIFY(!ecu.empty());
         QCOMPARE(int(At(ecu, kData + 0)), 40);
         QCOMPARE(int(At(ecu, kData + 2)), 0);
+    }
+
+    // The demo's ECU answers with the identification and command set of the
+    // machine the demo runs, so the single-address writes of Shift+Enter go
+    // through on every shipped machine.
+    void theDemoEcuTakesSingleWritesOnEveryShippedMachine_data() {
+        QTest::addColumn<int>("machine");
+        QTest::newRow("KST26A") << 0;
+        QTest::newRow("HRN26C") << 1;
+    }
+    void theDemoEcuTakesSingleWritesOnEveryShippedMachine() {
+        QFETCH(int, machine);
+        const ShippedMachine& shipped = machine == 0 ? kKestrel : kHeron;
+        const std::vector<std::string> arguments = DemoEcusimArguments(shipped.folder);
+        QVERIFY(std::find(arguments.begin(), arguments.end(), "--id") != arguments.end());
+        ShippedEcu ecu(shipped, arguments);
+        MapRecord& map = ecu.cal.Map();
+        const auto cell = static_cast<std::uint16_t>(map.y.start + 1);
+        const std::uint8_t value = static_cast<std::uint8_t>(ecu.cal.Byte(cell) + 3);
+        if (ecu.cal.app->definitionKind == kDefinitionConfigMap) {
+            // Shift+Enter in the table sends the cell typed into.
+            CQelView* view = ecu.cal.ViewOfKind(kWindowTable);
+            ecu.cal.Activate(view);
+            auto* table = static_cast<CTableWnd*>(view->ChildWnd());
+            QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 0, 1}));
+            table->gridEditor()->selectAll();
+            float physical = 0.0f;
+            ToPhysicalByte(map.y, value, physical);
+            QTest::keyClicks(table->gridEditor(), QString::fromStdString(FormatData(physical, &map, ecu.cal.app->formats)));
+            QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
+            QCOMPARE(int(ecu.cal.Byte(cell)), int(value));
+        } else {
+            // A Free Map machine has no Shift+Enter; its single writes go the same way.
+            QCOMPARE(ecu.cal.frame->WriteToEcu({{cell, value}}), 0);
+        }
+        QCOMPARE(ecu.cal.Texts(), std::vector<std::string>{});
+        QCOMPARE(EcuByte(ecu.EcuMemory(), cell), int(value));
+    }
+
+    // Without the machine's identification the same write is refused: what
+    // the demo passes is what makes it work.
+    void anEcuOfAnotherTypeRefusesTheWrite() {
+        ShippedEcu ecu(kHeron, {});   // ecusim's own identification, "M1"
+        const auto cell = static_cast<std::uint16_t>(ecu.cal.Map().y.start + 1);
+        const int before = ecu.cal.Byte(cell);
+        QVERIFY(ecu.cal.frame->WriteToEcu({{cell, 0x55}}) != 0);
+        QCOMPARE(ecu.cal.Texts(), std::vector<std::string>{Str(str::kEcuTypeDifferent)});
+        QCOMPARE(EcuByte(ecu.EcuMemory(), cell), before);
     }
 
     void aSilentEcuShowsNoResponseAndChangesNothing() {

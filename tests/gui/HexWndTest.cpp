@@ -52,7 +52,7 @@ private slots:
         h.Click(0x1005);   // the middle RPM breakpoint, between 0x14 and 0x3C
         QCOMPARE(h.cal.Map().cursor.mode, int(kEditRpm));
         h.Type("FF");
-        QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3C});
+        QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3B});   // one below the next breakpoint
         QCOMPARE(h.cal.Map().undo.Newest().kind, 11);
     }
 
@@ -66,6 +66,39 @@ private slots:
         QCOMPARE(h.cal.Byte(0x1007), std::uint8_t{10});
         QCOMPARE(h.wnd->editor()->text(), QString("0A"));
         QVERIFY(h.cal.Map().undo.Empty());
+    }
+
+    // One byte is one or two hex digits: a third is not cut off into a
+    // different byte ("1FF" is not 1F), and nothing else is a byte either.
+    void textThatIsNotOneOrTwoHexDigitsIsRefusedWhole() {
+        Hex h;
+        h.Click(0x1008);
+        for (const char* text : {"1FF", "100", "0x1", "1 F", "-1", "G"}) {
+            h.cal.prompt.shown.clear();
+            h.Type(text);
+            QCOMPARE(h.cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+            QCOMPARE(h.cal.Byte(0x1008), std::uint8_t{0x14});
+            QCOMPARE(h.wnd->editor()->text(), QString("14"));
+        }
+        QVERIFY(h.cal.Map().undo.Empty());
+        h.Type("f");
+        QCOMPARE(h.cal.Byte(0x1008), std::uint8_t{0x0F});
+    }
+
+    // Escape takes back what was typed: the byte's text returns, nothing is written.
+    void escapeRestoresTheBytesText() {
+        Hex h;
+        h.Click(0x1009);
+        h.wnd->editor()->selectAll();
+        QTest::keyClicks(h.wnd->editor(), "5");
+        QCOMPARE(h.wnd->editor()->text(), QString("5"));
+        QTest::keyClick(h.wnd->editor(), Qt::Key_Escape);
+        QCOMPARE(h.wnd->editor()->text(), QString("1E"));
+        QCOMPARE(h.wnd->editor()->selectedText(), QString("1E"));
+        QTest::keyClick(h.wnd->editor(), Qt::Key_Return);
+        QCOMPARE(h.cal.Byte(0x1009), std::uint8_t{0x1E});
+        QVERIFY(h.cal.Map().undo.Empty());
+        QCOMPARE(h.cal.app->modified, 0);
     }
 
     void theCountBytesAreNotEdited() {

@@ -10,9 +10,11 @@
 #include <QPushButton>
 #include <QTimer>
 #include <QToolButton>
+#include <QWindow>
 #include <QtTest>
 
 #include "app/CommandIds.h"
+#include "app/FrameModel.h"
 #include "app/gui/QtUserPrompt.h"
 #include "edit/GraphEditing.h"
 #include "edit/gui/MapGraphWnd.h"
@@ -207,8 +209,11 @@ private slots:
         data->selectAll();
         QTest::keyClicks(data, "1-");
         QTest::mouseClick(cal.frame->okButton(), Qt::LeftButton);
-        QCOMPARE(cal.Texts(), std::vector<std::string>{"Including wrong word"});
+        // Refused as a table cell refuses it, and the field shows the cell again.
+        QCOMPARE(cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(cal.prompt.Last().icon, PromptIcon::kStop);
         QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        QCOMPARE(data->text(), QString("1.0"));
         data->setFocus();
         data->selectAll();
         QTest::keyClicks(data, "300");
@@ -394,6 +399,249 @@ private slots:
         QCOMPARE(cal.frame->dataField()->text(), QString("2.0"));
         Table(cal)->UpdateWindow();
         QCOMPARE(Table(cal)->gridEditor()->text(), QString("2.0"));
+    }
+
+    // A drag in the map window, then a key that moves the cursor, the line or
+    // the undo list before the button comes up: the drag ends as the right
+    // button ends it, the key does nothing else, and no cell changes.
+    void aCommandDuringADragEndsItAndChangesNoCell_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<int>("modifiers");
+        QTest::addColumn<int>("line");
+        QTest::newRow("Ctrl+Z") << int(Qt::Key_Z) << int(Qt::ControlModifier) << 0;
+        QTest::newRow("F3") << int(Qt::Key_F3) << 0 << 0;
+        QTest::newRow("F2") << int(Qt::Key_F2) << 0 << 1;
+        QTest::newRow("Shift+F5") << int(Qt::Key_F5) << int(Qt::ShiftModifier) << 0;
+        QTest::newRow("F4") << int(Qt::Key_F4) << 0 << 0;
+    }
+    void aCommandDuringADragEndsItAndChangesNoCell() {
+        QFETCH(int, key);
+        QFETCH(int, modifiers);
+        QFETCH(int, line);
+        TestCalibration cal;
+        cal.Open(0);   // Main: 2 lines of DATA x/10 at 0x1007
+        // An older edit for Ctrl+Z to find: DATA (1, 2) typed.
+        CTableWnd* table = Table(cal);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 1, 2}));
+        table->gridEditor()->selectAll();
+        QTest::keyClicks(table->gridEditor(), "0.5");
+        QTest::keyClick(table->gridEditor(), Qt::Key_Return);
+        QCOMPARE(cal.Byte(0x100C), std::uint8_t{5});
+        if (line == 0) cal.frame->OnCommand(cmd::kPreviousLine);
+        QCOMPARE(cal.Map().cursor.row, line);
+
+        CQelView* mapView = cal.ViewOfKind(kWindowMap);
+        cal.Activate(mapView);
+        auto* map = static_cast<CMapWnd*>(mapView->ChildWnd());
+        CMapGraphWnd* pane = map->graphPane();
+        GraphPoint p;
+        QVERIFY(GraphPointPosition(cal.Map(), cal.app->image(), map->Scales(), line, 1, p));
+        const QPoint at(p.x, p.y);
+        const QPoint up(at.x(), std::max(at.y() - 40, 2));
+        QTest::mouseClick(pane, Qt::LeftButton, {}, at);
+        QTest::mousePress(pane, Qt::LeftButton, {}, at);
+        QTest::mouseMove(pane, up);
+        QVERIFY(pane->Dragging());
+        const Image before = cal.app->image();
+        const std::size_t records = cal.Map().undo.Size();
+        const int lineShown = cal.frame->lineSelector()->currentIndex();
+
+        QWidget* focus = QApplication::focusWidget();
+        QTest::keyClick(focus ? focus : static_cast<QWidget*>(cal.frame.get()), static_cast<Qt::Key>(key),
+                        Qt::KeyboardModifiers(modifiers));
+        QVERIFY(!pane->Dragging());
+        QTest::mouseRelease(pane, Qt::LeftButton, {}, up);
+        QVERIFY(cal.app->image() == before);
+        QCOMPARE(cal.Map().undo.Size(), records);
+        QCOMPARE(cal.Map().cursor.mode, int(kEditData));
+        QCOMPARE(cal.Map().cursor.row, line);
+        QCOMPARE(cal.Map().cursor.column, 1);
+        QCOMPARE(cal.frame->lineSelector()->currentIndex(), lineShown);
+        QCOMPARE(cal.frame->dataField()->text(), QString::fromStdString(line == 0 ? "2.0" : "5.0"));
+
+        // The next drag works as ever.
+        QTest::mousePress(pane, Qt::LeftButton, {}, at);
+        QTest::mouseMove(pane, up);
+        QTest::mouseRelease(pane, Qt::LeftButton, {}, up);
+        QVERIFY(cal.Byte(static_cast<std::uint16_t>(0x1008 + 3 * line)) > (line == 0 ? 20 : 50));
+        QCOMPARE(cal.Map().undo.Size(), records + 1);
+    }
+
+    // Escape ends a drag too.
+    void escapeEndsADragWithoutWriting() {
+        TestCalibration cal;
+        cal.Open(0);
+        CQelView* mapView = cal.ViewOfKind(kWindowMap);
+        cal.Activate(mapView);
+        auto* map = static_cast<CMapWnd*>(mapView->ChildWnd());
+        GraphPoint p;
+        QVERIFY(GraphPointPosition(cal.Map(), cal.app->image(), map->Scales(), 0, 2, p));
+        const QPoint at(p.x, p.y);
+        QTest::mouseClick(map->graphPane(), Qt::LeftButton, {}, at);
+        QTest::mousePress(map->graphPane(), Qt::LeftButton, {}, at);
+        QTest::mouseMove(map->graphPane(), QPoint(at.x(), at.y() - 30));
+        QVERIFY(map->graphPane()->Dragging());
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+        QVERIFY(!map->graphPane()->Dragging());
+        QTest::mouseRelease(map->graphPane(), Qt::LeftButton, {}, QPoint(at.x(), at.y() - 30));
+        QCOMPARE(cal.Byte(0x1009), std::uint8_t{30});
+        QVERIFY(cal.Map().undo.Empty());
+    }
+
+    // F4, Alt+A and the ALL box: the graph shows all lines or one at once.
+    void allLinesRedrawsTheGraphAtOnce_data() {
+        QTest::addColumn<int>("way");
+        QTest::newRow("F4") << 0;
+        QTest::newRow("Alt+A") << 1;
+        QTest::newRow("ALL box") << 2;
+    }
+    void allLinesRedrawsTheGraphAtOnce() {
+        QFETCH(int, way);
+        TestCalibration cal;
+        cal.Open(0);
+        auto* map = static_cast<CMapWnd*>(cal.ViewOfKind(kWindowMap)->ChildWnd());
+        CMapGraphWnd* pane = map->graphPane();
+        QVERIFY(QTest::qWaitForWindowExposed(pane));
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QApplication::processEvents();
+        QWidget* typing = QApplication::focusWidget();
+        QCOMPARE(typing, static_cast<QWidget*>(Table(cal)->gridEditor()));
+        for (bool expected : {true, false}) {
+            const int paints = pane->GraphPaintCount();
+            if (way == 0) QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4);
+            else if (way == 1) QTest::keyClick(QApplication::focusWidget(), Qt::Key_A, Qt::AltModifier);
+            else QTest::mouseClick(cal.frame->allBox(), Qt::LeftButton);
+            QTRY_COMPARE(cal.frame->AllLines(), expected);
+            QApplication::processEvents();
+            QVERIFY(pane->GraphPaintCount() > paints);
+            // The keyboard stays where the user was typing.
+            QCOMPARE(QApplication::focusWidget(), typing);
+        }
+    }
+
+    // Enter on the close question keeps the work: Cancel is its default.
+    void theCloseQuestionKeepsTheWorkByDefault() {
+        TestCalibration cal;
+        cal.Open(0);
+        cal.app->modified = 1;
+        cal.frame->OnCommand(cmd::kClose);   // nobody answers: the default answer
+        QCOMPARE(cal.Texts(), std::vector<std::string>{Str(str::kCloseWithoutSaving)});
+        QCOMPARE(cal.app->dataFilePath, cal.path);
+        QVERIFY(cal.ViewOfKind(kWindowTable));
+        QVERIFY(!cal.frame->close());
+        QVERIFY(cal.frame->isVisible());
+
+        // The message box itself: Enter presses Cancel.
+        QtUserPrompt real;
+        QString defaultButton;
+        QTimer::singleShot(0, [&defaultButton] {
+            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+            if (!box) return;
+            if (box->defaultButton()) defaultButton = box->defaultButton()->text();
+            QTest::keyClick(box, Qt::Key_Return);
+        });
+        QVERIFY(!ConfirmCloseWithoutSaving(real));
+        QCOMPARE(defaultButton, QString("Cancel"));
+    }
+
+    // Escape out of a menu gives the keyboard back to the cell editor, which
+    // takes the next key.
+    void escapeOutOfAMenuGivesTheKeyboardBackToTheCell() {
+        TestCalibration cal;
+        cal.Open(0);
+        CTableWnd* table = Table(cal);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        table->gridEditor()->setFocus();
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(table->gridEditor()));
+        QMenuBar* bar = cal.frame->menuBar();
+        QAction* edit = nullptr;
+        for (QAction* a : bar->actions())
+            if (a->text() == "&Edit") edit = a;
+        QVERIFY(edit);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->actionGeometry(edit).center());
+        QTRY_VERIFY(QApplication::activePopupWidget() != nullptr);
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(QApplication::activePopupWidget() == nullptr);
+        // Not the menu bar, waiting for a second Escape: the cell editor.
+        QTRY_COMPARE(cal.frame->focusWidget(), static_cast<QWidget*>(table->gridEditor()));
+        // The offscreen platform leaves the closed menu's window the focus
+        // window, where a window manager gives it back to the frame.
+        cal.frame->windowHandle()->requestActivate();
+        QTRY_COMPARE(QGuiApplication::focusWindow(), cal.frame->windowHandle());
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(table->gridEditor()));
+        QTest::keyClicks(QApplication::focusWidget(), "4");
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Return);
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{40});
+    }
+
+    // The Data field's change is one undo record, the newest: Ctrl+Z takes
+    // it back, not an older edit.
+    void ctrlZUndoesTheDataFieldChange() {
+        TestCalibration cal;
+        cal.Open(0);
+        CTableWnd* table = Table(cal);
+        cal.Activate(cal.ViewOfKind(kWindowTable));
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 1, 1}));
+        table->gridEditor()->selectAll();
+        QTest::keyClicks(table->gridEditor(), "0.9");
+        QTest::keyClick(table->gridEditor(), Qt::Key_Return);   // an older edit
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 0, 2}));
+        QLineEdit* data = cal.frame->dataField();
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "99");   // clamped to 25.5, reported as the table reports it
+        QTest::keyClick(data, Qt::Key_Return);
+        QCOMPARE(cal.Byte(0x1009), std::uint8_t{255});
+        QCOMPARE(cal.Texts().size(), std::size_t{1});
+        QVERIFY(cal.Texts()[0].find("Input Data Range Over:99.00") == 0);
+        QCOMPARE(data->text(), QString("25.5"));
+        QCOMPARE(table->gridEditor()->text(), QString("25.5"));
+        QCOMPARE(cal.ActionText(cmd::kUndo), QString("&Undo(Edit DATA)\tCtrl+Z"));
+        QTest::keyClick(cal.frame.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cal.Byte(0x1009), std::uint8_t{30});
+        QCOMPARE(cal.Byte(0x100B), std::uint8_t{9});   // the older edit waits for the next Undo
+        QTest::keyClick(cal.frame.get(), Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(cal.Byte(0x100B), std::uint8_t{50});
+    }
+
+    // Only numbers are numbers, in the Data field too: "." or "-" would
+    // be read as 0 and set the cell's lower limit, "1.2.3" as 1.2.
+    void dataFieldRefusesTextThatIsNoWholeNumber() {
+        TestCalibration cal;
+        cal.Open(0);
+        // The map window active: its inputs go through the same field.
+        cal.Activate(cal.ViewOfKind(kWindowMap));
+        QLineEdit* data = cal.frame->dataField();
+        for (const char* text : {".", "-", "1.2.3", "1-2", "abc", "-."}) {
+            cal.prompt.shown.clear();
+            data->setFocus();
+            data->selectAll();
+            QTest::keyClicks(data, text);
+            QTest::keyClick(data, Qt::Key_Return);
+            QCOMPARE(cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+            QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+            QCOMPARE(data->text(), QString("1.0"));
+        }
+        QVERIFY(cal.Map().undo.Empty());
+        QCOMPARE(cal.app->modified, 0);
+    }
+
+    // Leaving the Data field commits it as OK does: a refused text is
+    // reported once the focus has settled, and the field shows the cell.
+    void leavingTheDataFieldRefusesANonNumberToo() {
+        TestCalibration cal;
+        cal.Open(0);
+        CTableWnd* table = Table(cal);
+        QLineEdit* data = cal.frame->dataField();
+        data->setFocus();
+        data->selectAll();
+        QTest::keyClicks(data, "1.2.3");
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 0, 0}));
+        QTRY_COMPARE(cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(cal.Byte(0x1007), std::uint8_t{10});
+        QCOMPARE(data->text(), QString("1.0"));
+        QVERIFY(cal.Map().undo.Empty());
     }
 
     // Title, Directory and the tool box legend run their dialogs; nothing

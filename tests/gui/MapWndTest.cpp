@@ -99,7 +99,7 @@ struct RecordingServices : ViewServices {
     void RefreshViews(int exceptKind) override { refreshes.push_back(exceptKind); }
     void RefreshDialogBar() override {}
     void SetCaption(const QString& text) override { caption = text; }
-    EditContext MakeEditContext(CQelApp& a) override { return AppEditContext(a, AppLinkPropagation(a)); }
+    EditContext MakeEditContext(CQelApp& a) override { return AppLinkedEditContext(a); }
     bool AllLines() const override { return allLines; }
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override {
         ecuWrites.insert(ecuWrites.end(), bytes.begin(), bytes.end());
@@ -344,6 +344,40 @@ private slots:
         QVERIFY(cal.prompt.shown.empty());
     }
 
+    // With the maps linked, a drag and a key step write the linked map's
+    // cell too; Undo gives each map back its own byte, not the edited map's.
+    void undoOfALinkedEditGivesEveryMapItsOwnBytes() {
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        QVERIFY(cal.ok);
+        MapRecord& fuel2 = *FindMap(cal.app->maps, "Fuel2");
+        cal.image()[fuel2.y.start + 1] = 33;   // the two maps differ here
+        cal.image()[fuel2.y.start + 2] = 44;
+        cal.app->mapLinkState = kLinkAllInOne;
+        const Image loaded = cal.image();
+        Window w(cal);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
+
+        const QPoint p = w.PointOf(cal, 0, 1);
+        w.Click(p);
+        w.Drag(p, QPoint(p.x(), p.y() - 40));
+        const int dragged = cal.Data("Fuel1", 0, 1);
+        QVERIFY(dragged > 80);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 1)), dragged);
+        w.wnd.KeyCommand(kKeyRight);
+        w.wnd.KeyCommand(kKeyUp);
+        QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 111);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 2)), 111);
+
+        w.wnd.UndoEdit();
+        QCOMPARE(int(cal.Data("Fuel1", 0, 2)), 110);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 2)), 44);
+        w.wnd.UndoEdit();
+        QCOMPARE(int(cal.Data("Fuel1", 0, 1)), 80);
+        QCOMPARE(int(cal.Data("Fuel2", 0, 1)), 33);
+        QVERIFY(cal.Map().undo.Empty());
+        QVERIFY(cal.image() == loaded);
+    }
+
     void breakpointOfAFreeMapIsPickedByItsVerticalAndStepped() {
         MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
         QVERIFY(cal.ok);
@@ -355,8 +389,8 @@ private slots:
         QCOMPARE(cal.Map().cursor.mode, int(kEditRpm));
         QCOMPARE(cal.Map().cursor.column, 1);
         QCOMPARE(int(cal.Map().cursor.raw), 60);
-        QCOMPARE(cal.Map().cursor.lower, 20);
-        QCOMPARE(cal.Map().cursor.upper, 120);
+        QCOMPARE(cal.Map().cursor.lower, 21);   // one raw step inside its neighbours
+        QCOMPARE(cal.Map().cursor.upper, 119);
 
         w.wnd.KeyCommand(kKeyRight);
         QCOMPARE(int(cal.image()[cal.Map().x.start + 1]), 61);

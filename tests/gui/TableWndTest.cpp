@@ -95,6 +95,67 @@ private slots:
         QCOMPARE(t.cal.app->modified, 0);
     }
 
+    // Only a text that reads whole as one number is a number: "%f" would
+    // store "1.2.3" as 1.2 and "." or "-" as 0, clamped to the minimum.
+    void textThatIsNoWholeNumberIsRefusedInEveryCell() {
+        Table t;
+        for (const char* text : {".", "-", "1.2.3", "1-2", "-.", "2..5"}) {
+            t.cal.prompt.shown.clear();
+            t.Click({kEditData, 0, 1});
+            t.Type(t.wnd->gridEditor(), text);
+            QCOMPARE(t.cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+            QCOMPARE(t.cal.Byte(kMainData + 1), std::uint8_t{20});
+            QCOMPARE(t.wnd->gridEditor()->text(), QString("2.0"));
+
+            t.cal.prompt.shown.clear();
+            t.ClickHeader({kEditRpm, 0, 1});
+            t.Type(t.wnd->axisEditor(), text);
+            QCOMPARE(t.cal.Texts(),
+                     std::vector<std::string>{"Input Data cannot change to value\nData is set as before editing"});
+            QCOMPARE(t.cal.Byte(0x1005), std::uint8_t{0x28});
+            QCOMPARE(t.wnd->axisEditor()->text(), QString("2000"));
+        }
+        // The RPM line of a map of type 2 too.
+        Table twin(1);
+        twin.Click({kEditRpm, 0, 1});
+        twin.Type(twin.wnd->gridEditor(), "1.2.3");
+        QCOMPARE(twin.cal.Texts(), std::vector<std::string>{"Data error\nData is set as before editing"});
+        QCOMPARE(twin.cal.Byte(kTwinRpm + 1), std::uint8_t{0x28});
+        QVERIFY(t.cal.Map().undo.Empty());
+        QVERIFY(twin.cal.Map().undo.Empty());
+        QCOMPARE(t.cal.app->modified, 0);
+    }
+
+    // A click on the cell the cursor is on selects its text: what is typed
+    // replaces it instead of going in where the click put the caret.
+    void clickingTheCursorCellSelectsItsText() {
+        Table t;
+        t.Click({kEditData, 1, 1});
+        QLineEdit* editor = t.wnd->gridEditor();
+        editor->deselect();
+        editor->setCursorPosition(1);
+        // The editor lies over the cell: the click lands on it.
+        QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(2, editor->height() / 2));
+        QCOMPARE(editor->selectedText(), QString("5.0"));
+        QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(editor));
+        QTest::keyClicks(editor, "3");
+        QCOMPARE(editor->text(), QString("3"));
+        // Typed text keeps the usual caret: a click puts it where it lands.
+        QTest::mouseClick(editor, Qt::LeftButton, {}, QPoint(editor->width() - 2, editor->height() / 2));
+        QVERIFY(editor->selectedText().isEmpty());
+        QTest::keyClicks(editor, ".5");
+        QTest::keyClick(editor, Qt::Key_Return);
+        QCOMPARE(t.cal.Byte(kMainData + 4), std::uint8_t{35});
+
+        // The axis editor alike.
+        t.ClickHeader({kEditThrot, 0, 1});
+        QLineEdit* axis = t.wnd->axisEditor();
+        axis->deselect();
+        QTest::mouseClick(axis, Qt::LeftButton, {}, QPoint(axis->width() / 2, axis->height() / 2));
+        QCOMPARE(axis->selectedText(), axis->text());
+        QVERIFY(!axis->text().isEmpty());
+    }
+
     void clickingAnotherCellCommitsTheTypedTextFirst() {
         Table t;
         t.wnd->gridEditor()->selectAll();
@@ -198,14 +259,15 @@ private slots:
         t.ClickHeader({kEditThrot, 0, 0});
         QVERIFY(t.wnd->axisEditor()->isVisible());
         QCOMPARE(t.cal.Map().cursor.mode, int(kEditThrot));
-        // THROT 0..100 (x/2): 150 is raw 300, past a byte, so it becomes raw 254
-        // (127) before the range rule sets the upper end.
+        // THROT 0, 100 (x/2): 150 is raw 300, past a byte, so it becomes raw 254
+        // (127) before the range rule sets the upper end, 100, which the next
+        // THROT value holds already: one raw step below it is set.
         t.Type(t.wnd->axisEditor(), "150");
         QCOMPARE(t.cal.prompt.shown.size(), std::size_t{1});
         QVERIFY(t.cal.prompt.Last().text.find("Input Data Range Over:127.00") == 0);
-        QVERIFY(t.cal.prompt.Last().text.find("set 100.00") != std::string::npos);
-        QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{200});   // high, the editor's value, stored
-        QCOMPARE(t.cal.frame->lineSelector()->itemText(0), QString("100.0"));
+        QVERIFY(t.cal.prompt.Last().text.find("set 99.50") != std::string::npos);
+        QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{199});
+        QCOMPARE(t.cal.frame->lineSelector()->itemText(0), QString("99.5"));
         QCOMPARE(t.cal.Map().undo.Newest().kind, 10);
         t.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(t.cal.Byte(0x1002), std::uint8_t{0});

@@ -3,6 +3,8 @@
 // (maps "Main", one RPM row, and "Twin", an RPM row per THROT row; 2 THROT
 // rows x 3 RPM columns each), its calibration file, and a main frame whose
 // file dialogs and Menu dialog answer from the test: no modal window runs.
+// Or the same on a machine shipped in data/ with its standard calibration,
+// read where it lies (nothing writes there).
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
@@ -21,6 +23,15 @@
 #include "tests/files/TestInstall.h"
 #include "tests/gui/ScriptedDialogs.h"
 #include "tests/support/RecordingPrompt.h"
+#include "tests/support/TestRegistry.h"
+
+// A machine of data/MCN_LIST.DAT: its folder and its title there.
+struct ShippedMachine {
+    const char* folder;
+    const char* title;
+};
+inline const ShippedMachine kKestrel{"KST26A", "'26 Kestrel-450(KST26A)"};
+inline const ShippedMachine kHeron{"HRN26C", "'26 Heron-700(HRN26C)"};
 
 struct TestCalibration {
     testinstall::Install install;
@@ -36,11 +47,19 @@ struct TestCalibration {
         if (!settingsExtra.empty())
             install.dir.Write("install/TST01/RV_Tune.INI",
                               "[RS232C]\nPORT=PORT1\n[PRECISION]\nX=0\nY=1\nZ=1\n" + settingsExtra);
+        Start(install.dir.Write("cal.qsd", testinstall::CalibrationFile()));
+    }
+    explicit TestCalibration(const ShippedMachine& machine) {
+        WriteTestRegistry(install.dir, RV_SOURCE_DIR "/data", machine.title, machine.folder);
+        const std::string folder = machine.folder;
+        Start(std::string(RV_SOURCE_DIR "/data/") + folder + "/WORK/" + folder + ".qsd");
+    }
+    void Start(const std::string& calibration) {
         AppOptions options;
         options.registryPath = install.RegistryPath();
         app = std::make_unique<CQelApp>(options);
         if (!app->InitInstance(host)) qFatal("start-up failed");
-        path = install.dir.Write("cal.qsd", testinstall::CalibrationFile());
+        path = calibration;
         frame = std::make_unique<CMainFrame>(*app, prompt, &dialogs);
         frame->resize(900, 700);
         frame->show();

@@ -148,9 +148,10 @@ TEST(FormatData, WholeNumbersForWideDataRanges) {
     EXPECT_EQ(FormatData(12.34f, nullptr, formats), "12.340");
 }
 
-TEST(IsNumericInput, DigitsAndPointsWithALeadingMinusOnly) {
-    for (const char* ok : {"-5", "12", "12.5", ".", "-", "1.2.3", "007"}) EXPECT_TRUE(IsNumericInput(ok)) << ok;
-    for (const char* bad : {"", "1-2", "a", "5a", " 5", "5 ", "+5", "--5", "1e3"})
+TEST(IsNumericInput, OnlyATextThatReadsWholeAsOneNumber) {
+    for (const char* ok : {"-5", "12", "12.5", "007", ".5", "5.", "-.5", "-0"}) EXPECT_TRUE(IsNumericInput(ok)) << ok;
+    for (const char* bad : {"", "1-2", "a", "5a", " 5", "5 ", "+5", "--5", "1e3", ".", "-", "-.", "1.2.3", "1..2",
+                            "..", "5-"})
         EXPECT_FALSE(IsNumericInput(bad)) << bad;
 }
 
@@ -207,19 +208,20 @@ TEST_F(EditLimitsTest, WordAxisCapsAt65535AndWrapsAtTheEndOfTheImage) {
     EXPECT_EQ(ReadWord(*image, 0x0000), 2000);
 }
 
-TEST_F(EditLimitsTest, RpmNeighboursBoundTheBreakpointEqualValuesAllowed) {
+// A breakpoint stays one raw step from each neighbour: the axis rises strictly.
+TEST_F(EditLimitsTest, RpmNeighboursBoundTheBreakpointOneRawStepAway) {
     map.x = Item("x", "x");
     map.x.start = 0x200;
     map.x.count = 3;
     map.z.count = 2;
     Put(map.x, {40, 60, 80, 45, 65, 85});   // two rows for the type-2 map
     map.type = kMapOneRpmRow;
-    EXPECT_EQ(Limits(kEditRpm, 1, 1), std::make_pair(40, 80));   // one row for all
-    EXPECT_EQ(Limits(kEditRpm, 0), std::make_pair(0, 60));
-    EXPECT_EQ(Limits(kEditRpm, 2), std::make_pair(60, 255));
+    EXPECT_EQ(Limits(kEditRpm, 1, 1), std::make_pair(41, 79));   // one row for all
+    EXPECT_EQ(Limits(kEditRpm, 0), std::make_pair(0, 59));
+    EXPECT_EQ(Limits(kEditRpm, 2), std::make_pair(61, 255));
     map.type = kMapRpmPerRow;
-    EXPECT_EQ(Limits(kEditRpm, 1, 1), std::make_pair(45, 85));
-    EXPECT_EQ(Limits(kEditRpm, 0, 1), std::make_pair(0, 65));
+    EXPECT_EQ(Limits(kEditRpm, 1, 1), std::make_pair(46, 84));
+    EXPECT_EQ(Limits(kEditRpm, 0, 1), std::make_pair(0, 64));
     map.x.count = 1;
     EXPECT_EQ(Limits(kEditRpm, 0), std::make_pair(0, 255));
 }
