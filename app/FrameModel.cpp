@@ -123,12 +123,7 @@ TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord&
     // rules of a typed table cell.
     PlaceCursor(context, map, {kEditData, cursor.row, cursor.column});
     const DataCommit commit = CommitTypedByte(map, map.y, text, app.formats, &map);
-    if (commit.showMessage) {
-        result.showMessage = true;
-        result.messageText = commit.messageText;
-        result.caption = commit.caption;
-        result.icon = commit.icon;
-    }
+    result.message = commit.message;
     if (commit.rejected) {
         result.refused = true;
         return result;

@@ -4,6 +4,7 @@
 // with a typed DATA value, the Line step, Toggle DATA/RPM, the copy-back of
 // the constants list, and the map groups of the Menu dialog.
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -56,10 +57,7 @@ struct TypedValueResult {
     bool refused = false;        // the text was refused: dataText holds the cell's value
     bool clearField = false;     // not committed, OK button: THROT or RPM mode
     bool wrongWord = false;      // not committed, OK button, DATA mode without a cell: show 1536
-    bool showMessage = false;    // the refusal or the range message, as the table shows it
-    std::string messageText;
-    std::string caption;
-    PromptIcon icon = PromptIcon::kNone;
+    std::optional<PromptMessage> message;   // the refusal or the range message, as the table shows it
 };
 TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord& map, const std::string& text,
                                   bool okButton);

@@ -6,6 +6,13 @@ std::uint16_t Wrap(long long address) { return static_cast<std::uint16_t>(addres
 
 int ElementBytes(const MapItem& item) { return item.elementSize == 2 ? 2 : 1; }
 
+// Index of a inside an item's block of elements, or -1.
+long long ElementIndex(const MapItem& item, std::uint16_t a, long long elements) {
+    const long long offset = static_cast<long long>(a) - item.start;
+    if (offset < 0 || offset >= elements * ElementBytes(item)) return -1;
+    return offset / ElementBytes(item);
+}
+
 bool RpmRowIsChecked(const MapRecord& map) { return map.type == kMapRpmPerRow; }
 
 int CheckDataCell(const MapRecord& map, int column, int row) {
@@ -114,4 +121,36 @@ int ReadThrotCell(const Image& image, const MapRecord& map, int column, std::uin
     int code = CheckThrotCell(map, column);
     if (code == kCellOk) value = ReadElement(image, map.z, ThrotCellAddress(map, column));
     return code;
+}
+
+bool CellOfAddress(const EditContext& context, const MapRecord& map, std::uint16_t address, int& mode,
+                   int& row, int& column) {
+    const long long zc = map.z.count;
+    const long long xc = map.x.count;
+    const bool axes = context.definitionKind == kEditFreeMapDefinition || map.type == kMapConfigImage;
+    if (axes) {
+        long long i = ElementIndex(map.z, address, zc);
+        if (i >= 0) {
+            mode = kEditThrot;
+            row = 0;
+            column = static_cast<int>(i);
+            return true;
+        }
+        const bool perRow = map.type == kMapRpmPerRow;
+        i = ElementIndex(map.x, address, perRow ? zc * xc : xc);
+        if (i >= 0 && xc > 0) {
+            mode = kEditRpm;
+            row = perRow ? static_cast<int>(i / xc) : 0;
+            column = static_cast<int>(i % xc);
+            return true;
+        }
+    }
+    const long long offset = static_cast<long long>(address) - map.y.start;
+    if (xc > 0 && offset >= 0 && offset < zc * xc) {
+        mode = kEditData;
+        row = static_cast<int>(offset / xc);
+        column = static_cast<int>(offset % xc);
+        return true;
+    }
+    return false;
 }

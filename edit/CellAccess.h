@@ -22,6 +22,16 @@ std::uint16_t ThrotCellAddress(const MapRecord& map, int column);
 std::uint16_t RpmCellAddress(const MapRecord& map, int row, int column);
 std::uint16_t DataCellAddress(const MapRecord& map, int row, int column);
 
+// The cell whose first byte is address, tested THROT, RPM, DATA in turn:
+// its edit mode, row and column. Each test asks for the address inside the
+// item's own block, so a DATA block that lies below the axes (a Config Map
+// places them anywhere) is never taken for an axis. A Config Map of a type
+// other than 3 has only DATA cells; the count bytes of a Free Map and the
+// second byte of a word belong to no cell. The undo list, the HEX window and
+// anything else that starts from an address find their cell here.
+bool CellOfAddress(const EditContext& context, const MapRecord& map, std::uint16_t address, int& mode,
+                   int& row, int& column);
+
 // The first byte of the cell under the map's edit cursor. false in edit mode
 // 0 and when the cursor lies outside its axis or table.
 bool CursorCellAddress(const MapRecord& map, std::uint16_t& address);

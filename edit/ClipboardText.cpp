@@ -142,7 +142,7 @@ PastePlan PlanPaste(const EditContext& context, const MapRecord& map, std::size_
     PastePlan plan;
     auto refuse = [&plan](int id) {
         plan.messageId = id;
-        plan.messageText = Str(id);
+        plan.message = {Str(id), text::kProgramTitle, PromptIcon::kExclamation};
         return plan;
     };
     if (selectedCount != 0) return refuse(str::kClipPasteDuringSelection);
@@ -244,7 +244,7 @@ PastePlan PasteValues(EditContext& context, MapRecord& map, UserPrompt& prompt, 
                       std::optional<std::string_view> text) {
     PastePlan plan = PlanPaste(context, map, selectedCount, text);
     if (plan.messageId != 0) {
-        prompt.Message(plan.messageText, text::kProgramTitle, PromptIcon::kExclamation);
+        prompt.Show(plan.message);
         return plan;
     }
     ApplyPaste(context, map, plan);

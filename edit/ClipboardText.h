@@ -70,12 +70,11 @@ struct PasteWrite {
 };
 
 // What a paste at the edit cursor does. With messageId nonzero the window
-// shows messageText (exclamation icon, caption text::kProgramTitle) and
-// nothing is written. Otherwise ApplyPaste carries out the writes; with
+// shows message and nothing is written. Otherwise ApplyPaste carries out the writes; with
 // setEditorText the grid editor shows editorText afterwards.
 struct PastePlan {
     int messageId = 0;              // 1544-1547, or 0
-    std::string messageText;
+    PromptMessage message;
     bool recordCursor = false;      // an unchained record for the cursor cell comes first
     std::vector<PasteWrite> writes; // in row order, then column order
     bool setEditorText = false;

@@ -10,19 +10,6 @@
 #include "model/Parse.h"
 #include "model/ValueConversion.h"
 
-namespace {
-
-long long ElementBytes(const MapItem& item) { return item.elementSize == 2 ? 2 : 1; }
-
-// Index of a inside an item's block of elements, or -1.
-long long ElementIndex(const MapItem& item, std::uint16_t a, long long elements) {
-    const long long offset = static_cast<long long>(a) - item.start;
-    if (offset < 0 || offset >= elements * ElementBytes(item)) return -1;
-    return offset / ElementBytes(item);
-}
-
-}  // namespace
-
 HexBlock HexBlockOf(const MapRecord& map, int definitionKind) {
     HexBlock block;
     const long long cells = static_cast<long long>(map.z.count) * map.x.count;
@@ -65,41 +52,9 @@ std::string HexByteText(std::uint8_t value) {
     return buffer;
 }
 
-bool HexCellOf(const EditContext& context, const MapRecord& map, std::uint16_t address, int& mode,
-               int& row, int& column) {
-    const long long zc = map.z.count;
-    const long long xc = map.x.count;
-    const bool axes = context.definitionKind == kEditFreeMapDefinition || map.type == kMapConfigImage;
-    if (axes) {
-        long long i = ElementIndex(map.z, address, zc);
-        if (i >= 0) {
-            mode = kEditThrot;
-            row = 0;
-            column = static_cast<int>(i);
-            return true;
-        }
-        const bool perRow = map.type == kMapRpmPerRow;
-        i = ElementIndex(map.x, address, perRow ? zc * xc : xc);
-        if (i >= 0 && xc > 0) {
-            mode = kEditRpm;
-            row = perRow ? static_cast<int>(i / xc) : 0;
-            column = static_cast<int>(i % xc);
-            return true;
-        }
-    }
-    const long long offset = static_cast<long long>(address) - map.y.start;
-    if (xc > 0 && offset >= 0 && offset < zc * xc) {
-        mode = kEditData;
-        row = static_cast<int>(offset / xc);
-        column = static_cast<int>(offset % xc);
-        return true;
-    }
-    return false;
-}
-
 bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t address) {
     int mode = kEditNone, row = 0, column = 0;
-    if (!HexCellOf(context, map, address, mode, row, column)) return false;
+    if (!CellOfAddress(context, map, address, mode, row, column)) return false;
     PlaceCursor(context, map, {mode, row, column});
     return true;
 }
@@ -107,7 +62,7 @@ bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t ad
 bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::uint16_t address,
                std::string_view typed) {
     int mode = kEditNone, row = 0, column = 0;
-    if (!HexCellOf(context, map, address, mode, row, column)) return false;
+    if (!CellOfAddress(context, map, address, mode, row, column)) return false;
     PlaceCursor(context, map, {mode, row, column});
 
     std::uint32_t value = 0;

@@ -26,14 +26,7 @@ std::string HexOffsetText(int offset);
 std::string HexAddressText(std::uint32_t lineAddress);
 std::string HexByteText(std::uint8_t value);
 
-// The cell a byte of the block belongs to, as the undo list locates it:
-// THROT, RPM or DATA. The count bytes of a Free Map belong to no cell: they
-// lay out every map after them and are never edited here. false then, and
-// for any byte outside the map.
-bool HexCellOf(const EditContext& context, const MapRecord& map, std::uint16_t address, int& mode,
-               int& row, int& column);
-
-// The cursor on the byte's cell, with its raw value and limits; false (the
+// The cursor on the byte's cell (CellOfAddress in edit/CellAccess.h), with its raw value and limits; false (the
 // cursor unchanged) for a byte that is no cell.
 bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t address);
 

@@ -49,7 +49,7 @@ int RawOf(const MapItem& item, float physical) {
     return std::clamp<std::int32_t>(raw, 0, ElementMax(item));
 }
 
-AxisCommit::Message RejectMessage(int code) {
+PromptMessage RejectMessage(int code) {
     const std::string first = code == -3 ? Str(str::kCannotChangeToValue) : ConversionMessage(code);
     return {first + "\n" + Str(str::kSetAsBefore), Str(str::kCaptionTableWindow), PromptIcon::kStop};
 }
@@ -319,7 +319,7 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
 
 AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::string_view typed) {
     AxisCommit plan = PlanAxisCommit(context, map, typed);
-    for (const AxisCommit::Message& m : plan.messages) prompt.Message(m.text, m.caption, m.icon);
+    for (const PromptMessage& m : plan.messages) prompt.Show(m);
     if (!plan.write) return plan;
     EditCursor& cursor = map.cursor;
     PlaceCursor(context, map, {cursor.mode, cursor.row, cursor.column});
@@ -389,7 +389,7 @@ bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, st
     const DataCommit commit =
         CommitTypedByte(map, data ? map.y : map.x, typed, context.formats, context.currentMap);
     editorText = commit.cellText;
-    if (commit.showMessage) prompt.Message(commit.messageText, commit.caption, commit.icon);
+    if (commit.message) prompt.Show(*commit.message);
     if (!commit.write) return false;
     PushUndo(context, map, kUndoActionEdit, 0);
     if (data) WriteDataCell(context, map, commit.raw, cursor.column, cursor.row);

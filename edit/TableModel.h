@@ -91,12 +91,7 @@ struct AxisCommit {
     bool write = false;
     std::uint16_t raw = 0;
     std::string editorText;
-    struct Message {
-        std::string text;
-        std::string caption;
-        PromptIcon icon = PromptIcon::kNone;
-    };
-    std::vector<Message> messages;
+    std::vector<PromptMessage> messages;
 };
 
 // A typed THROT value, or RPM value of a map whose RPM axis is one row. The

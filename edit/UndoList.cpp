@@ -10,50 +10,6 @@ namespace {
 
 constexpr const char* kUndoPlain = "&Undo\tCtrl+Z";
 
-struct CellSpot {
-    int mode = kEditNone;
-    int row = 0;
-    int column = 0;
-};
-
-// Index of address a inside an item's elements, or -1 when a lies outside
-// [start, start + elements x element size).
-long long ElementIndex(const MapItem& item, std::uint16_t a, long long elements) {
-    const long long size = item.elementSize == 2 ? 2 : 1;
-    const long long offset = static_cast<long long>(a) - item.start;
-    if (offset < 0 || offset >= elements * size) return -1;
-    return offset / size;
-}
-
-// The cell whose first byte is a, tested THROT, RPM, DATA in turn. Each test
-// asks for a inside the item's own block, so a DATA block that lies below
-// the axes (a Config Map places them anywhere) is never taken for an axis.
-// A Config Map of a type other than 3 has only DATA cells.
-bool LocateCell(const EditContext& context, const MapRecord& map, std::uint16_t a, CellSpot& spot) {
-    const long long zc = map.z.count;
-    const long long xc = map.x.count;
-    const bool axes = context.definitionKind == kEditFreeMapDefinition || map.type == kMapConfigImage;
-    if (axes) {
-        long long i = ElementIndex(map.z, a, zc);
-        if (i >= 0) {
-            spot = {kEditThrot, 0, static_cast<int>(i)};
-            return true;
-        }
-        const bool perRow = map.type == kMapRpmPerRow;
-        i = ElementIndex(map.x, a, perRow ? zc * xc : xc);
-        if (i >= 0) {
-            spot = {kEditRpm, perRow ? static_cast<int>(i / xc) : 0, static_cast<int>(i % xc)};
-            return true;
-        }
-    }
-    const long long offset = static_cast<long long>(a) - map.y.start;
-    if (xc > 0 && offset >= 0 && offset < zc * xc) {
-        spot = {kEditData, static_cast<int>(offset / xc), static_cast<int>(offset % xc)};
-        return true;
-    }
-    return false;
-}
-
 // The raw value of the cell whose first byte is address, as the image holds
 // it now: a DATA byte, an axis element (a word high byte first).
 std::uint16_t CellValue(const Image& image, const MapRecord& map, int mode, std::uint16_t address) {
@@ -81,24 +37,24 @@ bool UndoNewest(EditContext& context, MapRecord& map) {
     const std::uint16_t a = record.addresses.front();
     const std::uint16_t v = record.values.front();
 
-    CellSpot spot;
-    if (!LocateCell(context, map, a, spot)) return false;
+    int mode = kEditNone, row = 0, column = 0;
+    if (!CellOfAddress(context, map, a, mode, row, column)) return false;
     // The bytes exactly as they were before the change, the cell's first,
     // then those the map link wrote with it.
-    RestoreCell(context, map, spot.mode, a, v);
+    RestoreCell(context, map, mode, a, v);
     for (std::size_t i = 1; i < record.addresses.size(); ++i)
         context.StoreByte(record.addresses[i], static_cast<std::uint8_t>(record.values[i] & 0xFF), 1);
 
     EditCursor& cursor = map.cursor;
-    cursor.mode = spot.mode;
-    cursor.row = spot.row;
-    cursor.column = spot.column;
+    cursor.mode = mode;
+    cursor.row = row;
+    cursor.column = column;
     cursor.raw = v;
     ComputeEditLimits(map, context.image);
-    if (spot.mode == kEditThrot && context.lineListUpdate) {
+    if (mode == kEditThrot && context.lineListUpdate) {
         float physical = 0.0f;
         ToPhysicalWord(map.z, v, physical);
-        context.lineListUpdate(spot.column, FormatZ(physical, context.formats));
+        context.lineListUpdate(column, FormatZ(physical, context.formats));
     }
     return true;
 }

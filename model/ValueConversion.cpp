@@ -278,10 +278,8 @@ DataCommit CommitTypedByte(const MapRecord& map, const MapItem& item, std::strin
         result.rejected = true;
         result.raw = static_cast<std::uint8_t>(map.cursor.raw & 0xFF);
         result.cellText = cellText(old);
-        result.showMessage = true;
-        result.messageText = Str(str::kDataError) + "\n" + Str(str::kSetAsBefore);
-        result.caption = Str(str::kCaptionTableWindow);
-        result.icon = PromptIcon::kStop;
+        result.message = PromptMessage{Str(str::kDataError) + "\n" + Str(str::kSetAsBefore),
+                                       Str(str::kCaptionTableWindow), PromptIcon::kStop};
         return result;
     }
 
@@ -305,10 +303,8 @@ DataCommit CommitTypedByte(const MapRecord& map, const MapItem& item, std::strin
     result.cellText = cellText(finalPhysical);
 
     if (v < ItemMinimum2(item) || v > ItemMaximum2(item)) {
-        result.showMessage = true;
-        result.messageText = FillNumbers(Str(str::kRangeOver), {v, low, high, finalPhysical});
-        result.caption = Str(str::kCaptionTableWindow);
-        result.icon = PromptIcon::kExclamation;
+        result.message = PromptMessage{FillNumbers(Str(str::kRangeOver), {v, low, high, finalPhysical}),
+                                       Str(str::kCaptionTableWindow), PromptIcon::kExclamation};
     }
     result.write = raw != map.cursor.raw;
     return result;

@@ -6,6 +6,7 @@
 // and physical-to-HEX. All physical values are 32-bit floats.
 #include <cstdint>
 #include <initializer_list>
+#include <optional>
 #include <string>
 #include <string_view>
 
@@ -98,7 +99,7 @@ bool IsNumericInput(std::string_view text);
 // The outcome of committing text typed into a DATA cell (or an RPM cell of a
 // map of type 2); the window only carries it out:
 //   1. set the editor to cellText;
-//   2. if showMessage, prompt.Message(messageText, caption, icon);
+//   2. show message when there is one;
 //   3. if write, store raw at the cursor cell (WriteDataCell / WriteRpmCell),
 //      push its undo record (action 1, not chained) and set cursor.raw = raw.
 // A rejected text sets write = false, restores the old value's text and
@@ -108,10 +109,7 @@ struct DataCommit {
     bool write = false;
     std::uint8_t raw = 0;
     std::string cellText;
-    bool showMessage = false;
-    std::string messageText;
-    std::string caption;
-    PromptIcon icon = PromptIcon::kNone;
+    std::optional<PromptMessage> message;
 };
 
 // map supplies the cursor (its current raw value and the limits of

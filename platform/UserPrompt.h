@@ -8,9 +8,19 @@ enum class PromptIcon { kNone, kStop, kExclamation, kInformation, kQuestion };
 enum class PromptButtons { kOk, kOkCancel, kYesNo, kYesNoCancel };
 enum class PromptAnswer { kOk, kCancel, kYes, kNo };
 
+// A message box an edit hands back for the window to show: the typed-value
+// commits, the axis commits, the paste and the dialog bar's Data field all
+// report through it.
+struct PromptMessage {
+    std::string text;
+    std::string caption;
+    PromptIcon icon = PromptIcon::kNone;
+};
+
 struct UserPrompt {
     virtual ~UserPrompt() = default;
     virtual void Message(const std::string& text, const std::string& caption, PromptIcon icon) = 0;
+    void Show(const PromptMessage& message) { Message(message.text, message.caption, message.icon); }
     // defaultAnswer is what a prompt that cannot ask anybody takes.
     virtual PromptAnswer Ask(const std::string& text, const std::string& caption,
                              PromptButtons buttons, PromptIcon icon,

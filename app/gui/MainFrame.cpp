@@ -1063,7 +1063,7 @@ void CMainFrame::CommitTyped(bool okButton) {
         if (result.written && doc_) doc_->RefreshViews(0);
         if (child) child->UpdateWindow();
         showText();
-        if (result.showMessage) ShowTypedMessage(result.messageText, result.caption, result.icon, okButton);
+        if (result.message) ShowTypedMessage(*result.message, okButton);
         UpdateCommandUi();
         return;
     }
@@ -1098,15 +1098,14 @@ void CMainFrame::RestoreWorkFocus() {
     if (auto* editor = qobject_cast<QLineEdit*>(target); editor && !editor->isModified()) editor->selectAll();
 }
 
-void CMainFrame::ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon,
-                                  bool now) {
+void CMainFrame::ShowTypedMessage(const PromptMessage& message, bool now) {
     if (now) {
-        prompt_.Message(text, caption, icon);
+        prompt_.Show(message);
         return;
     }
     // The field lost the focus: the message waits until the focus has
     // settled where the user put it.
-    QTimer::singleShot(0, this, [this, text, caption, icon] { prompt_.Message(text, caption, icon); });
+    QTimer::singleShot(0, this, [this, message] { prompt_.Show(message); });
 }
 
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {

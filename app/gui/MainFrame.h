@@ -163,7 +163,7 @@ private:
     bool EndDrags();
     // The Data field's refusal or range message: at once for OK and Enter,
     // after the focus change when the field lost the focus.
-    void ShowTypedMessage(const std::string& text, const std::string& caption, PromptIcon icon, bool now);
+    void ShowTypedMessage(const PromptMessage& message, bool now);
     // Runs the Menu dialog; true when a map was chosen.
     bool RunMenu(int& mapIndex);
     // The document's windows for the chosen map after OK in the Menu dialog.

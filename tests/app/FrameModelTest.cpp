@@ -81,8 +81,9 @@ TEST_F(FrameModelTest, TypedValuesAreCommittedOnlyAsWholeNumbersAndLeaveOneUndoR
         EXPECT_EQ(result.refused, !c.committed);
         EXPECT_FALSE(result.wrongWord);
         EXPECT_EQ(app.image()[0x1007], c.stored);
-        EXPECT_EQ(result.showMessage, *c.message != '\0');
-        EXPECT_EQ(result.messageText.rfind(c.message, 0), 0u) << result.messageText;
+        EXPECT_EQ(result.message.has_value(), *c.message != '\0');
+        const std::string message = result.message ? result.message->text : "";
+        EXPECT_EQ(message.rfind(c.message, 0), 0u) << message;
         // The field shows what the cell holds, also after a refusal.
         char shown[16];
         std::snprintf(shown, sizeof shown, "%.1f", c.stored / 10.0);

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "edit/CellAccess.h"
 #include "tests/edit/EditFixture.h"
 #include "tests/support/RecordingPrompt.h"
 
@@ -38,19 +39,19 @@ TEST_F(HexBlockTest, TextsArePrintedAsTheWindowShowsThem) {
 
 TEST_F(HexBlockTest, BytesLocateTheirCellsButTheCountBytesNone) {
     int mode = 0, row = 0, column = 0;
-    EXPECT_FALSE(HexCellOf(context, map, 0x0100, mode, row, column));
-    EXPECT_FALSE(HexCellOf(context, map, 0x0101, mode, row, column));
-    ASSERT_TRUE(HexCellOf(context, map, 0x0103, mode, row, column));
+    EXPECT_FALSE(CellOfAddress(context, map, 0x0100, mode, row, column));
+    EXPECT_FALSE(CellOfAddress(context, map, 0x0101, mode, row, column));
+    ASSERT_TRUE(CellOfAddress(context, map, 0x0103, mode, row, column));
     EXPECT_EQ(mode, int(kEditThrot));
     EXPECT_EQ(column, 1);
-    ASSERT_TRUE(HexCellOf(context, map, 0x0108, mode, row, column));
+    ASSERT_TRUE(CellOfAddress(context, map, 0x0108, mode, row, column));
     EXPECT_EQ(mode, int(kEditRpm));
     EXPECT_EQ(column, 3);
-    ASSERT_TRUE(HexCellOf(context, map, 0x010E, mode, row, column));
+    ASSERT_TRUE(CellOfAddress(context, map, 0x010E, mode, row, column));
     EXPECT_EQ(mode, int(kEditData));
     EXPECT_EQ(row, 1);
     EXPECT_EQ(column, 1);
-    EXPECT_FALSE(HexCellOf(context, map, 0x0115, mode, row, column));
+    EXPECT_FALSE(CellOfAddress(context, map, 0x0115, mode, row, column));
 }
 
 TEST_F(HexBlockTest, TypedBytesAreClampedWrittenAndRecorded) {

@@ -298,11 +298,11 @@ TEST_F(CommitTest, ClampsIntoTheLimitsAndReportsTheCorrection) {
         EXPECT_TRUE(r.write) << c.typed;
         EXPECT_EQ(r.raw, c.raw) << c.typed;
         EXPECT_EQ(r.cellText, c.cell) << c.typed;
-        EXPECT_EQ(r.showMessage, c.message != nullptr) << c.typed;
+        EXPECT_EQ(r.message.has_value(), c.message != nullptr) << c.typed;
         if (c.message != nullptr) {
-            EXPECT_EQ(r.messageText, c.message);
-            EXPECT_EQ(r.caption, "Table Window");
-            EXPECT_EQ(r.icon, PromptIcon::kExclamation);
+            EXPECT_EQ(r.message->text, c.message);
+            EXPECT_EQ(r.message->caption, "Table Window");
+            EXPECT_EQ(r.message->icon, PromptIcon::kExclamation);
         }
     }
 }
@@ -312,13 +312,13 @@ TEST_F(CommitTest, OneStepCorrectionPullsTheValueBackIntoTheRange) {
     DataCommit r = Commit("1");
     EXPECT_EQ(r.raw, 2);
     EXPECT_EQ(r.cellText, "1.0");
-    EXPECT_FALSE(r.showMessage);
+    EXPECT_FALSE(r.message);
 
     Use(Item("x*0.5", "x*2+1", "0", "10"));    // 10 -> raw 21 -> 10.5, above the maximum
     r = Commit("10");
     EXPECT_EQ(r.raw, 20);
     EXPECT_EQ(r.cellText, "10.0");
-    EXPECT_FALSE(r.showMessage);
+    EXPECT_FALSE(r.message);
 }
 
 TEST_F(CommitTest, TheCorrectionStopsAtTheEndsOfTheByte) {
@@ -350,10 +350,10 @@ TEST_F(CommitTest, RejectsTextThatIsNoNumberOrDoesNotConvert) {
         EXPECT_TRUE(r.rejected) << typed;
         EXPECT_FALSE(r.write) << typed;
         EXPECT_EQ(r.cellText, "15.0") << typed;   // the old value again
-        EXPECT_TRUE(r.showMessage);
-        EXPECT_EQ(r.messageText, "Data error\nData is set as before editing");
-        EXPECT_EQ(r.caption, "Table Window");
-        EXPECT_EQ(r.icon, PromptIcon::kStop);
+        ASSERT_TRUE(r.message);
+        EXPECT_EQ(r.message->text, "Data error\nData is set as before editing");
+        EXPECT_EQ(r.message->caption, "Table Window");
+        EXPECT_EQ(r.message->icon, PromptIcon::kStop);
     }
     map.y.physToHex = "x/0";
     EXPECT_TRUE(Commit("12").rejected);
