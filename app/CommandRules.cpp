@@ -1,6 +1,7 @@
 #include "app/CommandRules.h"
 
 #include "app/CommandIds.h"
+#include "ecu/MonitorWindow.h"
 #include "edit/WindowKinds.h"
 
 namespace {
@@ -71,27 +72,25 @@ CommandUi QueryCommandUi(int id, const FrameState& state) {
         case cmd::kIndividualEdit:
             ui.enabled = state.mapLinked;
             break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM:
-            ui.enabled = ui.enabled && open;
-            ui.checkable = true;
-            ui.checked = false;   // the monitor dialog is not shown
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorStart: case cmd::kMonitorStop:
+        case cmd::kMonitorDialog: case cmd::kItemSet: {
+            MonitorCommandState monitorState;
+            monitorState.calibrationOpen = open;
+            monitorState.windowShown = state.monitorWindowShown;
+            monitorState.portOpen = state.portOpen;
+            monitorState.haveItems = state.hasMonitorItems;
+            const MonitorCommand command = id == cmd::kMonitorStart    ? MonitorCommand::kStart
+                                           : id == cmd::kMonitorStop   ? MonitorCommand::kStop
+                                           : id == cmd::kItemSet       ? MonitorCommand::kItemSet
+                                           : id == cmd::kMonitorDialog ? MonitorCommand::kMonitorDialog
+                                                                       : MonitorCommand::kMonitor;
+            const MonitorCommandUi rule = MonitorCommandRule(command, monitorState);
+            // Ctrl+M also needs the document's accelerator table (above).
+            ui.enabled = ui.enabled && rule.enabled;
+            ui.checkable = id != cmd::kItemSet && id != cmd::kMonitorDialog;
+            ui.checked = rule.checked;
             break;
-        case cmd::kMonitorStart:
-            ui.enabled = false;   // needs the monitor dialog shown and the port closed
-            ui.checkable = true;
-            ui.checked = state.portOpen;
-            break;
-        case cmd::kMonitorStop:
-            ui.enabled = false;   // needs the monitor dialog shown and the port open
-            ui.checkable = true;
-            ui.checked = !state.portOpen;
-            break;
-        case cmd::kMonitorDialog:
-            ui.enabled = false;
-            break;
-        case cmd::kItemSet:
-            ui.enabled = state.hasMonitorItems && open;
-            break;
+        }
         case cmd::kOpenMapWindow:
             ui.enabled = state.mapWindowAvailable && anyMap && !state.mapWindowOpen;
             break;

@@ -26,6 +26,7 @@ struct FrameState {
     bool mapLinked = false;            // a map link is in force
     bool portOpen = false;
     bool hasMonitorItems = false;
+    bool monitorWindowShown = false;
     bool currentMap = false;           // the calibration has a current map
     bool selectorMap = false;          // the map selector names a map
     bool mapWindowAvailable = false;   // the map window kind is built in

@@ -203,6 +203,16 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     if (busy_) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
     status_.clear();
+    // The drain comes before the question; a monitor request still awaiting
+    // its answer would lose the answer to it (and show "Error"), so the
+    // monitor stands aside first, until the read is over or abandoned.
+    struct MonitorHold {
+        EcuProtocol* protocol;
+        ~MonitorHold() {
+            if (protocol) protocol->ReleaseMonitor();
+        }
+    } hold{source == ExchangeSource::kEcu ? &protocol_ : nullptr};
+    if (hold.protocol) protocol_.HoldMonitor();
     if (source == ExchangeSource::kEcu && !protocol_.DrainBeforeExchange(kReadDrain)) {
         Message(Str(str::kDataRemainsInPort));
         Append(std::string(ReadLine(source)) + exchangetext::kFail + "\r\n\r\n");

@@ -215,10 +215,23 @@ bool EcuProtocol::FlushInput(const std::string& label, bool dispatchAll) {
     return false;
 }
 
+void EcuProtocol::HoldMonitor() {
+    link_.exchangeBusy = true;
+    // The monitor clears monitorActive on the first tick that finds no
+    // request of its own outstanding; only link-timer ticks move it, and an
+    // unanswered request gives up after its ten ticks.
+    while (link_.monitorActive && link_.portOpen && link_.monitorHook && link_.Timer().LinkTimerRunning())
+        link_.Pump().DispatchOne();
+}
+
+void EcuProtocol::ReleaseMonitor() { link_.exchangeBusy = false; }
+
 EcuReadResult EcuProtocol::ReadEcu() {
     EcuReadResult result;
     std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
+    HoldMonitor();
     if (!DrainBeforeExchange(kReadDrain)) {
+        ReleaseMonitor();
         result.code = str::kDataRemainsInPort;
         return result;
     }
@@ -275,7 +288,9 @@ void EcuProtocol::ShowResultMessage(std::uint8_t resultByte) {
 EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
     EcuWriteResult result;
     std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
+    HoldMonitor();
     if (!DrainBeforeExchange(kWriteDrain)) {
+        ReleaseMonitor();
         result.code = str::kDataRemainsInPort;
         return result;
     }

@@ -68,6 +68,16 @@ public:
     // false when 2048 reads all delivered a byte (the exchange must not start).
     bool DrainBeforeExchange(const std::string& label);
 
+    // An exchange keeps the monitor out of its way: sets exchangeBusy, then
+    // dispatches events until the monitor's outstanding request has its
+    // answer (or its "Error") and the monitor has stood aside. Only then may
+    // the exchange drain the input and talk: no answer byte of the monitor
+    // lands in the exchange, no byte of the exchange is taken for an answer.
+    // Returns at once when no monitor polls. ReleaseMonitor lets it go on.
+    void HoldMonitor();
+    void ReleaseMonitor();
+
+    // Both hold the monitor for their whole length.
     EcuReadResult ReadEcu();
     // lines: S-record lines, 16 data bytes each, closed by "S9030000FC".
     EcuWriteResult WriteEcu(const std::vector<std::string>& lines);

@@ -5,8 +5,11 @@
 #include <thread>
 
 #include "config/CommLogFile.h"
+#include "config/RegistrySettings.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
+#include "platform/ProfileFile.h"
+#include "platform/RegistryStore.h"
 #include "platform/TextFormat.h"
 
 namespace {
@@ -28,6 +31,22 @@ SerialLink::SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump
 int SerialLink::TimeoutSetting() const { return line_.readTimeout; }
 
 int SerialLink::EffectivePort() const { return line_.portCode; }
+
+bool SerialLink::SetPort(int portCode, ProfileFile& settings, RegistryStore& registry) {
+    if (portCode < 0 || portCode > 7) return false;
+    bool ok = true;
+    if (portCode != line_.portCode) {
+        ClosePort();
+        line_.portCode = portCode;
+        ok = settings.WriteString(portsetting::kSection, portsetting::kKey, "PORT" + std::to_string(portCode + 1));
+    }
+    if (portCode != line_.registry.rs232cPort) {
+        ok = registry.SetDword(ProgramRegistryKey(), regname::kRs232cPort, static_cast<std::uint32_t>(portCode)) &&
+             ok;
+        line_.registry.rs232cPort = portCode;
+    }
+    return ok;
+}
 
 LineSettings SerialLink::LineFromCodes() const {
     LineSettings line;

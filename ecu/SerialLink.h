@@ -14,6 +14,15 @@
 #include "platform/SerialPort.h"
 
 class CommLogFile;
+class ProfileFile;
+class RegistryStore;
+
+// Where the port choice is kept in the settings file (the key the start-up
+// reads as the port code).
+namespace portsetting {
+constexpr const char* kSection = "RS232C";
+constexpr const char* kKey = "PORT";
+}  // namespace portsetting
 struct EventPump;
 struct LinkTimer;
 
@@ -61,6 +70,13 @@ public:
     // TIMEOUT: ms per byte for the port, and the countdown's start in ticks.
     int TimeoutSetting() const;
     int EffectivePort() const;
+    // The port choice of the RS232C dialog (code 0..7 for COM1..COM8): the
+    // settings file's PORT becomes "PORT<code + 1>" when the code changed,
+    // the registry's Rs232cPort when it differs from it, and the next
+    // OpenPort opens the new port. A port open on the old code is closed
+    // first, so nothing carries on over a line the user has left. false for
+    // a code out of range or a file that could not be written.
+    bool SetPort(int portCode, ProfileFile& settings, RegistryStore& registry);
     LineSettings LineFromCodes() const;
 
     MachineConfig& Machine() { return line_; }

@@ -202,6 +202,14 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles) {
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
+void StoreTitles(LineStore& lines, const std::vector<std::string>& titles) {
+    if (lines.FindSection(datafile::kTitleSection) < 0) {
+        if (titles.empty()) return;
+        lines.Append(std::string("[") + datafile::kTitleSection + "]");
+    }
+    WriteTitles(lines, titles);
+}
+
 bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt) {
     if (calibration.mapLinkState == kLinkNone) return false;
     prompt.Message(Str(str::kMapLinkCleared), text::kProgramTitle, PromptIcon::kQuestion);

@@ -49,6 +49,10 @@ void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);
 // happens when the file has no "Title" section. A last key without its text
 // gets an empty text.
 void WriteTitles(LineStore& lines, const std::vector<std::string>& titles);
+// The Title Editor's list into the data file lines: as WriteTitles, but a
+// file without a "Title" section gets one at its end when there are titles
+// to keep, so that titles the user added are saved.
+void StoreTitles(LineStore& lines, const std::vector<std::string>& titles);
 
 // The data part of going back to "data loaded, no map shown": a map link in
 // force is dropped with message 3008. True when the link was dropped, so the

@@ -31,6 +31,7 @@ const std::map<int, std::string>& Table() {
         {str::kDataSectionEmpty, "[Data] section data is not found"},
         {str::kSFormatError, "S-format error in [Data] section"},
         {str::kWrongWordInData, "Including wrong word in [Data] section"},
+        {str::kAllParametersNotDefined, "All Parameters are not defined"},
         {str::kMapSectionMissing, "[Free Map] or [Config Map] section is not found."},
         {str::kMapSectionFormat, "Format error in [Free Map] section"},
         {str::kOpenFailed, "Failed to open file"},

@@ -31,6 +31,7 @@ enum : int {
     kDataSectionEmpty = 1508,
     kSFormatError = 1509,
     kWrongWordInData = 1510,
+    kAllParametersNotDefined = 1512,
     kMapSectionMissing = 1514,
     kMapSectionFormat = 1515,
     kOpenFailed = 1516,

@@ -4,7 +4,13 @@
 #include <QStringList>
 #include <cstdio>
 
+#include "app/gui/DirectoryDlg.h"
 #include "app/gui/MenuDlg.h"
+#include "app/gui/ToolBoxDlg.h"
+#include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/Rs232cDlg.h"
+#include "edit/gui/TitleDlg.h"
 #include "model/Strings.h"
 #include "platform/UserPrompt.h"
 #include "platform/TextFormat.h"
@@ -33,13 +39,15 @@ std::string QtFrameDialogs::AskFile(QWidget* parent, const FileDialogRequest& re
 }
 
 int QtFrameDialogs::RunMenu(CMenuDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunDirectory(CDirectoryDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunTitles(CTitleDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunToolBox(CToolBoxDlg& dialog) { return dialog.exec(); }
 
 bool QtFrameDialogs::EditConstants(QWidget*, Image&) {
     ShowMissingDialog(prompt_, "Constants list");
     return false;
 }
 
-bool QtFrameDialogs::RunDataExchange(QWidget*) {
-    ShowMissingDialog(prompt_, "Data Exchange");
-    return false;
-}
+int QtFrameDialogs::RunDataExchange(CDataExchangeDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunItemSet(CItemSetDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunRs232c(CRs232cDlg& dialog) { return dialog.exec(); }

@@ -1,6 +1,8 @@
 #pragma once
 // The dialogs the main frame runs and waits for: the file dialogs, the Menu
-// dialog, the constants list editor and the data exchange. The program uses
+// dialog, the constants list editor, the data exchange, the item set, the
+// RS232C parameters, the Directory dialog, the Title Editor and the tool box
+// legend. The program uses
 // QtFrameDialogs; the window tests answer all of them through one
 // replacement of their own.
 #include <string>
@@ -8,7 +10,13 @@
 
 #include "model/Image.h"
 
+class CDataExchangeDlg;
+class CDirectoryDlg;
+class CItemSetDlg;
 class CMenuDlg;
+class CRs232cDlg;
+class CTitleDlg;
+class CToolBoxDlg;
 class QWidget;
 struct UserPrompt;
 
@@ -32,8 +40,14 @@ public:
     // The constants list over a copy of the image: true for OK (the buffer
     // holds the edited bytes).
     virtual bool EditConstants(QWidget* parent, Image& buffer) = 0;
-    // The data exchange: true when data were taken over into the image.
-    virtual bool RunDataExchange(QWidget* parent) = 0;
+    // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
+    // the user did is in the core objects the dialog was built on.
+    virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
+    virtual int RunItemSet(CItemSetDlg& dialog) = 0;
+    virtual int RunRs232c(CRs232cDlg& dialog) = 0;
+    virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
+    virtual int RunTitles(CTitleDlg& dialog) = 0;
+    virtual int RunToolBox(CToolBoxDlg& dialog) = 0;
 };
 
 class QtFrameDialogs : public FrameDialogs {
@@ -42,7 +56,12 @@ public:
     std::string AskFile(QWidget* parent, const FileDialogRequest& request) override;
     int RunMenu(CMenuDlg& dialog) override;
     bool EditConstants(QWidget* parent, Image& buffer) override;
-    bool RunDataExchange(QWidget* parent) override;
+    int RunDataExchange(CDataExchangeDlg& dialog) override;
+    int RunItemSet(CItemSetDlg& dialog) override;
+    int RunRs232c(CRs232cDlg& dialog) override;
+    int RunDirectory(CDirectoryDlg& dialog) override;
+    int RunTitles(CTitleDlg& dialog) override;
+    int RunToolBox(CToolBoxDlg& dialog) override;
 
 private:
     UserPrompt& prompt_;

@@ -21,6 +21,9 @@
 
 #include "app/gui/AboutDlg.h"
 #include "app/gui/ChildFrame.h"
+#include "app/gui/DirectoryDlg.h"
+#include "app/gui/ToolBoxDlg.h"
+#include "edit/gui/TitleDlg.h"
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
 #include "app/gui/MachineSelectDlg.h"
@@ -29,7 +32,16 @@
 #include "model/Strings.h"
 #include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
+#include "ecu/DataExchange.h"
 #include "ecu/EcuSession.h"
+#include "ecu/ItemSet.h"
+#include "ecu/Monitor.h"
+#include "ecu/MonitorSelection.h"
+#include "ecu/Rs232cParams.h"
+#include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/MonitorWnd.h"
+#include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ChildWndFactory.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
@@ -38,6 +50,7 @@
 #include "files/DataFile.h"
 #include "model/Maps.h"
 #include "platform/PathSearch.h"
+#include "platform/ProfileFile.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -92,6 +105,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     session_ = std::make_unique<EcuSession>(app_, app_.definitionLines, *port_, pump_,
                                             linkTimer_, prompt_, *progress_);
     linkTimer_.onTick = [this] { session_->OnTick(); };
+    monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
     // A single write runs inside the command of a window; keys and clicks
     // that could close that window wait until it is over.
     session_->onWriteRunning = [this](bool running) {
@@ -110,6 +124,10 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 }
 
 CMainFrame::~CMainFrame() {
+    // The window shows the monitor, which goes before the frame's children.
+    delete monitorWnd_;
+    monitorWnd_ = nullptr;
+    monitor_.reset();
     session_->ClosePort();
     linkTimer_.onTick = nullptr;
     closingDocument_ = true;
@@ -368,6 +386,7 @@ FrameState CMainFrame::CurrentState() {
     state.mapLinked = app_.mapLinkState != kLinkNone;
     state.portOpen = session_ && session_->PortOpen();
     state.hasMonitorItems = !app_.diagItems.empty();
+    state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
     state.currentMap = app_.currentMap != nullptr;
     state.selectorMap = SelectorMap() != nullptr;
     state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
@@ -422,15 +441,18 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
         case cmd::kMultiMapEdit: MultiMapEdit(); break;
         case cmd::kIndividualEdit: OnIndividualEdit(); break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: ShowMissingDialog(prompt_, "Monitor"); break;
-        case cmd::kItemSet: ShowMissingDialog(prompt_, "Item Set"); break;
-        case cmd::kRs232c: ShowMissingDialog(prompt_, "RS232C Parameter"); break;
-        case cmd::kTitle: ShowMissingDialog(prompt_, "Title"); break;
+        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: OnMonitor(); break;
+        case cmd::kMonitorStart: monitor_->StartFromMenu(); break;
+        case cmd::kMonitorStop: monitor_->Stop(); break;
+        case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
+        case cmd::kItemSet: OnItemSet(); break;
+        case cmd::kRs232c: OnRs232c(); break;
+        case cmd::kTitle: OnTitle(); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kDirectory: ShowMissingDialog(prompt_, "Directory"); break;
+        case cmd::kDirectory: OnDirectory(); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: ShowMissingDialog(prompt_, "About ToolBox"); break;
+        case cmd::kToolBox: OnToolBox(); break;
         case cmd::kAbout: OnAbout(); break;
         case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
         case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
@@ -450,6 +472,7 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kOk: CommitTyped(true); break;
         default: break;
     }
+    if (monitorWnd_) monitorWnd_->Refresh();
     UpdateCommandUi();
 }
 
@@ -488,6 +511,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     }
     app_.dataFilePath = path;
     app_.dataFileName = FileNamePart(path);
+    LoadMonitorItems();
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
@@ -571,6 +595,11 @@ bool CMainFrame::CloseCalibration() {
                                               PromptAnswer::kOk) == PromptAnswer::kOk;
         if (!close) return false;
     }
+    // The monitor belongs to the calibration: its list is kept in the
+    // settings file, and without a calibration nothing could stop it.
+    SaveMonitorItems();
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
+    monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
     allLines_.clear();
@@ -607,6 +636,9 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
+    SaveMonitorItems();
+    if (monitorWnd_) monitorWnd_->hide();
+    monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
     session_->ClosePort();
@@ -753,6 +785,26 @@ void CMainFrame::OnAbout() {
     dialog.exec();
 }
 
+void CMainFrame::OnDirectory() {
+    CDirectoryDlg dialog(app_, prompt_, this);
+    dialogs_.RunDirectory(dialog);
+}
+
+// The editor works on a copy of the data file's titles; OK puts the list
+// back into the file's lines, which the next save writes.
+void CMainFrame::OnTitle() {
+    std::vector<std::string> titles;
+    ReadTitles(app_.dataLines, titles);
+    CTitleDlg dialog(titles, app_.modified, prompt_, CalibrationOpen(), this);
+    if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen())
+        StoreTitles(app_.dataLines, dialog.Titles());
+}
+
+void CMainFrame::OnToolBox() {
+    CToolBoxDlg dialog(this);
+    dialogs_.RunToolBox(dialog);
+}
+
 void CMainFrame::OnFocusSwap() {
     CQelView* view = ActiveView();
     if (view && view->isAncestorOf(QApplication::focusWidget())) mapSelector_->setFocus();
@@ -773,9 +825,72 @@ void CMainFrame::ConstantsList() {
 
 void CMainFrame::DataExchange() {
     const int remembered = app_.modified;
-    const bool taken = dialogs_.RunDataExchange(this);
+    ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
+    CDataExchangeDlg dialog(exchange, this);
+    dialog.fileDialog = [this](const FileDialogSpec& spec) {
+        FileDialogRequest request;
+        request.title = spec.title;
+        request.folder = spec.folder;
+        request.defaultExtension = spec.defaultExtension;
+        request.filters = FilterEntries(spec.filter);
+        return AskFile(request);
+    };
+    // The windows behind the dialog show the new values at once.
+    dialog.onDataTakenOver = [this] {
+        if (doc_) doc_->RefreshViews(0);
+    };
+    dialogs_.RunDataExchange(dialog);
+    const bool taken = exchange.DataTakenOver();
     if (taken && doc_) doc_->RefreshViews(0);
     app_.modified = taken ? 1 : remembered;
+}
+
+// --- monitor ---------------------------------------------------------------------
+
+void CMainFrame::OnMonitor() {
+    if (monitorWnd_ && monitorWnd_->isVisible()) {
+        monitorWnd_->close();
+        return;
+    }
+    if (!monitorWnd_) {
+        monitorWnd_ = new CMonitorWnd(*monitor_, this);
+        monitorWnd_->onClosed = [this] { UpdateCommandUi(); };
+    }
+    monitorWnd_->Open();
+}
+
+void CMainFrame::OnItemSet() {
+    ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
+    CItemSetDlg dialog(set, this);
+    if (dialogs_.RunItemSet(dialog) != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    bool rebuild = false;
+    if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kProductName),
+                        PromptIcon::kExclamation);
+    if (rebuild && monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::OnRs232c() {
+    Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
+    CRs232cDlg dialog(model, prompt_, this);
+    if (dialogs_.RunRs232c(dialog) != QDialog::Accepted) return;
+    ProfileFile settings(app_.settingsFilePath);
+    if (!ApplySerialCodes(session_->Link(), *monitor_, dialog.Result(), settings, app_.registryStore()))
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
+                        PromptIcon::kExclamation);
+}
+
+void CMainFrame::LoadMonitorItems() {
+    monitor_->SetDialogList(LoadMonitorSelection(ProfileFile(app_.settingsFilePath), app_.diagItems));
+    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
+}
+
+void CMainFrame::SaveMonitorItems() {
+    // Before any data file was loaded there is no list to keep.
+    if (app_.diagItems.empty() || app_.settingsFilePath.empty()) return;
+    ProfileFile settings(app_.settingsFilePath);
+    SaveMonitorSelection(settings, app_.diagItems, monitor_->DialogList().Entries());
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {

@@ -17,8 +17,10 @@
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
 
+class CMonitorWnd;
 class CProgressWnd;
 class EcuSession;
+class Monitor;
 class PosixSerialPort;
 
 class CQelApp;
@@ -106,6 +108,10 @@ public:
     // the protocol with its progress window, and the single writes.
     EcuSession& Session() { return *session_; }
     CProgressWnd& ProgressWindow() { return *progress_; }
+    // The live monitor polled by the link timer, and its window (nullptr
+    // until it was first opened).
+    Monitor& LiveMonitor() { return *monitor_; }
+    CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
     // Loads the data file at path as the Open command does after its file
@@ -137,9 +143,19 @@ private:
     void OnIndividualEdit();
     void OnMachineSelect();
     void OnAbout();
+    void OnDirectory();
+    void OnTitle();
+    void OnToolBox();
     void OnMapSelected(int index);
     void OnLineSelected(int index);
     void OnFocusSwap();
+    void OnMonitor();
+    void OnItemSet();
+    void OnRs232c();
+    // The monitor's list from the settings file after a data file load, and
+    // back into it when the calibration goes.
+    void LoadMonitorItems();
+    void SaveMonitorItems();
     // Runs the Menu dialog; true when a map was chosen.
     bool RunMenu(int& mapIndex);
     // The document's windows for the chosen map after OK in the Menu dialog.
@@ -180,6 +196,8 @@ private:
     std::unique_ptr<PosixSerialPort> port_;
     CProgressWnd* progress_;
     std::unique_ptr<EcuSession> session_;
+    std::unique_ptr<Monitor> monitor_;
+    CMonitorWnd* monitorWnd_ = nullptr;
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
 };

@@ -1,5 +1,6 @@
 #include "app/gui/ProgressWnd.h"
 
+#include <QApplication>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -7,8 +8,11 @@
 #include "ecu/EcuProtocol.h"
 
 CProgressWnd::CProgressWnd(QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint) {
+    : QWidget(owner, Qt::Tool | Qt::WindowTitleHint | Qt::CustomizeWindowHint | Qt::WindowStaysOnTopHint) {
     setObjectName("progressWnd");
+    // Shown above a modal window (the data exchange) that started the
+    // transfer, and without taking the keyboard from it.
+    setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString::fromStdString(Str(str::kProductName)));
     auto* layout = new QVBoxLayout(this);
     title_ = new QLabel(this);
@@ -26,11 +30,11 @@ void CProgressWnd::Show(const std::string& title) {
     ++showCount_;
     title_->setText(QString::fromStdString(title));
     progress_->setText(QString::fromLatin1(ecuproto::kWait));
-    if (QWidget* owner = parentWidget()) {
-        const QRect area = owner->frameGeometry();
-        move(area.center() - rect().center());
-    }
+    QWidget* over = QApplication::activeModalWidget();
+    if (!over) over = parentWidget();
+    if (over) move(over->frameGeometry().center() - rect().center());
     show();
+    raise();
 }
 
 void CProgressWnd::SetText(const std::string& text) { progress_->setText(QString::fromStdString(text)); }

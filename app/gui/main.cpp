@@ -11,6 +11,8 @@
 #include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
 #include "app/gui/QtHost.h"
+#include "app/gui/SplashWnd.h"
+#include "app/Splash.h"
 #include "app/BatchConversion.h"
 #include "platform/PathSearch.h"
 
@@ -85,11 +87,18 @@ int main(int argc, char** argv) {
         app.ExitInstance();
         return batchStatus;
     }
-    frame->showMaximized();
-    // A calibration to open at once (the demo names its standard data file).
+    // The main frame stays hidden while the start-up picture shows.
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    const SplashPlan plan = PlanSplash(QCoreApplication::applicationFilePath().toStdString(),
+                                       screen ? screen->depth() : 24, app.registryStore());
+    CSplashWnd* splash = ShowSplashThenMainWindow(plan, frame);
+    // A calibration to open once the main window shows (the demo names its
+    // standard data file).
     if (const char* open = std::getenv("RV_TUNE_OPEN"); open != nullptr && *open != '\0') {
         const std::string path = open;
-        QTimer::singleShot(0, frame, [frame, path] { frame->OpenDataFile(path); });
+        auto openFile = [frame, path] { frame->OpenDataFile(path); };
+        if (splash != nullptr) QObject::connect(splash, &QObject::destroyed, frame, openFile);
+        else QTimer::singleShot(0, frame, openFile);
     }
     int status = qapp.exec();
     int exitStatus = app.ExitInstance();

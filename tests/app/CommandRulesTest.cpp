@@ -90,6 +90,17 @@ TEST(CommandRules, FileAndMapCommandsFollowTheCalibration) {
     EXPECT_FALSE(QueryCommandUi(cmd::kItemSet, state).enabled);
     state.hasMonitorItems = true;
     EXPECT_TRUE(QueryCommandUi(cmd::kItemSet, state).enabled);
+    // Start and Stop need the monitor window; then the port decides.
+    EXPECT_FALSE(QueryCommandUi(cmd::kMonitorStart, state).enabled);
+    state.monitorWindowShown = true;
+    EXPECT_TRUE(QueryCommandUi(cmd::kMonitorStart, state).enabled);
+    EXPECT_TRUE(QueryCommandUi(cmd::kMonitor, state).checked);
+    state.portOpen = true;
+    EXPECT_FALSE(QueryCommandUi(cmd::kMonitorStart, state).enabled);
+    EXPECT_TRUE(QueryCommandUi(cmd::kMonitorStart, state).checked);
+    EXPECT_TRUE(QueryCommandUi(cmd::kMonitorStop, state).enabled);
+    state.monitorWindowShown = false;
+    state.portOpen = false;
     state.multiMapEditAvailable = true;
     EXPECT_TRUE(QueryCommandUi(cmd::kMultiMapEdit, state).enabled);
     state.mapLinked = true;

@@ -181,6 +181,22 @@ TEST(Titles, ReadAsPairsAndWrittenBackInPlace) {
     EXPECT_TRUE(titles.empty());
 }
 
+TEST(Titles, StoredInANewSectionWhenTheFileHasNone) {
+    LineStore none = Store({"[Machine]", "Model,X", "[Data]", "S9030000FC"});
+    StoreTitles(none, {});
+    EXPECT_EQ(none.Count(), 4);   // nothing to keep, nothing added
+    StoreTitles(none, {"Track", "North loop", "Rider", ""});
+    EXPECT_EQ(none.Lines(), (std::vector<std::string>{"[Machine]", "Model,X", "[Data]", "S9030000FC", "[Title]",
+                                                      "Track,North loop", "Rider,"}));
+    std::vector<std::string> titles;
+    ReadTitles(none, titles);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Track", "North loop", "Rider", ""}));
+    StoreTitles(none, {});
+    ReadTitles(none, titles);
+    EXPECT_TRUE(titles.empty());
+    EXPECT_EQ(none.Count(), 5);   // the section stays, empty
+}
+
 // A started application on the test machine.
 struct DataFileTest : ::testing::Test, InstalledApp {
     void SetUp() override { ASSERT_TRUE(app.InitInstance(host)); }

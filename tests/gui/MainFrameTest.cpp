@@ -396,12 +396,18 @@ private slots:
         QCOMPARE(Table(cal)->gridEditor()->text(), QString("2.0"));
     }
 
-    void commandsWithoutTheirDialogSaySo() {
+    // Title, Directory and the tool box legend run their dialogs; nothing
+    // says a dialog is missing.
+    void theFrameCommandsRunTheirDialogs() {
         TestCalibration cal;
-        cal.frame->OnCommand(cmd::kRs232c);
-        QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
-        QCOMPARE(cal.prompt.Last().icon, PromptIcon::kInformation);
-        QVERIFY(cal.prompt.Last().text.find("RS232C") != std::string::npos);
+        cal.Open(0);
+        cal.frame->OnCommand(cmd::kTitle);
+        cal.frame->OnCommand(cmd::kDirectory);
+        cal.frame->OnCommand(cmd::kToolBox);
+        QCOMPARE(cal.dialogs.titleRuns, 1);
+        QCOMPARE(cal.dialogs.directoryRuns, 1);
+        QCOMPARE(cal.dialogs.toolBoxRuns, 1);
+        QVERIFY(cal.prompt.shown.empty());
     }
 
     // The second map of the calibration has 16 x 16 cells: the open goes on

@@ -1,7 +1,9 @@
 #pragma once
 // The main frame's dialogs answered from a script: the file dialog gives
-// nextFile, the Menu dialog is clicked through to menuChoice (Cancel for -1),
-// and the constants list and the exchange run what the test put in.
+// nextFile, the Menu dialog is clicked through to menuChoice (Cancel for -1)
+// unless menu drives it, and the constants list, the exchange, the item set,
+// the RS232C dialog, the Directory dialog, the Title Editor and the tool box
+// legend run what the test put in (Cancel, or Close, when it put nothing).
 #include <QListWidget>
 #include <QPushButton>
 #include <QtTest>
@@ -9,16 +11,34 @@
 #include <string>
 
 #include "app/gui/FrameDialogs.h"
+#include "app/gui/DirectoryDlg.h"
 #include "app/gui/MenuDlg.h"
+#include "app/gui/ToolBoxDlg.h"
+#include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/Rs232cDlg.h"
+#include "edit/gui/TitleDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
     std::string nextFile;          // "" = Cancel
     int menuChoice = 0;            // the map the Menu dialog's user picks; -1 = Cancel
     std::function<bool(Image&)> constantsEditor;
-    std::function<bool()> dataExchange;
+    std::function<int(CMenuDlg&)> menu;
+    std::function<int(CDataExchangeDlg&)> exchange;
+    std::function<int(CItemSetDlg&)> itemSet;
+    std::function<int(CRs232cDlg&)> rs232c;
+    std::function<void(CDirectoryDlg&)> directory;
+    std::function<void(CTitleDlg&)> titles;
+    std::function<void(CToolBoxDlg&)> toolBox;
+    int directoryRuns = 0, titleRuns = 0, toolBoxRuns = 0;
 
-    std::string AskFile(QWidget*, const FileDialogRequest&) override { return nextFile; }
+    FileDialogRequest lastRequest;   // the last file dialog asked for
+    std::string AskFile(QWidget*, const FileDialogRequest& request) override {
+        lastRequest = request;
+        return nextFile;
+    }
     int RunMenu(CMenuDlg& dialog) override {
+        if (menu) return menu(dialog);
         dialog.show();
         if (menuChoice < 0) {
             QTest::mouseClick(dialog.cancelButton(), Qt::LeftButton);
@@ -31,5 +51,30 @@ struct ScriptedDialogs : FrameDialogs {
         return dialog.result();
     }
     bool EditConstants(QWidget*, Image& buffer) override { return constantsEditor && constantsEditor(buffer); }
-    bool RunDataExchange(QWidget*) override { return dataExchange && dataExchange(); }
+    int RunDataExchange(CDataExchangeDlg& dialog) override { return exchange ? exchange(dialog) : 0; }
+    int RunItemSet(CItemSetDlg& dialog) override { return itemSet ? itemSet(dialog) : 0; }
+    int RunRs232c(CRs232cDlg& dialog) override { return rs232c ? rs232c(dialog) : 0; }
+    int RunDirectory(CDirectoryDlg& dialog) override {
+        ++directoryRuns;
+        return Run(dialog, directory, dialog.cancelButton());
+    }
+    int RunTitles(CTitleDlg& dialog) override {
+        ++titleRuns;
+        return Run(dialog, titles, dialog.cancelButton());
+    }
+    int RunToolBox(CToolBoxDlg& dialog) override {
+        ++toolBoxRuns;
+        return Run(dialog, toolBox, dialog.closeButton());
+    }
+
+    // Shows the dialog, lets the script click and type, and closes it with
+    // the given button when the script left it open.
+    template <typename Dialog>
+    static int Run(Dialog& dialog, const std::function<void(Dialog&)>& script, QPushButton* closeWith) {
+        dialog.show();
+        if (!QTest::qWaitForWindowExposed(&dialog)) qWarning("dialog not exposed");
+        if (script) script(dialog);
+        if (dialog.isVisible()) QTest::mouseClick(closeWith, Qt::LeftButton);
+        return dialog.result();
+    }
 };

@@ -1,0 +1,67 @@
+#pragma once
+// The "Monitor" window: one row per entry of the monitor's list (name,
+// value, unit), thirty at most, and the start/stop button. It is modeless;
+// the link timer's poll fills the values in the core, and the window shows
+// them. The window ends below its last used row and comes back where the
+// user left it for the rest of the run.
+#include <QDialog>
+#include <QPoint>
+#include <functional>
+#include <vector>
+
+class Monitor;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+class CMonitorWnd : public QDialog {
+    Q_OBJECT
+public:
+    // mainWindow gets the focus on Enter.
+    CMonitorWnd(Monitor& monitor, QWidget* mainWindow);
+
+    // Opening: the rows get the names and units of the monitor's list,
+    // empty values, and the window shows (or comes to the front).
+    void Open();
+    // After the list changed: the rows again, values empty.
+    void Rebuild();
+    // To the front with the focus on the start/stop button.
+    void BringToFront();
+    // The values and the button text as the core holds them now.
+    void Refresh();
+
+    // The window was closed by the user (close box, Escape).
+    std::function<void()> onClosed;
+
+    QPushButton* startButton() const { return start_; }
+    QLabel* nameLabel(int row) const { return names_[static_cast<std::size_t>(row)]; }
+    QLineEdit* valueBox(int row) const { return values_[static_cast<std::size_t>(row)]; }
+    QLabel* unitLabel(int row) const { return units_[static_cast<std::size_t>(row)]; }
+    // Rows shown (the entries of the monitor's list).
+    int UsedRows() const { return usedRows_; }
+
+    void reject() override;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
+
+private:
+    void OnStartStop();
+    void KeepOnScreen();
+    // The window's key rule; true when the key was taken.
+    bool HandleKey(QKeyEvent* event);
+
+    Monitor& monitor_;
+    QWidget* mainWindow_;
+    std::vector<QLabel*> names_;
+    std::vector<QLineEdit*> values_;
+    std::vector<QLabel*> units_;
+    QPushButton* start_;
+    QTimer* refresh_;
+    int usedRows_ = 0;
+    bool placed_ = false;
+    QPoint position_;
+};
