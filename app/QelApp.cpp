@@ -148,7 +148,8 @@ bool CQelApp::InitInstance(Host& host) {
             return false;
         case MachineSelectResult::kUnavailable:
             prompt.Message("No target machine is recorded in " + registry_->Path() +
-                               ".\nRun RV_Tune with a display once to choose the machine.",
+                               ".\nRun RV_Tune with a display once to choose the machine, or name its\n"
+                               "folder for one run in RV_TUNE_MACHINE.",
                            text::kProgramTitle, PromptIcon::kStop);
             exitCode = 2;
             return false;
