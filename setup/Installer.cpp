@@ -205,7 +205,7 @@ bool ConfirmInstallFolder(std::string& folder, UserPrompt& prompt) {
         break;
     }
     if (prompt.Ask(WithValue(setuptext::kFolderMissing, folder), setuptext::kCaption, PromptButtons::kYesNo,
-                   PromptIcon::kQuestion, PromptAnswer::kNo) != PromptAnswer::kYes)
+                   PromptIcon::kQuestion, PromptAnswer::kYes) != PromptAnswer::kYes)
         return false;
     std::error_code error;
     fs::create_directories(folder, error);
