@@ -1,11 +1,14 @@
 #include "app/QelApp.h"
 
 #include <cstdio>
+#include <cstdlib>
+#include <unistd.h>
 #include <new>
 
 #include "app/Host.h"
 #include "model/Strings.h"
 #include "config/Definition.h"
+#include "config/MachineList.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/TextFormat.h"
@@ -97,6 +100,17 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
     defaultFolder = settings.ReadString(kDirectory, kPath1, "");
 }
 
+namespace {
+
+// The running program's own file, as the system knows it.
+std::string ProgramPath() {
+    std::string path(4096, '\0');
+    const ssize_t length = ::readlink("/proc/self/exe", path.data(), path.size() - 1);
+    return length > 0 ? path.substr(0, static_cast<std::size_t>(length)) : std::string();
+}
+
+}  // namespace
+
 bool CQelApp::InitInstance(Host& host) {
     UserPrompt& prompt = host.Prompt();
 
@@ -106,6 +120,26 @@ bool CQelApp::InitInstance(Host& host) {
     if (!registry_->ParseError().empty())
         prompt.Message(registry_->ParseError(), text::kProgramTitle, PromptIcon::kExclamation);
 
+    // A package installs its machines beside the programs and writes no
+    // registry: without an installation recorded, those are the machines.
+    if (registry.installDirectory.empty()) registry.installDirectory = ShippedMachinesFolder(ProgramPath());
+
+    // $RV_TUNE_MACHINE names the machine (its folder) for this run only, in
+    // place of the recorded one; nothing is written.
+    if (const char* code = std::getenv("RV_TUNE_MACHINE"); code != nullptr && *code != '\0') {
+        const std::string listPath = JoinPath(registry.installDirectory + "/", "MCN_LIST.DAT");
+        const auto entry = FindMachineByFolder(ReadMachineList(listPath), code);
+        if (!entry) {
+            prompt.Message(std::string("RV_TUNE_MACHINE: no machine \"") + code + "\" in " + listPath + ".",
+                           text::kProgramTitle, PromptIcon::kStop);
+            exitCode = 2;
+            return false;
+        }
+        registry.machineName = entry->title;
+        registry.machineFolder = registry.initializeFolder = registry.settingFolder = entry->folder;
+        registry.readEcuNum = entry->readCount;
+    }
+
     // No machine recorded: choose one.
     if (!registry.HasMachine()) {
         switch (host.RunMachineSelect(*this)) {
@@ -114,7 +148,8 @@ bool CQelApp::InitInstance(Host& host) {
             return false;
         case MachineSelectResult::kUnavailable:
             prompt.Message("No target machine is recorded in " + registry_->Path() +
-                               ".\nRun RV_Tune with a display once to choose the machine.",
+                               ".\nRun RV_Tune with a display once to choose the machine, or name its\n"
+                               "folder for one run in RV_TUNE_MACHINE.",
                            text::kProgramTitle, PromptIcon::kStop);
             exitCode = 2;
             return false;

@@ -1,5 +1,11 @@
 #include "config/MachineList.h"
 
+#include <filesystem>
+#include <system_error>
+
+#include "platform/AsciiText.h"
+#include "platform/PathSearch.h"
+
 #include <cstdlib>
 #include <fstream>
 
@@ -111,4 +117,25 @@ MachineSelectStep MachineSelectCancel(const RegistrySettings& settings, UserProm
                    PromptButtons::kOkCancel, PromptIcon::kExclamation, PromptAnswer::kOk);
     return answer == PromptAnswer::kOk ? MachineSelectStep::kExitProcess
                                        : MachineSelectStep::kStayOpen;
+}
+
+std::string ShippedMachinesFolder(const std::string& programPath) {
+    const std::size_t slash = programPath.rfind('/');
+    if (slash == std::string::npos) return "";
+    const std::string folder = programPath.substr(0, slash);
+    for (const char* up : {"/../share/orvandel", "/../../share/orvandel"}) {
+        const std::string candidate = folder + up;
+        if (FileExists(candidate + "/MCN_LIST.DAT")) {
+            std::error_code error;
+            const std::filesystem::path canonical = std::filesystem::canonical(candidate, error);
+            return error ? candidate : canonical.string();
+        }
+    }
+    return "";
+}
+
+std::optional<MachineEntry> FindMachineByFolder(const std::vector<MachineEntry>& entries, const std::string& code) {
+    for (const MachineEntry& entry : entries)
+        if (EqualNoCase(entry.folder, code)) return entry;
+    return std::nullopt;
 }

@@ -35,3 +35,12 @@ MachineSelectStep MachineSelectOk(const std::vector<MachineEntry>& entries, int 
 // Cancel: closes when a machine is recorded, else asks whether to end the
 // program.
 MachineSelectStep MachineSelectCancel(const RegistrySettings& settings, UserPrompt& prompt);
+
+// The machines a package installs beside the programs: share/orvandel next
+// to the folder of programPath, or one level further up (RV_Tune itself lives
+// in lib/orvandel/ with its start-up pictures). The first that holds
+// "MCN_LIST.DAT", or empty. Used when the registry names no installation.
+std::string ShippedMachinesFolder(const std::string& programPath);
+
+// The entry whose folder is code (letter case ignored), or nothing.
+std::optional<MachineEntry> FindMachineByFolder(const std::vector<MachineEntry>& entries, const std::string& code);

@@ -597,3 +597,57 @@ bool RegistryStore::SetValue(const std::string& key, const std::string& name, co
         return false;
     }
 }
+
+bool RegistryStore::DeleteValue(const std::string& key, const std::string& name) { return Delete(key, &name); }
+
+bool RegistryStore::DeleteKey(const std::string& key) { return Delete(key, nullptr); }
+
+bool RegistryStore::Delete(const std::string& key, const std::string* name) {
+    if (!IsWritableKey(key)) return false;
+    try {
+        parseError_.clear();
+        std::string text;
+        const LoadResult load = LoadFile(path_, text);
+        if (load == LoadResult::kMissing) return true;
+        if (load == LoadResult::kUnreadable) return false;
+        ParsedFile parsed = Parser(text, path_).Run();
+        if (!parsed.error.empty()) {
+            parseError_ = parsed.error;
+            return false;   // never rewrite a file we could not read
+        }
+        const std::string wantedKey = LowerAscii(FullKeyPath(key));
+        const std::string wantedName = name ? LowerAscii(*name) : std::string();
+        const auto& records = parsed.records;
+        // A record goes when it gives the key (or one below it) or, for a
+        // value, when it is the value asked for; a whole key takes its values along.
+        auto drops = [&](const Record& r) {
+            switch (r.kind) {
+            case Record::Kind::kKey:
+                return !name && IsSameOrBelow(r.path, wantedKey);
+            case Record::Kind::kKeyDelete:
+                return false;
+            case Record::Kind::kValue:
+            case Record::Kind::kValueDelete:
+                if (r.keyRecord == kNone) return false;
+                if (!name) return IsSameOrBelow(records[r.keyRecord].path, wantedKey);
+                return records[r.keyRecord].path == wantedKey && r.name == wantedName;
+            }
+            return false;
+        };
+        std::string out;
+        out.reserve(text.size());
+        std::size_t copied = 0;
+        bool changed = false;
+        for (const Record& r : records) {
+            if (!drops(r)) continue;
+            out.append(text, copied, r.begin - copied);
+            copied = r.next;
+            changed = true;
+        }
+        if (!changed) return true;
+        out.append(text, copied, std::string::npos);
+        return WriteFileAtomic(path_, out);
+    } catch (const std::exception&) {
+        return false;
+    }
+}

@@ -47,12 +47,21 @@ public:
     bool SetBinary(const std::string& key, const std::string& name,
                    const std::vector<std::uint8_t>& bytes);
 
+    // Deleting a value, and a key with its subkeys and values: the lines that
+    // give them are taken out of the file, every other line stays. True when
+    // the value or key is gone afterwards (also when it never was there);
+    // false when the file could not be read, parsed or written.
+    bool DeleteValue(const std::string& key, const std::string& name);
+    bool DeleteKey(const std::string& key);
+
     // Non-empty after a read or write found a file that does not parse; such a
     // file reads as empty. A write over it keeps a copy at Path() + ".bad".
     const std::string& ParseError() const { return parseError_; }
 
 private:
     bool SetValue(const std::string& key, const std::string& name, const RegistryValue& value);
+    // name empty: the whole key.
+    bool Delete(const std::string& key, const std::string* name);
     std::string path_;
     mutable std::string parseError_;
 };

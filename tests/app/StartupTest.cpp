@@ -8,6 +8,7 @@
 
 #include "app/HeadlessHost.h"
 #include "app/QelApp.h"
+#include "config/MachineList.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "tests/support/EnvOverride.h"
@@ -245,6 +246,47 @@ TEST_F(StartupTest, ExitRemovesTheTemporaryDefinition) {
     EXPECT_TRUE(FileExists(app.tempDefinitionPath));
     app.ExitInstance();
     EXPECT_FALSE(FileExists(app.tempDefinitionPath));
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(StartupTest, RvTuneMachineChoosesTheMachineForOneRunAndWritesNothing) {
+    dir.Write("registry.reg", TestRegistryText(TestInstallValues(dir.File("install"))));
+    dir.Write("install/MCN_LIST.DAT", "'20 Other(OTH20),TEVARLON,OTH20\n'26 Test(T26),TEVARLON,T26,480\n");
+    Install("[RS232C]\n");
+    const std::string before = dir.Read("registry.reg");
+    {
+        EnvOverride machine("RV_TUNE_MACHINE", "t26");
+        CQelApp app(Options());
+        ASSERT_TRUE(app.InitInstance(host)) << (prompt.shown.empty() ? "" : prompt.Last().text);
+        EXPECT_EQ(app.registry.machineName, "'26 Test(T26)");
+        EXPECT_EQ(app.registry.settingFolder, "T26");
+        EXPECT_EQ(app.registry.readEcuNum, 31);
+        app.ExitInstance();
+    }
+    EXPECT_EQ(dir.Read("registry.reg").find("MachineName"), std::string::npos);
+    EXPECT_EQ(dir.Read("registry.reg").substr(0, before.size()), before);
+
+    EnvOverride unknown("RV_TUNE_MACHINE", "XYZ99");
+    CQelApp app(Options());
+    EXPECT_FALSE(app.InitInstance(host));
+    EXPECT_EQ(app.ExitCode(), 2);
+    EXPECT_NE(prompt.Last().text.find("XYZ99"), std::string::npos);
+}
+
+TEST(ShippedMachinesFolderTest, BesideTheProgramsOrOneLevelUp) {
+    TempDir dir;
+    EXPECT_EQ(ShippedMachinesFolder(dir.File("usr/bin/rvtune")), "");
+    EXPECT_EQ(ShippedMachinesFolder("rvtune"), "");
+    dir.Write("usr/share/orvandel/MCN_LIST.DAT", "'26 Test(T26),TEVARLON,T26\n");
+    dir.Write("usr/bin/.keep", "");
+    dir.Write("usr/lib/orvandel/.keep", "");
+    const std::string shipped = std::filesystem::canonical(dir.File("usr/share/orvandel")).string();
+    EXPECT_EQ(ShippedMachinesFolder(dir.File("usr/bin/rvtune")), shipped);
+    EXPECT_EQ(ShippedMachinesFolder(dir.File("usr/lib/orvandel/RV_Tune")), shipped);
+    EXPECT_EQ(ShippedMachinesFolder(dir.File("opt/bin/rvtune")), "");
 }
 
 }  // namespace

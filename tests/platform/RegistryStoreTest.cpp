@@ -273,3 +273,70 @@ TEST(RegistryStoreDefaultPathTest, FollowsTheEnvironment) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(RegistryStoreTest, DeletingAValueOrAKeyTakesOutTheirLinesOnly) {
+    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune";
+    RegistryStore store = Make(kHead +
+                               "; kept comment\r\n"
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n"
+                               "\"Install Directory\"=\"/opt/rv\"\r\n"
+                               "\"MachineName\"=\"M\"\r\n"
+                               "\r\n"
+                               "[HKEY_LOCAL_MACHINE\\" + uninstall + "]\r\n"
+                               "\"DisplayName\"=\"Orvandel\"\r\n"
+                               "\"UninstallString\"=hex:41,\\\r\n  42\r\n"
+                               "\r\n"
+                               "[hkey_local_machine\\" + uninstall + "\\Sub]\r\n"
+                               "\"X\"=dword:00000001\r\n"
+                               "\r\n"
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune2]\r\n"
+                               "\"Y\"=\"other program\"\r\n"
+                               "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n"
+                               "\"installdirectory\"=\"kept\"\r\n"
+                               "\"INSTALL DIRECTORY\"=\"/again\"\r\n");
+    ASSERT_TRUE(store.DeleteValue(kKey, "install directory"));
+    EXPECT_FALSE(store.Query(kKey, "Install Directory"));
+    EXPECT_TRUE(store.Query(kKey, "MachineName"));
+    EXPECT_TRUE(store.Query(kKey, "InstallDirectory"));
+
+    ASSERT_TRUE(store.DeleteKey(uninstall));
+    EXPECT_FALSE(store.KeyExists(uninstall));
+    EXPECT_FALSE(store.KeyExists(uninstall + "\\Sub"));
+    EXPECT_TRUE(store.Query(uninstall + "2", "Y"));   // a key that only begins with the same name stays
+    EXPECT_EQ(Content(), kHead +
+                             "; kept comment\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n"
+                             "\"MachineName\"=\"M\"\r\n"
+                             "\r\n"
+                             "\r\n"
+                             "\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune2]\r\n"
+                             "\"Y\"=\"other program\"\r\n"
+                             "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n"
+                             "\"installdirectory\"=\"kept\"\r\n");
+}
+
+TEST_F(RegistryStoreTest, DeletionsOfWhatIsNotThereChangeNothingAndBrokenFilesAreNotRewritten) {
+    RegistryStore missing(dir.File("none.reg"));
+    EXPECT_TRUE(missing.DeleteKey(kKey));
+    EXPECT_TRUE(missing.DeleteValue(kKey, "X"));
+    EXPECT_FALSE(FileExists(dir.File("none.reg")));
+
+    const std::string text = kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n\"A\"=\"1\"\r\n";
+    RegistryStore store = Make(text);
+    EXPECT_TRUE(store.DeleteValue(kKey, "B"));
+    EXPECT_TRUE(store.DeleteKey("SOFTWARE\\Other"));
+    EXPECT_EQ(Content(), text);
+    EXPECT_FALSE(store.DeleteKey(""));
+
+    const std::string broken = "not a registry file\n[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\n";
+    RegistryStore bad = Make(broken);
+    EXPECT_FALSE(bad.DeleteKey(kKey));
+    EXPECT_FALSE(bad.ParseError().empty());
+    EXPECT_EQ(Content(), broken);
+    EXPECT_FALSE(FileExists(dir.File("registry.reg.bad")));
+}
+
+}  // namespace
