@@ -1,5 +1,7 @@
 #include "app/gui/MainFrame.h"
 
+#include "edit/gui/ConstantsDlg.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -845,7 +847,21 @@ bool CMainFrame::MultiMapEdit() {
 
 void CMainFrame::ConstantsList() {
     auto buffer = std::make_unique<Image>(app_.image());
-    const bool ok = dialogs_.EditConstants(this, *buffer);
+    // Shift+Enter: the committed value goes into the image in use and to the
+    // ECU at once, besides the dialog's copy.
+    auto liveWrite = [this](std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
+        std::vector<EcuByteWrite> writes;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto at = static_cast<std::uint16_t>(address + i);
+            if (app_.image()[at] != bytes[i]) app_.modified = 1;
+            app_.image()[at] = bytes[i];
+            writes.push_back({at, bytes[i]});
+        }
+        session_->WriteBytes(writes);
+    };
+    CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, this);
+    // Without a listed constant the dialog ends at once with Cancel.
+    const bool ok = dialog.ConstantCount() > 0 && dialogs_.RunConstants(dialog) == QDialog::Accepted;
     if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
