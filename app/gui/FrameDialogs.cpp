@@ -1,6 +1,7 @@
 #include "app/gui/FrameDialogs.h"
 
 #include "edit/gui/ConstantsDlg.h"
+#include "edit/gui/MultiMapDlg.h"
 
 #include <QFileDialog>
 #include <QStringList>
@@ -46,6 +47,7 @@ int QtFrameDialogs::RunTitles(CTitleDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunToolBox(CToolBoxDlg& dialog) { return dialog.exec(); }
 
 int QtFrameDialogs::RunConstants(CConstantsDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunMultiMap(CMultiMapDlg& dialog) { return dialog.exec(); }
 
 int QtFrameDialogs::RunDataExchange(CDataExchangeDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunItemSet(CItemSetDlg& dialog) { return dialog.exec(); }

@@ -15,6 +15,7 @@ class CDataExchangeDlg;
 class CDirectoryDlg;
 class CItemSetDlg;
 class CMenuDlg;
+class CMultiMapDlg;
 class CRs232cDlg;
 class CTitleDlg;
 class CToolBoxDlg;
@@ -41,6 +42,8 @@ public:
     // The constants list over a copy of the image: QDialog::Accepted for OK
     // (the dialog's buffer holds the edited bytes).
     virtual int RunConstants(CConstantsDlg& dialog) = 0;
+    // The Multi Map Edit dialog: QDialog::Accepted when OK stored a link state.
+    virtual int RunMultiMap(CMultiMapDlg& dialog) = 0;
     // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
     // the user did is in the core objects the dialog was built on.
     virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
@@ -57,6 +60,7 @@ public:
     std::string AskFile(QWidget* parent, const FileDialogRequest& request) override;
     int RunMenu(CMenuDlg& dialog) override;
     int RunConstants(CConstantsDlg& dialog) override;
+    int RunMultiMap(CMultiMapDlg& dialog) override;
     int RunDataExchange(CDataExchangeDlg& dialog) override;
     int RunItemSet(CItemSetDlg& dialog) override;
     int RunRs232c(CRs232cDlg& dialog) override;

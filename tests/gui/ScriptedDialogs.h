@@ -18,6 +18,7 @@
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ConstantsDlg.h"
+#include "edit/gui/MultiMapDlg.h"
 #include "edit/gui/TitleDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
@@ -26,6 +27,7 @@ struct ScriptedDialogs : FrameDialogs {
     std::function<bool(Image&)> constantsEditor;     // edits the buffer; true for OK
     std::function<int(CConstantsDlg&)> constants;     // drives the dialog itself
     std::function<int(CMenuDlg&)> menu;
+    std::function<int(CMultiMapDlg&)> multiMap;       // Cancel when none
     std::function<int(CDataExchangeDlg&)> exchange;
     std::function<int(CItemSetDlg&)> itemSet;
     std::function<int(CRs232cDlg&)> rs232c;
@@ -56,6 +58,7 @@ struct ScriptedDialogs : FrameDialogs {
         if (constants) return constants(dialog);
         return constantsEditor && constantsEditor(dialog.Buffer()) ? QDialog::Accepted : QDialog::Rejected;
     }
+    int RunMultiMap(CMultiMapDlg& dialog) override { return multiMap ? multiMap(dialog) : QDialog::Rejected; }
     int RunDataExchange(CDataExchangeDlg& dialog) override { return exchange ? exchange(dialog) : 0; }
     int RunItemSet(CItemSetDlg& dialog) override { return itemSet ? itemSet(dialog) : 0; }
     int RunRs232c(CRs232cDlg& dialog) override { return rs232c ? rs232c(dialog) : 0; }
