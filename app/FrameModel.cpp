@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/QelApp.h"
+#include "config/Definition.h"
 #include "model/Strings.h"
 #include "edit/CellAccess.h"
 #include "edit/EditContext.h"
@@ -217,6 +218,11 @@ bool MultiMapEditAvailable(const MapList& maps) {
     for (const auto& map : maps)
         if (!map->name.empty() && map->name.back() >= '0' && map->name.back() <= '9') ++count;
     return count >= 2;
+}
+
+void DropMapLink(CQelApp& app) {
+    app.mapLinkState = kLinkNone;
+    LoadMultiMapSection(app);
 }
 
 bool ConfirmCloseWithoutSaving(UserPrompt& prompt) {

@@ -92,6 +92,9 @@ std::vector<std::pair<std::string, int>> MapsOfGroup(const MapGroups& groups, co
                                                      const std::string& label);
 // At least two maps whose name ends in a digit: the maps a map link can join.
 bool MultiMapEditAvailable(const MapList& maps);
+// Ends a map link: no link, and the link list back to what the machine
+// definition fixes (empty when it fixes nothing).
+void DropMapLink(CQelApp& app);
 
 // 3001 "Are you sure you want to close without saving the change ?" with OK
 // and Cancel. OK throws the changes away, so Enter must not choose it: the

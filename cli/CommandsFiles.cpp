@@ -7,6 +7,7 @@
 #include "model/Strings.h"
 #include "cli/Cli.h"
 #include "app/BatchConversion.h"
+#include "edit/ConstantsList.h"
 #include "files/DataFile.h"
 
 namespace {
@@ -92,6 +93,120 @@ int RunInfo(const std::vector<std::string>& arguments) {
     return kExitOk;
 }
 
+// A CSV field: quoted when it holds a comma, a quote or outer blanks.
+std::string CsvField(const std::string& text) {
+    const bool quote = text.find_first_of(",\"") != std::string::npos ||
+                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
+    if (!quote) return text;
+    std::string quoted = "\"";
+    for (const char c : text) {
+        if (c == '"') quoted += '"';
+        quoted += c;
+    }
+    return quoted + "\"";
+}
+
+int RunConstants(const std::vector<std::string>& arguments) {
+    bool csv = false;
+    std::string path;
+    for (const std::string& argument : arguments) {
+        if (argument == "--csv") csv = true;
+        else if (path.empty()) path = argument;
+        else {
+            ReportError("usage: rvtune constants FILE.qsd [--csv]");
+            return kExitUsage;
+        }
+    }
+    if (path.empty()) {
+        ReportError("usage: rvtune constants FILE.qsd [--csv]");
+        return kExitUsage;
+    }
+    CliSession session;
+    if (int status = session.Start(); status != kExitOk) return status;
+    if (int status = Load(session, path); status != kExitOk) return status;
+    CQelApp& app = session.app();
+    if (csv) std::printf("name,value,unit,raw\n");
+    for (const ConstantEntry& entry : ListConstants(app.definitionLines)) {
+        const std::string value = ConstantValueText(entry, app.image());
+        const std::string hex = ConstantHexText(entry, ReadConstantRaw(app.image(), entry));
+        if (csv)
+            std::printf("%s,%s,%s,%s\n", CsvField(entry.contents).c_str(), CsvField(value).c_str(),
+                        CsvField(entry.unit).c_str(), hex.c_str());
+        else
+            std::printf("%s\t%s\t%s\t%s\n", entry.contents.c_str(), value.c_str(), entry.unit.c_str(), hex.c_str());
+    }
+    return kExitOk;
+}
+
+// The message of a commit, as the dialog's message box has it.
+void PrintMessage(const std::string& text) {
+    std::fprintf(stderr, "%s\n", text.c_str());
+    std::fflush(stderr);
+}
+
+int RunSetConstant(const std::vector<std::string>& arguments) {
+    const char* usage = "usage: rvtune set-constant FILE.qsd NAME VALUE [--out OUT.qsd]";
+    std::vector<std::string> positional;
+    std::string out;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        if (arguments[i] == "--out" && out.empty() && i + 1 < arguments.size()) {
+            out = arguments[++i];
+            if (out.empty()) {
+                ReportError(usage);
+                return kExitUsage;
+            }
+        } else {
+            positional.push_back(arguments[i]);
+        }
+    }
+    if (positional.size() != 3) {
+        ReportError(usage);
+        return kExitUsage;
+    }
+    const std::string& path = positional[0];
+    const std::string& name = positional[1];
+    if (out.empty()) out = path;
+
+    CliSession session;
+    if (int status = session.Start(); status != kExitOk) return status;
+    if (int status = Load(session, path); status != kExitOk) return status;
+    CQelApp& app = session.app();
+    const std::vector<ConstantEntry> list = ListConstants(app.definitionLines);
+    const ConstantEntry* entry = FindConstant(list, name);
+    if (!entry) {
+        ReportError("unknown constant '" + name + "'");
+        return kExitFailed;
+    }
+    if (entry->readOnly) {
+        ReportError("constant '" + name + "' is read-only");
+        return kExitFailed;
+    }
+    // The file keeps only its data range, and saving rewrites the range's
+    // last byte as the checksum: a value anywhere else would be lost.
+    const std::uint32_t first = entry->address;
+    const std::uint32_t last = first + static_cast<std::uint32_t>(entry->byteCount) - 1;
+    if (app.dataStart > app.dataEnd || first < app.dataStart || last >= app.dataEnd) {
+        char range[64];
+        std::snprintf(range, sizeof range, "0x%04X", static_cast<unsigned>(first));
+        ReportError("constant '" + name + "' at " + range +
+                    " lies outside the data the file keeps (or on its checksum byte); nothing saved");
+        return kExitFailed;
+    }
+    const ConstantCommit commit = CommitConstantValue(*entry, positional[2]);
+    if (commit.Refused()) {
+        PrintMessage(commit.text);
+        return kExitFailed;
+    }
+    WriteConstantRaw(app.image(), *entry, commit.raw);
+    app.modified = 1;
+    if (!SaveDataFile(app, out)) {
+        ReportError(Str(str::kSaveError) + ": " + out);
+        return kExitFailed;
+    }
+    if (commit.message != 0) PrintMessage(commit.text);
+    return kExitOk;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& FileCommands() {
@@ -102,6 +217,12 @@ const std::vector<CliCommand>& FileCommands() {
          RunResave},
         {"info", "IN", "show machine, data range, checksum state, maps and titles of IN", 1, 1,
          RunInfo},
+        {"constants", "FILE.qsd [--csv]",
+         "list the Calib constants of FILE: name, value, unit, raw hex (--csv: comma-separated)", 1, 2,
+         RunConstants},
+        {"set-constant", "FILE.qsd NAME VALUE [--out OUT.qsd]",
+         "set constant NAME to the physical VALUE as the constants list does and save (to OUT)", 3, 5,
+         RunSetConstant},
     };
     return commands;
 }

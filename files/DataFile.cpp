@@ -169,9 +169,14 @@ int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& p
     return kLoaded;
 }
 
-bool SaveDataFile(Calibration& calibration, const std::string& path) {
+bool SaveDataFile(Calibration& calibration, const std::string& path,
+                  const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored) {
     if (calibration.dataStart <= calibration.dataEnd) {
-        RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+        const std::uint8_t sum = RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+        if (checksumStored) {
+            checksumStored(calibration.dataEnd, sum);
+            RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+        }
         calibration.modified = 1;
     }
     RegenerateDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);

@@ -4,6 +4,7 @@
 // folder the file belongs to, "Title" holds the user's titles. Every other
 // section, comment and blank line is kept and written back unchanged.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -41,7 +42,11 @@ int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& p
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it
 // was. Clears the modified flag on success.
-bool SaveDataFile(Calibration& calibration, const std::string& path);
+// checksumStored, when given, hears of the checksum byte written before the
+// save (the map link copies it like any other byte); the checksum is then
+// computed once more, so the file's range always sums to 0x7F.
+bool SaveDataFile(Calibration& calibration, const std::string& path,
+                  const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored = {});
 
 // The "Title" section as alternating key and text entries.
 void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);

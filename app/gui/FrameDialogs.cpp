@@ -1,5 +1,8 @@
 #include "app/gui/FrameDialogs.h"
 
+#include "edit/gui/ConstantsDlg.h"
+#include "edit/gui/MultiMapDlg.h"
+
 #include <QFileDialog>
 #include <QStringList>
 #include <cstdio>
@@ -43,10 +46,8 @@ int QtFrameDialogs::RunDirectory(CDirectoryDlg& dialog) { return dialog.exec(); 
 int QtFrameDialogs::RunTitles(CTitleDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunToolBox(CToolBoxDlg& dialog) { return dialog.exec(); }
 
-bool QtFrameDialogs::EditConstants(QWidget*, Image&) {
-    ShowMissingDialog(prompt_, "Constants list");
-    return false;
-}
+int QtFrameDialogs::RunConstants(CConstantsDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunMultiMap(CMultiMapDlg& dialog) { return dialog.exec(); }
 
 int QtFrameDialogs::RunDataExchange(CDataExchangeDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunItemSet(CItemSetDlg& dialog) { return dialog.exec(); }

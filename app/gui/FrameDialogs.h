@@ -10,10 +10,12 @@
 
 #include "model/Image.h"
 
+class CConstantsDlg;
 class CDataExchangeDlg;
 class CDirectoryDlg;
 class CItemSetDlg;
 class CMenuDlg;
+class CMultiMapDlg;
 class CRs232cDlg;
 class CTitleDlg;
 class CToolBoxDlg;
@@ -37,9 +39,11 @@ public:
     virtual std::string AskFile(QWidget* parent, const FileDialogRequest& request) = 0;
     // Runs the Menu dialog to its end: QDialog::Accepted or Rejected.
     virtual int RunMenu(CMenuDlg& dialog) = 0;
-    // The constants list over a copy of the image: true for OK (the buffer
-    // holds the edited bytes).
-    virtual bool EditConstants(QWidget* parent, Image& buffer) = 0;
+    // The constants list over a copy of the image: QDialog::Accepted for OK
+    // (the dialog's buffer holds the edited bytes).
+    virtual int RunConstants(CConstantsDlg& dialog) = 0;
+    // The Multi Map Edit dialog: QDialog::Accepted when OK stored a link state.
+    virtual int RunMultiMap(CMultiMapDlg& dialog) = 0;
     // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
     // the user did is in the core objects the dialog was built on.
     virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
@@ -55,7 +59,8 @@ public:
     explicit QtFrameDialogs(UserPrompt& prompt) : prompt_(prompt) {}
     std::string AskFile(QWidget* parent, const FileDialogRequest& request) override;
     int RunMenu(CMenuDlg& dialog) override;
-    bool EditConstants(QWidget* parent, Image& buffer) override;
+    int RunConstants(CConstantsDlg& dialog) override;
+    int RunMultiMap(CMultiMapDlg& dialog) override;
     int RunDataExchange(CDataExchangeDlg& dialog) override;
     int RunItemSet(CItemSetDlg& dialog) override;
     int RunRs232c(CRs232cDlg& dialog) override;

@@ -1,5 +1,9 @@
 #include "app/gui/MainFrame.h"
 
+#include "edit/MultiMapEdit.h"
+#include "edit/gui/ConstantsDlg.h"
+#include "edit/gui/MultiMapDlg.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
@@ -585,7 +589,7 @@ void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
     }
     TileHorizontally();
     mdi_->activateNextSubWindow();
-    const int entry = mapSelector_->findText(Q(name));
+    const int entry = mapSelector_->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
     if (entry >= 0) mapSelector_->setCurrentIndex(entry);
     SelectMapByName(name);
 }
@@ -606,7 +610,11 @@ void CMainFrame::OnSave() {
     request.filters = FilterEntries(Str(str::kDataFileFilter));
     const std::string path = AskFile(request);
     if (path.empty()) return;
-    if (!SaveDataFile(app_, path)) {
+    // The checksum byte reaches linked maps like any other byte.
+    const LinkPropagation propagate = AppLinkPropagation(app_);
+    if (!SaveDataFile(app_, path, [&propagate](std::uint16_t address, std::uint8_t value) {
+            propagate(address, value, 0);
+        })) {
         prompt_.Message(Str(str::kSaveError), Str(str::kProductName), PromptIcon::kExclamation);
         return;
     }
@@ -681,11 +689,11 @@ void CMainFrame::ResetToDataLoaded() {
     dataField_->clear();
     pointField_->clear();
     InstallMenu(4);
-    if (::ResetToDataLoaded(app_, prompt_)) {
-        LoadMultiMapSection(app_);
-        app_.mapLinkState = kLinkNone;
-        RefillMapSelector();
-    }
+    // The link groups come back as the definition gives them, whether or
+    // not a link was in force.
+    const bool dropped = ::ResetToDataLoaded(app_, prompt_);
+    DropMapLink(app_);
+    if (dropped) RefillMapSelector();
 }
 
 void CMainFrame::ChildFrameClosed() {
@@ -700,10 +708,8 @@ void CMainFrame::ChildFrameClosed() {
 
 MapRecord* CMainFrame::SelectorMap() const {
     const std::string name = mapSelector_->currentText().toStdString();
-    if (MapRecord* map = FindMap(app_.maps, name)) return map;
-    // A link group's label ("#1,#2") stands for its first map.
-    if (!app_.mapLink.linkList.empty()) return FindMap(app_.maps, app_.mapLink.linkList.front());
-    return nullptr;
+    // A link group's label ("#1,#2", "#2,#3") stands for its first map.
+    return FindMap(app_.maps, MapOfSelectorEntry(app_.mapLinkState, app_.mapLink, name));
 }
 
 CQelView* CMainFrame::OpenWindow(int kind) {
@@ -792,8 +798,7 @@ void CMainFrame::OnIndividualEdit() {
                     PromptIcon::kQuestion, PromptAnswer::kOk) == PromptAnswer::kCancel)
         return;
     if (app_.currentMap) ClearSelection(*app_.currentMap);
-    app_.mapLinkState = kLinkNone;
-    app_.mapLink.linkList.clear();
+    DropMapLink(app_);
     RefillMapSelector();
     if (app_.currentMap) {
         const std::string name = app_.currentMap->name;
@@ -839,13 +844,39 @@ void CMainFrame::OnFocusSwap() {
 }
 
 bool CMainFrame::MultiMapEdit() {
-    ShowMissingDialog(prompt_, "Multi Map Edit");
-    return false;
+    CMultiMapDlg dialog(app_, prompt_, this);
+    if (dialogs_.RunMultiMap(dialog) != QDialog::Accepted) return false;
+    if (app_.mapLinkState == kLinkNone) DropMapLink(app_);
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    RefillMapSelector();
+    // A link shows its first group; without one the current map stays.
+    if (app_.mapLinkState != kLinkNone && mapSelector_->count() > 0) {
+        fillingSelectors_ = true;
+        mapSelector_->setCurrentIndex(0);
+        fillingSelectors_ = false;
+    }
+    if (mapSelector_->currentIndex() >= 0) SelectMapByName(mapSelector_->currentText().toStdString());
+    UpdateCommandUi();
+    return true;
 }
 
 void CMainFrame::ConstantsList() {
     auto buffer = std::make_unique<Image>(app_.image());
-    const bool ok = dialogs_.EditConstants(this, *buffer);
+    // Shift+Enter: the committed value goes into the image in use and to the
+    // ECU at once, besides the dialog's copy.
+    auto liveWrite = [this](std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
+        std::vector<EcuByteWrite> writes;
+        for (std::size_t i = 0; i < bytes.size(); ++i) {
+            const auto at = static_cast<std::uint16_t>(address + i);
+            if (app_.image()[at] != bytes[i]) app_.modified = 1;
+            app_.image()[at] = bytes[i];
+            writes.push_back({at, bytes[i]});
+        }
+        session_->WriteBytes(writes);
+    };
+    CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, this);
+    // Without a listed constant the dialog ends at once with Cancel.
+    const bool ok = dialog.ConstantCount() > 0 && dialogs_.RunConstants(dialog) == QDialog::Accepted;
     if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
@@ -929,8 +960,11 @@ int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
 void CMainFrame::RefillMapSelector() {
     fillingSelectors_ = true;
     mapSelector_->clear();
-    for (const auto& map : app_.maps) mapSelector_->addItem(Q(map->name));
-    if (app_.currentMap) mapSelector_->setCurrentIndex(mapSelector_->findText(Q(app_.currentMap->name)));
+    for (const std::string& entry : MapSelectorEntries(app_.maps, app_.mapLinkState, app_.mapLink))
+        mapSelector_->addItem(Q(entry));
+    if (app_.currentMap)
+        mapSelector_->setCurrentIndex(mapSelector_->findText(
+            Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
     fillingSelectors_ = false;
 }
 
@@ -988,14 +1022,16 @@ void CMainFrame::UpdateLineEntry(int column, const QString& text) {
 void CMainFrame::ViewActivated(CQelView*) {
     if (app_.currentMap) {
         fillingSelectors_ = true;
-        mapSelector_->setCurrentIndex(mapSelector_->findText(Q(app_.currentMap->name)));
+        mapSelector_->setCurrentIndex(mapSelector_->findText(
+            Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
         fillingSelectors_ = false;
     }
     FillLineList();
 }
 
-void CMainFrame::SelectMapByName(const std::string& name) {
+void CMainFrame::SelectMapByName(const std::string& entry) {
     if (!doc_) return;
+    const std::string name = MapOfSelectorEntry(app_.mapLinkState, app_.mapLink, entry);
     for (CQelView* view : doc_->Views()) {
         if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
         view->ShowMap(name);

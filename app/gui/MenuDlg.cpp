@@ -5,6 +5,8 @@
 #include <QListWidget>
 #include <QPushButton>
 
+#include "app/FrameModel.h"
+
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "platform/ProfileFile.h"
@@ -75,8 +77,7 @@ void CMenuDlg::accept() {
             return;
     }
     if (app_.mapLinkState != kLinkNone) {
-        app_.mapLinkState = kLinkNone;
-        app_.mapLink.linkList.clear();
+        DropMapLink(app_);
         host_.RefillMapSelector();
     }
     QListWidgetItem* item = maps_->currentItem();

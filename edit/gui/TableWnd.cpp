@@ -16,6 +16,7 @@
 #include "edit/CellAccess.h"
 #include "edit/CellEdit.h"
 #include "edit/ClipboardText.h"
+#include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
 #include "model/ValueConversion.h"
 
@@ -395,6 +396,10 @@ void CTableWnd::WriteSelectionToEcu() {
     for (const CellRef& cell : cells) {
         const std::uint16_t address = DataCellAddress(*map, cell.row, cell.column);
         bytes.push_back({address, app_.image()[address]});
+        // The same cell of every linked map got the byte too.
+        for (std::uint16_t linked :
+             LinkedCellAddresses(app_.maps, app_.mapLinkState, app_.mapLink, *map, cell.row, cell.column))
+            bytes.push_back({linked, app_.image()[linked]});
     }
     services_.WriteToEcu(bytes);
 }

@@ -17,13 +17,17 @@
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/Rs232cDlg.h"
+#include "edit/gui/ConstantsDlg.h"
+#include "edit/gui/MultiMapDlg.h"
 #include "edit/gui/TitleDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
     std::string nextFile;          // "" = Cancel
     int menuChoice = 0;            // the map the Menu dialog's user picks; -1 = Cancel
-    std::function<bool(Image&)> constantsEditor;
+    std::function<bool(Image&)> constantsEditor;     // edits the buffer; true for OK
+    std::function<int(CConstantsDlg&)> constants;     // drives the dialog itself
     std::function<int(CMenuDlg&)> menu;
+    std::function<int(CMultiMapDlg&)> multiMap;       // Cancel when none
     std::function<int(CDataExchangeDlg&)> exchange;
     std::function<int(CItemSetDlg&)> itemSet;
     std::function<int(CRs232cDlg&)> rs232c;
@@ -50,7 +54,11 @@ struct ScriptedDialogs : FrameDialogs {
         QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
         return dialog.result();
     }
-    bool EditConstants(QWidget*, Image& buffer) override { return constantsEditor && constantsEditor(buffer); }
+    int RunConstants(CConstantsDlg& dialog) override {
+        if (constants) return constants(dialog);
+        return constantsEditor && constantsEditor(dialog.Buffer()) ? QDialog::Accepted : QDialog::Rejected;
+    }
+    int RunMultiMap(CMultiMapDlg& dialog) override { return multiMap ? multiMap(dialog) : QDialog::Rejected; }
     int RunDataExchange(CDataExchangeDlg& dialog) override { return exchange ? exchange(dialog) : 0; }
     int RunItemSet(CItemSetDlg& dialog) override { return itemSet ? itemSet(dialog) : 0; }
     int RunRs232c(CRs232cDlg& dialog) override { return rs232c ? rs232c(dialog) : 0; }

@@ -49,6 +49,11 @@ struct TestCalibration {
                               "[RS232C]\nPORT=PORT1\n[PRECISION]\nX=0\nY=1\nZ=1\n" + settingsExtra);
         Start(install.dir.Write("cal.qsd", testinstall::CalibrationFile()));
     }
+    // The test machine with a definition and a calibration file of the test's own.
+    TestCalibration(const std::string& definition, const std::string& calibrationFile) {
+        install.dir.Write("install/TST01/RV_Tune.STZ", definition);
+        Start(install.dir.Write("cal.qsd", calibrationFile));
+    }
     explicit TestCalibration(const ShippedMachine& machine) {
         WriteTestRegistry(install.dir, RV_SOURCE_DIR "/data", machine.title, machine.folder);
         const std::string folder = machine.folder;
