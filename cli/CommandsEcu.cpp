@@ -345,7 +345,7 @@ int RunWriteEcu(const std::vector<std::string>& arguments) {
     if (int status = session.Start(options); status != kExitOk) return status;
     if (int status = session.Load(options.positional[0]); status != kExitOk) return status;
     DataExchange& exchange = session.exchange();
-    exchange.backupBeforeWrite = !options.Has("--no-backup");
+    exchange.backupBeforeWrite = exchange.guardLimits.backup && !options.Has("--no-backup");
     AnswerGuard(session, options.Has("--force"));
     const ExchangeOutcome read = exchange.Read(ExchangeSource::kEdit);
     PrintReport(exchange.LastReport());
@@ -380,7 +380,7 @@ int RunRestore(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     DataExchange& exchange = session.exchange();
-    exchange.backupBeforeWrite = !options.Has("--no-backup");
+    exchange.backupBeforeWrite = exchange.guardLimits.backup && !options.Has("--no-backup");
     AnswerGuard(session, true);
     const ExchangeOutcome written = exchange.Restore(id);
     PrintReport(exchange.LastReport());

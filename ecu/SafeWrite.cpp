@@ -45,6 +45,19 @@ bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std
     return true;
 }
 
+std::string GuardQuestion(const GuardReport& report, bool noHistory) {
+    if (noHistory)
+        return "No data of this ECU is in the logbook and no backup is read, so this write cannot be checked "
+               "against what the ECU holds.\n\nWrite to the ECU?";
+    return "This write changes the ECU's maps more than usual:\n\n" + report.Summary() + "\nWrite to the ECU?";
+}
+
+std::string RestoreQuestion(const SafeWriteResult& failed) {
+    return "The write to the ECU failed: " + failed.detail + ".\nThe ECU may hold part of the new data.\n\n" +
+           "The ECU's data from before the write is kept in logbook entry " + std::to_string(failed.backupId) +
+           ".\nWrite it back now?";
+}
+
 void SafeWrite::Message(const std::string& text) {
     prompt_.Message(text, Str(str::kCaptionDataExchange), PromptIcon::kExclamation);
 }

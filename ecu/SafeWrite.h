@@ -86,6 +86,11 @@ private:
     std::string ecu_;
 };
 
+// The window's questions: the guard's summary (or the missing history), and
+// the offer to write the backup back after a failed write.
+std::string GuardQuestion(const GuardReport& report, bool noHistory);
+std::string RestoreQuestion(const SafeWriteResult& failed);
+
 // The bytes of the block read (start, bytes) over first .. first + count - 1;
 // false when the read does not cover the whole range.
 bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std::uint16_t first, std::size_t count,

@@ -26,6 +26,9 @@ GuardLimits ReadGuardLimits(const ProfileFile& settings) {
     std::string basis = settings.ReadString(guard::kSection, guard::kBasisKey, "VALUE");
     for (char& c : basis) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
     limits.ofRange = basis == "RANGE";
+    std::string backup = settings.ReadString(guard::kSection, guard::kBackupKey, "YES");
+    for (char& c : backup) c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    limits.backup = backup != "NO";
     return limits;
 }
 

@@ -17,12 +17,14 @@ constexpr const char* kSection = "GUARD";
 constexpr const char* kCellKey = "CELL";     // percent, default 25
 constexpr const char* kBasisKey = "BASIS";   // VALUE (default) or RANGE
 constexpr const char* kShareKey = "SHARE";   // percent of a map's cells, default 50
+constexpr const char* kBackupKey = "BACKUP"; // NO: a write reads no backup first
 }  // namespace guard
 
 struct GuardLimits {
     int cellPercent = 25;    // 0 turns the cell test off
     bool ofRange = false;    // the percentage is of the item's raw range, not of the old value
     int sharePercent = 50;   // 0 turns the share test off
+    bool backup = true;      // a write to the ECU reads its backup first
 };
 
 // [GUARD] of the settings file; values out of 0..1000 (CELL) or 0..100
