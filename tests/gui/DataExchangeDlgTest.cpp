@@ -275,9 +275,20 @@ private slots:
             QCOMPARE(dialog.titleLabel()->text(), QString::fromStdString("File Data [ " + file + " ]"));
             QString caption;
             NextChoice(dialog, 0, &caption);
+            // Every map cell moves away from the empty ECU's zeros: the guard
+            // asks, and the technician goes on.
+            f.prompt.answers.push_back(PromptAnswer::kYes);
             QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+            QCOMPARE(f.prompt.shown.size(), std::size_t{1});
+            QVERIFY(f.prompt.shown[0].question);
+            QVERIFY(f.prompt.shown[0].text.find("cells changed") != std::string::npos);
+            f.prompt.shown.clear();
             QCOMPARE(LastReportLine(dialog), QString("Write to ECU data   --->   Complete"));
-            QCOMPARE(f.frame->ProgressWindow().TitleText(), QString("Write to ECU"));
+            QVERIFY(dialog.report()->toPlainText().contains("Backup from ECU data   --->   Complete"));
+            QVERIFY(dialog.report()->toPlainText().contains("Read back from ECU data   --->   Same"));
+            // The last step of the three was the read-back.
+            QCOMPARE(f.frame->ProgressWindow().TitleText(), QString("Read from ECU"));
+            QCOMPARE(f.frame->ProgressWindow().PhaseText(), QString("Step 3 of 3: Verify"));
             // What the ECU holds now is what the file holds.
             NextChoice(dialog, 0);
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
