@@ -21,6 +21,7 @@
 #include "ecu/Monitor.h"
 #include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
+#include "ecu/Logbook.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "model/Strings.h"
@@ -303,6 +304,49 @@ private slots:
         QVERIFY(decoded.ok);
         QCOMPARE(int(decoded.start), int(kFirst));
         QVERIFY(decoded.bytes == Range(next, kFirst, kLast));
+    }
+
+    // A write cut in the middle by an ECU that stores each record as it
+    // comes: the window says so, asks at once to write the backup back, and
+    // the ECU ends with exactly the bytes it held before.
+    void aCutWriteIsOfferedItsBackupAndEndsAsBefore() {
+        TempDir place;
+        Options options;
+        options.simArguments = {"--save", place.File("saved.s19"), "--fault", "stop-echo=300", "--fault",
+                                "store-each", "--fault", "first-write"};
+        EcuFrame f(options);
+        f.Open();
+        const std::string file = f.install.dir.Write("next.qsd", CalibrationFile(CalibrationImage(45)));
+        f.prompt.shown.clear();
+        RunExchange(f, [&](CDataExchangeDlg& dialog) {
+            NextChoice(dialog, 2);
+            f.dialogs.nextFile = file;
+            QTest::mouseClick(dialog.readButton(), Qt::LeftButton);
+            NextChoice(dialog, 0);
+            f.prompt.answers.push_back(PromptAnswer::kYes);   // write the backup back
+            QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+        });
+        // The failure is told first, then the backup is offered.
+        int told = -1, offered = -1;
+        for (int i = 0; i < static_cast<int>(f.prompt.shown.size()); ++i) {
+            const RecordedPrompt& shown = f.prompt.shown[static_cast<std::size_t>(i)];
+            if (!shown.question && shown.text.find("Failed to correspond with ECU.") == 0 && told < 0) told = i;
+            if (shown.question && shown.text.find("logbook entry 1") != std::string::npos) offered = i;
+        }
+        QVERIFY(told >= 0);
+        QVERIFY(offered > told);
+        QCOMPARE(f.sim->Stop(), 0);
+        std::string text = place.Read("saved.s19");
+        text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+                   text.end());
+        const DecodedRecords decoded = DecodeRecords(text);
+        QVERIFY(decoded.ok);
+        QVERIFY(decoded.bytes == Range(options.ecuImage, kFirst, kLast));
+        Logbook book(Logbook::FolderFor(f.app->settingsFilePath));
+        std::vector<std::string> steps;
+        for (const LogEntry& entry : book.List()) steps.push_back(entry.operation + " " + entry.result);
+        QVERIFY(steps == (std::vector<std::string>{"backup Complete", "write Fail", "backup Complete",
+                                                   "restore Complete"}));
     }
 
     void aReadCutAfterThreeRecordsKeepsTheirBytesInRed() {
