@@ -59,6 +59,8 @@ enum : int {
     kForwardCtrlShiftV = 32848,
     kForwardCtrlShiftEnter = 32849,
     kMonitorCtrlM = 32852,
+    // Our addition: the logbook of ECU transfers.
+    kLogbook = 32900,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

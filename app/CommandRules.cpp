@@ -53,7 +53,7 @@ CommandUi QueryCommandUi(int id, const FrameState& state) {
     const bool anyMap = state.currentMap || state.selectorMap;
     if (InDocumentTable(id) && !state.hasDocumentWindow && !InNoDataTable(id)) ui.enabled = false;
     switch (id) {
-        case cmd::kSave: case cmd::kMenu: case cmd::kConstantsList: case cmd::kDataExchange:
+        case cmd::kSave: case cmd::kMenu: case cmd::kConstantsList: case cmd::kDataExchange: case cmd::kLogbook:
             ui.enabled = open;
             break;
         case cmd::kUndo:

@@ -2,12 +2,14 @@
 // rvtune: the headless companion of RV_Tune. Each subcommand is a row of a
 // table; groups of subcommands live in cli/Commands*.cpp and main.cpp joins
 // their tables.
+#include <chrono>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "app/HeadlessHost.h"
 #include "app/QelApp.h"
+#include "ecu/ProgressDisplay.h"
 #include "platform/UserPrompt.h"
 
 // Exit statuses of every subcommand.
@@ -35,6 +37,26 @@ public:
     void Message(const std::string& text, const std::string& caption, PromptIcon icon) override;
     PromptAnswer Ask(const std::string& text, const std::string& caption, PromptButtons buttons,
                      PromptIcon icon, PromptAnswer defaultAnswer) override;
+};
+
+// The progress of the ECU commands on stderr while it is a terminal: one
+// line rewritten in place with the phase, the percentage and the time left;
+// nothing at all when stderr goes to a file or pipe.
+class TerminalProgress : public ProgressDisplay {
+public:
+    TerminalProgress();
+    void SetPhase(const std::string& phase) { phase_ = phase; }
+    void Show(const std::string& title) override;
+    void SetText(const std::string& text) override;
+    void Close() override;
+
+private:
+    void Draw(const std::string& text);
+    bool terminal_ = false;
+    bool shown_ = false;
+    std::string phase_;
+    std::string title_;
+    std::chrono::steady_clock::time_point started_{};
 };
 
 // One line on stderr: "rvtune: <reason>".

@@ -2,6 +2,8 @@
 
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 std::string OneLine(const std::string& text) {
@@ -20,7 +22,9 @@ std::string OneLine(const std::string& text) {
 }  // namespace
 
 void ReportError(const std::string& reason) {
-    std::fprintf(stderr, "rvtune: %s\n", OneLine(reason).c_str());
+    // A progress line in place on a terminal is cleared first.
+    static const bool terminal = ::isatty(STDERR_FILENO) == 1;
+    std::fprintf(stderr, "%srvtune: %s\n", terminal ? "\r\033[K" : "", OneLine(reason).c_str());
     std::fflush(stderr);
 }
 
@@ -57,4 +61,48 @@ int CliSession::Start() {
         return kExitUsage;
     }
     return kExitOk;
+}
+
+TerminalProgress::TerminalProgress() : terminal_(::isatty(STDERR_FILENO) == 1) {}
+
+void TerminalProgress::Draw(const std::string& text) {
+    if (!terminal_) return;
+    std::string line = phase_.empty() ? title_ : phase_ + ": " + title_;
+    // "Wait...45%": the share done gives the time left at the pace so far.
+    const std::size_t percentAt = text.find('%');
+    std::size_t digits = percentAt;
+    while (digits != std::string::npos && digits > 0 && text[digits - 1] >= '0' && text[digits - 1] <= '9') --digits;
+    if (percentAt != std::string::npos && digits < percentAt) {
+        int percent = 0;
+        for (std::size_t i = digits; i < percentAt && percent <= 100; ++i) percent = percent * 10 + (text[i] - '0');
+        line += "  " + std::to_string(percent) + "%";
+        const double elapsed =
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started_).count();
+        if (percent > 0 && percent < 100) {
+            const long left = static_cast<long>(elapsed * (100 - percent) / percent + 0.5);
+            char eta[32];
+            std::snprintf(eta, sizeof eta, "  %ld:%02ld left", left / 60, left % 60);
+            line += eta;
+        }
+    } else if (!text.empty()) {
+        line += "  " + text;
+    }
+    std::fprintf(stderr, "\r\033[K%s", line.c_str());
+    std::fflush(stderr);
+    shown_ = true;
+}
+
+void TerminalProgress::Show(const std::string& title) {
+    title_ = title;
+    started_ = std::chrono::steady_clock::now();
+    Draw("");
+}
+
+void TerminalProgress::SetText(const std::string& text) { Draw(text); }
+
+void TerminalProgress::Close() {
+    if (!terminal_ || !shown_) return;
+    std::fprintf(stderr, "\r\033[K");
+    std::fflush(stderr);
+    shown_ = false;
 }

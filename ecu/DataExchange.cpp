@@ -230,6 +230,7 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     const Fill fill = FillPane(exchange_, source, chooseFile, path);
     if (fill == Fill::kAbandoned) return ExchangeOutcome::kAbandoned;
     readSource_ = source;
+    exchangePath_ = path;
     const bool loaded = fill == Fill::kLoaded;
     std::string line = std::string(ReadLine(source)) + (loaded ? exchangetext::kComplete : exchangetext::kFail);
     if (source == ExchangeSource::kFile)
@@ -247,6 +248,17 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
     bool ok = false;
     if (target == ExchangeTarget::kEcu) {
         std::vector<std::string> lines;
+        if (safeWrite && !exchange_.Empty()) {
+            SafeWriteJob job;
+            job.start = exchange_.start;
+            job.bytes = exchange_.bytes;
+            if (readSource_ == ExchangeSource::kEdit) job.file = calibration_.dataFilePath;
+            else if (readSource_ == ExchangeSource::kFile) job.file = exchangePath_;
+            job.backup = backupBeforeWrite;
+            job.maps = calibration_.HasImage() ? &calibration_.maps : nullptr;
+            job.limits = guardLimits;
+            return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+        }
         if (!exchange_.Empty() &&
             BuildRecords(exchange_.bytes.data(), exchange_.bytes.size(), exchange_.start,
                          static_cast<std::uint16_t>(exchange_.bytes.size() - 1), lines)) {
@@ -283,6 +295,53 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
                "\r\n\r\n");
     }
     return ok ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+}
+
+bool DataExchange::RunSafeWrite(const SafeWriteJob& job) {
+    auto previous = safeWrite->onReportLine;
+    safeWrite->onReportLine = [this](const std::string& line) { Append(line + "\r\n\r\n"); };
+    SetBusy(true);
+    lastSafeWrite_ = safeWrite->Run(job);
+    SetBusy(false);
+    if (lastSafeWrite_.EcuTouched() && lastSafeWrite_.backupId != 0 && offerRestore &&
+        offerRestore(lastSafeWrite_)) {
+        const SafeWriteResult failed = lastSafeWrite_;
+        LogEntry backup;
+        if (safeWrite->Book().Find(failed.backupId, backup) && backup.hasData) {
+            SafeWriteJob restore;
+            restore.start = backup.start;
+            restore.bytes = backup.data;
+            restore.file = backup.file;
+            restore.operation = logbook::kRestore;
+            restore.detail = "writes back entry " + std::to_string(backup.id);
+            restore.backup = backupBeforeWrite;
+            restore.guard = false;
+            SetBusy(true);
+            safeWrite->Run(restore);
+            SetBusy(false);
+        }
+        // The write itself stays failed; the restore's lines tell its outcome.
+        lastSafeWrite_ = failed;
+    }
+    safeWrite->onReportLine = previous;
+    return lastSafeWrite_.Complete();
+}
+
+ExchangeOutcome DataExchange::Restore(int entryId) {
+    if (busy_ || !safeWrite) return ExchangeOutcome::kUnavailable;
+    LogEntry entry;
+    if (!safeWrite->Book().Find(entryId, entry) || !entry.hasData) return ExchangeOutcome::kUnavailable;
+    lastReport_.clear();
+    status_.clear();
+    SafeWriteJob job;
+    job.start = entry.start;
+    job.bytes = entry.data;
+    job.file = entry.file;
+    job.operation = logbook::kRestore;
+    job.detail = "writes back entry " + std::to_string(entry.id);
+    job.backup = backupBeforeWrite;
+    job.guard = false;
+    return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
 }
 
 ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& chooseFile) {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "ecu/SafeWrite.h"
+
 struct Calibration;
 struct RegistrySettings;
 class EcuProtocol;
@@ -121,6 +123,21 @@ public:
     // The buttons are disabled (a transfer starts) or restored; may be empty.
     std::function<void()> onBusyChanged;
 
+    // Set: a write to the ECU reads a backup first, writes, reads back and
+    // compares (ecu/SafeWrite.h), and the logbook keeps every step. Not
+    // owned; its prompt, phase and confirmation hooks stay the owner's.
+    SafeWrite* safeWrite = nullptr;
+    bool backupBeforeWrite = true;
+    GuardLimits guardLimits;
+    // After a write to the ECU failed with a backup kept: true writes the
+    // backup back at once. Empty: it is not offered.
+    std::function<bool(const SafeWriteResult& failed)> offerRestore;
+    const SafeWriteResult& LastSafeWrite() const { return lastSafeWrite_; }
+    // Writes a logbook entry's data back to the ECU with the same backup,
+    // write and verify sequence; kUnavailable without a safe write or when
+    // the entry holds no sound data.
+    ExchangeOutcome Restore(int entryId);
+
 private:
     enum class Fill { kLoaded, kFailed, kAbandoned };
     Fill FillPane(DataPane& pane, ExchangeSource source, const FileChooser& chooseFile,
@@ -129,6 +146,7 @@ private:
     Fill FillFromEdit(DataPane& pane);
     Fill FillFromFile(DataPane& pane, const std::string& path);
     void SetBusy(bool busy);
+    bool RunSafeWrite(const SafeWriteJob& job);
     void Append(const std::string& text);
     void Message(const std::string& text);
 
@@ -145,4 +163,6 @@ private:
     std::string status_;
     bool busy_ = false;
     bool dataTakenOver_ = false;
+    SafeWriteResult lastSafeWrite_;
+    std::string exchangePath_;   // the file the exchange buffer was read from
 };

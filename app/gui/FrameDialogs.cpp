@@ -11,6 +11,7 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/LogbookDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/TitleDlg.h"
@@ -50,5 +51,6 @@ int QtFrameDialogs::RunConstants(CConstantsDlg& dialog) { return dialog.exec(); 
 int QtFrameDialogs::RunMultiMap(CMultiMapDlg& dialog) { return dialog.exec(); }
 
 int QtFrameDialogs::RunDataExchange(CDataExchangeDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunLogbook(CLogbookDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunItemSet(CItemSetDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunRs232c(CRs232cDlg& dialog) { return dialog.exec(); }

@@ -12,6 +12,7 @@
 
 class CConstantsDlg;
 class CDataExchangeDlg;
+class CLogbookDlg;
 class CDirectoryDlg;
 class CItemSetDlg;
 class CMenuDlg;
@@ -47,6 +48,7 @@ public:
     // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
     // the user did is in the core objects the dialog was built on.
     virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
+    virtual int RunLogbook(CLogbookDlg& dialog) = 0;
     virtual int RunItemSet(CItemSetDlg& dialog) = 0;
     virtual int RunRs232c(CRs232cDlg& dialog) = 0;
     virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
@@ -62,6 +64,7 @@ public:
     int RunConstants(CConstantsDlg& dialog) override;
     int RunMultiMap(CMultiMapDlg& dialog) override;
     int RunDataExchange(CDataExchangeDlg& dialog) override;
+    int RunLogbook(CLogbookDlg& dialog) override;
     int RunItemSet(CItemSetDlg& dialog) override;
     int RunRs232c(CRs232cDlg& dialog) override;
     int RunDirectory(CDirectoryDlg& dialog) override;

@@ -38,15 +38,20 @@
 #include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
 #include "model/Strings.h"
+#include "platform/ProfileFile.h"
 #include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
 #include "ecu/DataExchange.h"
+#include "ecu/Logbook.h"
+#include "ecu/SafeWrite.h"
+#include "ecu/WriteGuard.h"
 #include "ecu/EcuSession.h"
 #include "ecu/ItemSet.h"
 #include "ecu/Monitor.h"
 #include "ecu/MonitorSelection.h"
 #include "ecu/Rs232cParams.h"
 #include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/LogbookDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "ecu/gui/Rs232cDlg.h"
@@ -192,6 +197,7 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kTitle, "&Title...");
     AddAction(cmd::kConstantsList, "&Constants list...");
     AddAction(cmd::kDataExchange, "Data &Exchange...");
+    AddAction(cmd::kLogbook, "&Logbook...");
     AddAction(cmd::kOpenMapWindow, "&Map");
     AddAction(cmd::kOpenTableWindow, "&Table");
     AddAction(cmd::kOpenHexWindow, "&HEX");
@@ -335,8 +341,8 @@ void CMainFrame::InstallMenu(int resource) {
     add(file, {cmd::kExit});
     if (resource == 3) add(menu("&Edit"), {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
     add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
-    add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kDirectory,
-                       cmd::kMachineSelect});
+    add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kLogbook,
+                       cmd::kDirectory, cmd::kMachineSelect});
     QMenu* window = menu("&Window");
     QMenu* open = window->addMenu("&Open");
     add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow, cmd::kOpenHexWindow});
@@ -484,6 +490,7 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kTitle: OnTitle(); break;
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
+        case cmd::kLogbook: OnLogbook(); break;
         case cmd::kDirectory: OnDirectory(); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
         case cmd::kToolBox: OnToolBox(); break;
@@ -881,9 +888,59 @@ void CMainFrame::ConstantsList() {
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
 
+std::unique_ptr<SafeWrite> CMainFrame::MakeSafeWrite(Logbook& book, ::DataExchange& exchange) {
+    auto safeWrite = std::make_unique<SafeWrite>(
+        session_->Protocol(), book, prompt_,
+        app_.registry.machineFolder.empty() ? app_.registry.machineName : app_.registry.machineFolder,
+        EcuIdText(app_.registry.expectedId.data(), 2));
+    safeWrite->onPhase = [this](WritePhase phase) { progress_->SetPhase(PhaseName(phase)); };
+    safeWrite->confirm = [this](const GuardReport& report, bool noHistory) {
+        return prompt_.Ask(GuardQuestion(report, noHistory), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
+                           PromptIcon::kExclamation, PromptAnswer::kNo) == PromptAnswer::kYes;
+    };
+    exchange.safeWrite = safeWrite.get();
+    exchange.guardLimits = ReadGuardLimits(ProfileFile(app_.settingsFilePath));
+    exchange.backupBeforeWrite = exchange.guardLimits.backup;
+    exchange.offerRestore = [this](const SafeWriteResult& failed) {
+        return prompt_.Ask(RestoreQuestion(failed), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
+                           PromptIcon::kExclamation, PromptAnswer::kYes) == PromptAnswer::kYes;
+    };
+    return safeWrite;
+}
+
+void CMainFrame::OnLogbook() {
+    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
+    CLogbookDlg dialog(book, this);
+    dialog.restore = [this, &book](const LogEntry& entry) {
+        ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
+        auto safeWrite = MakeSafeWrite(book, exchange);
+        const bool ok = exchange.Restore(entry.id) == ExchangeOutcome::kComplete;
+        progress_->SetPhase("");
+        prompt_.Message("Restore of logbook entry " + std::to_string(entry.id) + "   --->   " +
+                            (ok ? exchangetext::kComplete : exchangetext::kFail),
+                        Str(str::kCaptionWriteToEcu), ok ? PromptIcon::kInformation : PromptIcon::kExclamation);
+        return ok;
+    };
+    // Open: the entry's data into the edited calibration, as Write to edit data.
+    dialog.open = [this](const LogEntry& entry) {
+        if (!app_.HasImage() || entry.start != app_.dataStart || entry.start + entry.data.size() - 1 > app_.dataEnd) {
+            prompt_.Message(Str(str::kAddressNotCorrespond), "Logbook", PromptIcon::kExclamation);
+            return false;
+        }
+        for (std::size_t i = 0; i < entry.data.size(); ++i) app_.image()[entry.start + i] = entry.data[i];
+        app_.modified = 1;
+        if (doc_) doc_->RefreshViews(0);
+        return true;
+    };
+    dialogs_.RunLogbook(dialog);
+}
+
 void CMainFrame::DataExchange() {
     const int remembered = app_.modified;
     ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
+    // Writes to the ECU go through the backup, write and verify sequence.
+    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
+    auto safeWrite = MakeSafeWrite(book, exchange);
     CDataExchangeDlg dialog(exchange, this);
     dialog.fileDialog = [this](const FileDialogSpec& spec) {
         FileDialogRequest request;
@@ -898,6 +955,7 @@ void CMainFrame::DataExchange() {
         if (doc_) doc_->RefreshViews(0);
     };
     dialogs_.RunDataExchange(dialog);
+    progress_->SetPhase("");
     const bool taken = exchange.DataTakenOver();
     if (taken && doc_) doc_->RefreshViews(0);
     app_.modified = taken ? 1 : remembered;

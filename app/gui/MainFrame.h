@@ -21,6 +21,9 @@
 
 class CMonitorWnd;
 class CProgressWnd;
+class DataExchange;
+class Logbook;
+class SafeWrite;
 class EcuSession;
 class Monitor;
 class PosixSerialPort;
@@ -91,6 +94,10 @@ public:
     // MenuDlgHost
     void ConstantsList() override;
     void DataExchange() override;
+    void OnLogbook();
+    // A safe write for an exchange, with the window's questions and the
+    // progress window's phases.
+    std::unique_ptr<SafeWrite> MakeSafeWrite(Logbook& book, ::DataExchange& exchange);
     void RefillMapSelector() override;
     bool MultiMapEdit() override;
     void RequestClose() override;

@@ -15,6 +15,11 @@ CProgressWnd::CProgressWnd(QWidget* owner)
     setAttribute(Qt::WA_ShowWithoutActivating);
     setWindowTitle(QString::fromStdString(Str(str::kProductName)));
     auto* layout = new QVBoxLayout(this);
+    phase_ = new QLabel(this);
+    phase_->setObjectName("progressPhase");
+    phase_->setAlignment(Qt::AlignCenter);
+    phase_->hide();
+    layout->addWidget(phase_);
     title_ = new QLabel(this);
     title_->setObjectName("progressTitle");
     progress_ = new QLabel(this);
@@ -23,7 +28,7 @@ CProgressWnd::CProgressWnd(QWidget* owner)
         label->setAlignment(Qt::AlignCenter);
         layout->addWidget(label);
     }
-    setFixedSize(240, 72);
+    setFixedSize(240, 96);
 }
 
 void CProgressWnd::Show(const std::string& title) {
@@ -43,3 +48,11 @@ void CProgressWnd::Close() { hide(); }
 
 QString CProgressWnd::TitleText() const { return title_->text(); }
 QString CProgressWnd::ProgressText() const { return progress_->text(); }
+
+void CProgressWnd::SetPhase(const std::string& phase) {
+    int step = phase == "Backup" ? 1 : phase == "Write" ? 2 : phase == "Verify" ? 3 : 0;
+    phase_->setText(step ? QString("Step %1 of 3: %2").arg(step).arg(QString::fromStdString(phase)) : QString());
+    phase_->setVisible(step != 0);
+}
+
+QString CProgressWnd::PhaseText() const { return phase_->text(); }

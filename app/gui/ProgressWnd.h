@@ -15,6 +15,10 @@ public:
     void Show(const std::string& title) override;
     void SetText(const std::string& text) override;
     void Close() override;
+    // The step of a safe write ("Backup", "Write", "Verify") shown above the
+    // title; "" hides it.
+    void SetPhase(const std::string& phase);
+    QString PhaseText() const;
 
     QString TitleText() const;
     QString ProgressText() const;
@@ -22,6 +26,7 @@ public:
     int ShowCount() const { return showCount_; }
 
 private:
+    QLabel* phase_;
     QLabel* title_;
     QLabel* progress_;
     int showCount_ = 0;

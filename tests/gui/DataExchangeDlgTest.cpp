@@ -21,6 +21,7 @@
 #include "ecu/Monitor.h"
 #include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
+#include "ecu/Logbook.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "model/Strings.h"
@@ -275,9 +276,20 @@ private slots:
             QCOMPARE(dialog.titleLabel()->text(), QString::fromStdString("File Data [ " + file + " ]"));
             QString caption;
             NextChoice(dialog, 0, &caption);
+            // Every map cell moves away from the empty ECU's zeros: the guard
+            // asks, and the technician goes on.
+            f.prompt.answers.push_back(PromptAnswer::kYes);
             QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+            QCOMPARE(f.prompt.shown.size(), std::size_t{1});
+            QVERIFY(f.prompt.shown[0].question);
+            QVERIFY(f.prompt.shown[0].text.find("cells changed") != std::string::npos);
+            f.prompt.shown.clear();
             QCOMPARE(LastReportLine(dialog), QString("Write to ECU data   --->   Complete"));
-            QCOMPARE(f.frame->ProgressWindow().TitleText(), QString("Write to ECU"));
+            QVERIFY(dialog.report()->toPlainText().contains("Backup from ECU data   --->   Complete"));
+            QVERIFY(dialog.report()->toPlainText().contains("Read back from ECU data   --->   Same"));
+            // The last step of the three was the read-back.
+            QCOMPARE(f.frame->ProgressWindow().TitleText(), QString("Read from ECU"));
+            QCOMPARE(f.frame->ProgressWindow().PhaseText(), QString("Step 3 of 3: Verify"));
             // What the ECU holds now is what the file holds.
             NextChoice(dialog, 0);
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
@@ -292,6 +304,49 @@ private slots:
         QVERIFY(decoded.ok);
         QCOMPARE(int(decoded.start), int(kFirst));
         QVERIFY(decoded.bytes == Range(next, kFirst, kLast));
+    }
+
+    // A write cut in the middle by an ECU that stores each record as it
+    // comes: the window says so, asks at once to write the backup back, and
+    // the ECU ends with exactly the bytes it held before.
+    void aCutWriteIsOfferedItsBackupAndEndsAsBefore() {
+        TempDir place;
+        Options options;
+        options.simArguments = {"--save", place.File("saved.s19"), "--fault", "stop-echo=300", "--fault",
+                                "store-each", "--fault", "first-write"};
+        EcuFrame f(options);
+        f.Open();
+        const std::string file = f.install.dir.Write("next.qsd", CalibrationFile(CalibrationImage(45)));
+        f.prompt.shown.clear();
+        RunExchange(f, [&](CDataExchangeDlg& dialog) {
+            NextChoice(dialog, 2);
+            f.dialogs.nextFile = file;
+            QTest::mouseClick(dialog.readButton(), Qt::LeftButton);
+            NextChoice(dialog, 0);
+            f.prompt.answers.push_back(PromptAnswer::kYes);   // write the backup back
+            QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+        });
+        // The failure is told first, then the backup is offered.
+        int told = -1, offered = -1;
+        for (int i = 0; i < static_cast<int>(f.prompt.shown.size()); ++i) {
+            const RecordedPrompt& shown = f.prompt.shown[static_cast<std::size_t>(i)];
+            if (!shown.question && shown.text.find("Failed to correspond with ECU.") == 0 && told < 0) told = i;
+            if (shown.question && shown.text.find("logbook entry 1") != std::string::npos) offered = i;
+        }
+        QVERIFY(told >= 0);
+        QVERIFY(offered > told);
+        QCOMPARE(f.sim->Stop(), 0);
+        std::string text = place.Read("saved.s19");
+        text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
+                   text.end());
+        const DecodedRecords decoded = DecodeRecords(text);
+        QVERIFY(decoded.ok);
+        QVERIFY(decoded.bytes == Range(options.ecuImage, kFirst, kLast));
+        Logbook book(Logbook::FolderFor(f.app->settingsFilePath));
+        std::vector<std::string> steps;
+        for (const LogEntry& entry : book.List()) steps.push_back(entry.operation + " " + entry.result);
+        QVERIFY(steps == (std::vector<std::string>{"backup Complete", "write Fail", "backup Complete",
+                                                   "restore Complete"}));
     }
 
     void aReadCutAfterThreeRecordsKeepsTheirBytesInRed() {

@@ -15,6 +15,7 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "ecu/gui/DataExchangeDlg.h"
+#include "ecu/gui/LogbookDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ConstantsDlg.h"
@@ -29,6 +30,7 @@ struct ScriptedDialogs : FrameDialogs {
     std::function<int(CMenuDlg&)> menu;
     std::function<int(CMultiMapDlg&)> multiMap;       // Cancel when none
     std::function<int(CDataExchangeDlg&)> exchange;
+    std::function<int(CLogbookDlg&)> logbook;
     std::function<int(CItemSetDlg&)> itemSet;
     std::function<int(CRs232cDlg&)> rs232c;
     std::function<void(CDirectoryDlg&)> directory;
@@ -60,6 +62,7 @@ struct ScriptedDialogs : FrameDialogs {
     }
     int RunMultiMap(CMultiMapDlg& dialog) override { return multiMap ? multiMap(dialog) : QDialog::Rejected; }
     int RunDataExchange(CDataExchangeDlg& dialog) override { return exchange ? exchange(dialog) : 0; }
+    int RunLogbook(CLogbookDlg& dialog) override { return logbook ? logbook(dialog) : 0; }
     int RunItemSet(CItemSetDlg& dialog) override { return itemSet ? itemSet(dialog) : 0; }
     int RunRs232c(CRs232cDlg& dialog) override { return rs232c ? rs232c(dialog) : 0; }
     int RunDirectory(CDirectoryDlg& dialog) override {

@@ -131,10 +131,12 @@ TEST_F(EcuCommandsTest, ReadEcuIntoABaseFileSavesTheEcuDataUnderANewName) {
 
 TEST_F(EcuCommandsTest, WriteEcuThenVerifySaysSameAndTheOldFileIsNotSame) {
     StartEcu(original);
-    const Outcome written = Tune({"write-ecu", changed});
+    // Every map cell moves by a third or more: past the guard only with --force.
+    const Outcome written = Tune({"write-ecu", changed, "--force"});
     ASSERT_FALSE(written.hung);
     EXPECT_EQ(written.status, 0) << written.err;
-    EXPECT_EQ(written.out, "Read from edit data   --->   Complete\nWrite to ECU data   --->   Complete\n");
+    EXPECT_EQ(written.out, "Read from edit data   --->   Complete\nBackup from ECU data   --->   Complete\n"
+                           "Read back from ECU data   --->   Same\nWrite to ECU data   --->   Complete\n");
 
     const Outcome same = Tune({"verify", changed});
     EXPECT_EQ(same.status, 0) << same.err;
@@ -213,7 +215,7 @@ TEST_F(EcuCommandsTest, FlowControlBytesInEveryAnswerArriveWithXonXoffOn) {
     StartEcu(original, {"--id", "0x1113", "--value", "01=1311", "--value", "21=11", "--value", "22=13",
                         "--result-byte", "0x13"});
 
-    const Outcome block = Tune({"write-ecu", changed});
+    const Outcome block = Tune({"write-ecu", changed, "--force"});
     EXPECT_EQ(block.status, 0) << block.err;
     EXPECT_EQ(block.err, "");
     const Outcome byte = Tune({"write-byte", "1011", "13"});
@@ -268,6 +270,201 @@ TEST_F(EcuCommandsTest, APortGivenOnTheCommandLineIsUsedAndAMissingOneIsAFailure
     EXPECT_NE(missing.err.find("No response from ECU."), std::string::npos) << missing.err;
 }
 
+// The calibration with one cell of map Main doubled (row 1 column 2: 20 -> 40).
+Image OneCellDoubled() {
+    Image image = testinstall::CalibrationImage();
+    image[kDataStart + 8] = static_cast<std::uint8_t>(image[kDataStart + 8] * 2);
+    std::uint8_t sum = 0;
+    for (std::uint32_t a = kDataStart; a < kDataEnd; ++a) sum = static_cast<std::uint8_t>(sum + image[a]);
+    image[kDataEnd] = static_cast<std::uint8_t>(0x7F - sum);
+    return image;
+}
+
+// The lines of a text.
+std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> lines;
+    for (std::size_t at = 0; at < text.size();) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        lines.push_back(text.substr(at, end - at));
+        at = end + 1;
+    }
+    return lines;
+}
+
+// The restore command a failed write prints on a line of its own.
+std::string RestoreCommand(const std::string& err) {
+    for (const std::string& line : Lines(err))
+        if (line.compare(0, 15, "rvtune restore ") == 0) return line;
+    return "";
+}
+
+// The operation and result columns of rvtune log --csv.
+std::vector<std::string> OperationsAndResults(const std::string& csv) {
+    std::vector<std::string> rows;
+    for (const std::string& line : Lines(csv)) {
+        std::vector<std::string> fields;
+        std::string rest = line;
+        for (std::size_t comma; (comma = rest.find(',')) != std::string::npos; rest.erase(0, comma + 1))
+            fields.push_back(rest.substr(0, comma));
+        fields.push_back(rest);
+        if (fields.size() >= 4) rows.push_back(fields[2] + " " + fields[3]);
+    }
+    return rows;
+}
+
+// A write cut in the middle by an ECU that stores each record as it comes:
+// the write fails, the ECU holds part of the new data, and the restore the
+// failure names puts back exactly the bytes it held before.
+TEST_F(EcuCommandsTest, AWriteCutInTheMiddleIsRestoredToTheBytesBefore) {
+    StartEcu(original, {"--fault", "stop-echo=80", "--fault", "store-each", "--fault", "first-write"});
+    const Outcome cut = Tune({"write-ecu", changed, "--force"});
+    ASSERT_FALSE(cut.hung);
+    EXPECT_EQ(cut.status, 1) << cut.err;
+    EXPECT_NE(cut.out.find("Write to ECU data   --->   Fail"), std::string::npos) << cut.out;
+    const std::string restore = RestoreCommand(cut.err);
+    ASSERT_EQ(restore, "rvtune restore 1") << cut.err;
+    // The records before the cut are in the ECU.
+    EXPECT_EQ(Tune({"verify", original}).status, 1);
+
+    const Outcome restored = Tune({"restore", "1"});
+    EXPECT_EQ(restored.status, 0) << restored.err;
+    EXPECT_NE(restored.out.find("Write to ECU data   --->   Complete"), std::string::npos) << restored.out;
+    EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+
+    // backup, failed write, the verify, the restore's own backup (of the
+    // half-written ECU) and the restore.
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(OperationsAndResults(log.out),
+              (std::vector<std::string>{"operation result", "backup Complete", "write Fail", "verify Not same",
+                                        "backup Complete", "restore Complete"}));
+}
+
+// The ECU answers the write with its result byte but stores one byte wrong:
+// the read-back finds it and the write is no success.
+TEST_F(EcuCommandsTest, AByteStoredWrongFailsTheWrite) {
+    StartEcu(original, {"--fault", "store-wrong=1009"});
+    const Outcome o = Tune({"write-ecu", changed, "--force"});
+    ASSERT_FALSE(o.hung);
+    EXPECT_EQ(o.status, 1) << o.err;
+    EXPECT_NE(o.out.find("Read back from ECU data   --->   Not same"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("Write to ECU data   --->   Fail"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find("Write to ECU data   --->   Complete"), std::string::npos) << o.out;
+    EXPECT_NE(o.err.find("1009"), std::string::npos) << o.err;
+    EXPECT_EQ(RestoreCommand(o.err), "rvtune restore 1") << o.err;
+}
+
+// An ECU that answers as if it took the data, with a message of the
+// definition's "Error Message" list or without, and keeps its old bytes.
+TEST_F(EcuCommandsTest, AnAnsweredWriteThatStoredNothingFails) {
+    for (const std::vector<std::string>& faults :
+         {std::vector<std::string>{"--fault", "ignore-write"},
+          std::vector<std::string>{"--fault", "ignore-write", "--result-byte", "E"}}) {
+        StartEcu(original, faults);
+        const Outcome o = Tune({"write-ecu", changed, "--force"});
+        EXPECT_EQ(o.status, 1) << o.err;
+        EXPECT_NE(o.out.find("Write to ECU data   --->   Fail"), std::string::npos) << o.out;
+        EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+    }
+}
+
+TEST_F(EcuCommandsTest, TheGuardRefusesOneDoubledCellUnlessForced) {
+    StartEcu(original);
+    const std::string doubled = install.dir.Write("doubled.qsd", DataFile(OneCellDoubled()));
+    const Outcome refused = Tune({"write-ecu", doubled});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("Main: 1 of 6 cells changed, 1 over the limit; row 1 column 2: 20 -> 40"),
+              std::string::npos)
+        << refused.err;
+    EXPECT_EQ(refused.err.find("Twin"), std::string::npos) << refused.err;
+    EXPECT_EQ(refused.out.find("Write to ECU data"), std::string::npos) << refused.out;
+
+    // With the backup now in the logbook, the guard refuses before any read.
+    const Outcome again = Tune({"write-ecu", doubled, "--no-backup"});
+    EXPECT_EQ(again.status, 1) << again.err;
+    EXPECT_EQ(again.out.find("Backup"), std::string::npos) << again.out;
+
+    const Outcome forced = Tune({"write-ecu", doubled, "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    // What is verified in the ECU is the new history: the same file passes.
+    const Outcome same = Tune({"write-ecu", doubled});
+    EXPECT_EQ(same.status, 0) << same.err;
+    EXPECT_EQ(EcuMemory(), Range(OneCellDoubled()));
+}
+
+// Without a backup and without a history there is nothing to check against.
+TEST_F(EcuCommandsTest, TheFirstWriteWithoutBackupOrHistoryNeedsForce) {
+    StartEcu(original);
+    const Outcome asked = Tune({"write-ecu", original, "--no-backup"});
+    EXPECT_EQ(asked.status, 1) << asked.err;
+    EXPECT_NE(asked.err.find("--force"), std::string::npos) << asked.err;
+    const Outcome forced = Tune({"write-ecu", original, "--no-backup", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(OperationsAndResults(log.out), (std::vector<std::string>{"operation result", "write Complete"}));
+}
+
+TEST_F(EcuCommandsTest, TheLogbookListsAMixedSessionInOrderAndExportsAnEntry) {
+    StartEcu(original);
+    const std::string mot = install.dir.File("ecu.mot");
+    EXPECT_EQ(Tune({"read-ecu", "--out", mot}).status, 0);
+    const std::string doubled = install.dir.Write("doubled.qsd", DataFile(OneCellDoubled()));
+    EXPECT_EQ(Tune({"write-ecu", doubled, "--force"}).status, 0);
+    EXPECT_EQ(Tune({"verify", doubled}).status, 0);
+    EXPECT_EQ(Tune({"log", "note", "2", "before the doubled cell, \"race\" map"}).status, 0);
+
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(log.status, 0) << log.err;
+    EXPECT_EQ(OperationsAndResults(log.out),
+              (std::vector<std::string>{"operation result", "read Complete", "backup Complete", "write Complete",
+                                        "verify Same"}));
+    const std::vector<std::string> lines = Lines(log.out);
+    ASSERT_EQ(lines.size(), 5u);
+    EXPECT_EQ(lines[1].substr(0, 2), "1,");
+    EXPECT_NE(lines[1].find("," + mot + ","), std::string::npos) << lines[1];
+    EXPECT_NE(lines[2].find(",\"before the doubled cell, \"\"race\"\" map\""), std::string::npos) << lines[2];
+    EXPECT_EQ(lines[4].substr(0, 2), "4,");
+
+    // The backup holds the ECU's data from before the write.
+    const std::string out = install.dir.File("backup.qsd");
+    const Outcome exported = Tune({"log", "export", "2", out, "--base", original});
+    EXPECT_EQ(exported.status, 0) << exported.err;
+    EXPECT_EQ(FileRange(out), Range(testinstall::CalibrationImage()));
+    const Outcome shown = Tune({"log", "show", "3"});
+    EXPECT_EQ(shown.status, 0) << shown.err;
+    EXPECT_NE(shown.out.find("operation: write"), std::string::npos) << shown.out;
+    EXPECT_NE(shown.out.find("backup in entry 2"), std::string::npos) << shown.out;
+    EXPECT_EQ(Tune({"log", "show", "9"}).status, 2);
+}
+
+TEST_F(EcuCommandsTest, ADamagedEntryIsListedAsDamagedAndCannotBeRestored) {
+    StartEcu(original);
+    EXPECT_EQ(Tune({"read-ecu", "--out", install.dir.File("a.mot")}).status, 0);
+    EXPECT_EQ(Tune({"read-ecu", "--out", install.dir.File("b.mot")}).status, 0);
+    EXPECT_EQ(Tune({"read-ecu", "--out", install.dir.File("c.mot")}).status, 0);
+    // One data byte changed with its record's checksum made to fit: only the
+    // entry's own sum can tell. Entry 3 loses its end.
+    const std::string book = "install/TST01/WORK/LOGBOOK/";
+    std::string records = install.dir.Read(book + "000001.s19");
+    DataRecord record;
+    ASSERT_EQ(ParseDataRecord(records.substr(0, records.find('\n')), record), RecordFault::kNone);
+    record.data[0] ^= 0x40;
+    records.replace(0, records.find('\n'), MakeDataRecord(record.address, record.data.data(), record.data.size()));
+    install.dir.Write(book + "000001.s19", records);
+    const std::string entry = install.dir.Read(book + "000003.log");
+    install.dir.Write(book + "000003.log", entry.substr(0, entry.size() / 2));
+
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(log.status, 0) << log.err;
+    EXPECT_EQ(OperationsAndResults(log.out),
+              (std::vector<std::string>{"operation result", "read damaged", "read Complete", "read damaged"}));
+    const Outcome restore = Tune({"restore", "1"});
+    EXPECT_EQ(restore.status, 2) << restore.err;
+    EXPECT_NE(restore.err.find("damaged"), std::string::npos) << restore.err;
+    EXPECT_EQ(Tune({"log", "show", "1"}).status, 1);
+    EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+}
+
 // One fault of the line: the command fails with its message and report line
 // within the bound, and neither the ECU nor the output file changes.
 struct Fault {
@@ -291,7 +488,7 @@ TEST_P(EcuFaultTest, FailsWithItsMessageAndChangesNothing) {
     const std::string command = fault.command;
     if (command == "read-out") o = Tune({"read-ecu", "--out", out});
     else if (command == "read-into") o = Tune({"read-ecu", "--into", original, "--save", out});
-    else o = Tune({"write-ecu", changed});
+    else o = Tune({"write-ecu", changed, "--force"});
 
     ASSERT_FALSE(o.hung) << fault.name << " did not end";
     EXPECT_EQ(o.status, 1) << o.err;
@@ -307,6 +504,9 @@ TEST_P(EcuFaultTest, FailsWithItsMessageAndChangesNothing) {
 
 const char* kReadFail = "Read from ECU data   --->   Fail";
 const char* kWriteFail = "Write to ECU data   --->   Fail";
+// A write reads the ECU's data for its backup first; a line that fails a
+// read stops it there, before anything is sent.
+const char* kBackupFail = "Backup from ECU data   --->   Fail";
 const std::string kNoResponse = "No response from ECU.";
 const std::string kOtherEcu = "ECU type is different.";
 const std::string kCorrespond = "Failed to correspond with ECU.";
@@ -316,18 +516,17 @@ INSTANTIATE_TEST_SUITE_P(
     Faults, EcuFaultTest,
     ::testing::Values(
         Fault{"SilentRead", {"--fault", "silent"}, "read-out", {kNoResponse}, kReadFail},
-        Fault{"SilentWrite", {"--fault", "silent"}, "write", {kNoResponse}, kWriteFail},
+        Fault{"SilentWrite", {"--fault", "silent"}, "write", {kNoResponse}, kBackupFail},
         Fault{"WrongIdRead", {"--fault", "wrong-id"}, "read-into", {kOtherEcu}, kReadFail},
-        Fault{"WrongIdWrite", {"--fault", "wrong-id"}, "write", {kOtherEcu}, kWriteFail},
+        Fault{"WrongIdWrite", {"--fault", "wrong-id"}, "write", {kOtherEcu}, kBackupFail},
         Fault{"WrongEchoRead", {"--fault", "wrong-echo"}, "read-out", {kCorrespond}, kReadFail},
-        Fault{"WrongEchoWrite", {"--fault", "wrong-echo"}, "write", {kCorrespond + " Write Error Address :"},
-              kWriteFail},
+        Fault{"WrongEchoWrite", {"--fault", "wrong-echo"}, "write", {kCorrespond}, kBackupFail},
         Fault{"StopAfterThreeRecords", {"--range", "0000-00FF", "--fault", "stop-after=3"}, "read-out",
               {kCorrespond + " Read Error Address : 0030"}, kReadFail, false},
         Fault{"StopAfterThreeRecordsInto", {"--range", "0000-00FF", "--fault", "stop-after=3"}, "read-into",
               {kCorrespond + " Read Error Address : 0030"}, kReadFail, false},
         Fault{"FloodRead", {"--fault", "flood"}, "read-out", {kOtherEcu, kRemains}, kReadFail},
-        Fault{"FloodWrite", {"--fault", "flood"}, "write", {kOtherEcu, kRemains}, kWriteFail},
+        Fault{"FloodWrite", {"--fault", "flood"}, "write", {kOtherEcu, kRemains}, kBackupFail},
         // The second record (1010) stops after its first 8 characters.
         Fault{"StopEchoMidWrite", {"--fault", "stop-echo=50"}, "write",
               {kCorrespond + " Write Error Address : 1010"}, kWriteFail},

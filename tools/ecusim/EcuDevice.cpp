@@ -129,6 +129,7 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
             state_ = State::kReceiving;
             writeError_ = false;
             charactersEchoed_ = 0;
+            ++writesStarted_;
             deadline_ = now + timeout;
         } else {
             Reset();
@@ -214,7 +215,7 @@ void EcuDevice::SendNextCharacter(Clock::time_point now) {
 }
 
 void EcuDevice::OnWriteCharacter(std::uint8_t byte, Clock::time_point now) {
-    if (options_.stopEchoAfter >= 0 && charactersEchoed_ >= options_.stopEchoAfter) return;
+    if (WriteFaults() && options_.stopEchoAfter >= 0 && charactersEchoed_ >= options_.stopEchoAfter) return;
     Echo(byte, false);
     ++charactersEchoed_;
     deadline_ = now + std::chrono::milliseconds(options_.echoTimeoutMs);
@@ -265,19 +266,29 @@ void EcuDevice::OnWriteCharacter(std::uint8_t byte, Clock::time_point now) {
         const auto address = static_cast<std::uint16_t>(bytes[1] << 8 | bytes[2]);
         std::vector<std::uint8_t> data(bytes.begin() + 3, bytes.end() - 1);
         if (address + data.size() > kImageSize) writeError_ = true;
+        else if (options_.storeEachRecord && !writeError_) Store(address, data);
         pending_.emplace_back(address, std::move(data));
     } else if (type == '9') {
         FinishWrite();
     }
 }
 
+void EcuDevice::Store(std::uint16_t address, const std::vector<std::uint8_t>& data) {
+    if (WriteFaults() && options_.ignoreWrite) return;
+    for (std::size_t i = 0; i < data.size(); ++i) {
+        std::uint8_t byte = data[i];
+        if (WriteFaults() && static_cast<long>(address + i) == options_.storeWrongAt) byte ^= 0x01;
+        image_[address + i] = byte;
+    }
+}
+
 void EcuDevice::FinishWrite() {
     if (!writeError_) {
-        for (const auto& [address, data] : pending_)
-            for (std::size_t i = 0; i < data.size(); ++i) image_[address + i] = data[i];
+        if (!options_.storeEachRecord)
+            for (const auto& [address, data] : pending_) Store(address, data);
         ++writesApplied;
     }
-    if (!options_.noResult) Send(writeError_ ? options_.errorResultByte : options_.resultByte);
+    if (!(WriteFaults() && options_.noResult)) Send(writeError_ ? options_.errorResultByte : options_.resultByte);
     Reset();
 }
 

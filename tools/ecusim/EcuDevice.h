@@ -41,6 +41,17 @@ struct DeviceOptions {
     // The first identification answer goes out this many ms late, as from
     // an ECU still waking up. -1: at once.
     int lateIdMs = -1;
+    // Each record of a block write is stored as it arrives, as a flash ECU
+    // programs it: a write cut off leaves the records before the cut.
+    bool storeEachRecord = false;
+    // A block write stores the byte at this address with its lowest bit
+    // flipped (-1: stored right).
+    long storeWrongAt = -1;
+    // A block write answers its result byte but stores nothing.
+    bool ignoreWrite = false;
+    // The write faults (stop-echo, no-result, store-wrong, ignore-write) hit
+    // only the first block write, so a second write can put things right.
+    bool firstWriteOnly = false;
 };
 
 // 0x01..0x0F answer two bytes, 0x10..0x3F one; 0x11 and 0x13 stay free for XON/XOFF.
@@ -95,6 +106,9 @@ private:
     std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> pending_;
     bool writeError_ = false;
     int charactersEchoed_ = 0;
+    int writesStarted_ = 0;
+    bool WriteFaults() const { return !options_.firstWriteOnly || writesStarted_ == 1; }
+    void Store(std::uint16_t address, const std::vector<std::uint8_t>& data);
 
     std::map<std::uint8_t, unsigned> itemTicks_;
 

@@ -48,7 +48,13 @@ const char* const kSimUsage =
     "                         bad-sum=N      ... with a wrong checksum\n"
     "                         bad-count=N    ... with a count one above its bytes\n"
     "                         late-id=MS     the first identification answer comes\n"
-    "                                        MS ms late\n"
+    "                                        MS ms late\n"    "                         store-each     a block write stores each record as it\n"
+    "                                        arrives (a cut write leaves part)\n"
+    "                         store-wrong=HHHH  a block write stores the byte at\n"
+    "                                        HHHH (hex) with its lowest bit flipped\n"
+    "                         ignore-write   a block write answers but stores nothing\n"
+    "                         first-write    the write faults hit the first block\n"
+    "                                        write only\n"
     "  --help               this text\n";
 
 namespace {
@@ -83,6 +89,14 @@ bool ParseByte(const std::string& text, std::uint8_t& value) {
 bool ParseFault(const std::string& text, DeviceOptions& options) {
     const std::size_t equals = text.find('=');
     const std::string name = text.substr(0, equals);
+    if (name == "store-wrong") {
+        long address = -1;
+        if (equals == std::string::npos || !ParseNumber(text.substr(equals + 1), 16, address) || address < 0 ||
+            address > 0xFFFF)
+            return false;
+        options.storeWrongAt = address;
+        return true;
+    }
     long count = -1;
     if (equals != std::string::npos &&
         (!ParseNumber(text.substr(equals + 1), 10, count) || count < 0 || count > 1000000))
@@ -95,6 +109,9 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
     else if (name == "wrong-echo") options.wrongEcho = true;
     else if (name == "flood") options.flood = true;
     else if (name == "no-result") options.noResult = true;
+    else if (name == "store-each") options.storeEachRecord = true;
+    else if (name == "ignore-write") options.ignoreWrite = true;
+    else if (name == "first-write") options.firstWriteOnly = true;
     else if (name == "stop-after") options.stopAfterRecords = static_cast<int>(count);
     else if (name == "stop-echo") options.stopEchoAfter = static_cast<int>(count);
     else if (name == "bad-hex" && count >= 1) options.badHexRecord = static_cast<int>(count);

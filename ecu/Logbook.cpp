@@ -1,0 +1,300 @@
+#include "ecu/Logbook.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <filesystem>
+#include <system_error>
+
+#include "files/SRecord.h"
+#include "model/Parse.h"
+#include "platform/FileIo.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kMagic = "RV_Tune logbook entry 1";
+constexpr int kMaxId = 999999;
+// A logbook entry never holds more than the image.
+constexpr std::size_t kMaxDataText = 1u << 20;
+
+std::string IdName(int id, const char* extension) {
+    char name[32];
+    std::snprintf(name, sizeof name, "%06d%s", id, extension);
+    return name;
+}
+
+// FNV-1a over the data: damage to the data file that still decodes (a record
+// dropped, bytes changed with fitting checksums) is caught against the entry.
+std::uint32_t DataSum(const std::vector<std::uint8_t>& data) {
+    std::uint32_t sum = 2166136261u;
+    for (std::uint8_t byte : data) sum = (sum ^ byte) * 16777619u;
+    return sum;
+}
+
+std::string Hex(std::uint32_t value, int digits) {
+    char text[16];
+    std::snprintf(text, sizeof text, "%0*X", digits, static_cast<unsigned>(value));
+    return text;
+}
+
+// Values are single lines: a line break in a note or path would start a key.
+std::string OneLine(const std::string& text) {
+    std::string line;
+    for (const char c : text) line += (c == '\r' || c == '\n') ? ' ' : c;
+    return line;
+}
+
+std::string DataText(std::uint16_t start, const std::vector<std::uint8_t>& data) {
+    std::vector<std::string> lines;
+    if (!data.empty())
+        BuildRecords(data.data(), data.size(), start, static_cast<std::uint16_t>(data.size() - 1), lines);
+    std::string text;
+    for (const std::string& line : lines) text += line + "\n";
+    return text;
+}
+
+// The bytes of S-record text written by DataText: contiguous records from
+// start on, each sound. false for anything else.
+bool ParseDataText(const std::string& text, std::uint16_t start, std::size_t length,
+                   std::vector<std::uint8_t>& data) {
+    data.clear();
+    std::size_t at = 0;
+    bool ended = false;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.empty()) continue;
+        if (ended) return false;
+        if (line == kSRecordEnd) {
+            ended = true;
+            continue;
+        }
+        if (line.compare(0, 2, "S1") != 0) return false;
+        DataRecord record;
+        if (ParseDataRecord(line, record) != RecordFault::kNone || !record.checksumOk || !record.exactLength)
+            return false;
+        if (static_cast<std::size_t>(record.address) != start + data.size()) return false;
+        data.insert(data.end(), record.data.begin(), record.data.end());
+    }
+    return ended && data.size() == length;
+}
+
+}  // namespace
+
+bool LogEntry::HoldsEcuData() const {
+    if (!hasData || Damaged()) return false;
+    if (operation == logbook::kRead || operation == logbook::kBackup || operation == logbook::kWrite ||
+        operation == logbook::kRestore)
+        return result == logbook::kComplete;
+    if (operation == logbook::kVerify) return result == logbook::kSame || result == logbook::kNotSame;
+    return false;
+}
+
+std::string EcuIdText(const std::uint8_t* id, std::size_t n) {
+    bool printable = true;
+    for (std::size_t i = 0; i < n; ++i) printable = printable && id[i] > 0x20 && id[i] < 0x7F;
+    if (printable) return std::string(reinterpret_cast<const char*>(id), n);
+    std::string text = "0x";
+    for (std::size_t i = 0; i < n; ++i) text += Hex(id[i], 2);
+    return text;
+}
+
+std::string LogTimeNow() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return text;
+}
+
+std::string Logbook::FolderFor(const std::string& settingsFilePath) {
+    const fs::path settings(settingsFilePath);
+    return (settings.parent_path() / "WORK" / logbook::kFolderName).string();
+}
+
+std::vector<int> Logbook::Ids() const {
+    std::vector<int> ids;
+    std::error_code error;
+    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        if (name.size() < 7 || name.find_first_not_of("0123456789") != 6) continue;
+        std::int32_t id = 0;
+        if (!ParseDecimal(name.substr(0, 6), id) || id < 1) continue;
+        if (name.substr(6) == ".log") ids.push_back(id);
+    }
+    std::sort(ids.begin(), ids.end());
+    return ids;
+}
+
+bool Logbook::Add(LogEntry& entry, std::string& error) {
+    std::error_code fsError;
+    fs::create_directories(folder_, fsError);
+    if (!fs::is_directory(folder_)) {
+        error = "cannot create the logbook folder " + folder_;
+        return false;
+    }
+    // The next number after every file present, orphaned data files included,
+    // so a number is never used twice.
+    int id = 0;
+    for (fs::directory_iterator it(folder_, fsError), end; !fsError && it != end; it.increment(fsError)) {
+        const std::string name = it->path().filename().string();
+        std::int32_t number = 0;
+        if (name.size() >= 6 && ParseDecimal(name.substr(0, 6), number)) id = std::max(id, static_cast<int>(number));
+    }
+    if (id >= kMaxId) {
+        error = "the logbook " + folder_ + " is full";
+        return false;
+    }
+    entry.id = id + 1;
+    if (entry.time.empty()) entry.time = LogTimeNow();
+    const std::string base = (fs::path(folder_) / IdName(entry.id, "")).string();
+
+    std::string text = std::string(kMagic) + "\n";
+    text += "time=" + OneLine(entry.time) + "\n";
+    text += "operation=" + OneLine(entry.operation) + "\n";
+    text += "result=" + OneLine(entry.result) + "\n";
+    text += "machine=" + OneLine(entry.machine) + "\n";
+    text += "ecu=" + OneLine(entry.ecu) + "\n";
+    text += "file=" + OneLine(entry.file) + "\n";
+    text += "detail=" + OneLine(entry.detail) + "\n";
+    if (entry.hasData) {
+        if (entry.data.empty() || entry.start + entry.data.size() > 0x10000) {
+            error = "no data for the logbook";
+            return false;
+        }
+        text += "start=" + Hex(entry.start, 4) + "\n";
+        text += "length=" + std::to_string(entry.data.size()) + "\n";
+        text += "sum=" + Hex(DataSum(entry.data), 8) + "\n";
+        if (!WriteFileAtomic(base + ".s19", DataText(entry.start, entry.data))) {
+            error = "cannot write " + base + ".s19";
+            return false;
+        }
+    }
+    text += "end\n";
+    if (!WriteFileAtomic(base + ".log", text)) {
+        error = "cannot write " + base + ".log";
+        return false;
+    }
+    if (!entry.note.empty()) SetNote(entry.id, entry.note, error);
+    return true;
+}
+
+LogEntry Logbook::Load(int id) const {
+    LogEntry entry;
+    entry.id = id;
+    const std::string base = (fs::path(folder_) / IdName(id, "")).string();
+    std::string note;
+    if (ReadWholeFile(base + ".note", note)) {
+        entry.note = OneLine(note);
+        while (!entry.note.empty() && entry.note.back() == ' ') entry.note.pop_back();
+    }
+    auto damaged = [&entry](const std::string& why) {
+        entry.result = logbook::kDamaged;
+        entry.damage = why;
+        entry.hasData = false;
+        entry.data.clear();
+        return entry;
+    };
+    std::string text;
+    if (!ReadWholeFile(base + ".log", text) || text.size() > 64 * 1024) return damaged("the entry cannot be read");
+
+    std::string start, length, sum, result;
+    bool magic = false, ended = false;
+    std::size_t at = 0;
+    while (at < text.size()) {
+        std::size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        const std::string line = text.substr(at, end - at);
+        at = end + 1;
+        if (!magic) {
+            if (line != kMagic) return damaged("not a logbook entry");
+            magic = true;
+            continue;
+        }
+        if (line == "end") {
+            ended = true;
+            break;
+        }
+        const std::size_t equals = line.find('=');
+        if (equals == std::string::npos) return damaged("a line without a value");
+        const std::string key = line.substr(0, equals);
+        const std::string value = line.substr(equals + 1);
+        if (key == "time") entry.time = value;
+        else if (key == "operation") entry.operation = value;
+        else if (key == "result") result = value;
+        else if (key == "machine") entry.machine = value;
+        else if (key == "ecu") entry.ecu = value;
+        else if (key == "file") entry.file = value;
+        else if (key == "detail") entry.detail = value;
+        else if (key == "start") start = value;
+        else if (key == "length") length = value;
+        else if (key == "sum") sum = value;
+    }
+    // Fields come before "end": a cut-off entry lacks it.
+    if (!ended || entry.time.empty() || entry.operation.empty() || result.empty())
+        return damaged("the entry is incomplete");
+    entry.result = result;
+    if (start.empty() && length.empty() && sum.empty()) return entry;
+
+    std::uint32_t startValue = 0, sumValue = 0;
+    std::int32_t lengthValue = 0;
+    if (!ParseHex(start, startValue) || startValue > 0xFFFF || !ParseDecimal(length, lengthValue) ||
+        lengthValue < 1 || startValue + static_cast<std::uint32_t>(lengthValue) > 0x10000 || sum.size() != 8 ||
+        !ParseHex(sum, sumValue))
+        return damaged("the data range is unreadable");
+    std::string records;
+    if (!ReadWholeFile(base + ".s19", records) || records.size() > kMaxDataText)
+        return damaged("the data file is missing");
+    std::vector<std::uint8_t> data;
+    if (!ParseDataText(records, static_cast<std::uint16_t>(startValue), static_cast<std::size_t>(lengthValue), data))
+        return damaged("the data file does not decode");
+    if (DataSum(data) != sumValue) return damaged("the data differs from what was logged");
+    entry.hasData = true;
+    entry.start = static_cast<std::uint16_t>(startValue);
+    entry.data = std::move(data);
+    return entry;
+}
+
+std::vector<LogEntry> Logbook::List() const {
+    std::vector<LogEntry> entries;
+    for (int id : Ids()) entries.push_back(Load(id));
+    return entries;
+}
+
+bool Logbook::Find(int id, LogEntry& entry) const {
+    if (id < 1 || id > kMaxId) return false;
+    std::error_code error;
+    if (!fs::exists(fs::path(folder_) / IdName(id, ".log"), error)) return false;
+    entry = Load(id);
+    return true;
+}
+
+bool Logbook::SetNote(int id, const std::string& note, std::string& error) {
+    if (id < 1 || id > kMaxId || !fs::exists(fs::path(folder_) / IdName(id, ".log"))) {
+        error = "no logbook entry " + std::to_string(id);
+        return false;
+    }
+    if (!WriteFileAtomic((fs::path(folder_) / IdName(id, ".note")).string(), OneLine(note) + "\n")) {
+        error = "cannot write the note of entry " + std::to_string(id);
+        return false;
+    }
+    return true;
+}
+
+bool Logbook::LastEcuData(const std::string& machine, const std::string& ecu, LogEntry& entry) const {
+    const std::vector<int> ids = Ids();
+    for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
+        LogEntry candidate = Load(*it);
+        if (candidate.machine == machine && candidate.ecu == ecu && candidate.HoldsEcuData()) {
+            entry = std::move(candidate);
+            return true;
+        }
+    }
+    return false;
+}

@@ -1,0 +1,220 @@
+#include "ecu/SafeWrite.h"
+
+#include <cstdio>
+
+#include "ecu/EcuProtocol.h"
+#include "files/SRecord.h"
+#include "model/Strings.h"
+#include "platform/TextFormat.h"
+#include "platform/UserPrompt.h"
+
+namespace {
+
+constexpr const char* kArrow = "   --->   ";
+
+std::string Address(long address) {
+    char text[8];
+    std::snprintf(text, sizeof text, "%04lX", address & 0xFFFF);
+    return text;
+}
+
+// The ECU's message for a failed read, as the exchange shows it.
+std::string ReadFailure(const EcuReadResult& read) {
+    if (read.code != str::kFailedToCorrespond) return Str(read.code);
+    std::string text = Str(str::kFailedToCorrespond);
+    if (!read.failAddress.empty())
+        text += "\n" + FormatText(Str(str::kReadErrorAddress).c_str(), read.failAddress.c_str());
+    return text;
+}
+
+}  // namespace
+
+const char* PhaseName(WritePhase phase) {
+    switch (phase) {
+    case WritePhase::kBackup: return "Backup";
+    case WritePhase::kWrite: return "Write";
+    default: return "Verify";
+    }
+}
+
+bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std::uint16_t first, std::size_t count,
+                std::vector<std::uint8_t>& slice) {
+    const long offset = static_cast<long>(first) - static_cast<long>(start);
+    if (count == 0 || offset < 0 || static_cast<std::size_t>(offset) + count > bytes.size()) return false;
+    slice.assign(bytes.begin() + offset, bytes.begin() + offset + static_cast<long>(count));
+    return true;
+}
+
+std::string GuardQuestion(const GuardReport& report, bool noHistory) {
+    if (noHistory)
+        return "No data of this ECU is in the logbook and no backup is read, so this write cannot be checked "
+               "against what the ECU holds.\n\nWrite to the ECU?";
+    return "This write changes the ECU's maps more than usual:\n\n" + report.Summary() + "\nWrite to the ECU?";
+}
+
+std::string RestoreQuestion(const SafeWriteResult& failed) {
+    return "The write to the ECU failed: " + failed.detail + ".\nThe ECU may hold part of the new data.\n\n" +
+           "The ECU's data from before the write is kept in logbook entry " + std::to_string(failed.backupId) +
+           ".\nWrite it back now?";
+}
+
+void SafeWrite::Message(const std::string& text) {
+    prompt_.Message(text, Str(str::kCaptionDataExchange), PromptIcon::kExclamation);
+}
+
+void SafeWrite::Line(const char* what, const std::string& result) {
+    if (onReportLine) onReportLine(std::string(what) + kArrow + result);
+}
+
+bool SafeWrite::Confirm(const GuardReport& report, bool noHistory) { return confirm && confirm(report, noHistory); }
+
+void SafeWrite::Log(LogEntry entry, SafeWriteResult& result, bool isWrite) {
+    entry.machine = machine_;
+    entry.ecu = ecu_;
+    std::string error;
+    if (!book_.Add(entry, error)) {
+        result.logError = error;
+        return;
+    }
+    (isWrite ? result.entryId : result.backupId) = entry.id;
+}
+
+SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
+    SafeWriteResult result;
+    if (job.bytes.empty() || job.start + job.bytes.size() > 0x10000) {
+        result.detail = "nothing to write";
+        return result;
+    }
+    const std::size_t count = job.bytes.size();
+
+    // The guard against the logbook first: a refusal costs no read.
+    LogEntry known;
+    const bool history = job.guard && book_.LastEcuData(machine_, ecu_, known);
+    if (history && job.maps) {
+        result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, known.start, known.data, job.limits);
+        if (result.guard.Flagged() && !Confirm(result.guard, false)) {
+            result.status = SafeWriteStatus::kRefused;
+            result.detail = "refused by the plausibility guard";
+            return result;
+        }
+    }
+
+    if (job.backup) {
+        if (onPhase) onPhase(WritePhase::kBackup);
+        EcuReadResult read = protocol_.ReadEcu();
+        std::vector<std::uint8_t> backup;
+        const bool readOk = read.code == 0 && read.data.ok;
+        if (!readOk) {
+            Message(ReadFailure(read));
+            result.detail = "the backup could not be read";
+        } else if (!SliceRange(read.data.start, read.data.bytes, job.start, count, backup)) {
+            result.detail = "the ECU's read does not cover " + Address(job.start) + "-" +
+                            Address(job.start + static_cast<long>(count) - 1);
+            Message("The backup is incomplete: " + result.detail + ". Nothing was written.");
+        } else {
+            LogEntry entry;
+            entry.operation = logbook::kBackup;
+            entry.result = logbook::kComplete;
+            entry.file = job.file;
+            entry.hasData = true;
+            entry.start = job.start;
+            entry.data = std::move(backup);
+            Log(entry, result, false);
+            if (result.backupId == 0) {
+                result.detail = "the backup could not be kept: " + result.logError;
+                Message("The backup could not be kept in the logbook (" + result.logError + "). Nothing was written.");
+            }
+        }
+        if (result.backupId == 0) {
+            Line("Backup from ECU data", logbook::kFail);
+            LogEntry failed;
+            failed.operation = logbook::kBackup;
+            failed.result = logbook::kFail;
+            failed.file = job.file;
+            failed.detail = result.detail;
+            std::string ignored;
+            failed.machine = machine_;
+            failed.ecu = ecu_;
+            book_.Add(failed, ignored);
+            result.status = SafeWriteStatus::kBackupFailed;
+            return result;
+        }
+        Line("Backup from ECU data", logbook::kComplete);
+        // Without a history the backup is what the ECU holds.
+        if (!history && job.guard && job.maps) {
+            LogEntry backupEntry;
+            if (book_.Find(result.backupId, backupEntry) && backupEntry.hasData) {
+                result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, backupEntry.start,
+                                                 backupEntry.data, job.limits);
+                if (result.guard.Flagged() && !Confirm(result.guard, false)) {
+                    result.status = SafeWriteStatus::kRefused;
+                    result.detail = "refused by the plausibility guard";
+                    return result;
+                }
+            }
+        }
+    } else if (!history && job.guard && !Confirm(GuardReport{}, true)) {
+        result.status = SafeWriteStatus::kRefused;
+        result.detail = "no data of this ECU in the logbook to check the write against";
+        return result;
+    }
+
+    LogEntry entry;
+    entry.operation = job.operation;
+    entry.file = job.file;
+    entry.hasData = true;
+    entry.start = job.start;
+    entry.data = job.bytes;
+
+    if (onPhase) onPhase(WritePhase::kWrite);
+    std::vector<std::string> lines;
+    BuildRecords(job.bytes.data(), count, job.start, static_cast<std::uint16_t>(count - 1), lines);
+    const EcuWriteResult written = protocol_.WriteEcu(lines);
+    if (written.code != 0) {
+        if (written.code == str::kFailedToCorrespond) {
+            Message(Str(str::kFailedToCorrespond) + "\n" +
+                    FormatText(Str(str::kWriteErrorAddress).c_str(), written.failAddress.c_str()));
+            result.detail = "the transfer broke off" +
+                            (written.failAddress.empty() ? std::string() : " at " + written.failAddress);
+        } else {
+            Message(Str(written.code));
+            result.detail = Str(written.code);
+        }
+        result.status = SafeWriteStatus::kWriteFailed;
+    } else {
+        if (onPhase) onPhase(WritePhase::kVerify);
+        EcuReadResult read = protocol_.ReadEcu();
+        std::vector<std::uint8_t> back;
+        std::string verdict = logbook::kFail;
+        if (read.code != 0 || !read.data.ok) {
+            Message(ReadFailure(read));
+            result.detail = "the data could not be read back";
+        } else if (!SliceRange(read.data.start, read.data.bytes, job.start, count, back)) {
+            result.detail = "the ECU's read does not cover the range written";
+        } else {
+            std::size_t i = 0;
+            while (i < count && back[i] == job.bytes[i]) ++i;
+            if (i < count) {
+                char text[80];
+                std::snprintf(text, sizeof text, "the ECU holds %02X at %s, not %02X", back[i],
+                              Address(job.start + static_cast<long>(i)).c_str(), job.bytes[i]);
+                result.detail = text;
+                verdict = logbook::kNotSame;
+            } else {
+                verdict = logbook::kSame;
+            }
+        }
+        Line("Read back from ECU data", verdict);
+        result.status = verdict == logbook::kSame ? SafeWriteStatus::kComplete : SafeWriteStatus::kVerifyFailed;
+        if (!result.Complete()) Message("The ECU did not store the data: " + result.detail + ".");
+    }
+    Line("Write to ECU data", result.Complete() ? logbook::kComplete : logbook::kFail);
+
+    entry.result = result.Complete() ? logbook::kComplete : logbook::kFail;
+    entry.detail = job.detail;
+    if (!result.detail.empty()) entry.detail += (entry.detail.empty() ? "" : "; ") + result.detail;
+    if (result.backupId != 0)
+        entry.detail += (entry.detail.empty() ? "" : "; ") + std::string("backup in entry ") + std::to_string(result.backupId);
+    Log(entry, result, true);
+    return result;
+}

@@ -1,0 +1,97 @@
+#pragma once
+// A block write to the ECU that cannot lose the ECU's calibration: the data
+// over the range about to be written is read first and kept in the logbook
+// (the backup), then the write goes, then the range is read back and
+// compared. Only a write whose read-back matches is complete; the ECU's
+// result byte alone proves nothing. A failed write keeps the backup and
+// offers to write it back.
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "ecu/Logbook.h"
+#include "ecu/WriteGuard.h"
+
+class EcuProtocol;
+struct UserPrompt;
+
+enum class WritePhase { kBackup = 1, kWrite = 2, kVerify = 3 };
+// "Backup", "Write", "Verify".
+const char* PhaseName(WritePhase phase);
+
+struct SafeWriteJob {
+    std::uint16_t start = 0;
+    std::vector<std::uint8_t> bytes;
+    std::string file;                       // the data file the bytes come from ("" for none)
+    const char* operation = logbook::kWrite;   // or logbook::kRestore
+    std::string detail;                     // a restore: which entry it writes back
+    bool backup = true;
+    bool guard = true;                      // a restore writes known data and skips the guard
+    const MapList* maps = nullptr;          // for the guard; none: nothing to compare
+    GuardLimits limits;
+};
+
+enum class SafeWriteStatus {
+    kComplete,       // written and read back the same
+    kRefused,        // the guard's question was answered no; nothing sent
+    kBackupFailed,   // the backup could not be read or kept; nothing sent
+    kWriteFailed,    // the transfer failed; the ECU may hold part of the data
+    kVerifyFailed,   // the ECU answered but does not hold the data
+};
+
+struct SafeWriteResult {
+    SafeWriteStatus status = SafeWriteStatus::kBackupFailed;
+    int backupId = 0;          // the logbook entry of the backup, 0 for none
+    int entryId = 0;           // the logbook entry of the write, 0 when none was written
+    std::string detail;        // why it failed, for the report and the logbook
+    std::string logError;      // the logbook could not take the write's entry
+    GuardReport guard;
+    bool Complete() const { return status == SafeWriteStatus::kComplete; }
+    // The ECU may no longer hold what it held before.
+    bool EcuTouched() const {
+        return status == SafeWriteStatus::kWriteFailed || status == SafeWriteStatus::kVerifyFailed;
+    }
+};
+
+class SafeWrite {
+public:
+    // machine and ecu name the ECU in the logbook.
+    SafeWrite(EcuProtocol& protocol, Logbook& book, UserPrompt& prompt, std::string machine, std::string ecu)
+        : protocol_(protocol), book_(book), prompt_(prompt), machine_(std::move(machine)), ecu_(std::move(ecu)) {}
+
+    SafeWriteResult Run(const SafeWriteJob& job);
+    Logbook& Book() { return book_; }
+    const std::string& Machine() const { return machine_; }
+    const std::string& Ecu() const { return ecu_; }
+
+    // Each phase as it starts; may be empty.
+    std::function<void(WritePhase phase)> onPhase;
+    // The guard found changes to confirm (report), or there is nothing to
+    // compare with (noHistory, report empty). true goes on; empty: refused.
+    std::function<bool(const GuardReport& report, bool noHistory)> confirm;
+    // Each report line as its phase ends ("Backup from ECU data   --->   Complete").
+    std::function<void(const std::string& line)> onReportLine;
+
+private:
+    bool Confirm(const GuardReport& report, bool noHistory);
+    void Line(const char* what, const std::string& result);
+    void Log(LogEntry entry, SafeWriteResult& result, bool isWrite);
+    void Message(const std::string& text);
+
+    EcuProtocol& protocol_;
+    Logbook& book_;
+    UserPrompt& prompt_;
+    std::string machine_;
+    std::string ecu_;
+};
+
+// The window's questions: the guard's summary (or the missing history), and
+// the offer to write the backup back after a failed write.
+std::string GuardQuestion(const GuardReport& report, bool noHistory);
+std::string RestoreQuestion(const SafeWriteResult& failed);
+
+// The bytes of the block read (start, bytes) over first .. first + count - 1;
+// false when the read does not cover the whole range.
+bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std::uint16_t first, std::size_t count,
+                std::vector<std::uint8_t>& slice);

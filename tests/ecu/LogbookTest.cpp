@@ -1,0 +1,194 @@
+// The logbook on disk: entries read back as written, every kind of damage is
+// listed as damaged, numbers are never reused; the guard's limits.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+
+#include "ecu/Logbook.h"
+#include "ecu/WriteGuard.h"
+#include "tests/support/TempDir.h"
+
+namespace {
+
+struct LogbookTest : ::testing::Test {
+    TempDir dir;
+    Logbook book{dir.File("WORK/LOGBOOK")};
+
+    LogEntry Data(const char* operation, std::vector<std::uint8_t> data, std::uint16_t start = 0x1000) {
+        LogEntry entry;
+        entry.operation = operation;
+        entry.result = logbook::kComplete;
+        entry.machine = "TST01";
+        entry.ecu = "M1";
+        entry.file = "/work/cal,1.qsd";
+        entry.hasData = true;
+        entry.start = start;
+        entry.data = std::move(data);
+        std::string error;
+        EXPECT_TRUE(book.Add(entry, error)) << error;
+        return entry;
+    }
+};
+
+TEST_F(LogbookTest, EntriesReadBackAsWrittenInOrder) {
+    std::vector<std::uint8_t> bytes(100);
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
+    Data(logbook::kRead, bytes, 0xFFFF - 99);   // ends on the last address
+    LogEntry failed;
+    failed.operation = logbook::kWrite;
+    failed.result = logbook::kFail;
+    failed.detail = "line one\nline two";
+    failed.note = "first\ntry";
+    std::string error;
+    ASSERT_TRUE(book.Add(failed, error));
+
+    const std::vector<LogEntry> entries = book.List();
+    ASSERT_EQ(entries.size(), 2u);
+    EXPECT_EQ(entries[0].id, 1);
+    EXPECT_EQ(entries[0].data, bytes);
+    EXPECT_EQ(entries[0].start, 0xFFFF - 99);
+    EXPECT_EQ(entries[0].file, "/work/cal,1.qsd");
+    EXPECT_EQ(entries[1].id, 2);
+    EXPECT_FALSE(entries[1].hasData);
+    EXPECT_EQ(entries[1].detail, "line one line two");   // a value never starts a new key
+    EXPECT_EQ(entries[1].note, "first try");
+    ASSERT_TRUE(book.SetNote(1, "kept", error));
+    EXPECT_EQ(book.List()[0].note, "kept");
+    EXPECT_FALSE(book.SetNote(3, "none", error));
+}
+
+TEST_F(LogbookTest, EveryKindOfDamageIsListedAsDamaged) {
+    const std::vector<std::pair<const char*, std::function<void(TempDir&)>>> damages = {
+        {"entry cut short", [](TempDir& d) {
+             const std::string text = d.Read("WORK/LOGBOOK/000001.log");
+             d.Write("WORK/LOGBOOK/000001.log", text.substr(0, text.size() - 5));
+         }},
+        {"data file gone", [](TempDir& d) { std::remove(d.File("WORK/LOGBOOK/000001.s19").c_str()); }},
+        {"data record dropped", [](TempDir& d) {
+             const std::string text = d.Read("WORK/LOGBOOK/000001.s19");
+             d.Write("WORK/LOGBOOK/000001.s19", text.substr(text.find('\n') + 1));
+         }},
+        {"data character changed", [](TempDir& d) {
+             std::string text = d.Read("WORK/LOGBOOK/000001.s19");
+             text[9] = text[9] == '0' ? '1' : '0';
+             d.Write("WORK/LOGBOOK/000001.s19", text);
+         }},
+        {"sum changed", [](TempDir& d) {
+             std::string text = d.Read("WORK/LOGBOOK/000001.log");
+             const std::size_t at = text.find("sum=") + 4;
+             text[at] = text[at] == 'A' ? 'B' : 'A';
+             d.Write("WORK/LOGBOOK/000001.log", text);
+         }},
+        {"not an entry", [](TempDir& d) { d.Write("WORK/LOGBOOK/000001.log", "garbage\n"); }},
+    };
+    for (const auto& [name, damage] : damages) {
+        TempDir fresh;
+        Logbook local(fresh.File("WORK/LOGBOOK"));
+        LogEntry entry;
+        entry.operation = logbook::kBackup;
+        entry.result = logbook::kComplete;
+        entry.hasData = true;
+        entry.start = 0x1000;
+        entry.data.assign(40, 0x5A);
+        std::string error;
+        ASSERT_TRUE(local.Add(entry, error));
+        damage(fresh);
+        const std::vector<LogEntry> entries = local.List();
+        ASSERT_EQ(entries.size(), 1u) << name;
+        EXPECT_TRUE(entries[0].Damaged()) << name;
+        EXPECT_FALSE(entries[0].hasData) << name;
+        LogEntry last;
+        EXPECT_FALSE(local.LastEcuData("", "", last)) << name;
+    }
+}
+
+TEST_F(LogbookTest, NumbersAreNeverReusedAndHistoryIsPerMachineAndEcu) {
+    Data(logbook::kRead, {1, 2, 3});
+    // A data file whose entry never got written (the program stopped between).
+    dir.Write("WORK/LOGBOOK/000002.s19", "S9030000FC\n");
+    const LogEntry next = Data(logbook::kBackup, {4, 5, 6});
+    EXPECT_EQ(next.id, 3);
+    LogEntry other = Data(logbook::kRead, {7, 8, 9});
+    LogEntry failed;
+    failed.operation = logbook::kWrite;
+    failed.result = logbook::kFail;
+    failed.machine = "TST01";
+    failed.ecu = "M1";
+    failed.hasData = true;
+    failed.data = {9, 9, 9};
+    std::string error;
+    ASSERT_TRUE(book.Add(failed, error));
+
+    LogEntry last;
+    ASSERT_TRUE(book.LastEcuData("TST01", "M1", last));
+    EXPECT_EQ(last.id, other.id);   // the failed write says nothing of the ECU
+    EXPECT_FALSE(book.LastEcuData("TST01", "M2", last));
+    EXPECT_FALSE(book.LastEcuData("OTHER", "M1", last));
+}
+
+// One map of 2 x 3 byte cells at 0x1007 and one of 2 word cells at 0x1010.
+MapList TwoMaps() {
+    MapList maps;
+    auto bytes = std::make_unique<MapRecord>();
+    bytes->name = "Fuel";
+    bytes->x.count = 3;
+    bytes->y.count = 6;
+    bytes->y.start = 0x1007;
+    maps.push_back(std::move(bytes));
+    auto words = std::make_unique<MapRecord>();
+    words->name = "Boost";
+    words->x.count = 2;
+    words->y.count = 2;
+    words->y.start = 0x1010;
+    words->y.elementSize = 2;
+    maps.push_back(std::move(words));
+    return maps;
+}
+
+TEST(WriteGuardTest, CellAndShareLimits) {
+    const MapList maps = TwoMaps();
+    std::vector<std::uint8_t> old(32, 0);
+    for (int i = 0; i < 6; ++i) old[7 + i] = static_cast<std::uint8_t>(100 + i);
+    old[0x10] = 0x10, old[0x11] = 0x00, old[0x12] = 0x00, old[0x13] = 0x01;   // 4096 and 1
+    struct Case {
+        const char* name;
+        std::function<void(std::vector<std::uint8_t>&)> change;
+        GuardLimits limits;
+        std::vector<std::string> flagged;
+    };
+    const std::vector<Case> cases = {
+        {"unchanged", [](auto&) {}, {}, {}},
+        {"25% of 100 is not more than 25", [](auto& b) { b[7] = 125; }, {}, {}},
+        {"26 is", [](auto& b) { b[7] = 126; }, {}, {"Fuel"}},
+        {"a word cell's high byte", [](auto& b) { b[0x10] = 0x20; }, {}, {"Boost"}},
+        {"one raw step from 1 is never large", [](auto& b) { b[0x13] = 2; }, {}, {}},
+        {"two steps from 1 are", [](auto& b) { b[0x13] = 3; }, {}, {"Boost"}},
+        {"of the range: 60 of 255 passes", [](auto& b) { b[7] = 160; }, {25, true, 50}, {}},
+        {"of the range: 64 does not", [](auto& b) { b[7] = 164; }, {25, true, 50}, {"Fuel"}},
+        {"3 of 6 small changes is the share", [](auto& b) { for (int i = 0; i < 3; ++i) ++b[7 + i]; }, {}, {}},
+        {"4 of 6 is over it", [](auto& b) { for (int i = 0; i < 4; ++i) ++b[7 + i]; }, {}, {"Fuel"}},
+        {"tests off", [](auto& b) { b[7] = 255; for (int i = 0; i < 6; ++i) b[7 + i] = 1; }, {0, false, 0}, {}},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::uint8_t> now = old;
+        c.change(now);
+        const GuardReport report = CheckPlausibility(maps, 0x1000, now, 0x1000, old, c.limits);
+        std::vector<std::string> names;
+        for (const MapGuardResult& map : report.maps) names.push_back(map.map);
+        EXPECT_EQ(names, c.flagged) << c.name;
+    }
+}
+
+TEST(WriteGuardTest, CellsOutsideEitherBlockAreNotCompared) {
+    const MapList maps = TwoMaps();
+    std::vector<std::uint8_t> old(10, 1);   // 0x1000..0x1009: three Fuel cells only
+    std::vector<std::uint8_t> now(32, 200);
+    const GuardReport report = CheckPlausibility(maps, 0x1000, now, 0x1000, old, {});
+    ASSERT_EQ(report.maps.size(), 1u);
+    EXPECT_EQ(report.maps[0].cells, 3);
+    EXPECT_EQ(report.Summary(), "Fuel: 3 of 3 cells changed, 3 over the limit; row 1 column 1: 1 -> 200; "
+                                "row 1 column 2: 1 -> 200; row 1 column 3: 1 -> 200\n");
+}
+
+}  // namespace
