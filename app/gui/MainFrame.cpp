@@ -10,9 +10,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QHBoxLayout>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -22,13 +20,13 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QToolBar>
 #include <QToolButton>
 #include <algorithm>
 #include <cstdio>
 
 #include "app/gui/AboutDlg.h"
 #include "app/gui/ChildFrame.h"
+#include "app/gui/DialogBar.h"
 #include "app/gui/DirectoryDlg.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
@@ -39,7 +37,6 @@
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "platform/ProfileFile.h"
-#include "app/gui/ToolIcons.h"
 #include "config/Definition.h"
 #include "ecu/DataExchange.h"
 #include "ecu/Logbook.h"
@@ -70,22 +67,6 @@
 namespace {
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
-
-// The tool buttons in their order on the dialog bar.
-const int kToolButtons[] = {cmd::kOpen,         cmd::kSave,    cmd::kMenu,     cmd::kCopy,
-                            cmd::kPaste,        cmd::kUndo,    cmd::kMultiMapEdit, cmd::kMonitor,
-                            cmd::kItemSet,      cmd::kDataExchange, cmd::kConstantsList};
-
-// The "&ALL" box shows the all-lines flag and changes only through the
-// command (a map of one line puts it into its third state): a click must not
-// step its state before the command has read it.
-class CommandCheckBox : public QCheckBox {
-public:
-    using QCheckBox::QCheckBox;
-
-protected:
-    void nextCheckState() override {}
-};
 
 }  // namespace
 
@@ -155,8 +136,8 @@ CMainFrame::~CMainFrame() {
     doc_.reset();
 }
 
-void CMainFrame::SetMachineName(const QString& name) { machineLabel_->setText(name); }
-QString CMainFrame::MachineName() const { return machineLabel_->text(); }
+void CMainFrame::SetMachineName(const QString& name) { bar_->SetMachineName(name); }
+QString CMainFrame::MachineName() const { return bar_->MachineName(); }
 
 // --- construction ----------------------------------------------------------
 
@@ -234,81 +215,17 @@ void CMainFrame::CreateActions() {
 }
 
 void CMainFrame::CreateDialogBar() {
-    auto* bar = new QToolBar(this);
-    bar->setObjectName("dialogBar");
-    bar->setMovable(false);
-    bar->setFloatable(false);
-    auto* panel = new QWidget(bar);
-    auto* layout = new QHBoxLayout(panel);
-    layout->setContentsMargins(2, 2, 2, 2);
-    for (int id : kToolButtons) {
-        auto* button = new QToolButton(panel);
-        button->setObjectName(QString("button%1").arg(id));
-        button->setIcon(ToolIcon(id));
-        button->setIconSize(QSize(24, 24));
-        button->setAutoRaise(true);
-        connect(button, &QToolButton::clicked, this, [this, id] { OnCommand(id); });
-        layout->addWidget(button);
-        buttons_[id] = button;
-    }
-    buttons_[cmd::kOpen]->setToolTip("Open");
-    buttons_[cmd::kSave]->setToolTip("Save");
-    buttons_[cmd::kMenu]->setToolTip("Menu");
-    buttons_[cmd::kCopy]->setToolTip("Copy");
-    buttons_[cmd::kPaste]->setToolTip("Paste");
-    buttons_[cmd::kUndo]->setToolTip("Undo");
-    buttons_[cmd::kMultiMapEdit]->setToolTip("Multi Map Edit");
-    buttons_[cmd::kMonitor]->setToolTip("Monitor");
-    buttons_[cmd::kItemSet]->setToolTip("Item set");
-    buttons_[cmd::kDataExchange]->setToolTip("Data Exchange");
-    buttons_[cmd::kConstantsList]->setToolTip("Constants list");
-
-    auto* mapLabel = new QLabel("La&bel", panel);
-    mapSelector_ = new QComboBox(panel);
-    mapSelector_->setObjectName("control1005");
-    mapSelector_->setMinimumContentsLength(16);
-    mapLabel->setBuddy(mapSelector_);
-    auto* lineLabel = new QLabel("&Line", panel);
-    lineSelector_ = new QComboBox(panel);
-    lineSelector_->setObjectName("control1006");
-    lineSelector_->setMinimumContentsLength(6);
-    lineLabel->setBuddy(lineSelector_);
-    allBox_ = new CommandCheckBox("&ALL", panel);
-    allBox_->setObjectName("control1148");
-    allBox_->setTristate(true);
-    // Its mnemonic (Alt+A) and a click flip all lines; the keyboard stays in
-    // the cell editor the user is typing in.
-    allBox_->setFocusPolicy(Qt::NoFocus);
-    auto* dataLabel = new QLabel("&Data", panel);
-    dataField_ = new QLineEdit(panel);
-    dataField_->setObjectName("control1008");
-    dataField_->setMaxLength(8);
-    dataField_->setFixedWidth(70);
-    dataLabel->setBuddy(dataField_);
-    okButton_ = new QPushButton("OK", panel);
-    okButton_->setObjectName("control1");
-    auto* pointLabel = new QLabel("Point", panel);
-    pointField_ = new QLineEdit(panel);
-    pointField_->setObjectName("control1007");
-    pointField_->setReadOnly(true);
-    pointField_->setFixedWidth(70);
-    machineLabel_ = new QLabel("...", panel);
-    machineLabel_->setObjectName("control1206");
-    for (QWidget* w : std::initializer_list<QWidget*>{mapLabel, mapSelector_, lineLabel, lineSelector_, allBox_,
-                                                      dataLabel, dataField_, okButton_, pointLabel, pointField_,
-                                                      machineLabel_})
-        layout->addWidget(w);
-    layout->addStretch(1);
-    bar->addWidget(panel);
-    addToolBar(Qt::TopToolBarArea, bar);
-    // The value fields belong to an open document.
-    documentControls_ = {allBox_, dataLabel, dataField_, okButton_, pointLabel, pointField_};
-    for (QWidget* w : documentControls_) w->hide();
-
-    connect(mapSelector_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnMapSelected);
-    connect(lineSelector_, qOverload<int>(&QComboBox::activated), this, &CMainFrame::OnLineSelected);
-    connect(allBox_, &QCheckBox::clicked, this, [this] { OnCommand(cmd::kAllLines); });
-    connect(okButton_, &QPushButton::clicked, this, [this] { OnCommand(cmd::kOk); });
+    bar_ = new CDialogBar(this);
+    addToolBar(Qt::TopToolBarArea, bar_);
+    mapSelector_ = bar_->mapSelector();
+    lineSelector_ = bar_->lineSelector();
+    allBox_ = bar_->allBox();
+    dataField_ = bar_->dataField();
+    pointField_ = bar_->pointField();
+    okButton_ = bar_->okButton();
+    connect(bar_, &CDialogBar::commandRequested, this, [this](int id) { OnCommand(id); });
+    connect(bar_, &CDialogBar::mapActivated, this, &CMainFrame::OnMapSelected);
+    connect(bar_, &CDialogBar::lineActivated, this, &CMainFrame::OnLineSelected);
     dataField_->installEventFilter(this);
 }
 
@@ -358,8 +275,7 @@ QAction* CMainFrame::action(int id) const {
 }
 
 QToolButton* CMainFrame::toolButton(int id) const {
-    auto it = buttons_.find(id);
-    return it == buttons_.end() ? nullptr : it->second;
+    return bar_->toolButton(id);
 }
 
 // --- state -------------------------------------------------------------------
@@ -435,7 +351,7 @@ void CMainFrame::UpdateCommandUi() {
         if (ui.checkable) a->setChecked(ui.checked);
         if (!ui.text.empty()) a->setText(Q(ui.text));
     }
-    for (auto& [id, button] : buttons_) button->setEnabled(QueryCommandUi(id, state).enabled);
+    for (auto& [id, button] : bar_->toolButtons()) button->setEnabled(QueryCommandUi(id, state).enabled);
     if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
 }
 
@@ -659,7 +575,7 @@ void CMainFrame::CloseDocument() {
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
     closingDocument_ = false;
     doc_.reset();
-    for (QWidget* w : documentControls_) w->hide();
+    bar_->ShowDocumentControls(false);
 }
 
 void CMainFrame::closeEvent(QCloseEvent* event) {
@@ -708,7 +624,7 @@ void CMainFrame::ChildFrameClosed() {
     if (!doc_->Views().empty()) return;
     // The last window of the calibration closed: the calibration stays loaded.
     doc_.reset();
-    for (QWidget* w : documentControls_) w->hide();
+    bar_->ShowDocumentControls(false);
     ResetToDataLoaded();
     UpdateCommandUi();
 }
@@ -736,7 +652,7 @@ CQelView* CMainFrame::OpenWindow(int kind) {
     if (fresh) {
         doc_->OnOpenDocument();
         InstallMenu(3);
-        for (QWidget* w : documentControls_) w->show();
+        bar_->ShowDocumentControls(true);
         allBox_->setEnabled(true);
     }
     auto* frame = new CChildFrame(*doc_, view);
@@ -1028,11 +944,8 @@ void CMainFrame::RefillMapSelector() {
 
 void CMainFrame::ClearDialogBar() {
     fillingSelectors_ = true;
-    lineSelector_->clear();
+    bar_->Clear();
     fillingSelectors_ = false;
-    dataField_->clear();
-    pointField_->clear();
-    allBox_->setCheckState(Qt::Unchecked);
 }
 
 void CMainFrame::FillLineList() {

@@ -19,6 +19,7 @@
 #include "edit/gui/QelDoc.h"
 #include "platform/UserPrompt.h"
 
+class CDialogBar;
 class CMonitorWnd;
 class CProgressWnd;
 class DataExchange;
@@ -187,16 +188,15 @@ private:
     std::unique_ptr<FrameDialogs> ownDialogs_;   // when none were given
     FrameDialogs& dialogs_;
     QMdiArea* mdi_;
-    QLabel* machineLabel_;
+    CDialogBar* bar_;
+    // The bar's controls the frame fills and reads.
     QComboBox* mapSelector_;
     QComboBox* lineSelector_;
     QCheckBox* allBox_;
     QLineEdit* dataField_;
     QLineEdit* pointField_;
     QPushButton* okButton_;
-    std::vector<QWidget*> documentControls_;   // shown while a document is open
     std::map<int, QAction*> actions_;
-    std::map<int, QToolButton*> buttons_;
     std::vector<QMenu*> menus_;
     QTimer* idleTimer_;
     int menuResource_ = 0;
