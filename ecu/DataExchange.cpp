@@ -308,16 +308,8 @@ bool DataExchange::RunSafeWrite(const SafeWriteJob& job) {
         const SafeWriteResult failed = lastSafeWrite_;
         LogEntry backup;
         if (safeWrite->Book().Find(failed.backupId, backup) && backup.hasData) {
-            SafeWriteJob restore;
-            restore.start = backup.start;
-            restore.bytes = backup.data;
-            restore.file = backup.file;
-            restore.operation = logbook::kRestore;
-            restore.detail = "writes back entry " + std::to_string(backup.id);
-            restore.backup = backupBeforeWrite;
-            restore.guard = false;
             SetBusy(true);
-            safeWrite->Run(restore);
+            safeWrite->Run(RestoreJob(backup, backupBeforeWrite));
             SetBusy(false);
         }
         // The write itself stays failed; the restore's lines tell its outcome.
@@ -333,15 +325,7 @@ ExchangeOutcome DataExchange::Restore(int entryId) {
     if (!safeWrite->Book().Find(entryId, entry) || !entry.hasData) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
     status_.clear();
-    SafeWriteJob job;
-    job.start = entry.start;
-    job.bytes = entry.data;
-    job.file = entry.file;
-    job.operation = logbook::kRestore;
-    job.detail = "writes back entry " + std::to_string(entry.id);
-    job.backup = backupBeforeWrite;
-    job.guard = false;
-    return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+    return RunSafeWrite(RestoreJob(entry, backupBeforeWrite)) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
 }
 
 ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& chooseFile) {

@@ -218,3 +218,15 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     Log(entry, result, true);
     return result;
 }
+
+SafeWriteJob RestoreJob(const LogEntry& entry, bool backup) {
+    SafeWriteJob job;
+    job.start = entry.start;
+    job.bytes = entry.data;
+    job.file = entry.file;
+    job.operation = logbook::kRestore;
+    job.detail = "writes back entry " + std::to_string(entry.id);
+    job.backup = backup;
+    job.guard = false;
+    return job;
+}

@@ -91,6 +91,10 @@ private:
 std::string GuardQuestion(const GuardReport& report, bool noHistory);
 std::string RestoreQuestion(const SafeWriteResult& failed);
 
+// The job that writes a logbook entry's data back: known data, so no guard;
+// a backup of what the ECU holds first when backup is set.
+SafeWriteJob RestoreJob(const LogEntry& entry, bool backup);
+
 // The bytes of the block read (start, bytes) over first .. first + count - 1;
 // false when the read does not cover the whole range.
 bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std::uint16_t first, std::size_t count,

@@ -217,16 +217,10 @@ void CMainFrame::CreateActions() {
 void CMainFrame::CreateDialogBar() {
     bar_ = new CDialogBar(this);
     addToolBar(Qt::TopToolBarArea, bar_);
-    mapSelector_ = bar_->mapSelector();
-    lineSelector_ = bar_->lineSelector();
-    allBox_ = bar_->allBox();
-    dataField_ = bar_->dataField();
-    pointField_ = bar_->pointField();
-    okButton_ = bar_->okButton();
     connect(bar_, &CDialogBar::commandRequested, this, [this](int id) { OnCommand(id); });
     connect(bar_, &CDialogBar::mapActivated, this, &CMainFrame::OnMapSelected);
     connect(bar_, &CDialogBar::lineActivated, this, &CMainFrame::OnLineSelected);
-    dataField_->installEventFilter(this);
+    bar_->dataField()->installEventFilter(this);
 }
 
 void CMainFrame::InstallMenu(int resource) {
@@ -334,10 +328,10 @@ FrameState CMainFrame::CurrentState() {
     state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
     state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
     state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
-    state.allLinesThirdState = allBox_->checkState() == Qt::PartiallyChecked;
+    state.allLinesThirdState = bar_->allBox()->checkState() == Qt::PartiallyChecked;
     state.allLines = AllLines();
-    state.lineIndex = lineSelector_->currentIndex();
-    state.lineCount = lineSelector_->count();
+    state.lineIndex = bar_->lineSelector()->currentIndex();
+    state.lineCount = bar_->lineSelector()->count();
     return state;
 }
 
@@ -379,7 +373,7 @@ void CMainFrame::OnCommand(int id) {
         UpdateCommandUi();
         return;
     }
-    if (id == cmd::kForwardEnter && dataField_->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
+    if (id == cmd::kForwardEnter && bar_->dataField()->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
     if (const int code = ForwardCode(id)) {
         ForwardKey(code);
         UpdateCommandUi();
@@ -424,8 +418,8 @@ void CMainFrame::OnCommand(int id) {
             break;
         case cmd::kFocusSwap: OnFocusSwap(); break;
         case cmd::kToggleDataRpm: OnToggleDataRpm(); break;
-        case cmd::kPreviousLine: StepLine(lineSelector_->currentIndex() - 1); break;
-        case cmd::kNextLine: StepLine(lineSelector_->currentIndex() + 1); break;
+        case cmd::kPreviousLine: StepLine(bar_->lineSelector()->currentIndex() - 1); break;
+        case cmd::kNextLine: StepLine(bar_->lineSelector()->currentIndex() + 1); break;
         case cmd::kOk: CommitTyped(true); break;
         default: break;
     }
@@ -472,7 +466,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
-    if (mapSelector_->count() > 0) mapSelector_->setCurrentIndex(0);
+    if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
 
     int mapIndex = -1;
@@ -512,8 +506,8 @@ void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
     }
     TileHorizontally();
     mdi_->activateNextSubWindow();
-    const int entry = mapSelector_->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
-    if (entry >= 0) mapSelector_->setCurrentIndex(entry);
+    const int entry = bar_->mapSelector()->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
+    if (entry >= 0) bar_->mapSelector()->setCurrentIndex(entry);
     SelectMapByName(name);
 }
 
@@ -563,7 +557,7 @@ bool CMainFrame::CloseCalibration() {
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName)));
     fillingSelectors_ = true;
-    mapSelector_->clear();
+    bar_->mapSelector()->clear();
     fillingSelectors_ = false;
     ClearDialogBar();
     InstallMenu(2);
@@ -606,11 +600,11 @@ void CMainFrame::RequestClose() { QMetaObject::invokeMethod(this, "close", Qt::Q
 
 void CMainFrame::ResetToDataLoaded() {
     fillingSelectors_ = true;
-    lineSelector_->clear();
+    bar_->lineSelector()->clear();
     fillingSelectors_ = false;
-    allBox_->setEnabled(false);
-    dataField_->clear();
-    pointField_->clear();
+    bar_->allBox()->setEnabled(false);
+    bar_->dataField()->clear();
+    bar_->pointField()->clear();
     InstallMenu(4);
     // The link groups come back as the definition gives them, whether or
     // not a link was in force.
@@ -630,7 +624,7 @@ void CMainFrame::ChildFrameClosed() {
 }
 
 MapRecord* CMainFrame::SelectorMap() const {
-    const std::string name = mapSelector_->currentText().toStdString();
+    const std::string name = bar_->mapSelector()->currentText().toStdString();
     // A link group's label ("#1,#2", "#2,#3") stands for its first map.
     return FindMap(app_.maps, MapOfSelectorEntry(app_.mapLinkState, app_.mapLink, name));
 }
@@ -653,7 +647,7 @@ CQelView* CMainFrame::OpenWindow(int kind) {
         doc_->OnOpenDocument();
         InstallMenu(3);
         bar_->ShowDocumentControls(true);
-        allBox_->setEnabled(true);
+        bar_->allBox()->setEnabled(true);
     }
     auto* frame = new CChildFrame(*doc_, view);
     frame->onClosed = [this] { ChildFrameClosed(); };
@@ -695,12 +689,12 @@ void CMainFrame::OnAllLines() {
     MapRecord* map = app_.currentMap;
     if (!map) return;
     if (map->z.count < 2) {
-        allBox_->setCheckState(Qt::PartiallyChecked);
+        bar_->allBox()->setCheckState(Qt::PartiallyChecked);
         return;
     }
     bool& flag = allLines_[map->name];
     flag = !flag;
-    allBox_->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
+    bar_->allBox()->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
     // The graph pane paints itself: the map window and its pane both redraw.
     for (CQelView* view : Views())
         if (view->Kind() == kWindowMap && view->ChildWnd()) view->ChildWnd()->RefreshFromImage();
@@ -725,7 +719,7 @@ void CMainFrame::OnIndividualEdit() {
     RefillMapSelector();
     if (app_.currentMap) {
         const std::string name = app_.currentMap->name;
-        mapSelector_->setCurrentIndex(mapSelector_->findText(Q(name)));
+        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(Q(name)));
         SelectMapByName(name);
     }
 }
@@ -762,7 +756,7 @@ void CMainFrame::OnToolBox() {
 
 void CMainFrame::OnFocusSwap() {
     CQelView* view = ActiveView();
-    if (view && view->isAncestorOf(QApplication::focusWidget())) mapSelector_->setFocus();
+    if (view && view->isAncestorOf(QApplication::focusWidget())) bar_->mapSelector()->setFocus();
     else if (QMdiSubWindow* sub = mdi_->currentSubWindow()) sub->widget()->setFocus();
 }
 
@@ -773,12 +767,12 @@ bool CMainFrame::MultiMapEdit() {
     if (app_.currentMap) ClearSelection(*app_.currentMap);
     RefillMapSelector();
     // A link shows its first group; without one the current map stays.
-    if (app_.mapLinkState != kLinkNone && mapSelector_->count() > 0) {
+    if (app_.mapLinkState != kLinkNone && bar_->mapSelector()->count() > 0) {
         fillingSelectors_ = true;
-        mapSelector_->setCurrentIndex(0);
+        bar_->mapSelector()->setCurrentIndex(0);
         fillingSelectors_ = false;
     }
-    if (mapSelector_->currentIndex() >= 0) SelectMapByName(mapSelector_->currentText().toStdString());
+    if (bar_->mapSelector()->currentIndex() >= 0) SelectMapByName(bar_->mapSelector()->currentText().toStdString());
     UpdateCommandUi();
     return true;
 }
@@ -933,11 +927,11 @@ int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
 
 void CMainFrame::RefillMapSelector() {
     fillingSelectors_ = true;
-    mapSelector_->clear();
+    bar_->mapSelector()->clear();
     for (const std::string& entry : MapSelectorEntries(app_.maps, app_.mapLinkState, app_.mapLink))
-        mapSelector_->addItem(Q(entry));
+        bar_->mapSelector()->addItem(Q(entry));
     if (app_.currentMap)
-        mapSelector_->setCurrentIndex(mapSelector_->findText(
+        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(
             Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
     fillingSelectors_ = false;
 }
@@ -951,12 +945,12 @@ void CMainFrame::ClearDialogBar() {
 void CMainFrame::FillLineList() {
     MapRecord* map = app_.currentMap;
     fillingSelectors_ = true;
-    lineSelector_->clear();
+    bar_->lineSelector()->clear();
     if (map) {
         const LineList list = LineListOf(app_, *map);
-        for (std::size_t i = 0; i < list.texts.size(); ++i) lineSelector_->addItem(Q(list.texts[i]), static_cast<int>(i));
-        lineSelector_->setCurrentIndex(list.selected >= 0 ? list.selected : (list.texts.empty() ? -1 : 0));
-        allBox_->setCheckState(map->z.count < 2 ? Qt::PartiallyChecked : AllLines() ? Qt::Checked : Qt::Unchecked);
+        for (std::size_t i = 0; i < list.texts.size(); ++i) bar_->lineSelector()->addItem(Q(list.texts[i]), static_cast<int>(i));
+        bar_->lineSelector()->setCurrentIndex(list.selected >= 0 ? list.selected : (list.texts.empty() ? -1 : 0));
+        bar_->allBox()->setCheckState(map->z.count < 2 ? Qt::PartiallyChecked : AllLines() ? Qt::Checked : Qt::Unchecked);
     }
     fillingSelectors_ = false;
     RefreshDialogBar();
@@ -966,10 +960,10 @@ void CMainFrame::RefreshDialogBar() {
     MapRecord* map = app_.currentMap;
     if (map && app_.HasImage()) {
         DialogBarFields fields;
-        if (DialogBarFieldsOf(app_, *map, lineSelector_->currentIndex(), fields)) {
-            if (fields.lineFollows >= 0 && fields.lineFollows < lineSelector_->count()) {
+        if (DialogBarFieldsOf(app_, *map, bar_->lineSelector()->currentIndex(), fields)) {
+            if (fields.lineFollows >= 0 && fields.lineFollows < bar_->lineSelector()->count()) {
                 fillingSelectors_ = true;
-                lineSelector_->setCurrentIndex(fields.lineFollows);
+                bar_->lineSelector()->setCurrentIndex(fields.lineFollows);
                 fillingSelectors_ = false;
             }
             // A drag in the map window shows its moving value before the
@@ -977,8 +971,8 @@ void CMainFrame::RefreshDialogBar() {
             DraggedFields dragged;
             if (DraggedFieldText(*map, app_.formats, dragged))
                 (dragged.data ? fields.data : fields.point) = dragged.text;
-            pointField_->setText(Q(fields.point));
-            if (!dataField_->hasFocus()) dataField_->setText(Q(fields.data));
+            bar_->pointField()->setText(Q(fields.point));
+            if (!bar_->dataField()->hasFocus()) bar_->dataField()->setText(Q(fields.data));
         }
     }
     UpdateCommandUi();
@@ -987,13 +981,13 @@ void CMainFrame::RefreshDialogBar() {
 void CMainFrame::SetMainCaption(const QString& caption) { setWindowTitle(caption); }
 
 void CMainFrame::UpdateLineEntry(int column, const QString& text) {
-    if (column >= 0 && column < lineSelector_->count()) lineSelector_->setItemText(column, text);
+    if (column >= 0 && column < bar_->lineSelector()->count()) bar_->lineSelector()->setItemText(column, text);
 }
 
 void CMainFrame::ViewActivated(CQelView*) {
     if (app_.currentMap) {
         fillingSelectors_ = true;
-        mapSelector_->setCurrentIndex(mapSelector_->findText(
+        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(
             Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
         fillingSelectors_ = false;
     }
@@ -1019,7 +1013,7 @@ void CMainFrame::OnMapSelected(int index) {
         return;
     }
     if (app_.currentMap) ClearSelection(*app_.currentMap);
-    SelectMapByName(mapSelector_->itemText(index).toStdString());
+    SelectMapByName(bar_->mapSelector()->itemText(index).toStdString());
     UpdateCommandUi();
 }
 
@@ -1038,10 +1032,10 @@ void CMainFrame::StepLine(int index) {
     MapRecord* map = app_.currentMap;
     if (!map || !doc_) return;
     if (CChildWnd* child = ActiveChild(); child && child->EditPending()) return;
-    index = std::clamp(index, 0, std::max(lineSelector_->count() - 1, 0));
+    index = std::clamp(index, 0, std::max(bar_->lineSelector()->count() - 1, 0));
     if (index >= map->z.count) return;
     fillingSelectors_ = true;
-    lineSelector_->setCurrentIndex(index);
+    bar_->lineSelector()->setCurrentIndex(index);
     fillingSelectors_ = false;
     doc_->PrepareViews(0);
     StepToLine(app_, *map, index);
@@ -1059,12 +1053,12 @@ void CMainFrame::CommitTyped(bool okButton) {
     CQelView* view = ActiveView();
     EditContext context = view ? view->MakeEditContext(app_) : AppLinkedEditContext(app_);
     const TypedValueResult result =
-        CommitTypedValue(context, app_, *map, dataField_->text().toStdString(), okButton);
+        CommitTypedValue(context, app_, *map, bar_->dataField()->text().toStdString(), okButton);
     CChildWnd* child = ActiveChild();
     // The field always shows what the cell holds now; a refused text goes.
     auto showText = [this, &result] {
-        dataField_->setText(Q(result.dataText));
-        dataField_->setModified(false);
+        bar_->dataField()->setText(Q(result.dataText));
+        bar_->dataField()->setModified(false);
     };
     if (result.committed || result.refused) {
         if (result.written && doc_) doc_->RefreshViews(0);
@@ -1079,14 +1073,14 @@ void CMainFrame::CommitTyped(bool okButton) {
         return;
     }
     if (result.clearField) {
-        dataField_->clear();
+        bar_->dataField()->clear();
         return;
     }
     if (child) child->UpdateWindow();
     if (result.wrongWord) prompt_.Message(Str(str::kWrongWord2), Str(str::kProductName), PromptIcon::kExclamation);
     RefreshDialogBar();
-    dataField_->setText(Q(result.dataText));
-    dataField_->setModified(false);
+    bar_->dataField()->setText(Q(result.dataText));
+    bar_->dataField()->setModified(false);
 }
 
 void CMainFrame::RestoreWorkFocus() {
@@ -1127,9 +1121,9 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     }
     // The focus going to the OK button is its click coming: OK commits the
     // text, with its messages, once.
-    if (watched == dataField_ && event->type() == QEvent::FocusOut && app_.currentMap && dataField_->isModified() &&
-        QApplication::focusWidget() != okButton_) {
-        dataField_->setModified(false);
+    if (watched == bar_->dataField() && event->type() == QEvent::FocusOut && app_.currentMap && bar_->dataField()->isModified() &&
+        QApplication::focusWidget() != bar_->okButton()) {
+        bar_->dataField()->setModified(false);
         CommitTyped(false);
     }
     return QMainWindow::eventFilter(watched, event);

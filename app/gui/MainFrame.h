@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "app/CommandRules.h"
+#include "app/gui/DialogBar.h"
 #include "app/gui/FrameDialogs.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
 #include "platform/UserPrompt.h"
 
-class CDialogBar;
 class CMonitorWnd;
 class CProgressWnd;
 class DataExchange;
@@ -79,12 +79,12 @@ public:
     void TileHorizontally();
 
     // Dialog bar controls.
-    QComboBox* mapSelector() const { return mapSelector_; }
-    QComboBox* lineSelector() const { return lineSelector_; }
-    QCheckBox* allBox() const { return allBox_; }
-    QLineEdit* dataField() const { return dataField_; }
-    QLineEdit* pointField() const { return pointField_; }
-    QPushButton* okButton() const { return okButton_; }
+    QComboBox* mapSelector() const { return bar_->mapSelector(); }
+    QComboBox* lineSelector() const { return bar_->lineSelector(); }
+    QCheckBox* allBox() const { return bar_->allBox(); }
+    QLineEdit* dataField() const { return bar_->dataField(); }
+    QLineEdit* pointField() const { return bar_->pointField(); }
+    QPushButton* okButton() const { return bar_->okButton(); }
 
     // Algorithms of the frame, also for the Menu dialog.
     void SelectMapByName(const std::string& name);
@@ -189,13 +189,6 @@ private:
     FrameDialogs& dialogs_;
     QMdiArea* mdi_;
     CDialogBar* bar_;
-    // The bar's controls the frame fills and reads.
-    QComboBox* mapSelector_;
-    QComboBox* lineSelector_;
-    QCheckBox* allBox_;
-    QLineEdit* dataField_;
-    QLineEdit* pointField_;
-    QPushButton* okButton_;
     std::map<int, QAction*> actions_;
     std::vector<QMenu*> menus_;
     QTimer* idleTimer_;
