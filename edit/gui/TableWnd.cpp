@@ -152,6 +152,8 @@ void CTableWnd::ResetForMap() {
 }
 
 void CTableWnd::RefreshFromImage() {
+    // The account of an operation holds only until the image changes again (an undo, another edit).
+    statusText_.clear();
     PlaceEditor();
     update();
     grid_->viewport()->update();

@@ -103,6 +103,7 @@ private slots:
 
         s.Key(Qt::Key_Z, Qt::ControlModifier);
         QVERIFY(s.cal.app->image() == interpolated);
+        QVERIFY(!s.table->statusLine()->text().contains("Smooth"));
         s.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(s.DifferingBytes(), 0);
         QVERIFY(!s.cal.ActionEnabled(cmd::kUndo));
