@@ -61,6 +61,14 @@ enum : int {
     kMonitorCtrlM = 32852,
     // Our addition: the logbook of ECU transfers.
     kLogbook = 32900,
+    // Our addition: maths on the table window's selection.
+    kMathsSet = 32901,
+    kMathsAdd = 32902,
+    kMathsScale = 32903,
+    kInterpolateRows = 32904,
+    kInterpolateColumns = 32905,
+    kInterpolateBoth = 32906,
+    kSmooth = 32907,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

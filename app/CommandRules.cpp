@@ -66,6 +66,10 @@ CommandUi QueryCommandUi(int id, const FrameState& state) {
             if (id == cmd::kPaste) ui.enabled = ui.enabled && state.clipboardHasText;
             break;
         }
+        case cmd::kMathsSet: case cmd::kMathsAdd: case cmd::kMathsScale: case cmd::kInterpolateRows:
+        case cmd::kInterpolateColumns: case cmd::kInterpolateBoth: case cmd::kSmooth:
+            ui.enabled = state.activeKind == kWindowTable && state.currentMap;
+            break;
         case cmd::kMultiMapEdit:
             ui.enabled = state.hasDocumentWindow && state.multiMapEditAvailable;
             break;

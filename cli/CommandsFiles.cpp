@@ -7,6 +7,7 @@
 #include "model/Strings.h"
 #include "cli/Cli.h"
 #include "app/BatchConversion.h"
+#include "edit/CalibrationDiff.h"
 #include "edit/ConstantsList.h"
 #include "files/DataFile.h"
 
@@ -91,19 +92,6 @@ int RunInfo(const std::vector<std::string>& arguments) {
     for (std::size_t i = 0; i + 1 < titles.size(); i += 2)
         std::printf("  %s: %s\n", titles[i].c_str(), titles[i + 1].c_str());
     return kExitOk;
-}
-
-// A CSV field: quoted when it holds a comma, a quote or outer blanks.
-std::string CsvField(const std::string& text) {
-    const bool quote = text.find_first_of(",\"") != std::string::npos ||
-                       (!text.empty() && (text.front() == ' ' || text.back() == ' '));
-    if (!quote) return text;
-    std::string quoted = "\"";
-    for (const char c : text) {
-        if (c == '"') quoted += '"';
-        quoted += c;
-    }
-    return quoted + "\"";
 }
 
 int RunConstants(const std::vector<std::string>& arguments) {
@@ -207,6 +195,101 @@ int RunSetConstant(const std::vector<std::string>& arguments) {
     return kExitOk;
 }
 
+// The second file of diff and merge, beside the session's calibration.
+bool LoadSecond(CliSession& session, Calibration& other, const std::string& path) {
+    if (LoadCalibrationLike(session.app(), other, session.app(), session.prompt(), path) != kLoaded) {
+        ReportError(Str(str::kOpenFailed) + ": " + path);
+        return false;
+    }
+    return true;
+}
+
+// Exit 0 when the two files hold the same calibration data, 1 when they
+// differ, 2 on any error, as cmp does.
+int RunDiff(const std::vector<std::string>& arguments) {
+    const char* usage = "usage: rvtune diff A.qsd B.qsd [--csv]";
+    bool csv = false;
+    std::vector<std::string> files;
+    for (const std::string& argument : arguments) {
+        if (argument == "--csv") csv = true;
+        else files.push_back(argument);
+    }
+    if (files.size() != 2) {
+        ReportError(usage);
+        return kExitUsage;
+    }
+    CliSession session;
+    if (int status = session.Start(); status != kExitOk) return kExitUsage;
+    if (Load(session, files[0]) != kExitOk) return kExitUsage;
+    Calibration other;
+    if (!LoadSecond(session, other, files[1])) return kExitUsage;
+    const CalibrationDifferences differences = DiffCalibrations(session.app(), other);
+    const std::vector<std::string> lines = csv ? DifferenceCsvLines(session.app(), other, differences)
+                                               : DifferenceTextLines(session.app(), other, differences);
+    for (const std::string& line : lines) std::printf("%s\n", line.c_str());
+    if (std::fflush(stdout) != 0) return kExitUsage;
+    return differences.Empty() ? kExitOk : kExitFailed;
+}
+
+// NAME[,NAME...] into names; false for an empty name.
+bool SplitNames(const std::string& list, std::vector<std::string>& names) {
+    std::size_t pos = 0;
+    while (true) {
+        const std::size_t comma = list.find(',', pos);
+        const std::string name = list.substr(pos, comma == std::string::npos ? std::string::npos : comma - pos);
+        if (name.empty()) return false;
+        names.push_back(name);
+        if (comma == std::string::npos) return true;
+        pos = comma + 1;
+    }
+}
+
+int RunMerge(const std::vector<std::string>& arguments) {
+    const char* usage =
+        "usage: rvtune merge BASE.qsd FROM.qsd --maps NAME[,NAME...] [--constants NAME[,NAME...]] --out OUT.qsd";
+    std::vector<std::string> files, maps, constants;
+    std::string out;
+    bool mapsGiven = false;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& argument = arguments[i];
+        const bool hasValue = i + 1 < arguments.size();
+        if (argument == "--maps" && hasValue && !mapsGiven) {
+            mapsGiven = true;
+            if (!SplitNames(arguments[++i], maps)) return ReportError(usage), kExitUsage;
+        } else if (argument == "--constants" && hasValue && constants.empty()) {
+            if (!SplitNames(arguments[++i], constants)) return ReportError(usage), kExitUsage;
+        } else if (argument == "--out" && hasValue && out.empty()) {
+            out = arguments[++i];
+        } else if (argument.rfind("--", 0) == 0) {
+            ReportError(usage);
+            return kExitUsage;
+        } else {
+            files.push_back(argument);
+        }
+    }
+    if (files.size() != 2 || out.empty() || (maps.empty() && constants.empty())) {
+        ReportError(usage);
+        return kExitUsage;
+    }
+    CliSession session;
+    if (int status = session.Start(); status != kExitOk) return status;
+    if (int status = Load(session, files[0]); status != kExitOk) return status;
+    Calibration from;
+    if (!LoadSecond(session, from, files[1])) return kExitFailed;
+    std::string error;
+    std::vector<std::string> notes;
+    if (!MergeCalibration(session.app(), from, maps, constants, error, notes)) {
+        ReportError(error + "; nothing written");
+        return kExitFailed;
+    }
+    for (const std::string& note : notes) PrintMessage(note);
+    if (!SaveDataFile(session.app(), out)) {
+        ReportError(Str(str::kSaveError) + ": " + out);
+        return kExitFailed;
+    }
+    return kExitOk;
+}
+
 }  // namespace
 
 const std::vector<CliCommand>& FileCommands() {
@@ -223,6 +306,11 @@ const std::vector<CliCommand>& FileCommands() {
         {"set-constant", "FILE.qsd NAME VALUE [--out OUT.qsd]",
          "set constant NAME to the physical VALUE as the constants list does and save (to OUT)", 3, 5,
          RunSetConstant},
+        {"diff", "A.qsd B.qsd [--csv]",
+         "list the maps, constants and bytes that differ between A and B (exit 0 same, 1 different, 2 error)",
+         2, 3, RunDiff},
+        {"merge", "BASE.qsd FROM.qsd --maps NAME[,NAME...] [--constants NAME[,NAME...]] --out OUT.qsd",
+         "copy maps (DATA and axes) and constants from FROM into BASE and save as OUT", 4, 8, RunMerge},
     };
     return commands;
 }

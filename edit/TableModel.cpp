@@ -18,24 +18,6 @@ bool ListAxes(const EditContext& context, const MapRecord& map) {
 
 int ElementMax(const MapItem& item) { return item.elementSize == 2 ? 65535 : 255; }
 
-// The physical value of axis element index (THROT: the THROT index; RPM: the
-// breakpoint of row). false outside the axis or when the equation fails.
-bool AxisPhysical(const EditContext& context, const MapRecord& map, int mode, int row, int index,
-                  float& physical) {
-    physical = 0.0f;
-    const MapItem& item = mode == kEditThrot ? map.z : map.x;
-    if (ListAxes(context, map)) {
-        if (index < 0 || index >= static_cast<int>(item.values.size())) return false;
-        physical = item.values[static_cast<std::size_t>(index)];
-        return true;
-    }
-    std::uint16_t raw = 0;
-    const int code = mode == kEditThrot ? ReadThrotCell(context.image, map, index, raw)
-                                        : ReadRpmCell(context.image, map, index, row, raw);
-    if (code != kCellOk) return false;
-    return ToPhysicalWord(item, raw, physical) == kEquationOk;
-}
-
 std::string AxisFormat(const EditContext& context, int mode, float value) {
     return mode == kEditThrot ? FormatZ(value, context.formats) : FormatX(value, context.formats);
 }
@@ -55,6 +37,22 @@ PromptMessage RejectMessage(int code) {
 }
 
 }  // namespace
+
+bool AxisPhysical(const EditContext& context, const MapRecord& map, int mode, int row, int index,
+                  float& physical) {
+    physical = 0.0f;
+    const MapItem& item = mode == kEditThrot ? map.z : map.x;
+    if (ListAxes(context, map)) {
+        if (index < 0 || index >= static_cast<int>(item.values.size())) return false;
+        physical = item.values[static_cast<std::size_t>(index)];
+        return true;
+    }
+    std::uint16_t raw = 0;
+    const int code = mode == kEditThrot ? ReadThrotCell(context.image, map, index, raw)
+                                        : ReadRpmCell(context.image, map, index, row, raw);
+    if (code != kCellOk) return false;
+    return ToPhysicalWord(item, raw, physical) == kEquationOk;
+}
 
 TableShape TableShapeOf(const MapRecord& map, int definitionKind) {
     TableShape shape;

@@ -118,6 +118,12 @@ bool StepAxisCell(EditContext& context, MapRecord& map, bool up);
 bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::string_view typed,
                     std::string& editorText);
 
+// The physical value of axis element index (THROT: the THROT index; RPM: the
+// breakpoint of row; a list axis of a Config Map: its listed value). false
+// outside the axis or when the equation fails.
+bool AxisPhysical(const EditContext& context, const MapRecord& map, int mode, int row, int index,
+                  float& physical);
+
 // The text a cell shows: FormatX for RPM, FormatZ for THROT, FormatData for
 // DATA, through the item's HEX-to-physical equation (a list axis of a Config
 // Map shows its listed value). "" for a cell outside its table.

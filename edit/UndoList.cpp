@@ -102,6 +102,34 @@ bool PushUndo(const EditContext& context, MapRecord& map, int action, int chaine
     return true;
 }
 
+bool PushUndoDataCells(const EditContext& context, MapRecord& map, int action,
+                       const std::vector<std::uint16_t>& dataAddresses) {
+    if (dataAddresses.empty()) return false;
+    int mode = kEditNone, row = 0, column = 0;
+    if (!CellOfAddress(context, map, dataAddresses.front(), mode, row, column) || mode != kEditData) return false;
+
+    UndoList& list = map.undo;
+    const std::size_t limit = context.undoSize > 0 ? static_cast<std::size_t>(context.undoSize) : 0;
+    while (!list.Empty() && list.Weight() >= limit) list.DropOldest();
+
+    UndoRecord record;
+    record.kind = 10 * action + kUndoTargetData;
+    std::vector<bool> seen(0x10000, false);
+    auto add = [&](std::uint16_t address) {
+        if (seen[address]) return;
+        seen[address] = true;
+        record.addresses.push_back(address);
+        record.values.push_back(context.image[address]);
+    };
+    for (std::uint16_t address : dataAddresses) {
+        add(address);
+        if (context.linkTargets)
+            for (std::uint16_t linked : context.linkTargets(address)) add(linked);
+    }
+    list.Append(std::move(record));
+    return true;
+}
+
 int Undo(EditContext& context, MapRecord& map) {
     int restored = 0;
     while (!map.undo.Empty()) {

@@ -8,7 +8,9 @@
 // exactly those values back, so undoing every edit leaves the image as it was
 // loaded. A chained record is undone together with the record before it, so
 // a paste or a fill of many cells comes back with one Undo.
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "edit/EditContext.h"
 #include "model/MapRecord.h"
@@ -35,6 +37,16 @@ int UndoTarget(int editMode);
 // size. Nothing is recorded in edit mode 0 or for a cursor outside its axis
 // or table. Returns true when a record was appended.
 bool PushUndo(const EditContext& context, MapRecord& map, int action, int chained);
+
+// One record for an edit of many DATA cells at once: the bytes at
+// dataAddresses (the first names the cell Undo puts the cursor on) and every
+// byte the map link writes with them, each once, read from the image now:
+// call it before the writes. One Undo gives them all back. The oldest
+// records go first as for PushUndo; a record heavier than the undo size is
+// still kept until the next one comes. false when the first address lies in
+// no DATA cell of the map.
+bool PushUndoDataCells(const EditContext& context, MapRecord& map, int action,
+                       const std::vector<std::uint16_t>& dataAddresses);
 
 // Restores the newest record, and the records before it as long as the one
 // just restored is chained: every recorded byte gets its recorded value back,

@@ -169,6 +169,19 @@ int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& p
     return kLoaded;
 }
 
+int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConfig& machine, UserPrompt& prompt,
+                        const std::string& path) {
+    if (!other.HasImage() && !other.AllocateImage()) return kUnreadable;
+    other.definitionLines = like.definitionLines;
+    other.formats = like.formats;
+    other.undoSize = like.undoSize;
+    other.dataFilePath.clear();
+    other.dataFileName.clear();
+    const int result = LoadDataFile(other, machine, prompt, path);
+    if (result == kLoaded) other.dataFilePath = path;
+    return result;
+}
+
 bool SaveDataFile(Calibration& calibration, const std::string& path,
                   const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored) {
     if (calibration.dataStart <= calibration.dataEnd) {

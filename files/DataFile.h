@@ -38,6 +38,13 @@ enum : int { kLoaded = 0, kOtherMachine = 1, kUnreadable = -1 };
 // with the stop icon; 1516 and 1550 are left to the command.
 int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& prompt, const std::string& path);
 
+// A second calibration of the same machine beside the one loaded (to compare
+// or merge with it): other takes like's definition lines and display
+// formats, gets an image of its own and loads path as LoadDataFile does.
+// kUnreadable also when no image could be had.
+int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConfig& machine, UserPrompt& prompt,
+                        const std::string& path);
+
 // Recomputes the checksum byte, regenerates "Data" from the image and writes
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it

@@ -1,4 +1,5 @@
 #include "app/gui/FrameDialogs.h"
+#include "edit/gui/TableMathsDlg.h"
 
 #include "edit/gui/ConstantsDlg.h"
 #include "edit/gui/MultiMapDlg.h"
@@ -45,6 +46,7 @@ std::string QtFrameDialogs::AskFile(QWidget* parent, const FileDialogRequest& re
 int QtFrameDialogs::RunMenu(CMenuDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunDirectory(CDirectoryDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunTitles(CTitleDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunTableMaths(CTableMathsDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunToolBox(CToolBoxDlg& dialog) { return dialog.exec(); }
 
 int QtFrameDialogs::RunConstants(CConstantsDlg& dialog) { return dialog.exec(); }

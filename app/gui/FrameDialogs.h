@@ -19,6 +19,7 @@ class CMenuDlg;
 class CMultiMapDlg;
 class CRs232cDlg;
 class CTitleDlg;
+class CTableMathsDlg;
 class CToolBoxDlg;
 class QWidget;
 struct UserPrompt;
@@ -54,6 +55,7 @@ public:
     virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
     virtual int RunTitles(CTitleDlg& dialog) = 0;
     virtual int RunToolBox(CToolBoxDlg& dialog) = 0;
+    virtual int RunTableMaths(CTableMathsDlg& dialog) = 0;
 };
 
 class QtFrameDialogs : public FrameDialogs {
@@ -70,6 +72,7 @@ public:
     int RunDirectory(CDirectoryDlg& dialog) override;
     int RunTitles(CTitleDlg& dialog) override;
     int RunToolBox(CToolBoxDlg& dialog) override;
+    int RunTableMaths(CTableMathsDlg& dialog) override;
 
 private:
     UserPrompt& prompt_;

@@ -30,6 +30,8 @@
 #include "app/gui/DirectoryDlg.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
+#include "edit/gui/TableMathsDlg.h"
+#include "edit/gui/TableWnd.h"
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
 #include "app/gui/MachineSelectDlg.h"
@@ -179,6 +181,13 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kConstantsList, "&Constants list...");
     AddAction(cmd::kDataExchange, "Data &Exchange...");
     AddAction(cmd::kLogbook, "&Logbook...");
+    AddAction(cmd::kMathsSet, "Set to &Value...\tCtrl+Shift+S", {K("Ctrl+Shift+S")});
+    AddAction(cmd::kMathsAdd, "&Add Value...\tCtrl+Shift+A", {K("Ctrl+Shift+A")});
+    AddAction(cmd::kMathsScale, "Scale by &Percent...\tCtrl+Shift+P", {K("Ctrl+Shift+P")});
+    AddAction(cmd::kInterpolateRows, "Interpolate Along &Rows\tCtrl+Shift+R", {K("Ctrl+Shift+R")});
+    AddAction(cmd::kInterpolateColumns, "Interpolate Along C&olumns\tCtrl+Shift+K", {K("Ctrl+Shift+K")});
+    AddAction(cmd::kInterpolateBoth, "Interpolate Across &Both\tCtrl+Shift+B", {K("Ctrl+Shift+B")});
+    AddAction(cmd::kSmooth, "S&mooth\tCtrl+Shift+M", {K("Ctrl+Shift+M")});
     AddAction(cmd::kOpenMapWindow, "&Map");
     AddAction(cmd::kOpenTableWindow, "&Table");
     AddAction(cmd::kOpenHexWindow, "&HEX");
@@ -250,7 +259,14 @@ void CMainFrame::InstallMenu(int resource) {
     add(file, {cmd::kClose, cmd::kSave, cmd::kMenu});
     file->addSeparator();
     add(file, {cmd::kExit});
-    if (resource == 3) add(menu("&Edit"), {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
+    if (resource == 3) {
+        QMenu* edit = menu("&Edit");
+        add(edit, {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
+        edit->addSeparator();
+        add(edit, {cmd::kMathsSet, cmd::kMathsAdd, cmd::kMathsScale});
+        edit->addSeparator();
+        add(edit, {cmd::kInterpolateRows, cmd::kInterpolateColumns, cmd::kInterpolateBoth, cmd::kSmooth});
+    }
     add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
     add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kLogbook,
                        cmd::kDirectory, cmd::kMachineSelect});
@@ -401,6 +417,13 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kConstantsList: ConstantsList(); break;
         case cmd::kDataExchange: DataExchange(); break;
         case cmd::kLogbook: OnLogbook(); break;
+        case cmd::kMathsSet: TableMaths(TableMathsOp::kSet); break;
+        case cmd::kMathsAdd: TableMaths(TableMathsOp::kAdd); break;
+        case cmd::kMathsScale: TableMaths(TableMathsOp::kScale); break;
+        case cmd::kInterpolateRows: TableMaths(TableMathsOp::kInterpolateRows); break;
+        case cmd::kInterpolateColumns: TableMaths(TableMathsOp::kInterpolateColumns); break;
+        case cmd::kInterpolateBoth: TableMaths(TableMathsOp::kInterpolateBoth); break;
+        case cmd::kSmooth: TableMaths(TableMathsOp::kSmooth); break;
         case cmd::kDirectory: OnDirectory(); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
         case cmd::kToolBox: OnToolBox(); break;
@@ -671,6 +694,28 @@ void CMainFrame::TileHorizontally() {
         w->setGeometry(0, y, area.width(), height);
         y += height;
     }
+}
+
+void CMainFrame::TableMaths(TableMathsOp op) {
+    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
+    CQelView* view = ActiveView();
+    MapRecord* map = app_.currentMap;
+    if (!table || !view || !map) return;
+    // A value typed but not yet entered counts first, as a cursor move would take it.
+    table->CommitPending();
+    EditContext context = view->MakeEditContext(app_);
+    const std::vector<CellRef> cells = MathsCells(*map);
+    TableMathsPlan plan;
+    if (TableMathsTakesValue(op)) {
+        CTableMathsDlg dialog(context, *map, cells, op, this);
+        if (dialogs_.RunTableMaths(dialog) != QDialog::Accepted) return;
+        plan = dialog.Plan();
+    } else {
+        plan = PlanTableMaths(context, *map, cells, op, 0.0f);
+    }
+    ApplyTableMaths(context, *map, plan);
+    table->AfterEdit();
+    table->SetStatusText(CTableMathsDlg::Caption(op).toStdString() + ": " + MathsSummary(plan, context, *map));
 }
 
 void CMainFrame::OnUndo() {

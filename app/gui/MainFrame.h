@@ -18,6 +18,7 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "edit/gui/QelDoc.h"
+#include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
 
 class CMonitorWnd;
@@ -77,6 +78,9 @@ public:
     MapRecord* SelectorMap() const;
     // Tiles the child windows one above the other, each the full width.
     void TileHorizontally();
+
+    // Set, add, scale, interpolate or smooth the table window's selection.
+    void TableMaths(TableMathsOp op);
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }

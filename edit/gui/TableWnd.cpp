@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QKeyEvent>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QMouseEvent>
@@ -112,6 +113,11 @@ CTableWnd::CTableWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, Q
         editor->installEventFilter(this);
         editor->setContextMenuPolicy(Qt::NoContextMenu);
     }
+    statusLine_ = new QLabel(this);
+    statusLine_->setObjectName("tableStatusLine");
+    statusLine_->setFont(font_);
+    statusLine_->setAutoFillBackground(true);
+    statusLine_->setContentsMargins(4, 0, 4, 0);
     setFocusProxy(gridEditor_);
     // Ctrl+Tab belongs to the table (it clears the selection), not to the
     // MDI area's window switching, which filters the whole application.
@@ -146,6 +152,8 @@ void CTableWnd::ResetForMap() {
 }
 
 void CTableWnd::RefreshFromImage() {
+    // The account of an operation holds only until the image changes again (an undo, another edit).
+    statusText_.clear();
     PlaceEditor();
     update();
     grid_->viewport()->update();
@@ -155,7 +163,9 @@ void CTableWnd::UpdateWindow() { RefreshFromImage(); }
 
 void CTableWnd::resizeEvent(QResizeEvent*) {
     const int top = Shape().rpmHeader ? cellHeight_ : 0;
-    grid_->setGeometry(cellWidth_, top, std::max(width() - cellWidth_, 0), std::max(height() - top, 0));
+    const int statusHeight = cellHeight_ + 2;
+    statusLine_->setGeometry(0, std::max(height() - statusHeight, 0), width(), statusHeight);
+    grid_->setGeometry(cellWidth_, top, std::max(width() - cellWidth_, 0), std::max(height() - top - statusHeight, 0));
     UpdateScrollRanges();
     PlaceEditor();
 }
@@ -338,6 +348,26 @@ void CTableWnd::PlaceEditor() {
     editor->setText(ShownText(context, *map, cell));
     editor->selectAll();
     editor->show();
+    UpdateStatusLine();
+}
+
+void CTableWnd::SetStatusText(const std::string& text) {
+    statusText_ = text;
+    UpdateStatusLine();
+}
+
+void CTableWnd::UpdateStatusLine() {
+    MapRecord* map = Map();
+    if (!statusText_.empty() || !map || map->cursor.mode != kEditData) {
+        statusLine_->setText(Text(statusText_));
+        return;
+    }
+    const EditContext context = Context();
+    const EditCursor& cursor = map->cursor;
+    std::string text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
+                       CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " +
+                       CellText(context, *map, {kEditData, cursor.row, cursor.column});
+    statusLine_->setText(Text(text));
 }
 
 void CTableWnd::CommitPending() {
@@ -414,6 +444,7 @@ void CTableWnd::MoveCursor(int code, bool extend) {
     if (app_.definitionKind == kDefinitionConfigMap && target.mode != kEditData && map->type != kMapConfigImage)
         return;
     services_.PrepareViews(0);
+    statusText_.clear();
     const EditCursor before = map->cursor;
     if (extend && before.mode == kEditData && target.mode == kEditData)
         ExtendSelection(*map, target.row, target.column, before.row, before.column);
@@ -470,6 +501,7 @@ void CTableWnd::GridPressed(const QPoint& position, Qt::KeyboardModifiers modifi
     }
     CommitPending();
     services_.PrepareViews(0);
+    statusText_.clear();
     EditContext context = Context();
     PlaceCursor(context, *map, hit);
     PlaceEditor();

@@ -6,10 +6,12 @@
 // header and the grid editor in the grid.
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <string>
 
 #include "edit/gui/ChildWnd.h"
 #include "edit/TableModel.h"
 
+class QLabel;
 class QLineEdit;
 class CTableWnd;
 
@@ -62,6 +64,15 @@ public:
     QPoint GridCellCentre(const TableCell& cell) const;
     QPoint HeaderCellCentre(const TableCell& cell) const;
 
+    // Pending text the user typed into the editor in use, committed.
+    void CommitPending();
+    // The views repainted from the image after an edit, the editor on the cursor cell.
+    void AfterEdit();
+    // The status line below the grid: the text of the last operation until
+    // the cursor moves; then the cursor cell's value.
+    void SetStatusText(const std::string& text);
+    QLabel* statusLine() const { return statusLine_; }
+
     // Used by the grid.
     void PaintGrid(QPainter& painter, const QRect& area);
     void GridPressed(const QPoint& position, Qt::KeyboardModifiers modifiers);
@@ -82,14 +93,13 @@ private:
     void UpdateCaption();
     // The editor over the cursor cell, the view scrolled to it.
     void PlaceEditor();
-    // Pending text the user typed into the editor in use, committed.
-    void CommitPending();
     void EnterPressed(bool shift);
     void MoveCursor(int code, bool extend);
     void StepCursor(bool up);
     void WriteSelectionToEcu();
     void ClearSelectionAndRepaint();
-    void AfterEdit();
+    // The cursor cell's line of the status line.
+    void UpdateStatusLine();
 
     int cellWidth_;
     int cellHeight_;
@@ -97,5 +107,7 @@ private:
     CTableGrid* grid_;
     QLineEdit* axisEditor_;
     QLineEdit* gridEditor_;
+    QLabel* statusLine_;
+    std::string statusText_;   // an operation's account, shown until the cursor moves
     bool swallowingClick_ = false;
 };

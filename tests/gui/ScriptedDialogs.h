@@ -21,6 +21,7 @@
 #include "edit/gui/ConstantsDlg.h"
 #include "edit/gui/MultiMapDlg.h"
 #include "edit/gui/TitleDlg.h"
+#include "edit/gui/TableMathsDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
     std::string nextFile;          // "" = Cancel
@@ -36,6 +37,7 @@ struct ScriptedDialogs : FrameDialogs {
     std::function<void(CDirectoryDlg&)> directory;
     std::function<void(CTitleDlg&)> titles;
     std::function<void(CToolBoxDlg&)> toolBox;
+    std::function<void(CTableMathsDlg&)> tableMaths;   // Cancel when it leaves the dialog open
     int directoryRuns = 0, titleRuns = 0, toolBoxRuns = 0;
 
     FileDialogRequest lastRequest;   // the last file dialog asked for
@@ -77,6 +79,8 @@ struct ScriptedDialogs : FrameDialogs {
         ++toolBoxRuns;
         return Run(dialog, toolBox, dialog.closeButton());
     }
+
+    int RunTableMaths(CTableMathsDlg& dialog) override { return Run(dialog, tableMaths, dialog.cancelButton()); }
 
     // Shows the dialog, lets the script click and type, and closes it with
     // the given button when the script left it open.

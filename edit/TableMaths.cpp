@@ -1,0 +1,220 @@
+#include "edit/TableMaths.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "edit/CellAccess.h"
+#include "edit/TableModel.h"
+#include "edit/UndoList.h"
+#include "model/Equation.h"
+#include "model/ValueConversion.h"
+
+namespace {
+
+struct Rect {
+    int top = 0, bottom = -1, left = 0, right = -1;
+    int Rows() const { return bottom - top + 1; }
+    int Columns() const { return right - left + 1; }
+};
+
+float CellPhysical(const Image& image, const MapRecord& map, int row, int column, std::uint8_t& raw) {
+    raw = image[DataCellAddress(map, row, column)];
+    float physical = 0.0f;   // a failing equation counts as 0, as the table shows it
+    ToPhysicalByte(map.y, raw, physical);
+    return physical;
+}
+
+// The raw byte for a physical result: the byte whose physical value lies
+// nearest (a plain truncation would store 1.3 as 1.2 when x*10 gives
+// 12.9999), then the range rules of a typed value: the byte, the item's
+// limits, one raw step back inside its range. limited tells whether the
+// result had to be held inside the range.
+std::uint8_t RawFor(const MapItem& item, const EditCursor& limits, float physical, bool& limited) {
+    const float low = std::max(ItemMinimum(item), ItemMinimum2(item));
+    const float high = std::min(ItemMaximum(item), ItemMaximum2(item));
+    limited = physical < low || physical > high;
+    std::int32_t wide = 0;
+    if (ToRawInt(item, physical, wide) != kEquationOk) wide = 0;
+    int best = std::clamp<std::int32_t>(wide, 0, 255);
+    float bestDistance = INFINITY;
+    for (int candidate = best - 1; candidate <= best + 1; ++candidate) {
+        if (candidate < 0 || candidate > 255) continue;
+        float p = 0.0f;
+        if (ToPhysicalByte(item, static_cast<std::uint8_t>(candidate), p) != kEquationOk) continue;
+        const float distance = std::fabs(p - physical);
+        if (distance < bestDistance) {
+            bestDistance = distance;
+            best = candidate;
+        }
+    }
+    int raw = best;
+    if (raw < limits.lower) raw = limits.lower;
+    else if (raw > limits.upper) raw = limits.upper;
+    raw = std::clamp(raw, 0, 255);
+    float p = 0.0f;
+    ToPhysicalByte(item, static_cast<std::uint8_t>(raw), p);
+    if (p < low && raw != 255) ++raw;
+    else if (p > high && raw != 0) --raw;
+    if (raw != best) limited = true;
+    return static_cast<std::uint8_t>(raw);
+}
+
+// The fraction of the way from a to b that v lies; the index fraction when
+// the axis does not rise or fall between the ends.
+float Fraction(bool ok, float a, float b, float v, int index, int first, int last) {
+    if (last == first) return 0.0f;
+    if (ok && a != b && std::isfinite(a) && std::isfinite(b) && std::isfinite(v)) return (v - a) / (b - a);
+    return static_cast<float>(index - first) / static_cast<float>(last - first);
+}
+
+}  // namespace
+
+bool TableMathsTakesValue(TableMathsOp op) {
+    return op == TableMathsOp::kSet || op == TableMathsOp::kAdd || op == TableMathsOp::kScale;
+}
+
+std::vector<CellRef> MathsCells(const MapRecord& map) {
+    if (HasSelection(map)) return SelectedCells(map);
+    std::vector<CellRef> cells;
+    for (int r = 0; r < map.z.count; ++r)
+        for (int c = 0; c < map.x.count; ++c) cells.push_back({r, c});
+    return cells;
+}
+
+TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
+                              const std::vector<CellRef>& cells, TableMathsOp op, float value) {
+    TableMathsPlan plan;
+    if (TableMathsTakesValue(op) && !std::isfinite(value)) {
+        plan.result = kMathsBadValue;
+        return plan;
+    }
+    Rect rect{255, -1, 255, -1};
+    for (const CellRef& cell : cells) {
+        if (cell.row < 0 || cell.row >= map.z.count || cell.column < 0 || cell.column >= map.x.count) continue;
+        rect.top = std::min(rect.top, cell.row);
+        rect.bottom = std::max(rect.bottom, cell.row);
+        rect.left = std::min(rect.left, cell.column);
+        rect.right = std::max(rect.right, cell.column);
+    }
+    if (rect.bottom < rect.top || rect.right < rect.left) {
+        plan.result = kMathsNoCells;
+        return plan;
+    }
+
+    // The cells of the rectangle as they are now, and which of them are covered.
+    const int rows = rect.Rows();
+    const int columns = rect.Columns();
+    std::vector<float> before(static_cast<std::size_t>(rows * columns), 0.0f);
+    std::vector<std::uint8_t> raws(before.size(), 0);
+    std::vector<bool> covered(before.size(), false);
+    auto at = [&](int row, int column) { return static_cast<std::size_t>((row - rect.top) * columns + column - rect.left); };
+    for (int r = rect.top; r <= rect.bottom; ++r)
+        for (int c = rect.left; c <= rect.right; ++c) before[at(r, c)] = CellPhysical(context.image, map, r, c, raws[at(r, c)]);
+    for (const CellRef& cell : cells)
+        if (cell.row >= rect.top && cell.row <= rect.bottom && cell.column >= rect.left && cell.column <= rect.right)
+            covered[at(cell.row, cell.column)] = true;
+
+    auto throt = [&](int row, float& v) { return AxisPhysical(context, map, kEditThrot, 0, row, v); };
+    auto rpm = [&](int row, int column, float& v) { return AxisPhysical(context, map, kEditRpm, row, column, v); };
+    auto columnFraction = [&](int row, int column) {
+        float a = 0, b = 0, v = 0;
+        const bool ok = rpm(row, rect.left, a) && rpm(row, rect.right, b) && rpm(row, column, v);
+        return Fraction(ok, a, b, v, column, rect.left, rect.right);
+    };
+    auto rowFraction = [&](int row) {
+        float a = 0, b = 0, v = 0;
+        const bool ok = throt(rect.top, a) && throt(rect.bottom, b) && throt(row, v);
+        return Fraction(ok, a, b, v, row, rect.top, rect.bottom);
+    };
+
+    auto result = [&](int r, int c) -> float {
+        const float old = before[at(r, c)];
+        switch (op) {
+            case TableMathsOp::kSet: return value;
+            case TableMathsOp::kAdd: return old + value;
+            case TableMathsOp::kScale: return old * value / 100.0f;
+            case TableMathsOp::kInterpolateRows: {
+                const float t = columnFraction(r, c);
+                return before[at(r, rect.left)] + t * (before[at(r, rect.right)] - before[at(r, rect.left)]);
+            }
+            case TableMathsOp::kInterpolateColumns: {
+                const float u = rowFraction(r);
+                return before[at(rect.top, c)] + u * (before[at(rect.bottom, c)] - before[at(rect.top, c)]);
+            }
+            case TableMathsOp::kInterpolateBoth: {
+                const float t = columnFraction(r, c);
+                const float u = rowFraction(r);
+                const float topValue = before[at(rect.top, rect.left)] +
+                                       t * (before[at(rect.top, rect.right)] - before[at(rect.top, rect.left)]);
+                const float bottomValue = before[at(rect.bottom, rect.left)] +
+                                          t * (before[at(rect.bottom, rect.right)] - before[at(rect.bottom, rect.left)]);
+                return topValue + u * (bottomValue - topValue);
+            }
+            case TableMathsOp::kSmooth: {
+                float sum = 0.0f, weights = 0.0f;
+                for (int dr = -1; dr <= 1; ++dr)
+                    for (int dc = -1; dc <= 1; ++dc) {
+                        const int nr = r + dr, nc = c + dc;
+                        if (nr < rect.top || nr > rect.bottom || nc < rect.left || nc > rect.right) continue;
+                        if (!covered[at(nr, nc)]) continue;
+                        const float w = static_cast<float>((dr == 0 ? 2 : 1) * (dc == 0 ? 2 : 1));
+                        sum += w * before[at(nr, nc)];
+                        weights += w;
+                    }
+                return weights > 0.0f ? sum / weights : old;
+            }
+        }
+        return old;
+    };
+
+    EditCursor limits;
+    {
+        MapRecord probe;
+        probe.y = map.y;
+        probe.cursor.mode = kEditData;
+        ComputeEditLimits(probe, context.image);
+        limits = probe.cursor;
+    }
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        for (int c = rect.left; c <= rect.right; ++c) {
+            if (!covered[at(r, c)]) continue;
+            ++plan.cellCount;
+            const float target = result(r, c);
+            bool limited = false;
+            const std::uint8_t raw = RawFor(map.y, limits, target, limited);
+            if (limited) ++plan.limitedCount;
+            if (raw == raws[at(r, c)]) continue;
+            TableMathsChange change;
+            change.row = r;
+            change.column = c;
+            change.oldRaw = raws[at(r, c)];
+            change.newRaw = raw;
+            change.oldPhysical = before[at(r, c)];
+            ToPhysicalByte(map.y, raw, change.newPhysical);
+            plan.largestChange = std::max(plan.largestChange, std::fabs(change.newPhysical - change.oldPhysical));
+            plan.changes.push_back(change);
+        }
+    }
+    return plan;
+}
+
+int ApplyTableMaths(EditContext& context, MapRecord& map, const TableMathsPlan& plan) {
+    if (plan.result != kMathsOk || plan.changes.empty()) return 0;
+    std::vector<std::uint16_t> addresses;
+    for (const TableMathsChange& change : plan.changes) {
+        std::uint16_t ignored = 0;
+        if (ReadDataCell(context.image, map, change.column, change.row, ignored) != kCellOk) return 0;
+        addresses.push_back(DataCellAddress(map, change.row, change.column));
+    }
+    if (!PushUndoDataCells(context, map, kUndoActionEdit, addresses)) return 0;
+    int written = 0;
+    for (const TableMathsChange& change : plan.changes) {
+        WriteDataCell(context, map, change.newRaw, change.column, change.row);
+        ++written;
+    }
+    if (map.cursor.mode == kEditData) {
+        ReadDataCell(context.image, map, map.cursor.column, map.cursor.row, map.cursor.raw);
+        ComputeEditLimits(map, context.image);
+    }
+    return written;
+}
