@@ -1,18 +1,21 @@
-// Block read and block write of a 4 KB calibration against "ecusim --baud
-// 19200", through the serial link, the protocol and the headless event pump
-// as rvtune drives them. Every character of the S-record text crosses the
+// Block read and block write against "ecusim --baud 19200", through the
+// serial link, the protocol and the headless event pump as rvtune drives
+// them: a 4 KB calibration and the whole 64 KB image. These are the
+// protocol's transfers alone; a write from the program or rvtune also backs
+// up and verifies (a read before and after it). Every character crosses the
 // line twice (the character and its echo), so the line-time minimum is
-// 2 x characters x 10 bits / 19200 baud. Reported per direction: the time,
-// its ratio to that minimum, and the tool's echo turnaround (from a byte
-// arriving to the tool's next byte going out), median and worst.
-// The same transfers against an unpaced ecusim (argument 0) show what the
-// two processes and the pseudo-terminal cost per character without a line.
-// Built with -DRV_BENCH=ON; run from build/bin.
+// 2 x characters x 10 bits / baud. Also measured: the tool's echo turnaround
+// (from a byte arriving to the tool's next byte going out).
+//
+//   build/bin/EcuTransferBench             Google Benchmark, 4 KB, paced and unpaced
+//   build/bin/EcuTransferBench --table [--runs N] [--no-64k]
+//                                          the rows of bench/run, medians of N runs
+// The unpaced ecusim (baud 0) shows what the two processes and the
+// pseudo-terminal cost per character without a line.
 #include <benchmark/benchmark.h>
 
 #include <unistd.h>
 
-#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -23,6 +26,7 @@
 #include <vector>
 
 #include "app/QelApp.h"
+#include "bench/support/Rows.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/ProgressDisplay.h"
 #include "ecu/SerialLink.h"
@@ -37,8 +41,15 @@ using Clock = std::chrono::steady_clock;
 
 namespace {
 
-constexpr std::uint16_t kStart = 0x8000;
-constexpr std::size_t kSize = 4096;
+constexpr int kBaud = 19200;
+
+struct Block {
+    std::uint16_t start;
+    std::size_t size;
+    const char* name;
+};
+constexpr Block k4K{0x8000, 4096, "4 KB"};
+constexpr Block k64K{0x0000, 65536, "64 KB"};
 
 // Times from each byte received to the next byte sent.
 class TimedPort : public SerialPort {
@@ -86,15 +97,16 @@ public:
     }
 };
 
-std::vector<std::uint8_t> Calibration() {
-    std::vector<std::uint8_t> bytes(kSize);
-    for (std::size_t i = 0; i < kSize; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
+std::vector<std::uint8_t> Calibration(const Block& block) {
+    std::vector<std::uint8_t> bytes(block.size);
+    for (std::size_t i = 0; i < block.size; ++i) bytes[i] = static_cast<std::uint8_t>(i * 7 + (i >> 8));
     return bytes;
 }
 
-std::vector<std::string> Records(const std::vector<std::uint8_t>& bytes) {
+std::vector<std::string> Records(const Block& block) {
+    const std::vector<std::uint8_t> bytes = Calibration(block);
     std::vector<std::string> lines;
-    BuildRecords(bytes.data(), bytes.size(), kStart, static_cast<std::uint16_t>(bytes.size() - 1), lines);
+    BuildRecords(bytes.data(), bytes.size(), block.start, static_cast<std::uint16_t>(bytes.size() - 1), lines);
     return lines;
 }
 
@@ -104,9 +116,14 @@ std::size_t Characters(const std::vector<std::string>& lines) {
     return count;
 }
 
-// ecusim at the given speed (0: unpaced) with the calibration, and the
-// tool's side of the line.
+double LineMinimumSeconds(std::size_t characters, int baud) {
+    return 2.0 * static_cast<double>(characters) * 10.0 / baud;
+}
+
+// ecusim at the given speed (0: unpaced) holding the block, and the tool's
+// side of the line.
 struct Bench {
+    Block block;
     std::string root;
     std::string link;
     std::unique_ptr<EcusimProcess> sim;
@@ -119,12 +136,13 @@ struct Bench {
     SilentProgress progress;
     std::unique_ptr<EcuProtocol> protocol;
 
-    explicit Bench(int baud) {
+    Bench(int baud, const Block& b) : block(b) {
         std::string pattern = (fs::temp_directory_path() / "rvecubench-XXXXXX").string();
         root = ::mkdtemp(pattern.data());
         link = root + "/ecu";
         std::string text;
-        for (const std::string& line : Records(Calibration())) text += line + "\r\n";
+        const std::vector<std::string> records = Records(block);
+        for (const std::string& line : records) text += line + "\r\n";
         std::ofstream(root + "/cal.s19", std::ios::binary) << text;
 
         std::vector<std::string> arguments = {"--image", root + "/cal.s19"};
@@ -144,7 +162,7 @@ struct Bench {
         app->waitTime = 100;
         app->retryCount = 9;
         app->ecRetryCount = 4;
-        app->registry.readEcuNum = 256;
+        app->registry.readEcuNum = static_cast<int>(records.size() - 1);
         const std::string letters = "JjLMmNSsWRV", setB = "HhKOoQUuXYZ";
         for (std::size_t i = 0; i < letters.size(); ++i) {
             app->commandSetA[letters[i]] = letters[i];
@@ -164,70 +182,145 @@ struct Bench {
         std::error_code ignored;
         fs::remove_all(root, ignored);
     }
+
+    void Select() const {
+        // Each transfer opens COM1 afresh.
+        ::setenv("RV_TUNE_COM1", link.c_str(), 1);
+    }
+
+    // One block read: its time in seconds and the characters it received,
+    // false when it failed or brought other bytes.
+    bool Read(double& seconds, std::size_t& characters) {
+        Select();
+        const Clock::time_point started = Clock::now();
+        const EcuReadResult result = protocol->ReadEcu();
+        seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        characters = result.text.size();
+        return result.code == 0 && result.data.bytes == Calibration(block);
+    }
+
+    bool Write(double& seconds, std::size_t& characters) {
+        Select();
+        const std::vector<std::string> lines = Records(block);
+        characters = Characters(lines);
+        const Clock::time_point started = Clock::now();
+        const EcuWriteResult result = protocol->WriteEcu(lines);
+        seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        return result.code == 0;
+    }
 };
 
 Bench& TheBench(int baud) {
     static std::map<int, std::unique_ptr<Bench>> benches;
     auto& bench = benches[baud];
-    if (!bench) bench = std::make_unique<Bench>(baud);
-    // Each transfer opens COM1 afresh.
-    ::setenv("RV_TUNE_COM1", bench->link.c_str(), 1);
+    if (!bench) bench = std::make_unique<Bench>(baud, k4K);
     return *bench;
 }
 
 void Report(benchmark::State& state, int baud, std::size_t characters, double seconds,
-            std::vector<double> turnarounds) {
+            const std::vector<double>& turnarounds) {
     state.counters["chars"] = static_cast<double>(characters);
     state.counters["took_s"] = seconds;
     state.counters["per_char_us"] = seconds * 1e6 / static_cast<double>(characters);
     if (baud > 0) {
-        const double minimum = 2.0 * static_cast<double>(characters) * 10.0 / baud;
-        state.counters["line_min_s"] = minimum;
-        state.counters["ratio"] = seconds / minimum;
+        state.counters["line_min_s"] = LineMinimumSeconds(characters, baud);
+        state.counters["ratio"] = seconds / LineMinimumSeconds(characters, baud);
     }
     if (!turnarounds.empty()) {
-        std::sort(turnarounds.begin(), turnarounds.end());
-        state.counters["echo_med_us"] = turnarounds[turnarounds.size() / 2];
-        state.counters["echo_max_us"] = turnarounds.back();
+        state.counters["echo_med_us"] = rows::Median(turnarounds);
+        state.counters["echo_p99_us"] = rows::Percentile(turnarounds, 0.99);
     }
 }
 
 void BM_ReadEcu4K(benchmark::State& state) {
     const int baud = static_cast<int>(state.range(0));
     Bench& bench = TheBench(baud);
-    const std::size_t characters = Characters(Records(Calibration()));
     double seconds = 0;
+    std::size_t characters = 0;
     for (auto _ : state) {
         bench.port->turnaroundsUs.clear();
-        const Clock::time_point started = Clock::now();
-        const EcuReadResult result = bench.protocol->ReadEcu();
-        seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        if (result.code != 0 || result.data.bytes != Calibration()) {
+        if (!bench.Read(seconds, characters)) {
             state.SkipWithError("the block read failed");
             return;
         }
     }
     Report(state, baud, characters, seconds, bench.port->turnaroundsUs);
 }
-BENCHMARK(BM_ReadEcu4K)->Arg(19200)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_ReadEcu4K)->Arg(kBaud)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
 
 void BM_WriteEcu4K(benchmark::State& state) {
     const int baud = static_cast<int>(state.range(0));
     Bench& bench = TheBench(baud);
-    const std::vector<std::string> lines = Records(Calibration());
     double seconds = 0;
+    std::size_t characters = 0;
     for (auto _ : state) {
         bench.port->turnaroundsUs.clear();
-        const Clock::time_point started = Clock::now();
-        const EcuWriteResult result = bench.protocol->WriteEcu(lines);
-        seconds = std::chrono::duration<double>(Clock::now() - started).count();
-        if (result.code != 0) {
+        if (!bench.Write(seconds, characters)) {
             state.SkipWithError("the block write failed");
             return;
         }
     }
-    Report(state, baud, Characters(lines), seconds, bench.port->turnaroundsUs);
+    Report(state, baud, characters, seconds, bench.port->turnaroundsUs);
 }
-BENCHMARK(BM_WriteEcu4K)->Arg(19200)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+BENCHMARK(BM_WriteEcu4K)->Arg(kBaud)->Arg(0)->Iterations(1)->Unit(benchmark::kSecond)->UseRealTime();
+
+// The rows of bench/run: for each block, runs reads and writes in turn and
+// reports the medians against the line-time minimum; then the echo
+// turnaround over every character of every run.
+int RunTable(int runs, bool with64K) {
+    std::vector<double> turnarounds;
+    std::vector<Block> blocks = {k4K};
+    if (with64K) blocks.push_back(k64K);
+    for (const Block& block : blocks) {
+        Bench bench(kBaud, block);
+        std::vector<double> reads, writes;
+        std::size_t readChars = 0, writeChars = 0;
+        for (int run = 0; run < runs; ++run) {
+            double seconds = 0;
+            bench.port->turnaroundsUs.clear();
+            if (!bench.Read(seconds, readChars)) {
+                std::fprintf(stderr, "EcuTransferBench: the %s block read failed\n", block.name);
+                return 1;
+            }
+            reads.push_back(seconds);
+            if (!bench.Write(seconds, writeChars)) {
+                std::fprintf(stderr, "EcuTransferBench: the %s block write failed\n", block.name);
+                return 1;
+            }
+            writes.push_back(seconds);
+            turnarounds.insert(turnarounds.end(), bench.port->turnaroundsUs.begin(),
+                               bench.port->turnaroundsUs.end());
+        }
+        auto row = [&](const char* direction, const std::vector<double>& times, std::size_t characters) {
+            const double minimum = LineMinimumSeconds(characters, kBaud);
+            const double ratio = rows::Median(times) / minimum;
+            rows::Print(std::string("ECU block ") + direction + ", " + block.name +
+                            ", 19200 baud, ecusim (protocol only, no backup or verify)",
+                        rows::Format("line minimum %.2f s", minimum) + " (" + std::to_string(characters) +
+                            " characters)",
+                        rows::Format("%.2f s", rows::Median(times)) + rows::Format(" = %.3f x", ratio),
+                        "<= 1.05 x", rows::Verdict(ratio <= 1.05));
+        };
+        row("read", reads, readChars);
+        row("write", writes, writeChars);
+    }
+    const double median = rows::Median(turnarounds);
+    rows::Print("echo turnaround in the tool (byte in to next byte out)",
+                "median and 99th percentile of " + std::to_string(turnarounds.size()) + " characters",
+                rows::Format("median %.1f us", median) +
+                    rows::Format(", p99 %.1f us", rows::Percentile(turnarounds, 0.99)),
+                "median < 100 us", rows::Verdict(median < 100));
+    return 0;
+}
 
 }  // namespace
+
+int main(int argc, char** argv) {
+    if (rows::HasArgument(argc, argv, "--table"))
+        return RunTable(rows::RunsArgument(argc, argv, 3), !rows::HasArgument(argc, argv, "--no-64k"));
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

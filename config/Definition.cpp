@@ -157,9 +157,11 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
         }
     }
 
-    // Expand (a plain file is copied as it is).
+    // Expand (a plain file is copied as it is). The copy is scratch, made
+    // again at every start and read back at once: a crash can leave nothing
+    // that the next start would read unmade, so it is not synced.
     int systemError = 0;
-    const int result = LzExpandFile(found, tempPath, &systemError);
+    const int result = LzExpandFile(found, tempPath, &systemError, /*durable=*/false);
     if (result != kLzOk) {
         const int code = systemError != 0 ? systemError : result;
         StopMessage(prompt, FormatText(deftext::kExpand, code, found.c_str(), tempFolder.c_str()));

@@ -292,7 +292,7 @@ int PendingFile::Commit(int& systemError) {
         systemError = EBADF;
         return kLzWriteError;
     }
-    bool ok = std::fflush(file_) == 0 && ::fsync(::fileno(file_)) == 0;
+    bool ok = std::fflush(file_) == 0 && (!durable_ || ::fsync(::fileno(file_)) == 0);
     int error = ok ? 0 : errno;
     if (std::fclose(file_) != 0 && ok) {
         ok = false;
@@ -352,7 +352,7 @@ int LzExpandBuffer(const std::string& input, std::string& output) {
     return result;
 }
 
-int LzExpandFile(const std::string& source, const std::string& target, int* systemError) {
+int LzExpandFile(const std::string& source, const std::string& target, int* systemError, bool durable) {
     int error = 0;
     int result;
     {
@@ -363,7 +363,7 @@ int LzExpandFile(const std::string& source, const std::string& target, int* syst
         } else {
             try {
                 auto in = std::make_unique<FileSource>(fd.fd);
-                lz::PendingFile out(target);
+                lz::PendingFile out(target, durable);
                 result = ExpandOpenFile(*in, out, error);
             } catch (const std::bad_alloc&) {
                 result = kLzNoMemory;

@@ -34,7 +34,8 @@ constexpr std::size_t kMaxMatch = 18;
 // half-written file behind.
 class PendingFile {
 public:
-    explicit PendingFile(std::string target) : target_(std::move(target)) {}
+    explicit PendingFile(std::string target, bool durable = true)
+        : target_(std::move(target)), durable_(durable) {}
     ~PendingFile();
     PendingFile(const PendingFile&) = delete;
     PendingFile& operator=(const PendingFile&) = delete;
@@ -42,12 +43,13 @@ public:
     // kLzOk, or kLzWriteError with systemError set.
     int Open(int& systemError);
     int Write(const void* data, std::size_t size, int& systemError);
-    // Flushes, closes and renames into place.
+    // Flushes (and syncs, when durable), closes and renames into place.
     int Commit(int& systemError);
 
 private:
     std::string target_;
     std::string tempPath_;
+    bool durable_ = true;
     std::FILE* file_ = nullptr;
 };
 
@@ -83,8 +85,11 @@ int LzExpandBuffer(const std::string& input, std::string& output);
 // target is written beside itself under a temporary name and renamed into
 // place only when everything succeeded; on failure an existing target is
 // left as it was and nothing new is left behind. systemError, when given,
-// receives the errno of a failed open, read or write (else 0).
-int LzExpandFile(const std::string& source, const std::string& target, int* systemError = nullptr);
+// receives the errno of a failed open, read or write (else 0). A durable
+// target is synced to the disk before the rename; a scratch copy that is
+// made again before every use need not be.
+int LzExpandFile(const std::string& source, const std::string& target, int* systemError = nullptr,
+                 bool durable = true);
 
 // A short text for a result: "Read error.", "Write error.", "Insufficient
 // memory.", and texts for the truncated and corrupt kinds.

@@ -468,20 +468,42 @@ void CMainFrame::OnOpen() {
 }
 
 void CMainFrame::OpenDataFile(const std::string& path) {
+    if (!LoadForOpen(path)) return;
+    int mapIndex = -1;
+    if (!RunMenu(mapIndex)) {
+        ResetToDataLoaded();
+        return;
+    }
+    ShowChosenMap(mapIndex, true);
+}
+
+bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) {
+    if (!LoadForOpen(path)) return false;
+    if (app_.maps.empty()) {
+        ResetToDataLoaded();
+        return false;
+    }
+    ShowChosenMap(0, true);
+    OpenWindow(kWindowHex);
+    TileHorizontally();
+    return HasDocumentWindow();
+}
+
+bool CMainFrame::LoadForOpen(const std::string& path) {
     if (doc_ || CalibrationOpen()) {
-        if (!CloseCalibration()) return;
+        if (!CloseCalibration()) return false;
     }
     const int result = LoadDataFile(app_, app_, prompt_, path);
     if (result == kOtherMachine || result == kUnreadable) {
         prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
                         Str(str::kProductName), PromptIcon::kExclamation);
         ResetCalibration(app_);
-        return;
+        return false;
     }
     if (result != kLoaded) {   // abandoned after its message
         ResetCalibration(app_);
         RefillMapSelector();
-        return;
+        return false;
     }
     app_.dataFilePath = path;
     app_.dataFileName = FileNamePart(path);
@@ -491,13 +513,7 @@ void CMainFrame::OpenDataFile(const std::string& path) {
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
-
-    int mapIndex = -1;
-    if (!RunMenu(mapIndex)) {
-        ResetToDataLoaded();
-        return;
-    }
-    ShowChosenMap(mapIndex, true);
+    return true;
 }
 
 bool CMainFrame::RunMenu(int& mapIndex) {

@@ -131,6 +131,10 @@ public:
     // dialog: the open calibration is closed first (asking when changed),
     // then the Menu dialog chooses the map.
     void OpenDataFile(const std::string& path);
+    // The same load without the Menu dialog: the first map opens in the map
+    // and table windows, and the HEX window opens beside them. false when
+    // the file did not load or has no map.
+    bool OpenDataFileOnFirstMap(const std::string& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -180,6 +184,9 @@ private:
     bool RunMenu(int& mapIndex);
     // The document's windows for the chosen map after OK in the Menu dialog.
     void ShowChosenMap(int mapIndex, bool fromOpen);
+    // The load of the two open commands, up to the choice of a map: false
+    // when nothing was loaded (the message has been shown).
+    bool LoadForOpen(const std::string& path);
     void CloseDocument();
     void ResetToDataLoaded();
     void FillLineList();

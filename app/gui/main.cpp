@@ -3,11 +3,16 @@
 #include <QPalette>
 #include <QScreen>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "app/HeadlessHost.h"
+#include "app/LaunchOptions.h"
+#include "app/gui/FirstPaintExit.h"
 #include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
 #include "app/gui/QtHost.h"
@@ -26,14 +31,14 @@ bool HasDisplay() {
     return set("DISPLAY") || set("WAYLAND_DISPLAY") || set("QT_QPA_PLATFORM");
 }
 
-AppOptions OptionsFromArguments(int argc, char** argv) {
+AppOptions OptionsFromArguments(const char* program, const std::vector<std::string>& rest) {
     AppOptions options;
-    std::string exe = FileNamePart(argc > 0 ? argv[0] : "RV_Tune");
+    std::string exe = FileNamePart(program != nullptr ? program : "RV_Tune");
     if (!exe.empty()) options.exeName = exe;
-    for (int i = 1; i < argc; ++i) {
-        if (i > 1) options.commandLine += ' ';
-        options.commandLine += argv[i];
-        options.arguments.emplace_back(argv[i]);
+    for (const std::string& argument : rest) {
+        if (!options.commandLine.empty()) options.commandLine += ' ';
+        options.commandLine += argument;
+        options.arguments.push_back(argument);
     }
     return options;
 }
@@ -59,7 +64,13 @@ int RunHeadless(AppOptions options) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    AppOptions options = OptionsFromArguments(argc, argv);
+    const auto started = std::chrono::steady_clock::now();
+    const LaunchOptions launch = ParseLaunchOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
+    if (launch.help) {
+        std::fputs(kLaunchUsage, stdout);
+        return 0;
+    }
+    AppOptions options = OptionsFromArguments(argc > 0 ? argv[0] : nullptr, launch.rest);
     if (!HasDisplay()) return RunHeadless(options);
 
     QApplication qapp(argc, argv);
@@ -74,7 +85,14 @@ int main(int argc, char** argv) {
     }
     CQelApp app(options);
     QtHost host;
-    if (!app.InitInstance(host)) return app.ExitInstance();
+    // Watching from before the start-up steps, so that none of their
+    // dialogs can hold a timing run.
+    std::unique_ptr<FirstPaintExit> watcher;
+    if (launch.firstPaintExit) watcher = std::make_unique<FirstPaintExit>(nullptr, started);
+    if (!app.InitInstance(host)) {
+        const int exitStatus = app.ExitInstance();
+        return launch.firstPaintExit ? 1 : exitStatus;
+    }
 
     CMainFrame* frame = host.mainFrame();
     if (host.batchPosted) {
@@ -86,6 +104,21 @@ int main(int argc, char** argv) {
         frame->close();
         app.ExitInstance();
         return batchStatus;
+    }
+    if (launch.firstPaintExit) {
+        // Start-up timing: the calibration (if any) is open in its windows
+        // before the main window first shows, and no start-up picture waits.
+        watcher->SetWindow(frame);
+        const char* open = std::getenv("RV_TUNE_OPEN");
+        if (open != nullptr && *open != '\0' && !frame->OpenDataFileOnFirstMap(open)) {
+            std::fprintf(stderr, "%s: %s did not open\n", app.exeName.c_str(), open);
+            app.ExitInstance();
+            return 1;
+        }
+        frame->showMaximized();
+        const int status = qapp.exec();
+        const int exitStatus = app.ExitInstance();
+        return status != 0 ? status : exitStatus;
     }
     // The main frame stays hidden while the start-up picture shows.
     const QScreen* screen = QGuiApplication::primaryScreen();
