@@ -147,7 +147,10 @@ DecodedRecords DecodePartialRecords(const std::string& text) {
 
 std::string FirstMissingAddress(const DecodedRecords& decoded) {
     if (!decoded.ok) return std::string();
-    return FormatText("%04lX", static_cast<unsigned long>(decoded.start + decoded.bytes.size()));
+    const std::size_t next = decoded.start + decoded.bytes.size();
+    // Data up to FFFF leaves no byte of the memory missing: no address.
+    if (next > 0xFFFF) return std::string();
+    return FormatText("%04lX", static_cast<unsigned long>(next));
 }
 
 std::string FailingWriteAddress(const std::string& currentAddress, int charactersSent) {

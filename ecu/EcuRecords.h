@@ -28,7 +28,8 @@ DecodedRecords DecodeRecords(const std::string& text);
 // as far as its hex pairs go, without a checksum test.
 DecodedRecords DecodePartialRecords(const std::string& text);
 
-// The first address a partial reception misses, as four upper-case hex digits.
+// The first address a partial reception misses, as four upper-case hex
+// digits; empty when nothing was decoded or the data reached FFFF.
 std::string FirstMissingAddress(const DecodedRecords& decoded);
 
 // The failing address of a block write: the address field of the line that

@@ -8,6 +8,8 @@
 
 #include "app/QelApp.h"
 #include "config/Definition.h"
+#include "ecu/Monitor.h"
+#include "edit/ConstantsList.h"
 #include "model/LineStore.h"
 #include "platform/UserPrompt.h"
 
@@ -65,7 +67,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     SilentPrompt prompt;
     const int result = ApplyDefinition(app, app, image, prompt);
     if (result != 0 && result != kAbandoned) __builtin_trap();
-    if ((result == kAbandoned) != (prompt.messages == 1) || prompt.messages > 1) __builtin_trap();
+    // An abandoned definition says why once; a loaded one says at most once
+    // which maps it had to leave out.
+    if (result == kAbandoned && prompt.messages != 1) __builtin_trap();
+    if (prompt.messages > 1) __builtin_trap();
     if (result == kAbandoned && !app.maps.empty()) __builtin_trap();
 
     std::uint32_t previousEnd = app.mapAreaStart;
@@ -88,6 +93,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     for (const DiagItem& item : app.diagItems) {
         if (item.answerLength != 1 && item.answerLength != 2) __builtin_trap();
+        FormatValue(item, static_cast<std::uint16_t>(size * 2654435761u));
+    }
+
+    // The constants list: every entry lies inside the image, and a value
+    // read from the image converts back to raw within the entry's width.
+    for (const ConstantEntry& entry : ListConstants(app.definitionLines)) {
+        if (std::uint32_t{entry.address} + static_cast<std::uint32_t>(entry.byteCount) > 0x10000u) __builtin_trap();
+        const std::uint32_t raw = ReadConstantRaw(image, entry);
+        ConstantValueText(entry, image);
+        ConstantHexText(entry, raw);
+        std::uint32_t back = 0;
+        if (ToConstantRaw(entry, ToConstantPhysical(entry, raw), back) && back > entry.RawMax())
+            __builtin_trap();
+        CommitConstantValue(entry, std::string(reinterpret_cast<const char*>(data), size < 12 ? size : 12));
+        StepConstantRaw(entry, raw, size % 2 == 0);
     }
 
     CalibConstant constant;

@@ -178,6 +178,19 @@ TEST(DecodePartialRecordsTest, NothingUsableGivesNoAddress) {
     EXPECT_EQ(FirstMissingAddress(DecodedRecords{}), "");
 }
 
+TEST(DecodePartialRecordsTest, DataCutAtTheTopOfMemoryNamesNoMissingAddress) {
+    // A record at FFFF cut after its one data byte: the memory ends there,
+    // so the failure names no address beyond it (never "10000").
+    const DecodedRecords top = DecodePartialRecords("S1ffffff13:A3");
+    ASSERT_TRUE(top.ok);
+    EXPECT_EQ(top.start, 0xFFFF);
+    EXPECT_EQ(top.bytes.size(), 1u);
+    EXPECT_EQ(FirstMissingAddress(top), "");
+    const DecodedRecords below = DecodePartialRecords(Record16(0xFFE0));
+    ASSERT_TRUE(below.ok);
+    EXPECT_EQ(FirstMissingAddress(below), "FFF0");
+}
+
 TEST(FailingWriteAddressTest, TheFailingDataByteReplacesTheLastDigit) {
     EXPECT_EQ(FailingWriteAddress("0120", 10), "0121");
     EXPECT_EQ(FailingWriteAddress("0120", 11), "0121");
