@@ -1,7 +1,10 @@
 #include "config/Definition.h"
 
 #include <algorithm>
+#include <sys/stat.h>
+
 #include <cerrno>
+#include <cstdint>
 #include <cstdarg>
 #include <cstdio>
 #include <filesystem>
@@ -112,6 +115,10 @@ void AppendDefinitionText(std::string_view bytes, LineStore& lines) {
 bool AppendDefinitionFile(const std::string& path, LineStore& lines) {
     std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
     if (!file) return false;
+    struct stat info {};
+    if (::fstat(::fileno(file.get()), &info) != 0 ||
+        (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > kMaxInputFileSize))
+        return false;
     LineSplitter splitter(lines);
     std::vector<char> buffer(64 * 1024);
     for (;;) {
@@ -170,7 +177,10 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
     }
 
     // Every line, comments included; a read error only ends the reading.
-    AppendDefinitionFile(tempPath, lines);
+    if (!AppendDefinitionFile(tempPath, lines)) {
+        StopMessage(prompt, FormatText(deftext::kTooLarge, found.c_str()));
+        return false;
+    }
     return true;
 }
 

@@ -46,6 +46,8 @@ constexpr const char* kTempFolderLonger = "Setup file Read Error(Create Temporar
 constexpr const char* kTempFileDelete = "Setup file Read Error(Create TemporaryFile:3-%d)\n[%s]";
 // errno (or the negative LZ result when there is none), found file, temporary folder
 constexpr const char* kExpand = "Setup file Read Error(Create TemporaryFile:4-%d)\n%s ->%s";
+// found file; an expanded definition beyond kMaxInputFileSize (16 MB)
+constexpr const char* kTooLarge = "Setup file Read Error(larger than 16 MB)\n%s";
 }  // namespace deftext
 
 // Start-up: finds "<exeName>.STZ" in the registry's setting folder, expands
@@ -60,8 +62,9 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
 // returns are dropped anywhere, a last line without a line feed is kept when
 // it is not empty. Other bytes (NUL included) are kept as they are.
 void AppendDefinitionText(std::string_view bytes, LineStore& lines);
-// The same, reading the file in pieces; false when it cannot be opened. A
-// read error ends the reading and keeps the lines read so far.
+// The same, reading the file in pieces; false when it cannot be opened or
+// holds more than kMaxInputFileSize bytes (nothing is appended then). A read
+// error ends the reading and keeps the lines read so far.
 bool AppendDefinitionFile(const std::string& path, LineStore& lines);
 
 // After a data file filled the image: maps (and the map link groups),

@@ -149,7 +149,7 @@ int LoadDataFile(Calibration& calibration, MachineConfig& machine, UserPrompt& p
     calibration.dataEnd = 0;
 
     std::string content;
-    if (!ReadWholeFile(path, content)) return kUnreadable;
+    if (!ReadWholeFile(path, content, kMaxInputFileSize)) return kUnreadable;
     SplitDataFileText(content, calibration.dataLines);
     content.clear();
     content.shrink_to_fit();

@@ -46,7 +46,7 @@ bool ParseS1(const std::string& line, DataRecord& record) {
 int ReadImageFile(const std::string& path, const std::string& machineFolder, ImageFileData& data) {
     data = ImageFileData();
     std::string content;
-    if (!ReadWholeFile(path, content)) return kImageFileFormat;
+    if (!ReadWholeFile(path, content, kMaxInputFileSize)) return kImageFileFormat;
     const std::vector<std::string> lines = SplitLines(content);
     content.clear();
 

@@ -2,6 +2,7 @@
 #include "platform/PathSearch.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
@@ -135,13 +136,17 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
     return true;
 }
 
-bool ReadWholeFile(const std::string& path, std::string& content) {
+bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit) {
     content.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
     if (fd < 0) return false;
     struct stat info {};
     // Only regular files: a folder cannot be read, a FIFO or device could block for ever.
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return false;
+    }
+    if (info.st_size > 0 && static_cast<std::uint64_t>(info.st_size) > limit) {
         ::close(fd);
         return false;
     }
@@ -157,6 +162,11 @@ bool ReadWholeFile(const std::string& path, std::string& content) {
                 break;
             }
             if (got == 0) break;
+            // A file that grows while it is read is held to the limit too.
+            if (static_cast<std::size_t>(got) > limit - content.size()) {
+                ok = false;
+                break;
+            }
             content.append(buffer, static_cast<std::size_t>(got));
         }
     } catch (const std::bad_alloc&) {

@@ -2,6 +2,7 @@
 // Whole-file reads and writes, and the temporary folder. A write never
 // leaves a half-written file: it goes to a temporary file beside the target
 // that replaces the target only once it is complete.
+#include <cstddef>
 #include <string>
 
 // The temporary folder: $TMPDIR when set and not empty, else "/tmp"; always
@@ -15,5 +16,13 @@ std::string TempFolder();
 // file it names gets the content, and the old file's mode, owner and group
 // carry over. Only regular files are replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
-// Reads a whole file; false when it cannot be opened or read.
-bool ReadWholeFile(const std::string& path, std::string& content);
+// The largest data file, image file, definition, settings file or registry
+// file the program reads: a whole 64 KB calibration in one-byte records is
+// about 1 MB of text. A larger file is refused as unreadable rather than
+// read into memory.
+constexpr std::size_t kMaxInputFileSize = std::size_t{16} << 20;
+
+// Reads a whole file; false when it cannot be opened or read, is no regular
+// file, or holds more than limit bytes (content is then empty).
+bool ReadWholeFile(const std::string& path, std::string& content,
+                   std::size_t limit = static_cast<std::size_t>(-1));

@@ -127,7 +127,7 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue) const {
     std::string text;
-    if (ReadWholeFile(path_, text)) {
+    if (ReadWholeFile(path_, text, kMaxInputFileSize)) {
         if (auto value = FindValue(text, TrimBlanks(section), TrimBlanks(key))) {
             return CutToBuffer(Unquote(*value));
         }
@@ -137,7 +137,7 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
 
 int ProfileFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
     std::string text;
-    if (!ReadWholeFile(path_, text)) return defaultValue;
+    if (!ReadWholeFile(path_, text, kMaxInputFileSize)) return defaultValue;
     const auto value = FindValue(text, TrimBlanks(section), TrimBlanks(key));
     if (!value) return defaultValue;
     const std::string buffer = CutToBuffer(Unquote(*value));
@@ -152,7 +152,7 @@ bool ProfileFile::WriteString(const std::string& sectionName, const std::string&
     if (!IsWritable(section, key, value)) return false;
 
     std::string text;
-    if (!ReadWholeFile(path_, text) && FileExists(path_)) return false;   // never clobber what we cannot read
+    if (!ReadWholeFile(path_, text, kMaxInputFileSize) && FileExists(path_)) return false;   // never clobber what we cannot read
 
     try {
         // The file keeps its own line ends; a file without any gets LF.

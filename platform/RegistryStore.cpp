@@ -372,7 +372,7 @@ std::map<std::string, KeyValues> Import(const std::vector<Record>& records) {
 enum class LoadResult { kMissing, kUnreadable, kLoaded };
 
 LoadResult LoadFile(const std::string& path, std::string& text) {
-    if (ReadWholeFile(path, text)) return LoadResult::kLoaded;
+    if (ReadWholeFile(path, text, kMaxInputFileSize)) return LoadResult::kLoaded;
     return FileExists(path) ? LoadResult::kUnreadable : LoadResult::kMissing;
 }
 

@@ -87,6 +87,17 @@ TEST_F(LoadDefinitionTest, AMissingFileEndsTheProgram) {
     EXPECT_EQ(prompt.Last().icon, PromptIcon::kStop);
 }
 
+TEST_F(LoadDefinitionTest, ADefinitionOverTheSizeLimitEndsTheProgramAndAppendsNothing) {
+    std::string text = "[Free Map]\n1000,10FF,0000\n;";
+    text += std::string(kMaxInputFileSize + 1 - text.size(), 'x');
+    const std::string found = Install("RV_Tune.STZ", text);
+    EXPECT_FALSE(LoadDefinition(app.registry, app.exeName, app.tempDefinitionPath, app.definitionLines, prompt));
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, "Setup file Read Error(larger than 16 MB)\n" + found);
+    EXPECT_EQ(prompt.Last().icon, PromptIcon::kStop);
+    EXPECT_EQ(app.definitionLines.Count(), 0);
+}
+
 TEST_F(LoadDefinitionTest, ACorruptCompressedFileEndsTheProgramWithTheExpansionMessage) {
     const std::string packed = ReadData("lz/definition.stz_");
     const std::string found = Install("RV_Tune.STZ", packed.substr(0, packed.size() / 2));

@@ -17,6 +17,7 @@
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "files/SRecord.h"
+#include "platform/FileIo.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/InstalledApp.h"
 
@@ -391,6 +392,24 @@ TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndReportsFailure) {
     EXPECT_EQ(install.dir.Read("cal.qsd"), old);
     for (const auto& entry : fs::directory_iterator(install.dir.Path()))
         EXPECT_EQ(entry.path().filename().string().find(".tmp"), std::string::npos) << entry.path();
+}
+
+TEST_F(DataFileTest, AFileOverTheSizeLimitIsRefusedAsUnreadable) {
+    // The calibration with a comment that brings the file to the limit
+    // loads; one byte more and the file is not read at all.
+    const std::string calibration = testinstall::CalibrationFile();
+    std::string atLimit = calibration + ";";
+    atLimit += std::string(kMaxInputFileSize - atLimit.size() - 1, 'x') + "\n";
+    ASSERT_EQ(atLimit.size(), kMaxInputFileSize);
+    const std::string path = WriteFile("big.qsd", atLimit);
+    ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
+    EXPECT_EQ(app.dataEnd, kDataEnd);
+
+    const std::string over = WriteFile("over.qsd", atLimit + "\n");
+    EXPECT_EQ(LoadDataFile(app, app, prompt, over), kUnreadable);
+    EXPECT_TRUE(app.maps.empty());
+    EXPECT_EQ(app.dataLines.Count(), 0);
+    EXPECT_EQ(fs::file_size(over), kMaxInputFileSize + 1);   // read only, never written
 }
 
 TEST_F(DataFileTest, ResetDropsALinkInForceWithItsMessage) {

@@ -1,5 +1,6 @@
 #include "platform/ProfileFile.h"
 
+#include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
@@ -160,6 +161,16 @@ TEST_F(ProfileFileTest, AReadOnlyFileIsRefusedAndALinkedOneWrittenThroughItsLink
     struct stat info {};
     ASSERT_EQ(::stat(path.c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 07777, 0620u);
+}
+
+TEST_F(ProfileFileTest, AFileOverTheSizeLimitGivesDefaultsAndIsNeverRewritten) {
+    std::string text = "[UNDO]\nSIZE=77\n;";
+    text += std::string(kMaxInputFileSize + 1 - text.size(), 'x');
+    ProfileFile file = Make(text);
+    EXPECT_EQ(file.ReadInt("UNDO", "SIZE", 5), 5);
+    EXPECT_EQ(file.ReadString("UNDO", "SIZE", "none"), "none");
+    EXPECT_FALSE(file.WriteString("UNDO", "SIZE", "10"));
+    EXPECT_EQ(Content(), text);
 }
 
 TEST_F(ProfileFileTest, BinaryBytesAndHugeLinesAreCarriedThrough) {
