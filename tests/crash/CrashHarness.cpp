@@ -178,7 +178,7 @@ struct Figures {
     int leftOld = 0;
     int leftNew = 0;
     int ranToEnd = 0;          // a one-shot writer that finished before the kill
-    int midWrite = 0;          // a temporary file was left: the kill landed inside a write
+    int midWrite = 0;          // a new temporary file was left: the kill landed inside a write
     std::size_t mostTemps = 0; // the most temporary files seen at once
     std::vector<std::string> faults;
 };
@@ -353,6 +353,7 @@ public:
         // Looping writers: a window of a few writes after the first has begun.
         const auto loopWindow = std::chrono::microseconds(writer.name == "window-save" ? 150000 : 20000);
         int current = ReadFile(writer.target) == writer.contents[0] ? 0 : 1;
+        std::vector<std::string> tempsBefore = TempFilesOf(writer.target);
 
         for (int kill = 0; kill < kills && figures.faults.size() < 5; ++kill) {
             const int next = 1 - current;
@@ -402,9 +403,16 @@ public:
                                          std::to_string(writer.contents[next].size()) + ") content; kept as " + kept);
                 break;
             }
-            const std::size_t temps = TempFilesOf(writer.target).size();
-            if (temps > 0) ++figures.midWrite;
-            figures.mostTemps = std::max(figures.mostTemps, temps);
+            // A temporary file that was not there before: this kill landed
+            // between its creation and the rename.
+            const std::vector<std::string> temps = TempFilesOf(writer.target);
+            for (const std::string& name : temps)
+                if (std::find(tempsBefore.begin(), tempsBefore.end(), name) == tempsBefore.end()) {
+                    ++figures.midWrite;
+                    break;
+                }
+            figures.mostTemps = std::max(figures.mostTemps, temps.size());
+            tempsBefore = temps;
         }
 
         // The writer must still work after all that, and clean up after the dead.
