@@ -3,6 +3,8 @@
 #include "app/QelApp.h"
 #include "platform/ProfileFile.h"
 
+#include <utility>
+
 namespace {
 std::string PathKey(int n) { return "PATH" + std::to_string(n); }
 }
@@ -28,13 +30,16 @@ std::vector<std::string> ChooseDirectory(const std::vector<std::string>& list, c
 }
 
 bool WriteDirectoryList(ProfileFile& settings, const std::vector<std::string>& list) {
+    // One rewrite of the file for all keys: a program killed midway leaves
+    // the old list or the new one, never a mix of both.
+    std::vector<std::pair<std::string, std::string>> values;
     int n = 1;
     for (; n <= dirlist::kMaxFolders && n <= static_cast<int>(list.size()); ++n)
-        if (!settings.WriteString(ini::kDirectory, PathKey(n), list[static_cast<std::size_t>(n - 1)])) return false;
+        values.emplace_back(PathKey(n), list[static_cast<std::size_t>(n - 1)]);
     for (; n <= dirlist::kMaxFolders; ++n) {
         const std::string old = settings.ReadString(ini::kDirectory, PathKey(n), dirlist::kMissing);
         if (old == dirlist::kMissing || old.empty()) continue;
-        if (!settings.WriteString(ini::kDirectory, PathKey(n), "")) return false;
+        values.emplace_back(PathKey(n), "");
     }
-    return true;
+    return settings.WriteStrings(ini::kDirectory, values);
 }

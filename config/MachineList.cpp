@@ -93,19 +93,22 @@ MachineSelectStep MachineSelectOk(const std::vector<MachineEntry>& entries, int 
         if (answer != PromptAnswer::kOk) return MachineSelectStep::kStayOpen;
     }
 
-    // Each value is recorded as it is written; a registry that cannot be
-    // written leaves the machine unrecorded, so the next start asks again.
+    // The five values go into the registry file in one rewrite: a program
+    // killed midway leaves the old machine or the new one, never the name of
+    // one with the folder of another. A registry that cannot be written
+    // leaves the machine unrecorded, so the next start asks again.
     const std::string& key = ProgramRegistryKey();
-    if (store.SetString(key, regname::kMachineName, entry.title)) {
+    if (store.SetValues({{key, regname::kMachineName, RegistryStore::StringValue(entry.title)},
+                         {key, regname::kMachineFolder, RegistryStore::StringValue(entry.folder)},
+                         {key, regname::kInitializeFolder, RegistryStore::StringValue(entry.folder)},
+                         {key, regname::kSettingFolder, RegistryStore::StringValue(entry.folder)},
+                         {key, regname::kReadEcuNum,
+                          RegistryStore::DwordValue(static_cast<std::uint32_t>(entry.readCount))}})) {
         settings.machineName = entry.title;
-        if (store.SetString(key, regname::kMachineFolder, entry.folder))
-            settings.machineFolder = entry.folder;
-        if (store.SetString(key, regname::kInitializeFolder, entry.folder))
-            settings.initializeFolder = entry.folder;
-        if (store.SetString(key, regname::kSettingFolder, entry.folder))
-            settings.settingFolder = entry.folder;
-        if (store.SetDword(key, regname::kReadEcuNum, static_cast<std::uint32_t>(entry.readCount)))
-            settings.readEcuNum = entry.readCount;
+        settings.machineFolder = entry.folder;
+        settings.initializeFolder = entry.folder;
+        settings.settingFolder = entry.folder;
+        settings.readEcuNum = entry.readCount;
     }
     return MachineSelectStep::kCloseOk;
 }

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <string>
+#include <utility>
+#include <vector>
 
 #include "platform/ProfileFile.h"
 
@@ -36,13 +38,15 @@ std::vector<std::uint8_t> LoadMonitorSelection(const ProfileFile& settings,
 bool SaveMonitorSelection(ProfileFile& settings, const std::vector<DiagItem>& items,
                           const std::vector<std::uint8_t>& selection) {
     if (selection.empty()) return true;
-    bool ok = true;
+    // The old keys are cleared and the new ones set in one rewrite of the
+    // file: a program killed midway leaves the old list or the new one.
+    std::vector<std::pair<std::string, std::string>> values;
     for (std::size_t n = 0; !settings.ReadString(diagselect::kSection, SelectKey(n), "").empty(); ++n)
-        ok = settings.WriteString(diagselect::kSection, SelectKey(n), "") && ok;
+        values.emplace_back(SelectKey(n), "");
     std::size_t written = 0;
     for (const std::uint8_t index : selection) {
         if (index >= items.size()) continue;
-        ok = settings.WriteString(diagselect::kSection, SelectKey(written++), items[index].name) && ok;
+        values.emplace_back(SelectKey(written++), items[index].name);
     }
-    return ok;
+    return settings.WriteStrings(diagselect::kSection, values);
 }

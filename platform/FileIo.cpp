@@ -4,14 +4,15 @@
 #include <cerrno>
 #include <cstdint>
 #include <cstdlib>
-#include <ctime>
 #include <filesystem>
 #include <new>
 #include <stdexcept>
 #include <string>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -42,23 +43,63 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
     return true;
 }
 
+// The name stem of every temporary file written for target: "." + name +
+// ".tmp", the name cut so that the temporary name stays within the file
+// system's name limit. The writer's process id and a count follow.
+std::string TempStem(const std::string& target) {
+    return "." + FileNamePart(target).substr(0, 200) + ".tmp";
+}
+
 // Opens a fresh file next to target for writing. O_EXCL keeps us from ever
 // writing into somebody else's file; the name varies until one is free.
 int CreateTempBeside(const std::string& target, std::string& tempPath) {
     static unsigned counter = 0;
-    const std::string folder = FolderPart(target);
-    // Cut so that the temporary name stays within the file system's name limit.
-    const std::string base = FileNamePart(target).substr(0, 200);
+    const std::string stem = JoinPath(FolderPart(target), TempStem(target));
     for (int attempt = 0; attempt < 100; ++attempt) {
         ++counter;
-        const unsigned long stamp = static_cast<unsigned long>(::getpid()) * 7919UL +
-                                    static_cast<unsigned long>(std::time(nullptr)) + counter * 104729UL;
-        tempPath = JoinPath(folder, "." + base + ".tmp" + std::to_string(stamp % 1000000000UL));
+        tempPath = stem + std::to_string(static_cast<long>(::getpid())) + "-" + std::to_string(counter);
         const int fd = ::open(tempPath.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
         if (fd >= 0) return fd;
         if (errno != EEXIST) return -1;
     }
     return -1;
+}
+
+// A writer killed between creating its temporary file and the rename
+// leaves the file behind. Once a write of the same target has succeeded,
+// the temporary files of writers whose process is gone are removed, so they
+// do not pile up beside the user's files. A process that still runs (a
+// second program saving the same file, or a reused process id) keeps its own.
+void RemoveStaleTemps(const std::string& target) {
+    const std::string folder = FolderPart(target);
+    const std::string stem = TempStem(target);
+    DIR* dir = ::opendir(folder.c_str());
+    if (dir == nullptr) return;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string name = entry->d_name;
+        if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) continue;
+        // <stem><pid>-<count>, digits only; anything else is not ours.
+        const std::size_t dash = name.find('-', stem.size());
+        if (dash == std::string::npos || dash == stem.size() || dash + 1 >= name.size() || dash - stem.size() > 9)
+            continue;
+        if (name.find_first_not_of("0123456789", stem.size()) != dash ||
+            name.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+            continue;
+        const long pid = std::strtol(name.c_str() + stem.size(), nullptr, 10);
+        if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        ::unlinkat(::dirfd(dir), name.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+// Makes the rename itself durable: without it, a power cut soon after a
+// save reported as done could bring back the old file.
+void SyncFolder(const std::string& target) {
+    const int fd = ::open(FolderPart(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);   // some file systems cannot sync a folder; the rename stands anyway
+    ::close(fd);
 }
 
 // The file path finally names: a symbolic link is followed (a relative one
@@ -130,9 +171,8 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
         ::unlink(tempPath.c_str());
         return false;
     }
-    // The folder is not synced: after a crash the name shows the old file or
-    // the new one, both complete, and that is all the program promises. A
-    // folder sync would cost a few milliseconds on every save.
+    SyncFolder(target);
+    RemoveStaleTemps(target);
     return true;
 }
 

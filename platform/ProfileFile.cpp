@@ -122,6 +122,63 @@ bool IsWritable(std::string_view section, std::string_view key, std::string_view
     return true;
 }
 
+// text with key of section set to value: the key's line replaced in place,
+// or the key added at the end of its section, or the section added at the
+// end. May throw std::bad_alloc or std::length_error.
+std::string WithValue(const std::string& text, std::string_view section, std::string_view key,
+                      const std::string& value) {
+    // The file keeps its own line ends; a file without any gets LF.
+    const std::string eol = FirstLineEnd(text, "\n");
+
+    std::size_t pos = 0;
+    TextLine line;
+    bool inSection = false;
+    bool sectionFound = false;
+    TextLine lastNonBlank;   // of the matching section, its header included
+    std::optional<TextLine> keyLine;
+    std::size_t keyValueOffset = 0;
+    while (NextTextLine(text, pos, line)) {
+        const Classified c = Classify(std::string_view(text).substr(line.begin, line.end - line.begin));
+        if (c.kind == LineKind::kSection) {
+            if (inSection) break;
+            if (!sectionFound && EqualNoCase(c.name, section)) {
+                inSection = sectionFound = true;
+                lastNonBlank = line;
+            }
+            continue;
+        }
+        if (!inSection) continue;
+        if (c.kind != LineKind::kBlank) lastNonBlank = line;
+        if (c.kind == LineKind::kKey && EqualNoCase(c.name, key)) {
+            keyLine = line;
+            keyValueOffset = c.valueOffset;
+            break;
+        }
+    }
+
+    std::string out;
+    out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
+    if (keyLine) {
+        // Indentation, the key as spelt in the file and the blanks around
+        // "=" stay; only the value changes.
+        out.append(text, 0, keyLine->begin + keyValueOffset);
+        out += value;
+        out.append(text, keyLine->end, std::string::npos);
+    } else if (sectionFound) {
+        const std::size_t at = lastNonBlank.next;
+        out.append(text, 0, at);
+        if (!lastNonBlank.terminated) out += eol;
+        out.append(key).append("=").append(value).append(eol);
+        out.append(text, at, std::string::npos);
+    } else {
+        out = text;
+        if (!out.empty() && out.back() != '\n') out += eol;
+        out.append("[").append(section).append("]").append(eol);
+        out.append(key).append("=").append(value).append(eol);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
@@ -145,66 +202,23 @@ int ProfileFile::ReadInt(const std::string& section, const std::string& key, int
     return ParseLeadingInt(buffer);
 }
 
-bool ProfileFile::WriteString(const std::string& sectionName, const std::string& keyName,
-                              const std::string& value) {
+bool ProfileFile::WriteString(const std::string& section, const std::string& key, const std::string& value) {
+    return WriteStrings(section, {{key, value}});
+}
+
+bool ProfileFile::WriteStrings(const std::string& sectionName,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
     const std::string_view section = TrimBlanks(sectionName);
-    const std::string_view key = TrimBlanks(keyName);
-    if (!IsWritable(section, key, value)) return false;
+    if (values.empty()) return true;
+    for (const auto& [key, value] : values)
+        if (!IsWritable(section, TrimBlanks(key), value)) return false;
 
     std::string text;
     if (!ReadWholeFile(path_, text, kMaxInputFileSize) && FileExists(path_)) return false;   // never clobber what we cannot read
 
     try {
-        // The file keeps its own line ends; a file without any gets LF.
-        const std::string eol = FirstLineEnd(text, "\n");
-
-        std::size_t pos = 0;
-        TextLine line;
-        bool inSection = false;
-        bool sectionFound = false;
-        TextLine lastNonBlank;   // of the matching section, its header included
-        std::optional<TextLine> keyLine;
-        std::size_t keyValueOffset = 0;
-        while (NextTextLine(text, pos, line)) {
-            const Classified c = Classify(std::string_view(text).substr(line.begin, line.end - line.begin));
-            if (c.kind == LineKind::kSection) {
-                if (inSection) break;
-                if (!sectionFound && EqualNoCase(c.name, section)) {
-                    inSection = sectionFound = true;
-                    lastNonBlank = line;
-                }
-                continue;
-            }
-            if (!inSection) continue;
-            if (c.kind != LineKind::kBlank) lastNonBlank = line;
-            if (c.kind == LineKind::kKey && EqualNoCase(c.name, key)) {
-                keyLine = line;
-                keyValueOffset = c.valueOffset;
-                break;
-            }
-        }
-
-        std::string out;
-        out.reserve(text.size() + section.size() + key.size() + value.size() + 8);
-        if (keyLine) {
-            // Indentation, the key as spelt in the file and the blanks around
-            // "=" stay; only the value changes.
-            out.append(text, 0, keyLine->begin + keyValueOffset);
-            out += value;
-            out.append(text, keyLine->end, std::string::npos);
-        } else if (sectionFound) {
-            const std::size_t at = lastNonBlank.next;
-            out.append(text, 0, at);
-            if (!lastNonBlank.terminated) out += eol;
-            out.append(key).append("=").append(value).append(eol);
-            out.append(text, at, std::string::npos);
-        } else {
-            out = text;
-            if (!out.empty() && out.back() != '\n') out += eol;
-            out.append("[").append(section).append("]").append(eol);
-            out.append(key).append("=").append(value).append(eol);
-        }
-        return WriteFileAtomic(path_, out);
+        for (const auto& [key, value] : values) text = WithValue(text, section, TrimBlanks(key), value);
+        return WriteFileAtomic(path_, text);
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {

@@ -8,6 +8,7 @@
 #include <cstddef>
 #include <string>
 #include <utility>
+#include <vector>
 
 class ProfileFile {
 public:
@@ -28,6 +29,10 @@ public:
     // or adds the section at the end of the file. false when the file could
     // not be written (the old file is then left as it was).
     bool WriteString(const std::string& section, const std::string& key, const std::string& value);
+    // Several keys of one section, in order, in a single rewrite: the file
+    // holds either all of them or none, even when the program dies midway.
+    // Nothing is written when any key or value could not be.
+    bool WriteStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
 
 private:
     std::string path_;

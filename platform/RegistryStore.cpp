@@ -434,6 +434,67 @@ bool IsWritableKey(std::string_view key) {
     return !key.empty() && key.find("\\\\") == std::string_view::npos && IsLineText(key);
 }
 
+// text, which parsed as records, with name under key set to value: the
+// value's line replaced where it takes effect last, or the value added to
+// the key's last block, or the key added at the end. May throw.
+std::string WithValue(const std::string& text, const ParsedFile& parsed, const std::string& fullKey,
+                      const std::string& name, const RegistryValue& value) {
+    const std::string keyLine = "[" + fullKey + "]";
+    // Find where the value takes effect last, as an import reads the file.
+    const std::string wantedKey = LowerAscii(fullKey);
+    const std::string wantedName = LowerAscii(name);
+    const auto& records = parsed.records;
+    std::size_t lastDeletion = kNone, lastValue = kNone, lastKey = kNone, lastInLastKey = kNone;
+    for (std::size_t i = 0; i < records.size(); ++i) {
+        const Record& r = records[i];
+        const bool inWantedKey = r.keyRecord != kNone && records[r.keyRecord].path == wantedKey;
+        switch (r.kind) {
+        case Record::Kind::kKey:
+            if (r.path == wantedKey) lastKey = lastInLastKey = i;
+            break;
+        case Record::Kind::kKeyDelete:
+            if (IsSameOrBelow(wantedKey, r.path)) lastDeletion = i;
+            break;
+        case Record::Kind::kValue:
+        case Record::Kind::kValueDelete:
+            if (inWantedKey && r.keyRecord == lastKey) lastInLastKey = i;
+            if (inWantedKey && r.name == wantedName) {
+                (r.kind == Record::Kind::kValue ? lastValue : lastDeletion) = i;
+            }
+            break;
+        }
+    }
+    auto after = [lastDeletion](std::size_t index) {
+        return index != kNone && (lastDeletion == kNone || index > lastDeletion);
+    };
+
+    const std::string eol = LineEndOf(text);
+    std::string out;
+    out.reserve(text.size() + keyLine.size() + name.size() + 3 * value.data.size() + 64);
+    if (after(lastValue)) {
+        // As in the registry, a value keeps the letter case its name has.
+        const Record& old = records[lastValue];
+        out.append(text, 0, old.begin).append(FormatValueLine(old.spelling, value, eol));
+        if (old.terminated) out += eol;
+        out.append(text, old.next, std::string::npos);
+    } else if (after(lastKey)) {
+        const Record& last = records[lastInLastKey];
+        out.append(text, 0, last.next);
+        if (!last.terminated) out += eol;
+        out.append(FormatValueLine(name, value, eol)).append(eol);
+        out.append(text, last.next, std::string::npos);
+    } else {
+        out = text;
+        if (!out.empty() && out.back() != '\n') out += eol;
+        // Keys are set apart by a blank line, as the format is usually written.
+        const std::size_t lineStart = out.empty() ? 0 : out.rfind('\n', out.size() - 2) + 1;
+        const std::string_view lastLine(out.data() + lineStart, out.size() - lineStart);
+        if (!TrimBlanks(lastLine.substr(0, lastLine.find_first_of("\r\n"))).empty()) out += eol;
+        out.append(keyLine).append(eol).append(FormatValueLine(name, value, eol)).append(eol);
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string RegistryStore::DefaultPath() {
@@ -488,23 +549,28 @@ std::optional<RegistryValue> RegistryStore::Query(const std::string& key, const 
     }
 }
 
-bool RegistryStore::SetString(const std::string& key, const std::string& name, const std::string& text) {
-    // The .reg text form has no escape for line breaks or other control
-    // characters, so such a text is refused rather than written as something else.
-    if (!IsLineText(text)) return false;
+RegistryValue RegistryStore::StringValue(const std::string& text) {
     RegistryValue value;
     value.type = RegistryValue::Type::kString;
     value.data.assign(text.begin(), text.end());
     value.data.push_back(0);
-    return SetValue(key, name, value);
+    return value;
 }
 
-bool RegistryStore::SetDword(const std::string& key, const std::string& name, std::uint32_t number) {
+RegistryValue RegistryStore::DwordValue(std::uint32_t number) {
     RegistryValue value;
     value.type = RegistryValue::Type::kDword;
     value.data = {static_cast<std::uint8_t>(number), static_cast<std::uint8_t>(number >> 8),
                   static_cast<std::uint8_t>(number >> 16), static_cast<std::uint8_t>(number >> 24)};
-    return SetValue(key, name, value);
+    return value;
+}
+
+bool RegistryStore::SetString(const std::string& key, const std::string& name, const std::string& text) {
+    return SetValue(key, name, StringValue(text));
+}
+
+bool RegistryStore::SetDword(const std::string& key, const std::string& name, std::uint32_t number) {
+    return SetValue(key, name, DwordValue(number));
 }
 
 bool RegistryStore::SetBinary(const std::string& key, const std::string& name,
@@ -516,83 +582,54 @@ bool RegistryStore::SetBinary(const std::string& key, const std::string& name,
 }
 
 bool RegistryStore::SetValue(const std::string& key, const std::string& name, const RegistryValue& value) {
-    if (!IsWritableKey(key) || !IsLineText(name)) return false;
+    return SetValues({{key, name, value}});
+}
+
+bool RegistryStore::SetValues(const std::vector<RegistryWrite>& writes) {
+    for (const RegistryWrite& write : writes) {
+        if (!IsWritableKey(write.key) || !IsLineText(write.name)) return false;
+        // The .reg text form has no escape for line breaks or other control
+        // characters, so such a text is refused rather than written as something else.
+        const std::vector<std::uint8_t>& data = write.value.data;
+        if (write.value.type == RegistryValue::Type::kString &&
+            (data.empty() || data.back() != 0 || !IsLineText(std::string(data.begin(), data.end() - 1))))
+            return false;
+    }
+    if (writes.empty()) return true;
     try {
         parseError_.clear();
         std::string text;
         const LoadResult load = LoadFile(path_, text);
         if (load == LoadResult::kUnreadable) return false;   // never replace what we could not read
 
-        const std::string fullKey = FullKeyPath(key);
-        const std::string keyLine = "[" + fullKey + "]";
-        if (load == LoadResult::kMissing) {
+        bool fresh = load == LoadResult::kMissing;
+        if (fresh) {
             const fs::path folder = fs::path(path_).parent_path();
             std::error_code ec;
             if (!folder.empty()) fs::create_directories(folder, ec);
-            return WriteFileAtomic(path_, FreshFile(keyLine, FormatValueLine(name, value, "\r\n")));
-        }
-
-        ParsedFile parsed = Parser(text, path_).Run();
-        if (!parsed.error.empty()) {
-            parseError_ = parsed.error;
-            // The unreadable file is kept for the user before it is replaced.
-            if (!WriteFileAtomic(path_ + ".bad", text)) return false;
-            return WriteFileAtomic(path_, FreshFile(keyLine, FormatValueLine(name, value, "\r\n")));
-        }
-
-        // Find where the value takes effect last, as an import reads the file.
-        const std::string wantedKey = LowerAscii(fullKey);
-        const std::string wantedName = LowerAscii(name);
-        const auto& records = parsed.records;
-        std::size_t lastDeletion = kNone, lastValue = kNone, lastKey = kNone, lastInLastKey = kNone;
-        for (std::size_t i = 0; i < records.size(); ++i) {
-            const Record& r = records[i];
-            const bool inWantedKey = r.keyRecord != kNone && records[r.keyRecord].path == wantedKey;
-            switch (r.kind) {
-            case Record::Kind::kKey:
-                if (r.path == wantedKey) lastKey = lastInLastKey = i;
-                break;
-            case Record::Kind::kKeyDelete:
-                if (IsSameOrBelow(wantedKey, r.path)) lastDeletion = i;
-                break;
-            case Record::Kind::kValue:
-            case Record::Kind::kValueDelete:
-                if (inWantedKey && r.keyRecord == lastKey) lastInLastKey = i;
-                if (inWantedKey && r.name == wantedName) {
-                    (r.kind == Record::Kind::kValue ? lastValue : lastDeletion) = i;
-                }
-                break;
+        } else {
+            ParsedFile parsed = Parser(text, path_).Run();
+            if (!parsed.error.empty()) {
+                parseError_ = parsed.error;
+                // The unreadable file is kept for the user before it is replaced.
+                if (!WriteFileAtomic(path_ + ".bad", text)) return false;
+                fresh = true;
             }
         }
-        auto after = [lastDeletion](std::size_t index) {
-            return index != kNone && (lastDeletion == kNone || index > lastDeletion);
-        };
-
-        const std::string eol = LineEndOf(text);
-        std::string out;
-        out.reserve(text.size() + keyLine.size() + name.size() + 3 * value.data.size() + 64);
-        if (after(lastValue)) {
-            // As in the registry, a value keeps the letter case its name has.
-            const Record& old = records[lastValue];
-            out.append(text, 0, old.begin).append(FormatValueLine(old.spelling, value, eol));
-            if (old.terminated) out += eol;
-            out.append(text, old.next, std::string::npos);
-        } else if (after(lastKey)) {
-            const Record& last = records[lastInLastKey];
-            out.append(text, 0, last.next);
-            if (!last.terminated) out += eol;
-            out.append(FormatValueLine(name, value, eol)).append(eol);
-            out.append(text, last.next, std::string::npos);
-        } else {
-            out = text;
-            if (!out.empty() && out.back() != '\n') out += eol;
-            // Keys are set apart by a blank line, as the format is usually written.
-            const std::size_t lineStart = out.empty() ? 0 : out.rfind('\n', out.size() - 2) + 1;
-            const std::string_view lastLine(out.data() + lineStart, out.size() - lineStart);
-            if (!TrimBlanks(lastLine.substr(0, lastLine.find_first_of("\r\n"))).empty()) out += eol;
-            out.append(keyLine).append(eol).append(FormatValueLine(name, value, eol)).append(eol);
+        // All values go into the text first and the file is rewritten once,
+        // so a program killed midway leaves all of them or none.
+        for (const RegistryWrite& write : writes) {
+            const std::string fullKey = FullKeyPath(write.key);
+            if (fresh) {
+                text = FreshFile("[" + fullKey + "]", FormatValueLine(write.name, write.value, "\r\n"));
+                fresh = false;
+                continue;
+            }
+            ParsedFile parsed = Parser(text, path_).Run();
+            if (!parsed.error.empty()) return false;   // our own text always parses
+            text = WithValue(text, parsed, fullKey, write.name, write.value);
         }
-        return WriteFileAtomic(path_, out);
+        return WriteFileAtomic(path_, text);
     } catch (const std::exception&) {
         return false;
     }

@@ -23,6 +23,13 @@ struct RegistryValue {
     std::vector<std::uint8_t> data;   // the raw bytes; a DWORD is 4 bytes, little-endian
 };
 
+// One value of a write of several values at once.
+struct RegistryWrite {
+    std::string key;
+    std::string name;
+    RegistryValue value;
+};
+
 class RegistryStore {
 public:
     static constexpr const char* kMachineRoot = "HKEY_LOCAL_MACHINE";
@@ -46,6 +53,12 @@ public:
     bool SetDword(const std::string& key, const std::string& name, std::uint32_t value);
     bool SetBinary(const std::string& key, const std::string& name,
                    const std::vector<std::uint8_t>& bytes);
+    // Several values, in order, in a single rewrite of the file: it holds
+    // either all of them or none, even when the program dies midway.
+    // Nothing is written when any key or name could not be.
+    bool SetValues(const std::vector<RegistryWrite>& writes);
+    static RegistryValue StringValue(const std::string& text);
+    static RegistryValue DwordValue(std::uint32_t number);
 
     // Deleting a value, and a key with its subkeys and values: the lines that
     // give them are taken out of the file, every other line stays. True when

@@ -73,10 +73,11 @@ bool MakeFolder(const std::string& path) {
 // The registry values that tell RV_Tune where it is and how to uninstall it.
 bool WriteRegistry(const InstallPlan& plan, SetupHost& host) {
     RegistryStore& reg = host.registry;
-    return reg.SetString(ProgramRegistryKey(), regname::kInstallDirectory, plan.targetFolder) &&
-           reg.SetString(setupreg::kUninstallKey, setupreg::kDisplayName, setuptext::kProduct) &&
-           reg.SetString(setupreg::kUninstallKey, setupreg::kUninstallString,
-                         JoinPath(plan.targetFolder, setupname::kSetupProgram) + " /R");
+    return reg.SetValues(
+        {{ProgramRegistryKey(), regname::kInstallDirectory, RegistryStore::StringValue(plan.targetFolder)},
+         {setupreg::kUninstallKey, setupreg::kDisplayName, RegistryStore::StringValue(setuptext::kProduct)},
+         {setupreg::kUninstallKey, setupreg::kUninstallString,
+          RegistryStore::StringValue(JoinPath(plan.targetFolder, setupname::kSetupProgram) + " /R")}});
 }
 
 bool WriteShortcuts(const InstallPlan& plan, SetupHost& host) {
@@ -310,8 +311,7 @@ int RunInstall(const InstallPlan& plan, SetupHost& host, const std::function<voi
         const std::string folder = JoinPath(target, machines[i].folder);
         ProfileFile settings(JoinPath(folder, setupname::kSettings));
         if (!settings.ReadString("DIRECTORY", "PATH1", "").empty()) continue;
-        if (!settings.WriteString("DIRECTORY", "PATH1", JoinPath(folder, setupname::kWorkFolder)) ||
-            !settings.WriteString("DIRECTORY", "PATH2", "")) {
+        if (!settings.WriteStrings("DIRECTORY", {{"PATH1", JoinPath(folder, setupname::kWorkFolder)}, {"PATH2", ""}})) {
             Fail(host, WithValue(setuptext::kFileNotWritten, settings.Path()));
             return kSetupFailed;
         }

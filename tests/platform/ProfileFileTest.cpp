@@ -185,3 +185,28 @@ TEST_F(ProfileFileTest, BinaryBytesAndHugeLinesAreCarriedThrough) {
 }
 
 }  // namespace
+
+namespace {
+
+// The keys of one action go into the file in one rewrite, in order, so a
+// later key of the batch sees what an earlier one did; a refused key stops
+// the whole batch before anything is written.
+TEST_F(ProfileFileTest, WriteStringsSetsAllKeysInOrderOrNoneAtAll) {
+    ProfileFile file = Make("; keep\r\n[Directory]\r\nPATH1=C:\\old\r\nPATH2=D:\\older\r\n[Other]\r\nX=1\r\n");
+    ASSERT_TRUE(file.WriteStrings("DIRECTORY", {{"PATH1", "E:\\new"}, {"PATH2", ""}, {"PATH3", "F:\\added"},
+                                                {"path3", "G:\\last wins"}}));
+    EXPECT_EQ(Content(),
+              "; keep\r\n[Directory]\r\nPATH1=E:\\new\r\nPATH2=\r\nPATH3=G:\\last wins\r\n[Other]\r\nX=1\r\n");
+
+    const std::string before = Content();
+    EXPECT_FALSE(file.WriteStrings("Directory", {{"PATH1", "H:\\would change"}, {"PATH2", "two\nlines"}}));
+    EXPECT_FALSE(file.WriteStrings("Directory", {{"PATH1", "H:\\would change"}, {"", "no key"}}));
+    EXPECT_EQ(Content(), before);
+
+    // Nothing to write creates nothing.
+    ProfileFile missing(dir.File("missing.ini"));
+    EXPECT_TRUE(missing.WriteStrings("Directory", {}));
+    EXPECT_FALSE(std::filesystem::exists(dir.File("missing.ini")));
+}
+
+}  // namespace

@@ -340,3 +340,41 @@ TEST_F(RegistryStoreTest, DeletionsOfWhatIsNotThereChangeNothingAndBrokenFilesAr
 }
 
 }  // namespace
+
+namespace {
+
+// Several values of one action in one rewrite: a missing file (and folder)
+// is made with all of them; a string that cannot be written stops the whole
+// batch before anything is written; over a file that does not parse, the
+// old file is kept aside first, as for one value.
+TEST_F(RegistryStoreTest, SetValuesWritesAllValuesInOneRewriteOrNone) {
+    RegistryStore fresh(dir.File("made/here/registry.reg"));
+    ASSERT_TRUE(fresh.SetValues({{kKey, "MachineName", RegistryStore::StringValue("'24 Plover")},
+                                 {kKey, "ReadEcuNum", RegistryStore::DwordValue(4097)},
+                                 {"SOFTWARE\\Other", "V", RegistryStore::StringValue("x")},
+                                 {kKey, "machinename", RegistryStore::StringValue("'26 Corvid")}}));
+    EXPECT_EQ(dir.Read("made/here/registry.reg"), kHead +
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n"
+        "\"MachineName\"=\"'26 Corvid\"\r\n"
+        "\"ReadEcuNum\"=dword:00001001\r\n"
+        "\r\n"
+        "[HKEY_LOCAL_MACHINE\\SOFTWARE\\Other]\r\n"
+        "\"V\"=\"x\"\r\n");
+
+    RegistryStore store = Make(kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n\"MachineName\"=\"A\"\r\n");
+    const std::string before = Content();
+    EXPECT_FALSE(store.SetValues({{kKey, "MachineName", RegistryStore::StringValue("B")},
+                                  {kKey, "MachineFolder", RegistryStore::StringValue("two\r\nlines")}}));
+    EXPECT_FALSE(store.SetValues({{kKey, "MachineName", RegistryStore::StringValue("B")},
+                                  {"", "MachineFolder", RegistryStore::StringValue("C")}}));
+    EXPECT_EQ(Content(), before);
+
+    RegistryStore broken = Make("not a registry file\r\n");
+    ASSERT_TRUE(broken.SetValues({{kKey, "A", RegistryStore::DwordValue(1)}, {kKey, "B", RegistryStore::DwordValue(2)}}));
+    EXPECT_FALSE(broken.ParseError().empty());
+    EXPECT_EQ(dir.Read("registry.reg.bad"), "not a registry file\r\n");
+    EXPECT_EQ(DataOf(broken.Query(kKey, "A")), (Bytes{1, 0, 0, 0}));
+    EXPECT_EQ(DataOf(broken.Query(kKey, "B")), (Bytes{2, 0, 0, 0}));
+}
+
+}  // namespace

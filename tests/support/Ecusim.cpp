@@ -38,6 +38,10 @@ bool EcusimProcess::Ready() const {
     return ::lstat(link_.c_str(), &info) == 0;
 }
 
+void EcusimProcess::Signal(int signal) const {
+    if (pid_ > 0) ::kill(pid_, signal);
+}
+
 int EcusimProcess::Stop() {
     if (pid_ <= 0) return status_;
     ::kill(pid_, SIGTERM);

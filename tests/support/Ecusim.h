@@ -22,6 +22,8 @@ public:
     // call gives the first one's result.
     int Stop();
     const std::string& Link() const { return link_; }
+    // Sends signal to the simulator (SIGUSR1/SIGUSR2 switch its --chaos faults).
+    void Signal(int signal) const;
 
 private:
     std::string link_;

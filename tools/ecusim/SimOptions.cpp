@@ -55,6 +55,10 @@ const char* const kSimUsage =
     "                         ignore-write   a block write answers but stores nothing\n"
     "                         first-write    the write faults hit the first block\n"
     "                                        write only\n"
+    "  --chaos SEED         random line faults, off at start: SIGUSR1 turns them\n"
+    "                       on, SIGUSR2 off (and drops what they still queued):\n"
+    "                       bytes dropped both ways, stray bytes, changed echoes,\n"
+    "                       XON and XOFF bytes, silences of 3 s, floods of 400 bytes\n"
     "  --help               this text\n";
 
 namespace {
@@ -197,6 +201,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             options.device.echoTimeoutMs = static_cast<int>(number);
         } else if (arg == "--fault") {
             if (!ParseFault(value, options.device)) return Refuse(error, "unknown fault " + value);
+        } else if (arg == "--chaos") {
+            if (!ParseNumber(value, 10, number) || number < 0 || number > 0x7FFFFFFF)
+                return Refuse(error, "--chaos takes a seed from 0 to 2147483647");
+            options.chaosSeed = number;
         } else {
             return Refuse(error, "unknown option " + arg + "\n" + kSimUsage);
         }

@@ -14,6 +14,7 @@ struct SimOptions {
     std::uint16_t rangeLast = 0xFFFF;
     long baud = 0;                 // 0: bytes go as fast as the pseudo-terminal takes them
     DeviceOptions device;
+    long chaosSeed = -1;           // --chaos: random line faults from this seed; -1: none
     bool help = false;             // --help: print kSimUsage and end
 };
 

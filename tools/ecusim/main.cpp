@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <deque>
 #include <string>
 
 #include <fcntl.h>
@@ -26,6 +27,55 @@ namespace {
 volatile std::sig_atomic_t g_stop = 0;
 
 void OnSignal(int) { g_stop = 1; }
+
+volatile std::sig_atomic_t g_chaosOn = 0;
+void OnChaosSignal(int signal) { g_chaosOn = signal == SIGUSR1 ? 1 : 0; }
+
+// Random faults of a bad line between the ECU and the tool, while switched
+// on: each byte either way may be lost, an answer byte may come changed
+// (a wrong echo), a stray byte, XON or XOFF may slip in, the line may go
+// dead for 3 s, or a flood of noise may arrive. Rates are per byte.
+class LineChaos {
+public:
+    using Clock = EcuDevice::Clock;
+    explicit LineChaos(long seed) : enabled_(seed >= 0), state_(static_cast<std::uint32_t>(seed) * 2654435761u + 1) {}
+
+    bool On() const { return enabled_ && g_chaosOn; }
+    // Whether the tool's byte reaches the ECU.
+    bool PassIn(Clock::time_point now) {
+        if (!On()) return true;
+        if (now < silentUntil_) return false;
+        if (Chance(3000)) silentUntil_ = now + std::chrono::seconds(3);
+        return !Chance(300);
+    }
+    // The ECU's bytes as they go onto the line.
+    void Out(std::deque<std::uint8_t>& output, std::deque<std::uint8_t>& line, Clock::time_point now) {
+        if (!On()) {
+            line.insert(line.end(), output.begin(), output.end());
+            output.clear();
+            return;
+        }
+        for (const std::uint8_t byte : output) {
+            if (now < silentUntil_ || Chance(300)) continue;
+            if (Chance(300)) line.push_back(static_cast<std::uint8_t>(Next()));
+            if (Chance(300)) line.push_back(Chance(2) ? 0x11 : 0x13);
+            line.push_back(Chance(300) ? static_cast<std::uint8_t>(byte ^ (1u << (Next() % 8))) : byte);
+            if (Chance(4000))
+                for (int i = 0; i < 400; ++i) line.push_back(static_cast<std::uint8_t>(Next()));
+        }
+        output.clear();
+    }
+
+private:
+    std::uint32_t Next() {
+        state_ = state_ * 1103515245u + 12345u;
+        return state_ >> 8;
+    }
+    bool Chance(std::uint32_t oneIn) { return Next() % oneIn == 0; }
+    bool enabled_;
+    std::uint32_t state_;
+    Clock::time_point silentUntil_{};
+};
 
 int Fail(const std::string& message) {
     std::fprintf(stderr, "ecusim: %s\n", message.c_str());
@@ -93,6 +143,11 @@ sigset_t BlockStopSignals() {
     sigemptyset(&action.sa_mask);
     ::sigaction(SIGTERM, &action, nullptr);
     ::sigaction(SIGINT, &action, nullptr);
+    struct sigaction chaos {};
+    chaos.sa_handler = OnChaosSignal;
+    sigemptyset(&chaos.sa_mask);
+    ::sigaction(SIGUSR1, &chaos, nullptr);
+    ::sigaction(SIGUSR2, &chaos, nullptr);
     sigset_t blocked, waiting;
     sigemptyset(&blocked);
     sigaddset(&blocked, SIGTERM);
@@ -105,7 +160,7 @@ sigset_t BlockStopSignals() {
 
 // Moves bytes between the device and the line until a stop signal: 0, or
 // the exit code after a failure of the pseudo-terminal.
-int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting) {
+int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting, LineChaos& chaos) {
     using Clock = EcuDevice::Clock;
     const auto byteTime = baud > 0 ? std::chrono::microseconds(10'000'000 / baud)
                                    : std::chrono::microseconds(0);
@@ -120,11 +175,15 @@ int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting) {
     // answer to it can start on the line before then. The device takes the
     // byte at once, stamped with that time, which saves a wake-up per byte.
     Clock::time_point lastDelivery = Clock::now();
-
+    // What the line carries: the device's answers through the chaos.
+    std::deque<std::uint8_t> output;
+    bool wasOn = false;
     while (!g_stop) {
         const Clock::time_point now = Clock::now();
         device.OnTime(now);
-        auto& output = device.Output();
+        if (wasOn && !chaos.On()) output.clear();   // noise still queued goes with the faults
+        wasOn = chaos.On();
+        chaos.Out(device.Output(), output, now);
         if (baud > 0 && !output.empty() && !writeScheduled) {
             writeAt = std::max({now, lineFree, lastDelivery}) + byteTime;
             writeScheduled = true;
@@ -159,6 +218,7 @@ int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting) {
             const Clock::time_point arrived = Clock::now();
             for (ssize_t i = 0; i < got; ++i) {
                 if (baud > 0) lastDelivery = std::max(lastDelivery, arrived) + byteTime;
+                if (!chaos.PassIn(arrived)) continue;
                 device.OnByte(buffer[i], baud > 0 ? lastDelivery : arrived);
             }
         }
@@ -216,7 +276,8 @@ int main(int argc, char** argv) {
     // every wake-up.
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     EcuDevice device(options.device, image.bytes);
-    int result = RunLine(device, pty.master, options.baud, waiting);
+    LineChaos chaos(options.chaosSeed);
+    int result = RunLine(device, pty.master, options.baud, waiting, chaos);
 
     if (!options.savePath.empty() &&
         !SaveSimImage(options.savePath, image.bytes, options.device.readFirst, options.device.readLast, error))
