@@ -139,8 +139,6 @@ int main(int argc, char** argv) {
     };
 
     bool lastFaulted = false;
-    bool writeFailedSince = false;   // a single write failed since the ECU was last seen equal
-    int ecuChangedByCutWrite = 0;
     while (elapsed() < seconds && faults.size() < 10) {
         if (!monitor.Running()) {
             ++monitorStarts;
@@ -157,7 +155,6 @@ int main(int argc, char** argv) {
         const int kind = std::uniform_int_distribution<int>(0, 2)(random);
         exchange.Clear();   // a fresh buffer: no question about the data it held
         const std::size_t promptsBefore = prompt.shown.size();
-        const DataPane* ecuData = nullptr;   // the ECU's data when it differed from the calibration
         bool ok = false;
         std::string detail;
         ::alarm(kOperationBoundSeconds);
@@ -165,10 +162,7 @@ int main(int argc, char** argv) {
             ok = exchange.Read(ExchangeSource::kEdit) == ExchangeOutcome::kComplete;
             const ExchangeOutcome outcome = ok ? exchange.Verify(ExchangeSource::kEcu) : ExchangeOutcome::kFail;
             ok = outcome == ExchangeOutcome::kSame;
-            if (outcome == ExchangeOutcome::kNotSame) {
-                ecuData = &exchange.ComparisonBuffer();
-                detail = "the ECU differs from the calibration";
-            }
+            if (outcome == ExchangeOutcome::kNotSame) detail = "the ECU differs from the calibration";
         } else if (kind == 1) {
             ok = exchange.Read(ExchangeSource::kEcu) == ExchangeOutcome::kComplete;
             if (ok) {
@@ -177,8 +171,7 @@ int main(int argc, char** argv) {
                     const std::size_t address = pane.start + i;
                     if (address >= first && address <= last && pane.bytes[i] != calibration[address]) {
                         ok = false;
-                        ecuData = &pane;
-                        detail = "a read brought a byte the calibration does not hold at " + std::to_string(address);
+                        detail = "a read brought a byte the ECU does not hold at " + std::to_string(address);
                         break;
                     }
                 }
@@ -200,28 +193,6 @@ int main(int argc, char** argv) {
         const std::string when = " (" + std::string(names[kind]) + " at " + std::to_string(elapsed()) + " s, " +
                                  (faulted ? "faults on" : "clean line") + (lastFaulted ? ", after a faulted one" : "") +
                                  ")";
-        // A single write cut by the faults can leave the ECU half-way through
-        // the command, and the next bytes on the line (a retry, a monitor
-        // request) then land as the value: the ECU's memory changes, as a
-        // real ECU's would. That is counted and put right, not charged to
-        // the read or verify that found it.
-        if (!ok && !faulted && ecuData != nullptr && writeFailedSince) {
-            ++ecuChangedByCutWrite;
-            std::vector<EcuByteWrite> repair;
-            for (std::size_t i = 0; i < ecuData->bytes.size(); ++i) {
-                const std::size_t address = ecuData->start + i;
-                if (address >= first && address <= last && ecuData->bytes[i] != calibration[address])
-                    repair.push_back({static_cast<std::uint16_t>(address), calibration[address]});
-            }
-            ::alarm(kOperationBoundSeconds);
-            if (session.WriteBytes(repair) != 0) faults.push_back("the ECU could not be put right after a " + std::string(names[kind]));
-            ::alarm(0);
-            writeFailedSince = false;
-            ok = true;
-            detail.clear();
-        }
-        if (ok && kind != 2) writeFailedSince = false;
-        if (!ok && kind == 2) writeFailedSince = true;
         if (!ok) {
             ++t.failed;
             const bool reported = prompt.shown.size() > promptsBefore ||
@@ -251,8 +222,6 @@ int main(int argc, char** argv) {
         std::printf("%-13s %6d %7d %13d\n", names[k], tally[k].runs, tally[k].failed, tally[k].failedClean);
     std::printf("monitor: %ld cycles, %d starts (%d failed), %zu messages in all\n", cycles, monitorStarts,
                 monitorStartFailures, prompt.shown.size());
-    std::printf("ECU memory changed by a cut single write: %d times (found by a clean read or verify, put right)\n",
-                ecuChangedByCutWrite);
     std::printf("peak resident: %ld kB after %.0f s, %ld kB at the end (%.0f s)\n", peakAfterWarmUp, warmUp, peakAtEnd,
                 elapsed());
     if (peakAfterWarmUp > 0 && peakAtEnd > peakAfterWarmUp * 11 / 10)
