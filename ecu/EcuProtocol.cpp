@@ -369,6 +369,7 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
                     break;
                 }
             }
+            if (sendFailed) QuietAfterCutCommand();
         }
     }
     link_.exchangeBusy = false;
@@ -377,6 +378,18 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
     if (code == 0 && sendFailed) code = str::kNoResponse;
     if (code != 0) prompt_.Message(Str(code), text::kProgramTitle, PromptIcon::kExclamation);
     return code;
+}
+
+void EcuProtocol::QuietAfterCutCommand() {
+    // exchangeBusy stays set, so the monitor sends nothing either; window
+    // messages are still served.
+    constexpr int kStepMs = 20;
+    for (int waited = 0; waited < ecuproto::kHalfCommandQuietMs; waited += kStepMs) {
+        link_.Pump().DispatchAll();
+        link_.sleepMs(kStepMs);
+    }
+    FlushInput(kDummyRead, false);
+    link_.ClearError();
 }
 
 int EcuProtocol::WriteByte(std::uint16_t address, std::uint8_t value) {

@@ -26,6 +26,13 @@ constexpr int kDrainReads = 2048;
 // A block read longer than this is no ECU's memory: a 64 KB image in
 // one-byte records is under 1 MB of text.
 constexpr std::size_t kMaxRecordText = 2u << 20;
+// A single write cut short leaves the ECU waiting for the rest of its
+// command: whatever came next on the line (a monitor request, the next
+// write) would be stored as the missing address or value bytes. After a
+// failed single write the line therefore stays quiet this long, past the
+// ECU's own time-out for a half-done command (2 s), before anything else
+// is sent; what arrived meanwhile is read and dropped.
+constexpr int kHalfCommandQuietMs = 2500;
 constexpr const char* kErrorMessageSection = "Error Message";
 constexpr const char* kReadTitle = "Read from ECU";
 constexpr const char* kWait = "Wait...";
@@ -98,6 +105,7 @@ private:
     // Reads while bytes arrive; false when they never stop.
     bool FlushInput(const std::string& label, bool dispatchAll);
     int SingleWrite(const std::string& title, const std::vector<std::uint8_t>& bytes);
+    void QuietAfterCutCommand();
     void ShowResultMessage(std::uint8_t resultByte);
 
     const MachineConfig& line_;

@@ -180,6 +180,30 @@ TEST_F(EcuCommandsTest, ALateIdentificationAnswerIsNotMistakenForTheNext) {
     }
 }
 
+// A single write whose address low byte is lost on the line leaves the ECU
+// waiting for the rest of the command. The next command must not reach it
+// before it has given up on that one, or its first bytes land as the
+// missing address and value: a byte nobody meant to write. Checked over
+// the whole of the ECU's memory.
+TEST_F(EcuCommandsTest, ASingleWriteCutOnTheLineLetsNoLaterByteLandInItsPlace) {
+    StartEcu(original, {"--fault", "drop-single=2", "--range", "0000-FFFF"});
+    const Outcome cut = Tune({"write-byte", "1005", "5A"});
+    EXPECT_EQ(cut.status, 1);
+    EXPECT_EQ(cut.out, "Write ( 1005 ) = 5A   --->   Fail\n");
+    EXPECT_NE(cut.err.find("No response from ECU."), std::string::npos) << cut.err;
+    const Outcome next = Tune({"write-byte", "1006", "77"});
+    EXPECT_EQ(next.status, 0) << next.err;
+
+    ASSERT_EQ(sim->Stop(), 0);
+    ImageFileData memory;
+    ASSERT_EQ(ReadImageFile(saved, "", memory), 0xFFFF);
+    Image expected = testinstall::CalibrationImage();
+    expected[0x1006] = 0x77;
+    ASSERT_EQ(memory.bytes.size(), expected.size());
+    for (std::size_t a = 0; a < expected.size(); ++a)
+        ASSERT_EQ(memory.bytes[a], expected[a]) << "a byte changed at " << std::hex << a;
+}
+
 TEST_F(EcuCommandsTest, MonitorPrintsTimeStampedRowsOfTheItemValues) {
     StartEcu(original);
     const std::string csv = install.dir.File("monitor.csv");

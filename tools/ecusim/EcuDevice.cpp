@@ -137,6 +137,11 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
         break;
 
     case State::kSingle:
+        if (options_.dropSingleByte >= 1 && !singleDropped_ &&
+            single_.size() + 1 == static_cast<std::size_t>(options_.dropSingleByte)) {
+            singleDropped_ = true;   // lost on the line: no echo, still waiting
+            break;
+        }
         Echo(byte, false);
         single_.push_back(byte);
         deadline_ = now + timeout;

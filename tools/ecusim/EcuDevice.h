@@ -52,6 +52,10 @@ struct DeviceOptions {
     // The write faults (stop-echo, no-result, store-wrong, ignore-write) hit
     // only the first block write, so a second write can put things right.
     bool firstWriteOnly = false;
+    // The first single write loses its n-th byte after the command letter
+    // (1: the address high byte) on the line: the ECU never sees it and
+    // waits for one byte more. -1: nothing lost.
+    int dropSingleByte = -1;
 };
 
 // 0x01..0x0F answer two bytes, 0x10..0x3F one; 0x11 and 0x13 stay free for XON/XOFF.
@@ -116,4 +120,5 @@ private:
     std::vector<std::uint8_t> lateAnswer_;
     Clock::time_point lateAt_ = Clock::time_point::max();
     bool lateUsed_ = false;
+    bool singleDropped_ = false;   // the drop-single fault has struck
 };

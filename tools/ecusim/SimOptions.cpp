@@ -48,7 +48,11 @@ const char* const kSimUsage =
     "                         bad-sum=N      ... with a wrong checksum\n"
     "                         bad-count=N    ... with a count one above its bytes\n"
     "                         late-id=MS     the first identification answer comes\n"
-    "                                        MS ms late\n"    "                         store-each     a block write stores each record as it\n"
+    "                                        MS ms late\n"
+    "                         drop-single=N  the first single write loses its N-th\n"
+    "                                        byte after the command letter (1-4)\n"
+    "                                        on the line, and the ECU waits on\n"
+    "                         store-each     a block write stores each record as it\n"
     "                                        arrives (a cut write leaves part)\n"
     "                         store-wrong=HHHH  a block write stores the byte at\n"
     "                                        HHHH (hex) with its lowest bit flipped\n"
@@ -106,7 +110,8 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
         (!ParseNumber(text.substr(equals + 1), 10, count) || count < 0 || count > 1000000))
         return false;
     const bool needsCount = name == "stop-after" || name == "stop-echo" || name == "bad-hex" ||
-                            name == "bad-sum" || name == "bad-count" || name == "late-id";
+                            name == "bad-sum" || name == "bad-count" || name == "late-id" ||
+                            name == "drop-single";
     if (needsCount != (equals != std::string::npos)) return false;
     if (name == "silent") options.silent = true;
     else if (name == "wrong-id") options.wrongId = true;
@@ -122,6 +127,7 @@ bool ParseFault(const std::string& text, DeviceOptions& options) {
     else if (name == "bad-sum" && count >= 1) options.badChecksumRecord = static_cast<int>(count);
     else if (name == "bad-count" && count >= 1) options.badCountRecord = static_cast<int>(count);
     else if (name == "late-id") options.lateIdMs = static_cast<int>(count);
+    else if (name == "drop-single" && count >= 1 && count <= 4) options.dropSingleByte = static_cast<int>(count);
     else return false;
     return true;
 }
