@@ -1,6 +1,6 @@
 // Machine list bytes -> ReadMachineList, and each line through
 // ParseMachineLine. Every entry has a title, a second field and a folder
-// without a line end in them, and a sensible read count; the file's
+// without a line feed in them, and a sensible read count; the file's
 // entries are the lines ParseMachineLine takes, in order.
 #include <cstddef>
 #include <cstdint>
@@ -12,10 +12,9 @@
 
 namespace {
 
-// A carriage return inside a line is text; only the one ending it is not.
-bool HasLineEnd(const std::string& text) {
-    return text.find('\n') != std::string::npos || (!text.empty() && text.back() == '\r');
-}
+// Lines end at line feeds; a carriage return before one is dropped, any
+// other is text of the field it stands in.
+bool HasLineEnd(const std::string& text) { return text.find('\n') != std::string::npos; }
 
 }  // namespace
 
@@ -28,6 +27,21 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         if (HasLineEnd(entry.title) || HasLineEnd(entry.second) || HasLineEnd(entry.folder)) __builtin_trap();
         if (entry.readCount == 0) __builtin_trap();   // 0 is never kept: it means the default
     }
+    // The same entries as the lines taken one by one.
+    std::size_t taken = 0, begin = 0;
+    const std::string text(reinterpret_cast<const char*>(data), size);
+    while (begin < text.size()) {
+        std::size_t end = text.find('\n', begin);
+        if (end == std::string::npos) end = text.size();
+        if (auto entry = ParseMachineLine(text.substr(begin, end - begin))) {
+            if (taken >= entries.size() || entries[taken].title != entry->title ||
+                entries[taken].folder != entry->folder || entries[taken].readCount != entry->readCount)
+                __builtin_trap();
+            ++taken;
+        }
+        begin = end + 1;
+    }
+    if (taken != entries.size()) __builtin_trap();
     if (!entries.empty()) {
         const std::string& folder = entries.back().folder;
         if (!FindMachineByFolder(entries, folder)) __builtin_trap();
