@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/QelApp.h"
+#include "edit/CalibrationCompare.h"
 #include "edit/CellAccess.h"
 #include "edit/CellEdit.h"
 #include "edit/ClipboardText.h"
@@ -232,6 +233,10 @@ void CTableWnd::paintEvent(QPaintEvent*) {
     painter.setFont(font_);
     painter.setPen(Qt::black);
 
+    const CompareMarks marks = Marks();
+    std::vector<TableCell> headerMarks;
+    std::vector<QRect> headerBoxes;
+
     // The THROT column: one value per row, on the second line of a doubled row.
     for (int line = firstLine(); line < shape.lines; ++line) {
         const int y = top + (line - firstLine()) * cellHeight_;
@@ -241,6 +246,10 @@ void CTableWnd::paintEvent(QPaintEvent*) {
         const int row = shape.doubled ? line / 2 : line;
         painter.drawText(QRect(0, y, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
                          Text(CellText(context, *map, {kEditThrot, 0, row})));
+        if (marks.Differs({kEditThrot, 0, row})) {
+            headerMarks.push_back({kEditThrot, 0, row});
+            headerBoxes.push_back(QRect(0, y, cellWidth_, cellHeight_));
+        }
     }
     painter.drawLine(cellWidth_ - 1, 0, cellWidth_ - 1, height());
     if (shape.rpmHeader) {
@@ -250,9 +259,50 @@ void CTableWnd::paintEvent(QPaintEvent*) {
             painter.drawText(QRect(x, 0, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
                              ShownText(context, *map, {kEditRpm, 0, column}));
             painter.drawLine(x + cellWidth_ - 1, 0, x + cellWidth_ - 1, cellHeight_ - 1);
+            if (marks.Differs({kEditRpm, 0, column})) {
+                headerMarks.push_back({kEditRpm, 0, column});
+                headerBoxes.push_back(QRect(x, 0, cellWidth_, cellHeight_));
+            }
         }
         painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
     }
+    std::size_t next = 0;
+    PaintCompareMarks(painter, marks, headerMarks, [&headerBoxes, &next](const TableCell&) { return headerBoxes[next++]; });
+    headerMarks_ = std::move(headerMarks);
+}
+
+CompareMarks CTableWnd::Marks() const {
+    const MapRecord* map = Map();
+    if (!map || !app_.compared) return {};
+    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared);
+}
+
+void CTableWnd::PaintCompareMarks(QPainter& painter, const CompareMarks& marks, const std::vector<TableCell>& cells,
+                                  const std::function<QRect(const TableCell&)>& boxOf) {
+    if (!marks.comparable || cells.empty()) return;
+    // Told apart without colour: a dashed outline inside the cell and a
+    // solid corner triangle, both black, drawn over the selection's outline.
+    QPen dashed(Qt::black);
+    dashed.setWidth(2);
+    dashed.setStyle(Qt::DashLine);
+    const int corner = std::max(cellHeight_ / 2, 6);
+    for (const TableCell& cell : cells) {
+        const QRect box = boxOf(cell);
+        painter.setPen(dashed);
+        painter.setBrush(Qt::NoBrush);
+        painter.drawRect(box.adjusted(1, 1, -2, -2));
+        const QPoint triangle[3] = {box.topLeft(), box.topLeft() + QPoint(corner, 0), box.topLeft() + QPoint(0, corner)};
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawPolygon(triangle, 3);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+std::vector<TableCell> CTableWnd::MarkedCells() const {
+    std::vector<TableCell> cells = headerMarks_;
+    cells.insert(cells.end(), gridMarks_.begin(), gridMarks_.end());
+    return cells;
 }
 
 void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
@@ -265,6 +315,8 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     painter.setFont(font_);
     const int usedWidth = (shape.columns - firstColumn()) * cellWidth_;
     const int usedHeight = (shape.lines - firstLine()) * cellHeight_;
+    const CompareMarks marks = Marks();
+    std::vector<TableCell> gridMarks;
 
     // The cell outlines in one go, then the texts: a full table is 255
     // cells, and switching pens per cell costs more than the lines do.
@@ -278,6 +330,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
             if (x > size.width()) break;
             const TableCell cell = CellOfGridLine(shape, line, column);
             const QRect box(x, y, cellWidth_, cellHeight_);
+            if (marks.Differs(cell)) gridMarks.push_back(cell);
             if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
             outlines.push_back(box.adjusted(0, 0, -1, -1));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
@@ -296,6 +349,12 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
         painter.drawRect((cell.column - firstColumn()) * cellWidth_ + 2, (line - firstLine()) * cellHeight_ + 2,
                          cellWidth_ - 5, cellHeight_ - 5);
     }
+    PaintCompareMarks(painter, marks, gridMarks, [this](const TableCell& cell) {
+        const int line = GridLineOf(Shape(), cell);
+        return QRect((cell.column - firstColumn()) * cellWidth_, (line - firstLine()) * cellHeight_, cellWidth_,
+                     cellHeight_);
+    });
+    gridMarks_ = std::move(gridMarks);
     // Beyond the last column and row.
     QBrush hatch(kLightGrey, Qt::DiagCrossPattern);
     if (usedWidth < size.width()) painter.fillRect(QRect(usedWidth, 0, size.width() - usedWidth, size.height()), hatch);
@@ -358,15 +417,21 @@ void CTableWnd::SetStatusText(const std::string& text) {
 
 void CTableWnd::UpdateStatusLine() {
     MapRecord* map = Map();
-    if (!statusText_.empty() || !map || map->cursor.mode != kEditData) {
+    const bool comparing = app_.compared != nullptr;
+    if (!statusText_.empty() || !map || (map->cursor.mode != kEditData && !comparing)) {
         statusLine_->setText(Text(statusText_));
         return;
     }
     const EditContext context = Context();
     const EditCursor& cursor = map->cursor;
-    std::string text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
-                       CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " +
-                       CellText(context, *map, {kEditData, cursor.row, cursor.column});
+    const TableCell cell{cursor.mode, cursor.row, cursor.column};
+    std::string text;
+    if (cursor.mode == kEditData)
+        text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
+               CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " + CellText(context, *map, cell);
+    else if (cursor.mode == kEditThrot || cursor.mode == kEditRpm)
+        text = std::string(cursor.mode == kEditThrot ? "THROT " : "RPM ") + CellText(context, *map, cell);
+    if (comparing && !text.empty()) text += CompareCellText(context, *map, *app_.compared, cell);
     statusLine_->setText(Text(text));
 }
 
