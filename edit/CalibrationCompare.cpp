@@ -191,9 +191,12 @@ std::vector<DifferenceRow> DifferenceRows(const Calibration& edited, const Calib
             rows.push_back(row);
             continue;
         }
-        row.count = std::to_string(diff.cells.size()) + (diff.cells.size() == 1 ? " cell" : " cells");
+        auto counted = [](std::size_t n, const char* one, const char* many) {
+            return std::to_string(n) + (n == 1 ? one : many);
+        };
+        if (!diff.cells.empty()) row.count = counted(diff.cells.size(), " cell", " cells");
         if (!diff.axes.empty())
-            row.count += ", " + std::to_string(diff.axes.size()) + (diff.axes.size() == 1 ? " axis value" : " axis values");
+            row.count += (row.count.empty() ? "" : ", ") + counted(diff.axes.size(), " axis value", " axis values");
         if (!diff.cells.empty()) {
             const MapRecord* map = FindMap(edited.maps, diff.name);
             row.largest = FormatData(diff.largest, map, edited.formats);
