@@ -1,0 +1,308 @@
+// Compare in the main frame, with real keys and mouse, on the shipped
+// Kestrel (Free Map) against a copy with a few bytes changed, saved to a
+// temporary folder by the program's own saver: the table window marks
+// exactly the differing cells, the status line gives both values and the
+// difference, the Differences list lists and opens the maps, Copy from
+// compare takes cells, a map or a constant with one Ctrl+Z each, and a file
+// of another machine or a damaged file opens nothing.
+#include <QApplication>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QTreeWidget>
+#include <QtTest>
+
+#include <set>
+#include <tuple>
+
+#include "app/CommandIds.h"
+#include "edit/CellAccess.h"
+#include "edit/gui/DifferencesDlg.h"
+#include "edit/gui/TableWnd.h"
+#include "files/DataFile.h"
+#include "model/Maps.h"
+#include "tests/gui/TestCalibration.h"
+
+namespace {
+
+using Cell = std::tuple<int, int, int>;   // mode, row, column
+
+// KST26A "Fuel Injection": 8 THROT rows (x/2) by 12 RPM columns (x*50), DATA x/20 ms.
+struct Session {
+    TestCalibration cal{kKestrel};
+    Image loaded{};
+    std::string modifiedPath;
+    Image modified{};
+
+    Session() {
+        cal.Open(0);
+        loaded = cal.app->image();
+        cal.prompt.shown.clear();
+        cal.frame->resize(1200, 900);
+        WriteModifiedCopy();
+    }
+
+    MapRecord& Map() { return cal.Map(); }
+    std::uint16_t DataAddress(int row, int column) { return DataCellAddress(Map(), row, column); }
+
+    // The shipped file loaded beside, changed and saved: three cells and a
+    // THROT value of "Fuel Injection", a cell of "Fuel Trim", the constant
+    // "Idle Target" and two bytes outside every map and constant.
+    void WriteModifiedCopy() {
+        Calibration other;
+        MachineConfig machine;
+        machine.registry.machineFolder = kKestrel.folder;
+        RecordingPrompt quiet;
+        if (LoadCalibrationLike(*cal.app, other, machine, quiet, cal.path) != kLoaded) qFatal("copy did not load");
+        Image& image = other.image();
+        image[DataAddress(1, 2)] += 10;   // +0.5 ms
+        image[DataAddress(3, 5)] += 10;
+        image[DataAddress(6, 11)] -= 4;   // -0.2 ms
+        image[Map().z.start + 2] += 1;
+        const MapRecord* trim = FindMap(other.maps, "Fuel Trim");
+        if (!trim) qFatal("no Fuel Trim");
+        image[DataCellAddress(*trim, 0, 0)] += 2;
+        image[0x8205] += 1;
+        image[0x8310] = 0x5A;
+        image[0x8311] = 0xA5;
+        modifiedPath = cal.install.dir.Path() + "/KST26A-modified.qsd";
+        if (!SaveDataFile(other, modifiedPath)) qFatal("copy not saved");
+        modified = other.image();
+    }
+
+    CTableWnd* Table() {
+        CQelView* view = cal.ViewOfKind(kWindowTable);
+        if (!view) return nullptr;
+        cal.Activate(view);
+        return static_cast<CTableWnd*>(view->ChildWnd());
+    }
+    // The table window over the whole frame, so that every cell is in view.
+    CTableWnd* WholeTable() {
+        CTableWnd* table = Table();
+        qobject_cast<QMdiSubWindow*>(cal.ViewOfKind(kWindowTable)->parentWidget())->showMaximized();
+        QApplication::processEvents();
+        return table;
+    }
+    void FrontAgain() {
+        cal.frame->activateWindow();
+        if (!QTest::qWaitForWindowActive(cal.frame.get())) qFatal("frame not active again");
+        if (CTableWnd* table = Table()) table->gridEditor()->setFocus();
+    }
+    void Key(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QWidget* target = QApplication::focusWidget();
+        QTest::keyClick(target ? target : cal.frame.get(), key, modifiers);
+    }
+    void CompareWith(const std::string& path) {
+        cal.dialogs.nextFile = path;
+        Key(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+        FrontAgain();
+    }
+    void Click(CTableWnd* table, int row, int column, Qt::KeyboardModifiers modifiers = {}) {
+        QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, modifiers,
+                          table->GridCellCentre({kEditData, row, column}));
+    }
+    std::set<Cell> Marks(CTableWnd* table) {
+        table->repaint();
+        table->grid()->viewport()->repaint();
+        std::set<Cell> marks;
+        for (const TableCell& cell : table->MarkedCells()) marks.insert({cell.mode, cell.row, cell.column});
+        return marks;
+    }
+    int DifferingBytes() const {
+        int n = 0;
+        for (std::size_t i = 0; i < loaded.size(); ++i) n += loaded[i] != cal.app->image()[i];
+        return n;
+    }
+    QStringList Rows() {
+        QStringList rows;
+        CDifferencesDlg* list = cal.frame->DifferencesWindow();
+        if (!list) return rows;
+        for (int i = 0; i < list->list()->topLevelItemCount(); ++i) {
+            const QTreeWidgetItem* item = list->list()->topLevelItem(i);
+            rows << item->text(0) + "|" + item->text(1) + "|" + item->text(2);
+        }
+        return rows;
+    }
+    QTreeWidgetItem* RowNamed(const QString& name) {
+        QTreeWidget* list = cal.frame->DifferencesWindow()->list();
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            if (list->topLevelItem(i)->text(1) == name) return list->topLevelItem(i);
+        return nullptr;
+    }
+    void ClickRow(const QString& name, bool twice) {
+        QTreeWidget* list = cal.frame->DifferencesWindow()->list();
+        QTreeWidgetItem* item = RowNamed(name);
+        if (!item) qFatal("no row");
+        const QPoint at = list->visualItemRect(item).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+        if (twice) QTest::mouseDClick(list->viewport(), Qt::LeftButton, {}, at);
+    }
+};
+
+QString Fixed(double value, int decimals) { return QString::number(value, 'f', decimals); }
+
+const std::set<Cell> kFuelMarks{{kEditThrot, 0, 2}, {kEditData, 1, 2}, {kEditData, 3, 5}, {kEditData, 6, 11}};
+
+}  // namespace
+
+class CompareTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void marksStatusLineAndDifferencesList() {
+        Session s;
+        QVERIFY(!s.cal.ActionEnabled(cmd::kDifferences));
+        // The line settings as the RS232C dialog left them: the compared
+        // file's definition must not set them back.
+        s.cal.app->speedCode = 2;
+        s.cal.app->commandSetSelector = kCommandSetA;
+        s.CompareWith(s.modifiedPath);
+        QCOMPARE(s.cal.app->speedCode, 2);
+        QCOMPARE(s.cal.app->commandSetSelector, int(kCommandSetA));
+        QVERIFY(s.cal.prompt.shown.empty());
+        QVERIFY(s.cal.app->compared != nullptr);
+        QVERIFY(s.cal.app->image() == s.loaded);   // opening a compare writes nothing
+        QCOMPARE(s.cal.app->modified, 0);
+
+        // The list: maps first, then the constant, then the bytes.
+        CDifferencesDlg* list = s.cal.frame->DifferencesWindow();
+        QVERIFY(list && list->isVisible());
+        QCOMPARE(s.Rows(), QStringList({"map|Fuel Injection|3 cells, 1 axis value", "map|Fuel Trim|1 cell",
+                                        "constant|Idle Target|", "bytes|8310-8311|2 bytes"}));
+        QCOMPARE(s.RowNamed("Fuel Injection")->text(3), QString("0.5"));
+        QCOMPARE(s.RowNamed("8310-8311")->text(5), QString("5A A5"));
+
+        // Every differing cell marked, and no other.
+        CTableWnd* table = s.WholeTable();
+        QVERIFY2(s.Map().x.count * table->cellWidth() <= table->grid()->viewport()->width() &&
+                     s.Map().z.count * table->cellHeight() <= table->grid()->viewport()->height(),
+                 "the table is not in view whole");
+        QCOMPARE(s.Marks(table), kFuelMarks);
+
+        // The status line: both values and the difference in the table's formats.
+        s.Click(table, 1, 2);
+        const Image& image = s.cal.app->image();
+        const int raw = image[s.DataAddress(1, 2)];
+        const QString expected = "THROT " + Fixed(image[s.Map().z.start + 1] / 2.0, 1) + "  RPM " +
+                                 Fixed(image[s.Map().x.start + 2] * 50.0, 0) + ": " + Fixed(raw / 20.0, 1) +
+                                 "   compared " + Fixed((raw + 10) / 20.0, 1) + "   difference +0.5";
+        QCOMPARE(table->statusLine()->text(), expected);
+        s.Click(table, 6, 11);
+        QVERIFY2(table->statusLine()->text().endsWith("   difference -0.2"), qPrintable(table->statusLine()->text()));
+        s.Click(table, 0, 0);
+        QVERIFY(table->statusLine()->text().endsWith("   compared: the same"));
+
+        // Choosing a row opens its map in the table window on its first differing cell.
+        s.ClickRow("Fuel Trim", true);
+        QCOMPARE(QString::fromStdString(s.Map().name), QString("Fuel Trim"));
+        QVERIFY(s.cal.frame->ActiveView() && s.cal.frame->ActiveView()->Kind() == kWindowTable);
+        QCOMPARE(s.Map().cursor.mode, int(kEditData));
+        QCOMPARE(std::make_pair(s.Map().cursor.row, s.Map().cursor.column), std::make_pair(0, 0));
+        QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditData, 0, 0}}));
+        QVERIFY(table->statusLine()->text().contains("   compared "));
+        QCOMPARE(s.cal.frame->mapSelector()->currentText(), QString("Fuel Trim"));
+
+        // End compare: no marks, no compared value.
+        s.cal.frame->action(cmd::kEndCompare)->trigger();
+        QVERIFY(s.cal.app->compared == nullptr);
+        QVERIFY(!list->isVisible());
+        QVERIFY(s.Marks(table).empty());
+        QVERIFY(!table->statusLine()->text().contains("compared"));
+    }
+
+    void copyFromCompareIsOneUndoStepEach() {
+        Session s;
+        s.CompareWith(s.modifiedPath);
+        CTableWnd* table = s.WholeTable();
+        QVERIFY(s.cal.ActionEnabled(cmd::kCopyFromCompare));
+
+        // A selection over two of the three differing cells.
+        s.Click(table, 1, 1);
+        s.Click(table, 3, 5, Qt::ShiftModifier);
+        s.Key(Qt::Key_F, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(s.cal.Byte(s.DataAddress(1, 2)), s.modified[s.DataAddress(1, 2)]);
+        QCOMPARE(s.cal.Byte(s.DataAddress(3, 5)), s.modified[s.DataAddress(3, 5)]);
+        QCOMPARE(s.DifferingBytes(), 2);   // the third cell and the THROT value stay
+        QCOMPARE(table->statusLine()->text(), QString("Copy from compare: 2 cells copied"));
+        QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditThrot, 0, 2}, {kEditData, 6, 11}}));
+        QCOMPARE(s.Rows().first(), QString("map|Fuel Injection|1 cell, 1 axis value"));
+        QCOMPARE(s.cal.ActionText(cmd::kUndo), QString("&Undo(Edit DATA)\tCtrl+Z"));
+
+        s.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.DifferingBytes(), 0);
+        QVERIFY(!s.cal.ActionEnabled(cmd::kUndo));
+        QCOMPARE(s.Marks(table), kFuelMarks);
+        QCOMPARE(s.Rows().first(), QString("map|Fuel Injection|3 cells, 1 axis value"));
+
+        // The whole map, its THROT axis with it.
+        s.cal.frame->action(cmd::kCopyMapFromCompare)->trigger();
+        for (std::uint16_t a = s.Map().base; a < s.Map().y.start + s.Map().z.count * s.Map().x.count; ++a)
+            QCOMPARE(s.cal.Byte(a), s.modified[a]);
+        QCOMPARE(s.DifferingBytes(), 4);
+        QVERIFY(s.Marks(table).empty());
+        s.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.DifferingBytes(), 0);
+
+        // A constant from the list, undone from the map shown.
+        s.ClickRow("Idle Target", false);
+        QPushButton* copy = s.cal.frame->DifferencesWindow()->copyButton();
+        QVERIFY(copy->isEnabled());
+        QTest::mouseClick(copy, Qt::LeftButton);
+        QCOMPARE(s.cal.Byte(0x8205), s.modified[0x8205]);
+        QCOMPARE(s.DifferingBytes(), 1);
+        QVERIFY(s.RowNamed("Idle Target") == nullptr);
+        s.FrontAgain();
+        s.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.DifferingBytes(), 0);
+        QVERIFY(s.RowNamed("Idle Target") != nullptr);
+        // Byte ranges outside maps and constants are not copied.
+        s.ClickRow("8310-8311", false);
+        QVERIFY(!s.cal.frame->DifferencesWindow()->copyButton()->isEnabled());
+        QVERIFY(s.cal.prompt.shown.empty());
+    }
+
+    void anotherMachineOrADamagedFileOpensNothing() {
+        Session s;
+        s.CompareWith(RV_SOURCE_DIR "/data/HRN26C/WORK/HRN26C.qsd");
+        QVERIFY(s.cal.app->compared == nullptr);
+        QCOMPARE(s.cal.prompt.shown.size(), std::size_t{1});
+        QVERIFY2(s.cal.prompt.shown[0].text.rfind("Machine type is different.\n", 0) == 0 &&
+                     s.cal.prompt.shown[0].text.find("Nothing was opened to compare with.") != std::string::npos,
+                 s.cal.prompt.shown[0].text.c_str());
+        QVERIFY(!s.cal.ActionEnabled(cmd::kDifferences));
+        QVERIFY(s.Marks(s.WholeTable()).empty());
+
+        // With a compare open, a damaged file leaves it as it was.
+        s.CompareWith(s.modifiedPath);
+        const Calibration* open = s.cal.app->compared.get();
+        QVERIFY(open);
+        std::string text;
+        {
+            QFile file(QString::fromStdString(s.modifiedPath));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            text = file.readAll().toStdString();
+        }
+        const std::size_t record = text.find("\nS1138010");
+        QVERIFY(record != std::string::npos);
+        text[record + 1] = 'X';
+        const std::string damaged = s.cal.install.dir.Write("damaged.qsd", text);
+        s.cal.prompt.shown.clear();
+        s.CompareWith(damaged);
+        QVERIFY(s.cal.app->compared.get() == open);
+        QVERIFY(!s.cal.prompt.shown.empty());
+        QVERIFY(s.cal.prompt.shown.back().text.find("Nothing was opened to compare with.") != std::string::npos);
+        QCOMPARE(s.Marks(s.WholeTable()), kFuelMarks);
+        QVERIFY(s.cal.app->image() == s.loaded);
+        QCOMPARE(s.cal.app->modified, 0);
+
+        // Closing the calibration ends the compare.
+        s.cal.frame->action(cmd::kClose)->trigger();
+        QVERIFY(s.cal.app->compared == nullptr);
+        QVERIFY(!s.cal.frame->DifferencesWindow()->isVisible());
+    }
+};
+
+QTEST_MAIN(CompareTest)
+#include "CompareTest.moc"
