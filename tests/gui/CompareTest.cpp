@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <map>
 #include <set>
 #include <tuple>
 
@@ -261,6 +262,22 @@ private slots:
         s.ClickRow("8310-8311", false);
         QVERIFY(!s.cal.frame->DifferencesWindow()->copyButton()->isEnabled());
         QVERIFY(s.cal.prompt.shown.empty());
+    }
+
+    // The compare keys take no accelerator another command has.
+    void noTwoCommandsShareAKey() {
+        Session s;
+        std::map<QString, QString> owners;
+        for (QAction* action : s.cal.frame->actions()) {
+            for (const QKeySequence& key : action->shortcuts()) {
+                const QString text = key.toString();
+                const bool fresh = owners.emplace(text, action->objectName()).second;
+                QVERIFY2(fresh, qPrintable(text + " belongs to " + owners[text] + " and " + action->objectName()));
+            }
+        }
+        QCOMPARE(owners[QStringLiteral("Ctrl+Shift+O")], QString("command%1").arg(cmd::kCompareWith));
+        QCOMPARE(owners[QStringLiteral("Ctrl+Shift+D")], QString("command%1").arg(cmd::kDifferences));
+        QCOMPARE(owners[QStringLiteral("Ctrl+Shift+F")], QString("command%1").arg(cmd::kCopyFromCompare));
     }
 
     void anotherMachineOrADamagedFileOpensNothing() {
