@@ -280,19 +280,26 @@ CompareMarks CTableWnd::Marks() const {
 void CTableWnd::PaintCompareMarks(QPainter& painter, const CompareMarks& marks, const std::vector<TableCell>& cells,
                                   const std::function<QRect(const TableCell&)>& boxOf) {
     if (!marks.comparable || cells.empty()) return;
-    // Told apart without colour: a dashed outline inside the cell and a
-    // solid corner triangle, both black, drawn over the selection's outline.
+    // Told apart without colour: an outline of black and white dashes inside
+    // the cell and a black corner triangle edged in white, drawn over the
+    // selection's outline, so that they show on white, on the header's grey
+    // and on the selection's blue alike.
+    QPen white(Qt::white);
+    white.setWidth(2);
     QPen dashed(Qt::black);
     dashed.setWidth(2);
     dashed.setStyle(Qt::DashLine);
     const int corner = std::max(cellHeight_ / 2, 6);
     for (const TableCell& cell : cells) {
         const QRect box = boxOf(cell);
-        painter.setPen(dashed);
+        const QRect outline = box.adjusted(1, 1, -2, -2);
         painter.setBrush(Qt::NoBrush);
-        painter.drawRect(box.adjusted(1, 1, -2, -2));
+        painter.setPen(white);
+        painter.drawRect(outline);
+        painter.setPen(dashed);
+        painter.drawRect(outline);
         const QPoint triangle[3] = {box.topLeft(), box.topLeft() + QPoint(corner, 0), box.topLeft() + QPoint(0, corner)};
-        painter.setPen(Qt::NoPen);
+        painter.setPen(QPen(Qt::white, 1));
         painter.setBrush(Qt::black);
         painter.drawPolygon(triangle, 3);
     }
