@@ -257,6 +257,22 @@ CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const C
     for (int r = 0; r < map.z.count; ++r)
         for (int c = 0; c < map.x.count; ++c) data[DataCellAddress(map, r, c)] = true;
     for (const ByteWrite& write : writes) AddWrite(edited, compared, copy, write.address, write.value, data[write.address]);
+    for (const auto& shared : edited.maps) {
+        if (shared.get() == &map || !AxesInImage(edited.definitionKind, *shared)) continue;
+        auto inAxes = [&](std::uint16_t address) {
+            const auto within = [address](std::uint16_t start, long long bytes) {
+                return static_cast<std::uint16_t>(address - start) < bytes;
+            };
+            return within(shared->z.start, static_cast<long long>(shared->z.count) * shared->z.elementSize) ||
+                   within(shared->x.start, static_cast<long long>(RpmCount(*shared)) * shared->x.elementSize);
+        };
+        for (const CopyWrite& write : copy.writes) {
+            if (!write.linked && inAxes(write.address)) {
+                copy.sharedAxes.push_back(shared->name);
+                break;
+            }
+        }
+    }
     return copy;
 }
 

@@ -73,13 +73,16 @@ struct CompareCopy {
     std::vector<CopyWrite> writes;
     int cells = 0;             // DATA cells that change
     int otherBytes = 0;        // axis and constant bytes that change
+    std::vector<std::string> sharedAxes;   // other maps whose axes these are too: they change with them
     std::string refusal;       // why nothing may be copied; empty when the copy may go ahead
 };
 
 // The DATA cells given (the table's selection, or the cursor cell) of map.
 CompareCopy PlanCellCopy(const Calibration& edited, const MapRecord& map, const Calibration& compared,
                          const std::vector<CellRef>& cells);
-// The whole map: DATA and the axes that lie in the image.
+// The whole map: DATA and the axes that lie in the image. Axes one map
+// shares with others (a Config Map may place two maps on the same axes)
+// change for all of them; sharedAxes names the others.
 CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const Calibration& compared);
 // A constant of the definition's "Calib" list, by its name.
 CompareCopy PlanConstantCopy(const Calibration& edited, const Calibration& compared, const std::string& name);

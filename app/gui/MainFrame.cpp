@@ -939,8 +939,10 @@ void CMainFrame::ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& co
         account = "Copy from compare: ";
         if (!what.empty()) account += what + ", ";
         account += std::to_string(copy.cells) + (copy.cells == 1 ? " cell" : " cells");
-        if (copy.otherBytes > 0) account += " and " + std::to_string(copy.otherBytes) + " other bytes";
+        if (copy.otherBytes > 0)
+            account += " and " + std::to_string(copy.otherBytes) + (copy.otherBytes == 1 ? " other byte" : " other bytes");
         account += " copied";
+        for (const std::string& shared : copy.sharedAxes) account += "; '" + shared + "' shares the axes and changed too";
     }
     if (doc_) doc_->RefreshViews(0);
     if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();

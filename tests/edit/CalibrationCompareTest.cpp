@@ -241,6 +241,18 @@ TEST_F(CalibrationCompareTest, WholeMapCopyTakesTheAxesWithoutTheLinkAndOneUndoR
     EXPECT_TRUE(edited.image() == before);
 }
 
+TEST_F(CalibrationCompareTest, AMapCopyNamesTheMapsThatShareItsAxes) {
+    Mine(1).z.start = Mine(0).z.start;   // Fuel2 reads Fuel1's THROT values
+    SetTheirData(0, 0, 0, 9);
+    EXPECT_TRUE(PlanMapCopy(edited, Mine(0), compared).sharedAxes.empty());   // DATA only
+    compared.image()[Theirs(0).z.start + 1] = 19;
+    EXPECT_EQ(PlanMapCopy(edited, Mine(0), compared).sharedAxes, std::vector<std::string>{"Fuel2"});
+    // Fuel2's own RPM row is its own.
+    compared.image()[Theirs(0).z.start + 1] = edited.image()[Mine(0).z.start + 1];
+    compared.image()[Theirs(0).x.start] = 99;
+    EXPECT_TRUE(PlanMapCopy(edited, Mine(0), compared).sharedAxes.empty());
+}
+
 TEST_F(CalibrationCompareTest, ConstantCopyIsOneUndoStepOfTheMapShown) {
     compared.image()[0x0180] = 0x20;
     compared.image()[0x0181] = 0x08;

@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QtTest>
 
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
@@ -32,17 +33,17 @@ using Cell = std::tuple<int, int, int>;   // mode, row, column
 
 // KST26A "Fuel Injection": 8 THROT rows (x/2) by 12 RPM columns (x*50), DATA x/20 ms.
 struct Session {
-    TestCalibration cal{kKestrel};
+    TestCalibration cal;
     Image loaded{};
     std::string modifiedPath;
     Image modified{};
 
-    Session() {
+    explicit Session(const ShippedMachine& machine = kKestrel) : cal(machine) {
         cal.Open(0);
         loaded = cal.app->image();
         cal.prompt.shown.clear();
         cal.frame->resize(1200, 900);
-        WriteModifiedCopy();
+        if (&machine == &kKestrel) WriteModifiedCopy();
     }
 
     MapRecord& Map() { return cal.Map(); }
@@ -52,11 +53,7 @@ struct Session {
     // THROT value of "Fuel Injection", a cell of "Fuel Trim", the constant
     // "Idle Target" and two bytes outside every map and constant.
     void WriteModifiedCopy() {
-        Calibration other;
-        MachineConfig machine;
-        machine.registry.machineFolder = kKestrel.folder;
-        RecordingPrompt quiet;
-        if (LoadCalibrationLike(*cal.app, other, machine, quiet, cal.path) != kLoaded) qFatal("copy did not load");
+        WriteCopy([this](Calibration& other) {
         Image& image = other.image();
         image[DataAddress(1, 2)] += 10;   // +0.5 ms
         image[DataAddress(3, 5)] += 10;
@@ -68,7 +65,17 @@ struct Session {
         image[0x8205] += 1;
         image[0x8310] = 0x5A;
         image[0x8311] = 0xA5;
-        modifiedPath = cal.install.dir.Path() + "/KST26A-modified.qsd";
+        });
+    }
+    // The shipped file loaded beside, changed and saved to the temporary folder.
+    void WriteCopy(const std::function<void(Calibration&)>& change) {
+        Calibration other;
+        MachineConfig machine;
+        machine.registry.machineFolder = cal.app->registry.machineFolder;
+        RecordingPrompt quiet;
+        if (LoadCalibrationLike(*cal.app, other, machine, quiet, cal.path) != kLoaded) qFatal("copy did not load");
+        change(other);
+        modifiedPath = cal.install.dir.Path() + "/modified.qsd";
         if (!SaveDataFile(other, modifiedPath)) qFatal("copy not saved");
         modified = other.image();
     }
@@ -278,6 +285,43 @@ private slots:
         QCOMPARE(owners[QStringLiteral("Ctrl+Shift+O")], QString("command%1").arg(cmd::kCompareWith));
         QCOMPARE(owners[QStringLiteral("Ctrl+Shift+D")], QString("command%1").arg(cmd::kDifferences));
         QCOMPARE(owners[QStringLiteral("Ctrl+Shift+F")], QString("command%1").arg(cmd::kCopyFromCompare));
+    }
+
+    // HRN26C (Config Map): "Main Fuel" and "Ignition" lie on the same axes
+    // in the image, RPM as words at 4110. Copying the map takes the word
+    // axis for both, says so, and one Ctrl+Z gives every byte back.
+    void configMapCopyTakesSharedWordAxes() {
+        Session s(kHeron);
+        QCOMPARE(QString::fromStdString(s.Map().name), QString("Main Fuel"));
+        const std::uint16_t rpm3 = RpmCellAddress(s.Map(), 0, 3);
+        s.WriteCopy([&](Calibration& other) {
+            const int word = ((other.image()[rpm3] << 8) | other.image()[rpm3 + 1]) + 5;
+            other.image()[rpm3] = static_cast<std::uint8_t>(word >> 8);
+            other.image()[rpm3 + 1] = static_cast<std::uint8_t>(word & 0xFF);
+            other.image()[s.DataAddress(2, 4)] += 5;
+        });
+        s.CompareWith(s.modifiedPath);
+        QCOMPARE(s.Rows(), QStringList({"map|Main Fuel|1 cell, 1 axis value", "map|Ignition|1 axis value"}));
+        CTableWnd* table = s.WholeTable();
+        QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditRpm, 0, 3}, {kEditData, 2, 4}}));
+
+        s.Click(table, 2, 4);
+        QVERIFY(s.cal.ActionEnabled(cmd::kCopyMapFromCompare));
+        s.cal.frame->action(cmd::kCopyMapFromCompare)->trigger();
+        QCOMPARE(table->statusLine()->text(),
+                 QString("Copy from compare: map 'Main Fuel', 1 cell and 1 other byte copied; "
+                         "'Ignition' shares the axes and changed too"));
+        for (std::uint16_t a : {rpm3, static_cast<std::uint16_t>(rpm3 + 1), s.DataAddress(2, 4)})
+            QCOMPARE(s.cal.Byte(a), s.modified[a]);
+        QVERIFY(s.Rows().isEmpty());
+        QCOMPARE(s.cal.frame->DifferencesWindow()->heading()->text().section('\n', 1),
+                 QString("The two calibrations hold the same data."));
+        QVERIFY(s.Marks(table).empty());
+
+        s.FrontAgain();
+        s.Key(Qt::Key_Z, Qt::ControlModifier);
+        QCOMPARE(s.DifferingBytes(), 0);
+        QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditRpm, 0, 3}, {kEditData, 2, 4}}));
     }
 
     void anotherMachineOrADamagedFileOpensNothing() {
