@@ -464,6 +464,7 @@ void CMainFrame::OnCommand(int id) {
         default: break;
     }
     if (monitorWnd_) monitorWnd_->Refresh();
+    RefreshDifferences(false);
     UpdateCommandUi();
 }
 

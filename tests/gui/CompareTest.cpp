@@ -271,6 +271,28 @@ private slots:
         QVERIFY(s.cal.prompt.shown.empty());
     }
 
+    // With the calibration loaded and no window yet, a row of the list opens
+    // the table window on its map.
+    void aRowOpensTheTableWindowWhenNoneIsOpen() {
+        Session s;
+        s.cal.frame->action(cmd::kClose)->trigger();
+        s.cal.Open(-1);   // the Menu dialog cancelled: data loaded, no window
+        QVERIFY(s.cal.frame->Views().empty());
+        s.CompareWith(s.modifiedPath);
+        QVERIFY(s.cal.app->compared != nullptr);
+        QVERIFY(!s.cal.ActionEnabled(cmd::kCopyFromCompare));
+        s.ClickRow("Idle Target", false);
+        QVERIFY(!s.cal.frame->DifferencesWindow()->copyButton()->isEnabled());   // no map to hold the undo step
+        s.ClickRow("Fuel Trim", true);
+        QCOMPARE(QString::fromStdString(s.Map().name), QString("Fuel Trim"));
+        CTableWnd* table = s.WholeTable();
+        QVERIFY(table != nullptr);
+        QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditData, 0, 0}}));
+        s.ClickRow("Idle Target", false);
+        QVERIFY(s.cal.frame->DifferencesWindow()->copyButton()->isEnabled());
+        QVERIFY(s.cal.app->image() == s.loaded);
+    }
+
     // The compare keys take no accelerator another command has.
     void noTwoCommandsShareAKey() {
         Session s;
