@@ -227,6 +227,7 @@ void CTableWnd::paintEvent(QPaintEvent*) {
     const QRect cells(grid_->mapTo(this, grid_->viewport()->pos()), grid_->viewport()->size());
     for (const QRect& part : QRegion(rect()).subtracted(QRegion(cells))) painter.fillRect(part, kLightGrey);
     const int top = shape.rpmHeader ? cellHeight_ : 0;
+    headerMarks_.clear();
     if (!map) return;
     UpdateCaption();
     const EditContext context = Context();
@@ -266,8 +267,7 @@ void CTableWnd::paintEvent(QPaintEvent*) {
         }
         painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
     }
-    std::size_t next = 0;
-    PaintCompareMarks(painter, marks, headerMarks, [&headerBoxes, &next](const TableCell&) { return headerBoxes[next++]; });
+    PaintCompareMarks(painter, headerBoxes);
     headerMarks_ = std::move(headerMarks);
 }
 
@@ -277,9 +277,7 @@ CompareMarks CTableWnd::Marks() const {
     return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared);
 }
 
-void CTableWnd::PaintCompareMarks(QPainter& painter, const CompareMarks& marks, const std::vector<TableCell>& cells,
-                                  const std::function<QRect(const TableCell&)>& boxOf) {
-    if (!marks.comparable || cells.empty()) return;
+void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes) {
     // Told apart without colour: an outline of black and white dashes inside
     // the cell and a black corner triangle edged in white, drawn over the
     // selection's outline, so that they show on white, on the header's grey
@@ -290,8 +288,7 @@ void CTableWnd::PaintCompareMarks(QPainter& painter, const CompareMarks& marks, 
     dashed.setWidth(2);
     dashed.setStyle(Qt::DashLine);
     const int corner = std::max(cellHeight_ / 2, 6);
-    for (const TableCell& cell : cells) {
-        const QRect box = boxOf(cell);
+    for (const QRect& box : boxes) {
         const QRect outline = box.adjusted(1, 1, -2, -2);
         painter.setBrush(Qt::NoBrush);
         painter.setPen(white);
@@ -316,6 +313,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     const QSize size = grid_->viewport()->size();
     painter.fillRect(area, Qt::white);
     MapRecord* map = Map();
+    gridMarks_.clear();
     if (!map) return;
     const TableShape shape = Shape();
     const EditContext context = Context();
@@ -324,6 +322,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     const int usedHeight = (shape.lines - firstLine()) * cellHeight_;
     const CompareMarks marks = Marks();
     std::vector<TableCell> gridMarks;
+    std::vector<QRect> gridBoxes;
 
     // The cell outlines in one go, then the texts: a full table is 255
     // cells, and switching pens per cell costs more than the lines do.
@@ -337,7 +336,10 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
             if (x > size.width()) break;
             const TableCell cell = CellOfGridLine(shape, line, column);
             const QRect box(x, y, cellWidth_, cellHeight_);
-            if (marks.Differs(cell)) gridMarks.push_back(cell);
+            if (marks.Differs(cell)) {
+                gridMarks.push_back(cell);
+                gridBoxes.push_back(box);
+            }
             if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
             outlines.push_back(box.adjusted(0, 0, -1, -1));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
@@ -356,11 +358,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
         painter.drawRect((cell.column - firstColumn()) * cellWidth_ + 2, (line - firstLine()) * cellHeight_ + 2,
                          cellWidth_ - 5, cellHeight_ - 5);
     }
-    PaintCompareMarks(painter, marks, gridMarks, [this](const TableCell& cell) {
-        const int line = GridLineOf(Shape(), cell);
-        return QRect((cell.column - firstColumn()) * cellWidth_, (line - firstLine()) * cellHeight_, cellWidth_,
-                     cellHeight_);
-    });
+    PaintCompareMarks(painter, gridBoxes);
     gridMarks_ = std::move(gridMarks);
     // Beyond the last column and row.
     QBrush hatch(kLightGrey, Qt::DiagCrossPattern);

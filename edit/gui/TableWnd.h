@@ -6,7 +6,6 @@
 // header and the grid editor in the grid.
 #include <QAbstractScrollArea>
 #include <QFont>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -109,8 +108,8 @@ private:
     void UpdateStatusLine();
     // The differing cells of the map against the compared calibration.
     CompareMarks Marks() const;
-    void PaintCompareMarks(QPainter& painter, const CompareMarks& marks, const std::vector<TableCell>& cells,
-                           const std::function<QRect(const TableCell&)>& boxOf);
+    // The marks of differing cells over their boxes.
+    void PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes);
 
     int cellWidth_;
     int cellHeight_;
