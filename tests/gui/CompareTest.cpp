@@ -118,6 +118,14 @@ struct Session {
         for (const TableCell& cell : table->MarkedCells()) marks.insert({cell.mode, cell.row, cell.column});
         return marks;
     }
+    // File > Close. Closing keeps the monitor's list in the machine's
+    // settings file: a copy in the temporary folder takes it, not data/.
+    void CloseCalibration() {
+        QFile settings(QString::fromStdString(cal.app->settingsFilePath));
+        if (!settings.open(QIODevice::ReadOnly)) qFatal("no settings file");
+        cal.app->settingsFilePath = cal.install.dir.Write("settings-copy.ini", settings.readAll().toStdString());
+        cal.frame->action(cmd::kClose)->trigger();
+    }
     int DifferingBytes() const {
         int n = 0;
         for (std::size_t i = 0; i < loaded.size(); ++i) n += loaded[i] != cal.app->image()[i];
@@ -275,7 +283,7 @@ private slots:
     // the table window on its map.
     void aRowOpensTheTableWindowWhenNoneIsOpen() {
         Session s;
-        s.cal.frame->action(cmd::kClose)->trigger();
+        s.CloseCalibration();
         s.cal.Open(-1);   // the Menu dialog cancelled: data loaded, no window
         QVERIFY(s.cal.frame->Views().empty());
         s.CompareWith(s.modifiedPath);
@@ -381,7 +389,7 @@ private slots:
         QCOMPARE(s.cal.app->modified, 0);
 
         // Closing the calibration ends the compare.
-        s.cal.frame->action(cmd::kClose)->trigger();
+        s.CloseCalibration();
         QVERIFY(s.cal.app->compared == nullptr);
         QVERIFY(!s.cal.frame->DifferencesWindow()->isVisible());
     }
