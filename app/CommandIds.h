@@ -69,6 +69,12 @@ enum : int {
     kInterpolateColumns = 32905,
     kInterpolateBoth = 32906,
     kSmooth = 32907,
+    // Our addition: compare with a second calibration of the machine.
+    kCompareWith = 32908,
+    kEndCompare = 32909,
+    kDifferences = 32910,
+    kCopyFromCompare = 32911,
+    kCopyMapFromCompare = 32912,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

@@ -70,6 +70,15 @@ CommandUi QueryCommandUi(int id, const FrameState& state) {
         case cmd::kInterpolateColumns: case cmd::kInterpolateBoth: case cmd::kSmooth:
             ui.enabled = state.activeKind == kWindowTable && state.currentMap;
             break;
+        case cmd::kCompareWith:
+            ui.enabled = open;
+            break;
+        case cmd::kEndCompare: case cmd::kDifferences:
+            ui.enabled = open && state.comparing;
+            break;
+        case cmd::kCopyFromCompare: case cmd::kCopyMapFromCompare:
+            ui.enabled = state.activeKind == kWindowTable && state.currentMap && state.comparing;
+            break;
         case cmd::kMultiMapEdit:
             ui.enabled = state.hasDocumentWindow && state.multiMapEditAvailable;
             break;

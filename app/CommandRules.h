@@ -28,6 +28,7 @@ struct FrameState {
     bool hasMonitorItems = false;
     bool monitorWindowShown = false;
     bool currentMap = false;           // the calibration has a current map
+    bool comparing = false;            // a second calibration is open to compare with
     bool selectorMap = false;          // the map selector names a map
     bool mapWindowAvailable = false;   // the map window kind is built in
     bool mapWindowOpen = false;        // the document shows a window of that kind

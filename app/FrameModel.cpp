@@ -240,6 +240,7 @@ void ResetCalibration(CQelApp& app) {
     app.mapLink.linkList.clear();
     app.openState = kOpenNone;
     app.modified = 0;
+    app.compared.reset();
 }
 
 std::vector<std::string> FilterEntries(const std::string& tableFilter) {

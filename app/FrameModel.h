@@ -102,8 +102,8 @@ void DropMapLink(CQelApp& app);
 bool ConfirmCloseWithoutSaving(UserPrompt& prompt);
 
 // Close (and the end of the program): the calibration goes. The path, the
-// data file lines and the maps are emptied, the map link dropped, and the
-// modified flag cleared.
+// data file lines and the maps are emptied, the map link dropped, the
+// modified flag cleared, and a compare ended.
 void ResetCalibration(CQelApp& app);
 
 // A file dialog filter from the string table's form ("Text(*.qsd)|*.qsd|

@@ -82,6 +82,10 @@ public:
     std::string settingsFilePath;
     bool messageFlag = false;
     std::string tempDefinitionPath;
+    // A second calibration of the machine opened beside this one to compare
+    // with; read-only, never saved. None while no compare is open; closing
+    // the calibration ends the compare.
+    std::unique_ptr<Calibration> compared;
 
     // Framework-held values.
     std::string exeName;

@@ -10,8 +10,6 @@
 #include "edit/TableModel.h"
 #include "model/Maps.h"
 
-namespace {
-
 bool AxesInImage(int definitionKind, const MapRecord& map) {
     return definitionKind == kDefinitionFreeMap || map.type == kMapConfigImage;
 }
@@ -19,6 +17,8 @@ bool AxesInImage(int definitionKind, const MapRecord& map) {
 int RpmCount(const MapRecord& map) {
     return map.type == kMapRpmPerRow ? map.z.count * map.x.count : map.x.count;
 }
+
+namespace {
 
 // The context a table window of the calibration would use for map.
 EditContext ContextFor(Calibration& calibration, const MapRecord& map) {

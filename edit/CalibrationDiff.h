@@ -101,5 +101,11 @@ struct ByteWrite {
 bool MapCopyWrites(const MapRecord& baseMap, const MapRecord& fromMap, const Image& from, int definitionKind,
                    bool withAxes, std::vector<ByteWrite>& writes);
 
+// True when the map's axes lie in the image (every Free Map, a Config Map of
+// type 3); other Config Maps take their axes from the definition's lists.
+bool AxesInImage(int definitionKind, const MapRecord& map);
+// The RPM elements of a map: one row, or one row per THROT row (type 2).
+int RpmCount(const MapRecord& map);
+
 // True when the two maps have the same type, counts and element sizes.
 bool SameShape(const MapRecord& a, const MapRecord& b);

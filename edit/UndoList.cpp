@@ -107,24 +107,39 @@ bool PushUndoDataCells(const EditContext& context, MapRecord& map, int action,
     if (dataAddresses.empty()) return false;
     int mode = kEditNone, row = 0, column = 0;
     if (!CellOfAddress(context, map, dataAddresses.front(), mode, row, column) || mode != kEditData) return false;
+    return PushUndoBytes(context, map, action, dataAddresses.front(), dataAddresses, dataAddresses);
+}
+
+bool PushUndoBytes(const EditContext& context, MapRecord& map, int action, std::uint16_t cellAddress,
+                   const std::vector<std::uint16_t>& addresses, const std::vector<std::uint16_t>& linked) {
+    int mode = kEditNone, row = 0, column = 0;
+    if (!CellOfAddress(context, map, cellAddress, mode, row, column)) return false;
 
     UndoList& list = map.undo;
     const std::size_t limit = context.undoSize > 0 ? static_cast<std::size_t>(context.undoSize) : 0;
     while (!list.Empty() && list.Weight() >= limit) list.DropOldest();
 
     UndoRecord record;
-    record.kind = 10 * action + kUndoTargetData;
+    record.kind = 10 * action + UndoTarget(mode);
     std::vector<bool> seen(0x10000, false);
+    // The cell first: Undo finds its cell from it and restores it whole.
+    record.addresses.push_back(cellAddress);
+    record.values.push_back(CellValue(context.image, map, mode, cellAddress));
+    seen[cellAddress] = true;
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    if (mode != kEditData && item.elementSize == 2) seen[static_cast<std::uint16_t>(cellAddress + 1)] = true;
     auto add = [&](std::uint16_t address) {
         if (seen[address]) return;
         seen[address] = true;
         record.addresses.push_back(address);
         record.values.push_back(context.image[address]);
     };
-    for (std::uint16_t address : dataAddresses) {
+    std::vector<bool> link(0x10000, false);
+    for (std::uint16_t address : linked) link[address] = true;
+    for (std::uint16_t address : addresses) {
         add(address);
-        if (context.linkTargets)
-            for (std::uint16_t linked : context.linkTargets(address)) add(linked);
+        if (link[address] && context.linkTargets)
+            for (std::uint16_t target : context.linkTargets(address)) add(target);
     }
     list.Append(std::move(record));
     return true;

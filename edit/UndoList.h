@@ -48,6 +48,15 @@ bool PushUndo(const EditContext& context, MapRecord& map, int action, int chaine
 bool PushUndoDataCells(const EditContext& context, MapRecord& map, int action,
                        const std::vector<std::uint16_t>& dataAddresses);
 
+// The same for bytes anywhere in the image (a copy from another calibration:
+// DATA cells, axis elements, a constant): cellAddress first names the cell of
+// map that Undo puts the cursor on (its value is recorded too, a word for a
+// word axis element), then every byte of addresses and, for those in linked,
+// the bytes the map link writes with them. The record's target is that of
+// the cell. false when cellAddress is the first byte of no cell of the map.
+bool PushUndoBytes(const EditContext& context, MapRecord& map, int action, std::uint16_t cellAddress,
+                   const std::vector<std::uint16_t>& addresses, const std::vector<std::uint16_t>& linked);
+
 // Restores the newest record, and the records before it as long as the one
 // just restored is chained: every recorded byte gets its recorded value back,
 // without passing through the map link. Each record puts the edit cursor on

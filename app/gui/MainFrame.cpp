@@ -30,6 +30,7 @@
 #include "app/gui/DirectoryDlg.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
+#include "edit/gui/DifferencesDlg.h"
 #include "edit/gui/TableMathsDlg.h"
 #include "edit/gui/TableWnd.h"
 #include "app/CommandIds.h"
@@ -55,6 +56,7 @@
 #include "ecu/gui/MonitorWnd.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ChildWndFactory.h"
+#include "edit/CalibrationCompare.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
@@ -188,6 +190,11 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kInterpolateColumns, "Interpolate Along C&olumns\tCtrl+Shift+K", {K("Ctrl+Shift+K")});
     AddAction(cmd::kInterpolateBoth, "Interpolate Across &Both\tCtrl+Shift+B", {K("Ctrl+Shift+B")});
     AddAction(cmd::kSmooth, "S&mooth\tCtrl+Shift+M", {K("Ctrl+Shift+M")});
+    AddAction(cmd::kCompareWith, "Compare &With...\tCtrl+Shift+O", {K("Ctrl+Shift+O")});
+    AddAction(cmd::kDifferences, "&Differences...\tCtrl+Shift+D", {K("Ctrl+Shift+D")});
+    AddAction(cmd::kEndCompare, "&End Compare");
+    AddAction(cmd::kCopyFromCompare, "Copy &from Compare\tCtrl+Shift+F", {K("Ctrl+Shift+F")});
+    AddAction(cmd::kCopyMapFromCompare, "Copy Map from Compar&e");
     AddAction(cmd::kOpenMapWindow, "&Map");
     AddAction(cmd::kOpenTableWindow, "&Table");
     AddAction(cmd::kOpenHexWindow, "&HEX");
@@ -258,6 +265,8 @@ void CMainFrame::InstallMenu(int resource) {
     QMenu* file = menu("&File");
     add(file, {cmd::kClose, cmd::kSave, cmd::kMenu});
     file->addSeparator();
+    add(file, {cmd::kCompareWith, cmd::kDifferences, cmd::kEndCompare});
+    file->addSeparator();
     add(file, {cmd::kExit});
     if (resource == 3) {
         QMenu* edit = menu("&Edit");
@@ -266,6 +275,8 @@ void CMainFrame::InstallMenu(int resource) {
         add(edit, {cmd::kMathsSet, cmd::kMathsAdd, cmd::kMathsScale});
         edit->addSeparator();
         add(edit, {cmd::kInterpolateRows, cmd::kInterpolateColumns, cmd::kInterpolateBoth, cmd::kSmooth});
+        edit->addSeparator();
+        add(edit, {cmd::kCopyFromCompare, cmd::kCopyMapFromCompare});
     }
     add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
     add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kLogbook,
@@ -339,6 +350,7 @@ FrameState CMainFrame::CurrentState() {
     state.hasMonitorItems = !app_.diagItems.empty();
     state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
     state.currentMap = app_.currentMap != nullptr;
+    state.comparing = app_.compared != nullptr;
     state.selectorMap = SelectorMap() != nullptr;
     state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
     state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
@@ -424,6 +436,11 @@ void CMainFrame::OnCommand(int id) {
         case cmd::kInterpolateColumns: TableMaths(TableMathsOp::kInterpolateColumns); break;
         case cmd::kInterpolateBoth: TableMaths(TableMathsOp::kInterpolateBoth); break;
         case cmd::kSmooth: TableMaths(TableMathsOp::kSmooth); break;
+        case cmd::kCompareWith: OnCompareWith(); break;
+        case cmd::kEndCompare: EndCompare(); break;
+        case cmd::kDifferences: ShowDifferences(); break;
+        case cmd::kCopyFromCompare: CopyFromCompare(false); break;
+        case cmd::kCopyMapFromCompare: CopyFromCompare(true); break;
         case cmd::kDirectory: OnDirectory(); break;
         case cmd::kMachineSelect: OnMachineSelect(); break;
         case cmd::kToolBox: OnToolBox(); break;
@@ -447,6 +464,7 @@ void CMainFrame::OnCommand(int id) {
         default: break;
     }
     if (monitorWnd_) monitorWnd_->Refresh();
+    RefreshDifferences(false);
     UpdateCommandUi();
 }
 
@@ -591,6 +609,7 @@ bool CMainFrame::CloseCalibration() {
     SaveMonitorItems();
     if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
     monitor_->Stop();
+    if (differencesDlg_) differencesDlg_->hide();
     CloseDocument();
     ResetCalibration(app_);
     allLines_.clear();
@@ -628,6 +647,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     SaveMonitorItems();
     if (monitorWnd_) monitorWnd_->hide();
+    if (differencesDlg_) differencesDlg_->hide();
     monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
@@ -732,6 +752,204 @@ void CMainFrame::TableMaths(TableMathsOp op) {
     ApplyTableMaths(context, *map, plan);
     table->AfterEdit();
     table->SetStatusText(CTableMathsDlg::Caption(op).toStdString() + ": " + MathsSummary(plan, context, *map));
+}
+
+// --- compare ------------------------------------------------------------------
+
+namespace {
+
+constexpr const char* kCompareCaption = "Compare";
+
+}  // namespace
+
+void CMainFrame::OnCompareWith() {
+    FileDialogRequest request;
+    request.title = "Compare With";
+    request.folder = app_.defaultFolder;
+    request.defaultExtension = Str(str::kDataFileExtension);
+    request.filters = FilterEntries(Str(str::kDataFileFilter));
+    const std::string path = AskFile(request);
+    if (path.empty()) return;
+    // The file loads into a calibration of its own; the one being edited and
+    // a compare already open stay as they are until it has loaded whole. A
+    // definition load also sets the machine's line settings, command set and
+    // expected identification: a scratch machine takes them, knowing only
+    // the folder the file must name.
+    auto candidate = std::make_unique<Calibration>();
+    MachineConfig machine;
+    machine.registry.machineFolder = app_.registry.machineFolder;
+    machine.registry.machineName = app_.registry.machineName;
+    const int result = LoadCalibrationLike(app_, *candidate, machine, prompt_, path);
+    if (result != kLoaded) {
+        std::string why = result == kOtherMachine ? Str(str::kMachineTypeDifferent)
+                          : result == kUnreadable ? Str(str::kOpenFailed)
+                                                  : std::string("The file is damaged.");
+        prompt_.Message(why + "\n" + path + "\nNothing was opened to compare with.", kCompareCaption,
+                        PromptIcon::kExclamation);
+        return;
+    }
+    candidate->dataFileName = FileNamePart(path);
+    app_.compared = std::move(candidate);
+    if (doc_) doc_->RefreshViews(0);
+    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
+    ShowDifferences();
+}
+
+void CMainFrame::EndCompare() {
+    app_.compared.reset();
+    if (differencesDlg_) differencesDlg_->hide();
+    if (doc_) doc_->RefreshViews(0);
+    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
+}
+
+void CMainFrame::ShowDifferences() {
+    if (!app_.compared) return;
+    if (!differencesDlg_) {
+        differencesDlg_ = new CDifferencesDlg(this);
+        differencesDlg_->openMap = [this](const DifferenceRow& row) {
+            OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
+        };
+        differencesDlg_->copyRow = [this](const DifferenceRow& row) { CopyRowFromCompare(row); };
+        // A constant's undo step goes into the list of the map shown.
+        differencesDlg_->canCopy = [this](const DifferenceRow& row) {
+            return row.kind != DifferenceKind::kConstant || (ActiveView() && app_.currentMap);
+        };
+    }
+    differencesDlg_->setWindowTitle(Q("Differences - " + app_.compared->dataFileName));
+    RefreshDifferences(true);
+    differencesDlg_->show();
+    differencesDlg_->raise();
+}
+
+void CMainFrame::RefreshDifferences(bool force) {
+    if (!differencesDlg_ || !app_.compared || !app_.HasImage()) return;
+    if (!force && !differencesDlg_->isVisible()) return;
+    // Only a changed image changes the list: the cursor moves cost a compare of the images.
+    if (!force && differencesImage_ && *differencesImage_ == app_.image()) {
+        differencesDlg_->UpdateButtons();
+        return;
+    }
+    if (!differencesImage_) differencesImage_ = std::make_unique<Image>();
+    *differencesImage_ = app_.image();
+    const CalibrationDifferences differences = DiffCalibrations(app_, *app_.compared);
+    std::string heading = "Edited: " + app_.dataFileName + "    Compared: " + app_.compared->dataFileName + "\n";
+    if (differences.Empty()) {
+        heading += "The two calibrations hold the same data.";
+    } else {
+        auto count = [](std::size_t n, const char* one, const char* many) {
+            return std::to_string(n) + " " + (n == 1 ? one : many);
+        };
+        heading += count(differences.maps.size(), "map", "maps") + ", " +
+                   count(differences.constants.size(), "constant", "constants") + " and " +
+                   count(differences.bytes.size(), "byte range", "byte ranges") + " differ.";
+    }
+    differencesDlg_->SetRows(DifferenceRows(app_, differences), Q(heading));
+}
+
+CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, int column) {
+    MapRecord* map = FindMap(app_.maps, name);
+    if (!map || EndDrags()) return nullptr;
+    if (auto* active = dynamic_cast<CTableWnd*>(ActiveChild())) active->CommitPending();
+    CQelView* table = nullptr;
+    for (CQelView* view : Views())
+        if (view->Kind() == kWindowTable) table = view;
+    fillingSelectors_ = true;
+    bar_->mapSelector()->setCurrentIndex(
+        bar_->mapSelector()->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name))));
+    fillingSelectors_ = false;
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    if (!table) {
+        const bool fresh = !HasDocumentWindow();
+        if (fresh) app_.currentMap = map;
+        table = OpenWindow(kWindowTable);
+        if (!table) return nullptr;
+        if (fresh) app_.openState = kOpenDocument;
+    }
+    mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
+    for (CQelView* view : Views()) {
+        if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
+        view->ShowMap(name);
+    }
+    // The cursor on the first differing cell, the selection's anchor with it.
+    if (row >= 0 && column >= 0) {
+        EditContext context = table->MakeEditContext(app_);
+        PlaceCursor(context, *map, {kEditData, row, column});
+        AnchorSelection(*map, row, column);
+    }
+    FillLineList();
+    doc_->RefreshViews(0);
+    if (table->ChildWnd()) table->ChildWnd()->UpdateWindow();
+    table->setFocus();
+    UpdateCommandUi();
+    return table;
+}
+
+void CMainFrame::CopyFromCompare(bool wholeMap) {
+    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
+    CQelView* view = ActiveView();
+    MapRecord* map = app_.currentMap;
+    if (!table || !view || !map || !app_.compared) return;
+    table->CommitPending();
+    CompareCopy copy;
+    if (wholeMap) {
+        copy = PlanMapCopy(app_, *map, *app_.compared);
+    } else {
+        // The selection, or the cursor's DATA cell when nothing is selected.
+        std::vector<CellRef> cells = SelectedCells(*map);
+        if (cells.empty() && map->cursor.mode == kEditData) cells.push_back({map->cursor.row, map->cursor.column});
+        if (cells.empty()) {
+            table->SetStatusText("Copy from compare: choose DATA cells first");
+            return;
+        }
+        copy = PlanCellCopy(app_, *map, *app_.compared, cells);
+    }
+    ApplyCopy(view, *map, copy, wholeMap ? "map '" + map->name + "'" : std::string());
+}
+
+void CMainFrame::CopyRowFromCompare(const DifferenceRow& row) {
+    if (!app_.compared) return;
+    if (row.kind == DifferenceKind::kMap) {
+        // The map is shown first: its Undo takes the copy back.
+        CQelView* table = OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
+        MapRecord* map = app_.currentMap;
+        if (!table || !map || map->name != row.name) return;
+        ApplyCopy(table, *map, PlanMapCopy(app_, *map, *app_.compared), "map '" + row.name + "'");
+    } else if (row.kind == DifferenceKind::kConstant) {
+        CQelView* view = ActiveView();
+        MapRecord* map = app_.currentMap;
+        if (!view || !map) return;
+        ApplyCopy(view, *map, PlanConstantCopy(app_, *app_.compared, row.name), "constant '" + row.name + "'");
+    }
+}
+
+void CMainFrame::ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what) {
+    if (!copy.refusal.empty()) {
+        prompt_.Message("Copy from compare: " + copy.refusal + ".\nNothing was copied.", kCompareCaption,
+                        PromptIcon::kExclamation);
+        return;
+    }
+    EditContext context = view->MakeEditContext(app_);
+    std::string account;
+    if (copy.writes.empty()) {
+        account = "Copy from compare: nothing differs";
+    } else if (ApplyCompareCopy(context, map, copy) == 0) {
+        prompt_.Message("Copy from compare: the map has no cell to hold the undo step.\nNothing was copied.",
+                        kCompareCaption, PromptIcon::kExclamation);
+        return;
+    } else {
+        account = "Copy from compare: ";
+        if (!what.empty()) account += what + ", ";
+        account += std::to_string(copy.cells) + (copy.cells == 1 ? " cell" : " cells");
+        if (copy.otherBytes > 0)
+            account += " and " + std::to_string(copy.otherBytes) + (copy.otherBytes == 1 ? " other byte" : " other bytes");
+        account += " copied";
+        for (const std::string& shared : copy.sharedAxes) account += "; '" + shared + "' shares the axes and changed too";
+    }
+    if (doc_) doc_->RefreshViews(0);
+    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
+    if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetStatusText(account);
+    RefreshDifferences(false);
+    UpdateCommandUi();
 }
 
 void CMainFrame::OnUndo() {
@@ -1036,6 +1254,8 @@ void CMainFrame::RefreshDialogBar() {
             if (!bar_->dataField()->hasFocus()) bar_->dataField()->setText(Q(fields.data));
         }
     }
+    // Every edit passes here: the Differences list follows the image.
+    RefreshDifferences(false);
     UpdateCommandUi();
 }
 

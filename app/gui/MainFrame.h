@@ -21,7 +21,10 @@
 #include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
 
+class CDifferencesDlg;
 class CMonitorWnd;
+struct CompareCopy;
+struct DifferenceRow;
 class CProgressWnd;
 class DataExchange;
 class Logbook;
@@ -81,6 +84,20 @@ public:
 
     // Set, add, scale, interpolate or smooth the table window's selection.
     void TableMaths(TableMathsOp op);
+
+    // Compare: a second calibration of the machine opened read-only beside
+    // the edited one, its Differences list, and copies from it.
+    void OnCompareWith();
+    void EndCompare();
+    void ShowDifferences();
+    CDifferencesDlg* DifferencesWindow() const { return differencesDlg_; }
+    // The named map in the table window (opened when there is none), the
+    // cursor on row and column when given; the table's view, or nullptr.
+    CQelView* OpenMapFromDifferences(const std::string& name, int row, int column);
+    // The table's selection (or its cursor cell), or its whole map.
+    void CopyFromCompare(bool wholeMap);
+    // A row of the Differences list: its map, shown first, or its constant.
+    void CopyRowFromCompare(const DifferenceRow& row);
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -193,6 +210,11 @@ private:
     void ClearDialogBar();
     void ChildFrameClosed();
     std::string AskFile(const FileDialogRequest& request);
+    // The Differences list again when the image changed since (or always).
+    void RefreshDifferences(bool force);
+    // A planned copy written with its undo step in map's list, the windows
+    // and the list refreshed; a refusal shown. what names a map or constant.
+    void ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what);
 
     CQelApp& app_;
     UserPrompt& prompt_;
@@ -218,6 +240,8 @@ private:
     std::unique_ptr<EcuSession> session_;
     std::unique_ptr<Monitor> monitor_;
     CMonitorWnd* monitorWnd_ = nullptr;
+    CDifferencesDlg* differencesDlg_ = nullptr;
+    std::unique_ptr<Image> differencesImage_;   // the image the list was made from
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
 };

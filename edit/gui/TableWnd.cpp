@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "app/QelApp.h"
+#include "edit/CalibrationCompare.h"
 #include "edit/CellAccess.h"
 #include "edit/CellEdit.h"
 #include "edit/ClipboardText.h"
@@ -226,11 +227,16 @@ void CTableWnd::paintEvent(QPaintEvent*) {
     const QRect cells(grid_->mapTo(this, grid_->viewport()->pos()), grid_->viewport()->size());
     for (const QRect& part : QRegion(rect()).subtracted(QRegion(cells))) painter.fillRect(part, kLightGrey);
     const int top = shape.rpmHeader ? cellHeight_ : 0;
+    headerMarks_.clear();
     if (!map) return;
     UpdateCaption();
     const EditContext context = Context();
     painter.setFont(font_);
     painter.setPen(Qt::black);
+
+    const CompareMarks marks = Marks();
+    std::vector<TableCell> headerMarks;
+    std::vector<QRect> headerBoxes;
 
     // The THROT column: one value per row, on the second line of a doubled row.
     for (int line = firstLine(); line < shape.lines; ++line) {
@@ -241,6 +247,10 @@ void CTableWnd::paintEvent(QPaintEvent*) {
         const int row = shape.doubled ? line / 2 : line;
         painter.drawText(QRect(0, y, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
                          Text(CellText(context, *map, {kEditThrot, 0, row})));
+        if (marks.Differs({kEditThrot, 0, row})) {
+            headerMarks.push_back({kEditThrot, 0, row});
+            headerBoxes.push_back(QRect(0, y, cellWidth_, cellHeight_));
+        }
     }
     painter.drawLine(cellWidth_ - 1, 0, cellWidth_ - 1, height());
     if (shape.rpmHeader) {
@@ -250,21 +260,69 @@ void CTableWnd::paintEvent(QPaintEvent*) {
             painter.drawText(QRect(x, 0, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
                              ShownText(context, *map, {kEditRpm, 0, column}));
             painter.drawLine(x + cellWidth_ - 1, 0, x + cellWidth_ - 1, cellHeight_ - 1);
+            if (marks.Differs({kEditRpm, 0, column})) {
+                headerMarks.push_back({kEditRpm, 0, column});
+                headerBoxes.push_back(QRect(x, 0, cellWidth_, cellHeight_));
+            }
         }
         painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
     }
+    PaintCompareMarks(painter, headerBoxes);
+    headerMarks_ = std::move(headerMarks);
+}
+
+CompareMarks CTableWnd::Marks() const {
+    const MapRecord* map = Map();
+    if (!map || !app_.compared) return {};
+    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared);
+}
+
+void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes) {
+    // Told apart without colour: an outline of black and white dashes inside
+    // the cell and a black corner triangle edged in white, drawn over the
+    // selection's outline, so that they show on white, on the header's grey
+    // and on the selection's blue alike.
+    QPen white(Qt::white);
+    white.setWidth(2);
+    QPen dashed(Qt::black);
+    dashed.setWidth(2);
+    dashed.setStyle(Qt::DashLine);
+    const int corner = std::max(cellHeight_ / 2, 6);
+    for (const QRect& box : boxes) {
+        const QRect outline = box.adjusted(1, 1, -2, -2);
+        painter.setBrush(Qt::NoBrush);
+        painter.setPen(white);
+        painter.drawRect(outline);
+        painter.setPen(dashed);
+        painter.drawRect(outline);
+        const QPoint triangle[3] = {box.topLeft(), box.topLeft() + QPoint(corner, 0), box.topLeft() + QPoint(0, corner)};
+        painter.setPen(QPen(Qt::white, 1));
+        painter.setBrush(Qt::black);
+        painter.drawPolygon(triangle, 3);
+    }
+    painter.setBrush(Qt::NoBrush);
+}
+
+std::vector<TableCell> CTableWnd::MarkedCells() const {
+    std::vector<TableCell> cells = headerMarks_;
+    cells.insert(cells.end(), gridMarks_.begin(), gridMarks_.end());
+    return cells;
 }
 
 void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     const QSize size = grid_->viewport()->size();
     painter.fillRect(area, Qt::white);
     MapRecord* map = Map();
+    gridMarks_.clear();
     if (!map) return;
     const TableShape shape = Shape();
     const EditContext context = Context();
     painter.setFont(font_);
     const int usedWidth = (shape.columns - firstColumn()) * cellWidth_;
     const int usedHeight = (shape.lines - firstLine()) * cellHeight_;
+    const CompareMarks marks = Marks();
+    std::vector<TableCell> gridMarks;
+    std::vector<QRect> gridBoxes;
 
     // The cell outlines in one go, then the texts: a full table is 255
     // cells, and switching pens per cell costs more than the lines do.
@@ -278,6 +336,10 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
             if (x > size.width()) break;
             const TableCell cell = CellOfGridLine(shape, line, column);
             const QRect box(x, y, cellWidth_, cellHeight_);
+            if (marks.Differs(cell)) {
+                gridMarks.push_back(cell);
+                gridBoxes.push_back(box);
+            }
             if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
             outlines.push_back(box.adjusted(0, 0, -1, -1));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
@@ -296,6 +358,8 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
         painter.drawRect((cell.column - firstColumn()) * cellWidth_ + 2, (line - firstLine()) * cellHeight_ + 2,
                          cellWidth_ - 5, cellHeight_ - 5);
     }
+    PaintCompareMarks(painter, gridBoxes);
+    gridMarks_ = std::move(gridMarks);
     // Beyond the last column and row.
     QBrush hatch(kLightGrey, Qt::DiagCrossPattern);
     if (usedWidth < size.width()) painter.fillRect(QRect(usedWidth, 0, size.width() - usedWidth, size.height()), hatch);
@@ -358,15 +422,21 @@ void CTableWnd::SetStatusText(const std::string& text) {
 
 void CTableWnd::UpdateStatusLine() {
     MapRecord* map = Map();
-    if (!statusText_.empty() || !map || map->cursor.mode != kEditData) {
+    const bool comparing = app_.compared != nullptr;
+    if (!statusText_.empty() || !map || (map->cursor.mode != kEditData && !comparing)) {
         statusLine_->setText(Text(statusText_));
         return;
     }
     const EditContext context = Context();
     const EditCursor& cursor = map->cursor;
-    std::string text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
-                       CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " +
-                       CellText(context, *map, {kEditData, cursor.row, cursor.column});
+    const TableCell cell{cursor.mode, cursor.row, cursor.column};
+    std::string text;
+    if (cursor.mode == kEditData)
+        text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
+               CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " + CellText(context, *map, cell);
+    else if (cursor.mode == kEditThrot || cursor.mode == kEditRpm)
+        text = std::string(cursor.mode == kEditThrot ? "THROT " : "RPM ") + CellText(context, *map, cell);
+    if (comparing && !text.empty()) text += CompareCellText(context, *map, *app_.compared, cell);
     statusLine_->setText(Text(text));
 }
 

@@ -7,7 +7,9 @@
 #include <QAbstractScrollArea>
 #include <QFont>
 #include <string>
+#include <vector>
 
+#include "edit/CalibrationCompare.h"
 #include "edit/gui/ChildWnd.h"
 #include "edit/TableModel.h"
 
@@ -72,6 +74,9 @@ public:
     // the cursor moves; then the cursor cell's value.
     void SetStatusText(const std::string& text);
     QLabel* statusLine() const { return statusLine_; }
+    // The cells the last paint marked as differing from the compared
+    // calibration, the header's first, then the grid's (only those in view).
+    std::vector<TableCell> MarkedCells() const;
 
     // Used by the grid.
     void PaintGrid(QPainter& painter, const QRect& area);
@@ -98,8 +103,13 @@ private:
     void StepCursor(bool up);
     void WriteSelectionToEcu();
     void ClearSelectionAndRepaint();
-    // The cursor cell's line of the status line.
+    // The cursor cell's line of the status line, with the compared value
+    // while a compare is open.
     void UpdateStatusLine();
+    // The differing cells of the map against the compared calibration.
+    CompareMarks Marks() const;
+    // The marks of differing cells over their boxes.
+    void PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes);
 
     int cellWidth_;
     int cellHeight_;
@@ -110,4 +120,6 @@ private:
     QLabel* statusLine_;
     std::string statusText_;   // an operation's account, shown until the cursor moves
     bool swallowingClick_ = false;
+    std::vector<TableCell> headerMarks_;   // painted compare marks
+    std::vector<TableCell> gridMarks_;
 };

@@ -50,6 +50,26 @@ TEST(CommandRules, ClipboardCommandsNeedATableOrHexWindowWithSomethingToWorkOn) 
     EXPECT_TRUE(QueryCommandUi(cmd::kPaste, state).enabled);
 }
 
+TEST(CommandRules, CompareNeedsACalibrationAndCopiesATableWindowToo) {
+    FrameState state;
+    for (int id : {cmd::kCompareWith, cmd::kDifferences, cmd::kEndCompare, cmd::kCopyFromCompare})
+        EXPECT_FALSE(QueryCommandUi(id, state).enabled) << id;
+    state.calibrationOpen = true;   // data loaded, no window yet
+    EXPECT_TRUE(QueryCommandUi(cmd::kCompareWith, state).enabled);
+    EXPECT_FALSE(QueryCommandUi(cmd::kDifferences, state).enabled);
+    state.comparing = true;
+    EXPECT_TRUE(QueryCommandUi(cmd::kDifferences, state).enabled);
+    EXPECT_TRUE(QueryCommandUi(cmd::kEndCompare, state).enabled);
+    EXPECT_FALSE(QueryCommandUi(cmd::kCopyFromCompare, state).enabled);
+    state = OpenWithTable();
+    EXPECT_FALSE(QueryCommandUi(cmd::kCopyMapFromCompare, state).enabled);   // nothing to copy from
+    state.comparing = true;
+    EXPECT_TRUE(QueryCommandUi(cmd::kCopyFromCompare, state).enabled);
+    EXPECT_TRUE(QueryCommandUi(cmd::kCopyMapFromCompare, state).enabled);
+    state.activeKind = kWindowHex;
+    EXPECT_FALSE(QueryCommandUi(cmd::kCopyFromCompare, state).enabled);
+}
+
 TEST(CommandRules, AWindowKindOpensOnceAndOnlyOverAMap) {
     FrameState state;
     EXPECT_FALSE(QueryCommandUi(cmd::kOpenTableWindow, state).enabled);
