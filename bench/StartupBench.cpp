@@ -171,27 +171,23 @@ int main(int argc, char** argv) {
         textMb.push_back(x.peakMb);
     }
     const std::string platform = std::getenv("QT_QPA_PLATFORM");
-    const double startRatio = rows::Median(tuneMs) / rows::Median(bareMs);
-    rows::Print("RV_Tune start-up to the first painted main window, calibration open (" + platform + ")",
-                rows::Format("bare Qt window %.1f ms", rows::Median(bareMs)),
-                rows::Format("%.1f ms", rows::Median(tuneMs)) + rows::Format(" = %.2f x", startRatio),
-                "<= 1.5 x", rows::Verdict(startRatio <= 1.5));
-    const double memoryRatio = rows::Median(tuneMb) / rows::Median(bareMb);
-    rows::Print("peak resident memory, calibration and three windows open",
-                rows::Format("bare Qt window %.1f MB", rows::Median(bareMb)),
-                rows::Format("%.1f MB", rows::Median(tuneMb)) + rows::Format(" = %.2f x", memoryRatio),
-                "<= 1.3 x", rows::Verdict(memoryRatio <= 1.3));
+    // One row: RV_Tune's median against a reference's, in the given unit.
+    auto row = [](const std::string& what, const std::string& reference, const std::vector<double>& tune,
+                  const std::vector<double>& base, const char* unit, double target) {
+        const double ratio = rows::Median(tune) / rows::Median(base);
+        rows::Print(what, rows::Format((reference + " %.1f " + unit).c_str(), rows::Median(base)),
+                    rows::Format((std::string("%.1f ") + unit).c_str(), rows::Median(tune)) +
+                        rows::Format(" = %.2f x", ratio),
+                    rows::Format("<= %.1f x", target), rows::Verdict(ratio <= target));
+    };
+    row("RV_Tune start-up to the first painted main window, calibration open (" + platform + ")",
+        "bare Qt window", tuneMs, bareMs, "ms", 1.5);
+    row("peak resident memory, calibration and three windows open", "bare Qt window", tuneMb, bareMb, "MB", 1.3);
     // The same against the bare window with one line of text: what RV_Tune
     // costs beyond the fonts every program that shows text loads.
-    const double textStartRatio = rows::Median(tuneMs) / rows::Median(textMs);
-    rows::Print("RV_Tune start-up, against a bare window showing one line of text",
-                rows::Format("bare Qt window with text %.1f ms", rows::Median(textMs)),
-                rows::Format("%.1f ms", rows::Median(tuneMs)) + rows::Format(" = %.2f x", textStartRatio),
-                "<= 1.5 x", rows::Verdict(textStartRatio <= 1.5));
-    const double textMemoryRatio = rows::Median(tuneMb) / rows::Median(textMb);
-    rows::Print("peak resident memory, against a bare window showing one line of text",
-                rows::Format("bare Qt window with text %.1f MB", rows::Median(textMb)),
-                rows::Format("%.1f MB", rows::Median(tuneMb)) + rows::Format(" = %.2f x", textMemoryRatio),
-                "<= 1.3 x", rows::Verdict(textMemoryRatio <= 1.3));
+    row("RV_Tune start-up, against a bare window showing one line of text", "bare Qt window with text", tuneMs,
+        textMs, "ms", 1.5);
+    row("peak resident memory, against a bare window showing one line of text", "bare Qt window with text",
+        tuneMb, textMb, "MB", 1.3);
     return 0;
 }

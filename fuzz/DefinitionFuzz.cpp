@@ -11,18 +11,12 @@
 #include "ecu/Monitor.h"
 #include "edit/ConstantsList.h"
 #include "model/LineStore.h"
+#include "fuzz/FuzzMachine.h"
 #include "platform/UserPrompt.h"
 
 namespace {
 
-struct SilentPrompt : UserPrompt {
-    int messages = 0;
-    void Message(const std::string&, const std::string&, PromptIcon) override { ++messages; }
-    PromptAnswer Ask(const std::string&, const std::string&, PromptButtons, PromptIcon,
-                     PromptAnswer defaultAnswer) override {
-        return defaultAnswer;
-    }
-};
+using fuzzmachine::SilentPrompt;
 
 CQelApp& App() {
     static CQelApp* app = [] {
