@@ -190,11 +190,11 @@ void CMainFrame::CreateActions() {
     AddAction(cmd::kInterpolateColumns, "Interpolate Along C&olumns\tCtrl+Shift+K", {K("Ctrl+Shift+K")});
     AddAction(cmd::kInterpolateBoth, "Interpolate Across &Both\tCtrl+Shift+B", {K("Ctrl+Shift+B")});
     AddAction(cmd::kSmooth, "S&mooth\tCtrl+Shift+M", {K("Ctrl+Shift+M")});
-    AddAction(cmd::kCompareWith, "Compare &With...\tCtrl+Shift+O", {K("Ctrl+Shift+O")});
+    AddAction(cmd::kCompareWith, "Compare &with...\tCtrl+Shift+O", {K("Ctrl+Shift+O")});
     AddAction(cmd::kDifferences, "&Differences...\tCtrl+Shift+D", {K("Ctrl+Shift+D")});
-    AddAction(cmd::kEndCompare, "&End Compare");
-    AddAction(cmd::kCopyFromCompare, "Copy &from Compare\tCtrl+Shift+F", {K("Ctrl+Shift+F")});
-    AddAction(cmd::kCopyMapFromCompare, "Copy Map from Compar&e");
+    AddAction(cmd::kEndCompare, "&End compare");
+    AddAction(cmd::kCopyFromCompare, "Copy &from compare\tCtrl+Shift+F", {K("Ctrl+Shift+F")});
+    AddAction(cmd::kCopyMapFromCompare, "Copy map from compar&e");
     AddAction(cmd::kOpenMapWindow, "&Map");
     AddAction(cmd::kOpenTableWindow, "&Table");
     AddAction(cmd::kOpenHexWindow, "&HEX");
@@ -764,7 +764,7 @@ constexpr const char* kCompareCaption = "Compare";
 
 void CMainFrame::OnCompareWith() {
     FileDialogRequest request;
-    request.title = "Compare With";
+    request.title = "Compare with";
     request.folder = app_.defaultFolder;
     request.defaultExtension = Str(str::kDataFileExtension);
     request.filters = FilterEntries(Str(str::kDataFileFilter));

@@ -37,7 +37,7 @@ CDifferencesDlg::CDifferencesDlg(QWidget* parent) : QDialog(parent) {
     list_->setHeaderLabels({"Kind", "Name", "Differs", "Largest difference", "Edited", "Compared"});
     list_->header()->setStretchLastSection(true);
     open_ = new QPushButton("&Open Map", this);
-    copy_ = new QPushButton("Copy &from Compare", this);
+    copy_ = new QPushButton("Copy &from compare", this);
     close_ = new QPushButton("Close", this);
     open_->setAutoDefault(false);
     copy_->setAutoDefault(false);
