@@ -127,11 +127,12 @@ TEST(EcusimHelpTest, HelpDocumentsTheOptionsAndFaults) {
     const std::string help = dir.Read("help.txt");
     for (const char* word : {"--link", "--image", "--id", "--set", "--result-byte", "--baud",
                              "--save", "--value", "silent", "wrong-id", "wrong-echo", "stop-after",
-                             "flood", "no-result", "stop-echo", "bad-hex", "bad-sum", "bad-count"})
+                             "flood", "no-result", "stop-echo", "bad-hex", "bad-sum", "bad-count",
+                             "--precise", "drop-single"})
         EXPECT_NE(help.find(word), std::string::npos) << word;
     EXPECT_NE(std::system((EcusimPath() + " --fault nonsense 2>/dev/null").c_str()), 0);
     for (const char* wrong : {"--fault bad-sum=0", "--fault bad-hex", "--value 01", "--value 01=10000",
-                              "--value 40=1", "--value 21=100"})
+                              "--value 40=1", "--value 21=100", "--fault drop-single=5", "--fault drop-single"})
         EXPECT_NE(std::system((EcusimPath() + " --link " + dir.File("x") + " " + wrong + " 2>/dev/null").c_str()), 0)
             << wrong;
 }
@@ -241,12 +242,20 @@ TEST_F(EcusimTest, AFloodOnAnOpenPortAbandonsTheExchange) {
 }
 
 TEST_F(EcusimTest, APacedLineTakesAtLeastTheTimeOfItsBytes) {
-    Start({"--image", dir.Write("cal.qsd", DataFile()), "--baud", "9600"});
-    const auto start = std::chrono::steady_clock::now();
-    ASSERT_EQ(protocol->ReadEcu().code, 0);
-    // 16 records of 42 characters and the closing record, 10 bits each.
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 680);
+    // Timed on a timer, or waited for awake (--precise): never early.
+    for (const bool precise : {false, true}) {
+        std::vector<std::string> arguments = {"--image", dir.Write("cal.qsd", DataFile()), "--baud", "9600"};
+        if (precise) arguments.push_back("--precise");
+        Start(arguments);
+        const auto start = std::chrono::steady_clock::now();
+        const EcuReadResult read = protocol->ReadEcu();
+        ASSERT_EQ(read.code, 0) << precise;
+        // 16 records of 42 characters and the closing record, 10 bits each.
+        const auto elapsed = std::chrono::steady_clock::now() - start;
+        EXPECT_GE(std::chrono::duration_cast<std::chrono::milliseconds>(elapsed).count(), 680) << precise;
+        EXPECT_EQ(read.data.bytes.size(), 256u) << precise;
+        sim->Stop();
+    }
 }
 
 TEST_F(EcusimTest, AnEmptyReadReturnsAfterTheReadTimeout) {

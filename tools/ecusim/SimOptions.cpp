@@ -31,6 +31,10 @@ const char* const kSimUsage =
     "                       into an answer; the identification (--id) and the\n"
     "                       result byte (--result-byte) take them directly\n"
     "  --baud N             pace the bytes both ways as a line of N baud would\n"
+    "  --precise            with --baud: wait for each paced byte's moment awake\n"
+    "                       rather than on a timer, which wakes tens to hundreds\n"
+    "                       of microseconds late (one core busy while bytes flow;\n"
+    "                       for measuring the tool against the line)\n"
     "  --echo-timeout MS    how long a half-done command waits (default 2000)\n"
     "  --fault NAME         inject a fault (repeatable):\n"
     "                         silent         answer nothing at all\n"
@@ -153,6 +157,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
         if (arg == "--help" || arg == "-h") {
             options.help = true;
             return true;
+        }
+        if (arg == "--precise") {
+            options.precise = true;
+            continue;
         }
         if (i + 1 >= argc) return Refuse(error, "missing value after " + arg + "\n" + kSimUsage);
         const std::string value = argv[++i];

@@ -13,6 +13,7 @@ struct SimOptions {
     std::uint16_t rangeFirst = 0;
     std::uint16_t rangeLast = 0xFFFF;
     long baud = 0;                 // 0: bytes go as fast as the pseudo-terminal takes them
+    bool precise = false;          // --precise: paced bytes leave on time, waited for awake
     DeviceOptions device;
     long chaosSeed = -1;           // --chaos: random line faults from this seed; -1: none
     bool help = false;             // --help: print kSimUsage and end

@@ -160,7 +160,7 @@ sigset_t BlockStopSignals() {
 
 // Moves bytes between the device and the line until a stop signal: 0, or
 // the exit code after a failure of the pseudo-terminal.
-int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting, LineChaos& chaos) {
+int RunLine(EcuDevice& device, int master, long baud, bool precise, const sigset_t& waiting, LineChaos& chaos) {
     using Clock = EcuDevice::Clock;
     const auto byteTime = baud > 0 ? std::chrono::microseconds(10'000'000 / baud)
                                    : std::chrono::microseconds(0);
@@ -193,7 +193,7 @@ int RunLine(EcuDevice& device, int master, long baud, const sigset_t& waiting, L
         // Sleep until input, room for output, the next paced byte or a
         // command's time-out, whichever comes first.
         Clock::time_point wake = device.NextDeadline();
-        if (!output.empty() && !mayWrite && writeAt < wake) wake = writeAt;
+        if (!output.empty() && !mayWrite && writeAt < wake) wake = precise ? now : writeAt;
         timespec timeout{};
         timespec* timeoutPointer = nullptr;
         if (wake != Clock::time_point::max()) {
@@ -277,7 +277,7 @@ int main(int argc, char** argv) {
     ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL);
     EcuDevice device(options.device, image.bytes);
     LineChaos chaos(options.chaosSeed);
-    int result = RunLine(device, pty.master, options.baud, waiting, chaos);
+    int result = RunLine(device, pty.master, options.baud, options.precise, waiting, chaos);
 
     if (!options.savePath.empty() &&
         !SaveSimImage(options.savePath, image.bytes, options.device.readFirst, options.device.readLast, error))
