@@ -24,53 +24,31 @@
 
 #include "app/HeadlessHost.h"
 #include "app/QelApp.h"
+#include "bench/support/BenchMachine.h"
 #include "bench/support/Rows.h"
 #include "files/DataFile.h"
-#include "files/SRecord.h"
 #include "model/Image.h"
 #include "platform/UserPrompt.h"
-#include "tests/support/TestRegistry.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
-struct BenchInstall {
-    std::string root;
+struct BenchInstall : BenchMachine {
     std::string input;
     std::string output;
 
-    BenchInstall() {
-        std::string pattern = (fs::temp_directory_path() / "rvbench-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        fs::create_directories(root + "/install/BNC01");
-        fs::create_directories(root + "/tmp");
-        Write("install/BNC01/RV_Tune.INI", "[RS232C]\nPORT=PORT1\n");
-        Write("install/BNC01/RV_Tune.STZ",
-              "[Free Map]\n8000,80FF,0000\nFuel,0,F\nTHROT,0,100,x/2,x*2\nRPM,0,12750,x*50,x/50\n"
-              "Fuel,0,25.5,x/20,x*20\n[Calib]\n9000,1,Idle,10,0,rpm,1\n");
-        Write("registry.reg", TestRegistryText(TestInstallValues(root + "/install", "Bench(BNC01)", "BNC01")));
+    BenchInstall()
+        : BenchMachine("rvbench", "BNC01",
+                       "[Free Map]\n8000,80FF,0000\nFuel,0,F\nTHROT,0,100,x/2,x*2\nRPM,0,12750,x*50,x/50\n"
+                       "Fuel,0,25.5,x/20,x*20\n[Calib]\n9000,1,Idle,10,0,rpm,1\n") {
         Image image{};
         for (std::size_t a = 0; a < kImageSize; ++a) image[a] = static_cast<std::uint8_t>(a * 7 + (a >> 8));
         image[0x8000] = 8;
         image[0x8001] = 12;
-        std::string text = "[Machine]\r\nModel,BNC01\r\n[Title]\r\nBench,whole image\r\n[Data]\r\nCalib:\r\n";
-        for (std::size_t a = 0; a < kImageSize; a += 16)
-            text += MakeDataRecord(static_cast<std::uint16_t>(a), &image[a], 16) + "\r\n";
-        text += "S9030000FC\r\nFixed:\r\n";
-        input = Write("full.qsd", text);
+        input = WriteDataFile("full.qsd", "BNC01", image);
         output = root + "/out.qsd";
-        ::setenv("RV_TUNE_REGISTRY", (root + "/registry.reg").c_str(), 1);
-        ::setenv("TMPDIR", (root + "/tmp").c_str(), 1);
-    }
-    ~BenchInstall() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const std::string path = root + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        Select();
     }
 };
 

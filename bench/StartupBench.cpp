@@ -25,10 +25,9 @@
 #include <string>
 #include <vector>
 
+#include "bench/support/BenchMachine.h"
 #include "bench/support/Rows.h"
-#include "files/SRecord.h"
 #include "model/Image.h"
-#include "tests/support/TestRegistry.h"
 
 namespace fs = std::filesystem;
 using Clock = std::chrono::steady_clock;
@@ -39,22 +38,15 @@ constexpr int kTimeoutMs = 30000;
 
 // A machine with a full-size Free Map (15 THROT rows x 17 RPM columns) and
 // two small ones, and a data file over the whole 64 KB image.
-struct Install {
-    std::string root;
+struct Install : BenchMachine {
     std::string dataFile;
 
-    Install() {
-        std::string pattern = (fs::temp_directory_path() / "rvstartbench-XXXXXX").string();
-        root = ::mkdtemp(pattern.data());
-        fs::create_directories(root + "/install/BNC02");
-        fs::create_directories(root + "/tmp");
-        Write("install/BNC02/RV_Tune.INI", "[RS232C]\nPORT=PORT1\n");
-        Write("install/BNC02/RV_Tune.STZ",
-              "[Free Map]\n8000,83FF,0000\n"
-              "Injection,0,F\nTHROT,0,100,x/2,x*2\nRPM,500,12750,x*50,x/50\nFuel,0,12.75,x/20,x*20\n"
-              "Ignition,0,G\nTHROT,0,100,x/2,x*2\nRPM,500,12750,x*50,x/50\nAdvance,-10,117.5,x/2-10,(x+10)*2\n"
-              "[Calib]\n8300,1,Idle,10,0,rpm,1\n");
-        Write("registry.reg", TestRegistryText(TestInstallValues(root + "/install", "Bench(BNC02)", "BNC02")));
+    Install()
+        : BenchMachine("rvstartbench", "BNC02",
+                       "[Free Map]\n8000,83FF,0000\n"
+                       "Injection,0,F\nTHROT,0,100,x/2,x*2\nRPM,500,12750,x*50,x/50\nFuel,0,12.75,x/20,x*20\n"
+                       "Ignition,0,G\nTHROT,0,100,x/2,x*2\nRPM,500,12750,x*50,x/50\nAdvance,-10,117.5,x/2-10,(x+10)*2\n"
+                       "[Calib]\n8300,1,Idle,10,0,rpm,1\n") {
         Image image{};
         for (std::size_t a = 0; a < kImageSize; ++a) image[a] = static_cast<std::uint8_t>(a * 7 + (a >> 8));
         // The two maps one after the other from 0x8000.
@@ -67,20 +59,7 @@ struct Install {
             for (int r = 0; r < 15; ++r)
                 for (int c = 0; c < 17; ++c) image[a++] = static_cast<std::uint8_t>(20 + r * 9 + c * 4 + map);
         }
-        std::string text = "[Machine]\r\nModel,BNC02\r\n[Title]\r\nBench,whole image\r\n[Data]\r\nCalib:\r\n";
-        for (std::size_t at = 0; at < kImageSize; at += 16)
-            text += MakeDataRecord(static_cast<std::uint16_t>(at), &image[at], 16) + "\r\n";
-        text += "S9030000FC\r\nFixed:\r\n";
-        dataFile = Write("full.qsd", text);
-    }
-    ~Install() {
-        std::error_code ignored;
-        fs::remove_all(root, ignored);
-    }
-    std::string Write(const std::string& name, const std::string& text) const {
-        const std::string path = root + "/" + name;
-        std::ofstream(path, std::ios::binary) << text;
-        return path;
+        dataFile = WriteDataFile("full.qsd", "BNC02", image);
     }
 };
 
@@ -142,8 +121,7 @@ Run Measure(const std::string& program, const std::vector<std::string>& argument
 int main(int argc, char** argv) {
     const int runs = rows::RunsArgument(argc, argv, 9);
     Install install;
-    ::setenv("RV_TUNE_REGISTRY", (install.root + "/registry.reg").c_str(), 1);
-    ::setenv("TMPDIR", (install.root + "/tmp").c_str(), 1);
+    install.Select();
     ::setenv("RV_TUNE_OPEN", install.dataFile.c_str(), 1);
     if (const char* platform = std::getenv("QT_QPA_PLATFORM"); platform == nullptr || *platform == '\0')
         ::setenv("QT_QPA_PLATFORM", "offscreen", 1);
