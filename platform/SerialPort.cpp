@@ -57,6 +57,22 @@ long long MsUntil(Clock::time_point deadline) {
         .count();
 }
 
+// Before an answer is due the port sleeps; this long before it, it stays
+// awake so the answer is taken the moment it arrives. Longer than the
+// kernel's default timer slack (50 us); staying awake longer only takes
+// the processor from the far end of a pseudo-terminal.
+constexpr auto kAwakeLead = std::chrono::microseconds(150);
+// After this many answers in a row later than awaited (a USB adapter that
+// batches its input, a slow ECU), the port stops waiting awake until it is
+// opened again.
+constexpr int kMaxMissedAnswers = 16;
+
+// The bits of one character: start bit, data, parity and stop bits.
+int CharacterBits(const LineSettings& line) {
+    return 1 + (line.dataBits == 7 ? 7 : 8) + (line.parity == Parity::kNone ? 0 : 1) +
+           (line.stopBits == StopBits::kOne ? 1 : 2);
+}
+
 }  // namespace
 
 std::string ResolveSerialDevice(const std::string& name, const RegistryStore* registry) {
@@ -141,7 +157,42 @@ bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) 
 
     fd_ = fd;
     lastError_ = 0;
+    characterTime_ = line.baud > 0 ? std::chrono::duration_cast<Clock::duration>(
+                                         std::chrono::microseconds(1'000'000LL * CharacterBits(line) / line.baud))
+                                   : Clock::duration::zero();
+    answerAwaited_ = false;
+    missedAnswers_ = 0;
     return true;
+}
+
+// Every exchange with the ECU is lock-step: a character out, its echo or
+// answer back, the next character out. A read that sleeps in poll() until
+// the answer is there pays a wake-up of the process on top of the line time
+// for every character, tens of microseconds on a virtual machine. So the
+// first read after a write sleeps only until shortly before the answer can
+// have crossed the line (our characters out, one character back), and then
+// polls without sleeping until it is there or one character time late.
+void PosixSerialPort::AwaitAnswerAwake(Clock::time_point deadline, bool hasTotal) {
+    answerAwaited_ = false;
+    if (characterTime_ == Clock::duration::zero() || missedAnswers_ >= kMaxMissedAnswers) return;
+    Clock::time_point awakeUntil = answerDue_ + characterTime_;
+    if (hasTotal) awakeUntil = std::min(awakeUntil, deadline);
+    Clock::time_point now = Clock::now();
+    if (now >= awakeUntil) return;
+    pollfd entry{fd_, POLLIN, 0};
+    const Clock::time_point wakeAt = answerDue_ - kAwakeLead;
+    if (now < wakeAt) {
+        const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wakeAt - now).count();
+        const timespec sleep{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
+        if (::ppoll(&entry, 1, &sleep, nullptr) != 0) return;   // here early, or the line failed
+    }
+    do {
+        if (::poll(&entry, 1, 0) != 0) {   // the answer, or a failure for the read to report
+            missedAnswers_ = 0;
+            return;
+        }
+    } while (Clock::now() < awakeUntil);
+    ++missedAnswers_;
 }
 
 bool PosixSerialPort::Read(std::uint8_t* buffer, std::size_t n, std::size_t& count) {
@@ -162,6 +213,7 @@ bool PosixSerialPort::Read(std::uint8_t* buffer, std::size_t n, std::size_t& cou
                               NonNegative(timeouts_.readTotalConstantMs);
     const bool hasTotal = totalMs > 0;
     const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(totalMs);
+    if (answerAwaited_) AwaitAnswerAwake(deadline, hasTotal);
 
     for (;;) {
         long long waitMs = -1;   // -1: no limit
@@ -217,6 +269,12 @@ bool PosixSerialPort::Write(const std::uint8_t* data, std::size_t n) {
         const ssize_t put = ::write(fd_, data + done, n - done);
         if (put > 0) {
             done += static_cast<std::size_t>(put);
+            if (done == n) {
+                // Our characters still have to cross the line, then the
+                // first of the answer.
+                answerDue_ = Clock::now() + characterTime_ * static_cast<long>(n + 1);
+                answerAwaited_ = true;
+            }
             continue;
         }
         if (put < 0 && errno == EINTR) continue;

@@ -2,6 +2,7 @@
 // The serial port: all the protocol needs from a port, and its POSIX
 // implementation on termios. A pseudo-terminal works like a real port, which
 // is how ecusim and the tests stand in for an ECU.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -84,9 +85,19 @@ public:
     const std::string& DevicePath() const { return devicePath_; }
 
 private:
+    using Clock = std::chrono::steady_clock;
+    // Waits for the answer to what was just written: asleep until shortly
+    // before it can have crossed the line, then awake until it is there or
+    // a character time late. The read that follows takes what came.
+    void AwaitAnswerAwake(Clock::time_point deadline, bool hasTotal);
+
     const RegistryStore* registry_;
     int fd_ = -1;
     int lastError_ = 0;
     PortTimeouts timeouts_;
     std::string devicePath_;
+    Clock::duration characterTime_{};   // one character on the line, start and stop bits included
+    Clock::time_point answerDue_{};     // when the answer to the last write can be complete
+    bool answerAwaited_ = false;        // a write went out and no read has waited for its answer yet
+    int missedAnswers_ = 0;             // answers in a row that came later than awaited
 };

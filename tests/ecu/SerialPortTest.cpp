@@ -12,6 +12,7 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <thread>
 
 #include "config/RegistrySettings.h"
 #include "platform/EventPump.h"
@@ -181,6 +182,57 @@ TEST_F(PosixSerialPortTest, AVanishedLineIsAFailureNotATimeout) {
     pty.master = -1;
     std::uint8_t byte = 0;
     std::size_t count = 0;
+    EXPECT_FALSE(port.Read(&byte, 1, count));
+    EXPECT_NE(port.LastError(), 0);
+}
+
+// After a write the port waits for the answer partly awake, timed from the
+// line's speed. Whenever the answer comes (already there, inside that
+// window, long after it, or after many late ones in a row) the read takes it
+// whole and in order; a silent line still ends the read at its time-out, and
+// a line that vanishes while the answer is awaited is a failure.
+TEST_F(PosixSerialPortTest, TheAnswerToAWriteIsReadWholeWhenEverItComes) {
+    LineSettings fast;
+    fast.baud = 19200;   // answers due about a millisecond after each write
+    ASSERT_TRUE(port.Open(pty.slave, fast));
+    SetTimeouts(30, 2000);
+    auto exchange = [this](std::uint8_t out, const std::string& answer, std::chrono::microseconds delay) {
+        if (!port.Write(&out, 1)) return std::string("write failed");
+        char sent = 0;
+        if (::read(pty.master, &sent, 1) != 1 || static_cast<std::uint8_t>(sent) != out) return std::string("lost");
+        std::thread far([&] {
+            std::this_thread::sleep_for(delay);
+            pty.Send(answer);
+        });
+        std::uint8_t buffer[8] = {};
+        std::size_t count = 0;
+        const bool ok = port.Read(buffer, answer.size(), count);
+        far.join();
+        if (!ok) return std::string("read failed");
+        return std::string(reinterpret_cast<char*>(buffer), count);
+    };
+    using std::chrono::microseconds;
+    EXPECT_EQ(exchange(0x31, "\x31", microseconds(0)), "\x31");
+    EXPECT_EQ(exchange(0x32, "\x32\x13", microseconds(900)), "\x32\x13");
+    EXPECT_EQ(exchange(0x33, "\x33", microseconds(1100)), "\x33");
+    for (int i = 0; i < 20; ++i) {   // late every time: the port gives up waiting awake
+        ASSERT_EQ(exchange(static_cast<std::uint8_t>(0x40 + i), "ok", microseconds(8000)), "ok") << i;
+    }
+    EXPECT_EQ(exchange(0x34, "\x34", microseconds(0)), "\x34");
+
+    SetTimeouts(30, 30);
+    const std::uint8_t unanswered = 0x35;
+    ASSERT_TRUE(port.Write(&unanswered, 1));
+    const auto start = Clock::now();
+    std::uint8_t byte = 0;
+    std::size_t count = 7;
+    EXPECT_TRUE(port.Read(&byte, 1, count));
+    EXPECT_EQ(count, 0u);
+    EXPECT_GE(MsSince(start), 28);
+
+    ASSERT_TRUE(port.Write(&unanswered, 1));
+    ::close(pty.master);
+    pty.master = -1;
     EXPECT_FALSE(port.Read(&byte, 1, count));
     EXPECT_NE(port.LastError(), 0);
 }
