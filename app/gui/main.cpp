@@ -2,6 +2,8 @@
 #include <QApplication>
 #include <QPalette>
 #include <QScreen>
+#include <QStyle>
+#include <QStyleFactory>
 #include <QTimer>
 #include <chrono>
 #include <cstdio>
@@ -12,6 +14,7 @@
 
 #include "app/HeadlessHost.h"
 #include "app/LaunchOptions.h"
+#include "app/gui/CachedIconStyle.h"
 #include "app/gui/FirstPaintExit.h"
 #include "app/gui/MainFrame.h"
 #include "app/QelApp.h"
@@ -74,6 +77,8 @@ int main(int argc, char** argv) {
     if (!HasDisplay()) return RunHeadless(options);
 
     QApplication qapp(argc, argv);
+    // Over the style chosen for the platform (or by -style), which it takes on.
+    qapp.setStyle(new CachedIconStyle(QStyleFactory::create(qapp.style()->name())));
     QPalette palette = qapp.palette();
     palette.setColor(QPalette::Window, QColor(192, 192, 192));
     palette.setColor(QPalette::WindowText, Qt::black);
