@@ -1,5 +1,6 @@
 // RV_Tune: builds the host services and hands over to the application object.
 #include <QApplication>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QScreen>
 #include <QStyle>
@@ -10,6 +11,7 @@
 #include <cstdlib>
 #include <memory>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "app/HeadlessHost.h"
@@ -79,6 +81,17 @@ int main(int argc, char** argv) {
     QApplication qapp(argc, argv);
     // Over the style chosen for the platform (or by -style), which it takes on.
     qapp.setStyle(new CachedIconStyle(QStyleFactory::create(qapp.style()->name())));
+    // Reading the system's font list and configuration takes milliseconds
+    // that the first window with text would otherwise wait for; a second
+    // thread does it while the settings, the definition and the main frame
+    // are made. The font database serialises its users, so a window that
+    // needs a font first simply waits for the rest of it. Done before the
+    // application object goes.
+    std::thread fontList([] { QFontDatabase::families(); });
+    struct JoinAtEnd {
+        std::thread& thread;
+        ~JoinAtEnd() { thread.join(); }
+    } joinFontList{fontList};
     QPalette palette = qapp.palette();
     palette.setColor(QPalette::Window, QColor(192, 192, 192));
     palette.setColor(QPalette::WindowText, Qt::black);
