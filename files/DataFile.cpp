@@ -28,18 +28,17 @@ bool IsKeyLine(const std::string& line) {
 // fresh lines right after the header; comments and blank lines of the section
 // follow them. One pass, so a data file of thousands of records stays cheap.
 void ReplaceSectionKeyLines(LineStore& lines, int header, std::vector<std::string> fresh) {
-    const std::vector<std::string>& old = lines.Lines();
+    std::vector<std::string> old = lines.Take();
     std::vector<std::string> rebuilt;
     rebuilt.reserve(old.size() + fresh.size());
     std::size_t i = 0;
-    for (; i <= static_cast<std::size_t>(header); ++i) rebuilt.push_back(old[i]);
+    for (; i <= static_cast<std::size_t>(header); ++i) rebuilt.push_back(std::move(old[i]));
     for (std::string& line : fresh) rebuilt.push_back(std::move(line));
     for (; i < old.size() && !IsHeaderLine(old[i]); ++i) {
-        if (!IsKeyLine(old[i])) rebuilt.push_back(old[i]);
+        if (!IsKeyLine(old[i])) rebuilt.push_back(std::move(old[i]));
     }
-    for (; i < old.size(); ++i) rebuilt.push_back(old[i]);
-    lines.Clear();
-    for (std::string& line : rebuilt) lines.Append(std::move(line));
+    for (; i < old.size(); ++i) rebuilt.push_back(std::move(old[i]));
+    lines.Replace(std::move(rebuilt));
 }
 
 // One "S1" record into the image. 0 or the message number. The record's
@@ -62,13 +61,14 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
-    // Whole lines are cut out at once; only a line holding a CR is copied
-    // character by character. A last line without a line feed is kept when
+    // Whole lines are cut out at once, the CR of a CR LF left off; only a
+    // line holding another CR is copied character by character. A last line without a line feed is kept when
     // anything but carriage returns is left of it: an editor that drops the
     // final line feed must not cost the file its last record.
     auto append = [&lines](std::string_view piece) {
-        if (piece.find('\r') == std::string_view::npos) {
-            lines.Append(std::string(piece));
+        const std::size_t cr = piece.find('\r');
+        if (cr == std::string_view::npos || cr + 1 == piece.size()) {   // none, or the usual one of CR LF
+            lines.Append(std::string(piece.substr(0, cr)));
             return;
         }
         std::string line;
@@ -77,6 +77,8 @@ void SplitDataFileText(std::string_view content, LineStore& lines) {
             if (c != '\r') line += c;
         lines.Append(std::move(line));
     };
+    const auto feeds = static_cast<std::size_t>(std::count(content.begin(), content.end(), '\n'));
+    lines.Reserve(lines.Lines().size() + feeds + 1);
     std::size_t begin = 0;
     for (std::size_t lf = content.find('\n'); lf != std::string_view::npos;
          begin = lf + 1, lf = content.find('\n', begin))

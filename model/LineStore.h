@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "platform/AsciiText.h"
@@ -18,7 +19,11 @@ public:
     void Remove(int index);                     // out of range: nothing happens
     void Append(std::string line);
     void Clear() { lines_.clear(); }
+    void Reserve(std::size_t count) { lines_.reserve(count); }
     const std::vector<std::string>& Lines() const { return lines_; }
+    // All lines out at once, leaving the store empty; and all in at once.
+    std::vector<std::string> Take() { return std::exchange(lines_, {}); }
+    void Replace(std::vector<std::string> lines) { lines_ = std::move(lines); }
 
     // Index of the header line "[name]" (blanks inside the brackets ignored,
     // names compared without regard to case), or -1. The first one wins.
