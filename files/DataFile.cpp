@@ -62,9 +62,10 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
     // Whole lines are cut out at once, the CR of a CR LF left off; only a
-    // line holding another CR is copied character by character. A last line without a line feed is kept when
-    // anything but carriage returns is left of it: an editor that drops the
-    // final line feed must not cost the file its last record.
+    // line holding another CR is copied character by character. A last line
+    // without a line feed is kept when anything but carriage returns is left
+    // of it: an editor that drops the final line feed must not cost the file
+    // its last record.
     auto append = [&lines](std::string_view piece) {
         const std::size_t cr = piece.find('\r');
         if (cr == std::string_view::npos || cr + 1 == piece.size()) {   // none, or the usual one of CR LF

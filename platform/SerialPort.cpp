@@ -180,11 +180,14 @@ void PosixSerialPort::AwaitAnswerAwake(Clock::time_point deadline, bool hasTotal
     Clock::time_point now = Clock::now();
     if (now >= awakeUntil) return;
     pollfd entry{fd_, POLLIN, 0};
-    const Clock::time_point wakeAt = answerDue_ - kAwakeLead;
+    const Clock::time_point wakeAt = std::min(answerDue_ - kAwakeLead, awakeUntil);
     if (now < wakeAt) {
         const auto ns = std::chrono::duration_cast<std::chrono::nanoseconds>(wakeAt - now).count();
         const timespec sleep{static_cast<time_t>(ns / 1'000'000'000), static_cast<long>(ns % 1'000'000'000)};
-        if (::ppoll(&entry, 1, &sleep, nullptr) != 0) return;   // here early, or the line failed
+        if (::ppoll(&entry, 1, &sleep, nullptr) != 0) {   // here early, or the line failed
+            missedAnswers_ = 0;
+            return;
+        }
     }
     do {
         if (::poll(&entry, 1, 0) != 0) {   // the answer, or a failure for the read to report
