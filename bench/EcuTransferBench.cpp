@@ -84,6 +84,7 @@ public:
     void Close() override { inner_.Close(); }
     bool IsOpen() const override { return inner_.IsOpen(); }
     int LastError() const override { return inner_.LastError(); }
+    long LockHolder() const override { return inner_.LockHolder(); }
 
     std::vector<double> turnaroundsUs;
 

@@ -28,6 +28,8 @@ struct CliCommand {
 const std::vector<CliCommand>& FileCommands();
 // ECU read, write, verify, single writes and monitor (cli/CommandsEcu.cpp).
 const std::vector<CliCommand>& EcuCommands();
+// Restore and the logbook (cli/CommandsLogbook.cpp).
+const std::vector<CliCommand>& LogbookCommands();
 
 // Messages as single lines on stderr, "rvtune: <text>"; questions take their
 // default answer, since nobody is there to ask.

@@ -155,7 +155,7 @@ DataExchange::Fill DataExchange::FillFromEcu(DataPane& pane) {
         return Fill::kLoaded;
     }
     if (result.code != str::kFailedToCorrespond && result.code != 0) {
-        Message(Str(result.code));
+        Message(protocol_.CodeText(result.code));
         return Fill::kFailed;
     }
     // A failed read: what arrived sound stays in the pane, marked as partial
@@ -202,6 +202,7 @@ DataExchange::Fill DataExchange::FillFromFile(DataPane& pane, const std::string&
 ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& chooseFile) {
     if (busy_) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
+    logError_.clear();
     status_.clear();
     // The drain comes before the question; a monitor request still awaiting
     // its answer would lose the answer to it (and show "Error"), so the
@@ -216,6 +217,7 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     if (source == ExchangeSource::kEcu && !protocol_.DrainBeforeExchange(kReadDrain)) {
         Message(Str(str::kDataRemainsInPort));
         Append(std::string(ReadLine(source)) + exchangetext::kFail + "\r\n\r\n");
+        LogTransfer(logbook::kRead, logbook::kFail, nullptr, readTarget);
         return ExchangeOutcome::kFail;
     }
     if (!exchange_.Empty()) {
@@ -238,12 +240,37 @@ ExchangeOutcome DataExchange::Read(ExchangeSource source, const FileChooser& cho
     else
         line += "\r\n\r\n";
     Append(line);
+    if (source == ExchangeSource::kEcu)
+        LogTransfer(logbook::kRead, loaded ? logbook::kComplete : logbook::kFail, loaded ? &exchange_ : nullptr,
+                    readTarget);
     return loaded ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+}
+
+void DataExchange::LogTransfer(const char* operation, const char* result, const DataPane* data,
+                               const std::string& file) {
+    if (!safeWrite) return;
+    LogEntry entry;
+    entry.operation = operation;
+    entry.result = result;
+    entry.machine = safeWrite->Machine();
+    entry.ecu = safeWrite->Ecu();
+    entry.file = file;
+    if (data && !data->Empty()) {
+        entry.hasData = true;
+        entry.start = data->start;
+        entry.data = data->bytes;
+    }
+    std::string error;
+    if (!safeWrite->Book().Add(entry, error)) {
+        logError_ = error;
+        Message("The logbook could not take this transfer (" + error + ").");
+    }
 }
 
 ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
     if (busy_ || exchange_.partial) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
+    logError_.clear();
     status_.clear();
     bool ok = false;
     if (target == ExchangeTarget::kEcu) {
@@ -267,10 +294,12 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
             SetBusy(false);
             ok = result.code == 0;
             if (result.code == str::kFailedToCorrespond)
-                Message(Str(str::kFailedToCorrespond) + "\n" +
-                        FormatText(Str(str::kWriteErrorAddress).c_str(), result.failAddress.c_str()));
+                Message(Str(str::kFailedToCorrespond) +
+                        (result.failAddress.empty()
+                             ? std::string()
+                             : "\n" + FormatText(Str(str::kWriteErrorAddress).c_str(), result.failAddress.c_str())));
             else if (result.code != 0)
-                Message(Str(result.code));
+                Message(protocol_.CodeText(result.code));
         }
         Append(std::string("Write to ECU data   --->   ") + (ok ? exchangetext::kComplete : exchangetext::kFail) +
                "\r\n\r\n");
@@ -308,8 +337,11 @@ bool DataExchange::RunSafeWrite(const SafeWriteJob& job) {
         const SafeWriteResult failed = lastSafeWrite_;
         LogEntry backup;
         if (safeWrite->Book().Find(failed.backupId, backup) && backup.hasData) {
+            // The data this ECU held a moment ago, just agreed to: no guard.
+            SafeWriteJob job = RestoreJob(backup, backupBeforeWrite);
+            job.guard = false;
             SetBusy(true);
-            safeWrite->Run(RestoreJob(backup, backupBeforeWrite));
+            safeWrite->Run(job);
             SetBusy(false);
         }
         // The write itself stays failed; the restore's lines tell its outcome.
@@ -324,13 +356,41 @@ ExchangeOutcome DataExchange::Restore(int entryId) {
     LogEntry entry;
     if (!safeWrite->Book().Find(entryId, entry) || !entry.hasData) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
+    logError_.clear();
     status_.clear();
-    return RunSafeWrite(RestoreJob(entry, backupBeforeWrite)) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+    lastSafeWrite_ = SafeWriteResult{};
+    const std::string name = "Logbook entry " + std::to_string(entryId);
+    auto refuse = [this](const std::string& why) {
+        lastSafeWrite_.status = SafeWriteStatus::kRefused;
+        lastSafeWrite_.detail = why;
+        Message(why + "\nNothing was written.");
+        Append("Restore   --->   Refused\r\n\r\n");
+        return ExchangeOutcome::kFail;
+    };
+    // Another bike's data, or another ECU's, is never written back to this one.
+    if (entry.machine != safeWrite->Machine() || entry.ecu != safeWrite->Ecu())
+        return refuse(name + " belongs to machine " + entry.machine + ", ECU " + entry.ecu + "; this is machine " +
+                      safeWrite->Machine() + ", ECU " + safeWrite->Ecu() + ".");
+    // The data of a write that failed, was cut or was never read back is
+    // what was meant for the ECU, not what it held.
+    if (!entry.HoldsEcuData() &&
+        !(confirmUnverifiedRestore && confirmUnverifiedRestore(entry)))
+        return refuse(name + " holds the data of a " + entry.operation + " that is " +
+                      (entry.result == logbook::kComplete ? std::string("not read back") : "\"" + entry.result + "\"") +
+                      ": the ECU never held it for sure.");
+    // The ECU on the line must be the one the machine expects before
+    // anything of this entry is sent.
+    if (const int code = protocol_.CheckEcu(false); code != 0) return refuse(protocol_.CodeText(code));
+    SafeWriteJob job = RestoreJob(entry, backupBeforeWrite);
+    job.maps = calibration_.HasImage() ? &calibration_.maps : nullptr;
+    job.limits = guardLimits;
+    return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
 }
 
 ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& chooseFile) {
     if (busy_ || exchange_.Empty() || exchange_.partial) return ExchangeOutcome::kUnavailable;
     lastReport_.clear();
+    logError_.clear();
     status_.clear();
     comparison_.Clear();
     std::string path;
@@ -350,5 +410,14 @@ ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& c
     std::string line = std::string(CompareLine(source)) + word;
     line += source == ExchangeSource::kFile ? "\r\n  " + path + "\r\n\r\n" : std::string("\r\n\r\n");
     Append(line);
+    if (source == ExchangeSource::kEcu) {
+        // The ECU side of a comparison is what the ECU holds, whatever the verdict.
+        const bool compared = outcome == ExchangeOutcome::kSame || outcome == ExchangeOutcome::kNotSame;
+        const char* result = outcome == ExchangeOutcome::kSame      ? logbook::kSame
+                             : outcome == ExchangeOutcome::kNotSame ? logbook::kNotSame
+                                                                    : logbook::kFail;
+        LogTransfer(logbook::kVerify, result, compared ? &comparison_ : nullptr,
+                    readSource_ == ExchangeSource::kEdit ? calibration_.dataFilePath : exchangePath_);
+    }
     return outcome;
 }

@@ -134,9 +134,17 @@ public:
     std::function<bool(const SafeWriteResult& failed)> offerRestore;
     const SafeWriteResult& LastSafeWrite() const { return lastSafeWrite_; }
     // Writes a logbook entry's data back to the ECU with the same backup,
-    // write and verify sequence; kUnavailable without a safe write or when
-    // the entry holds no sound data.
+    // guard, write and verify sequence; kUnavailable without a safe write or
+    // when the entry holds no sound data. An entry of another machine or ECU
+    // identification is refused; so is the data of a write the ECU may never
+    // have held, unless confirmUnverifiedRestore says yes.
     ExchangeOutcome Restore(int entryId);
+    std::function<bool(const LogEntry& entry)> confirmUnverifiedRestore;
+    // With a safe write set, every read and verify against the ECU is a
+    // logbook entry; readTarget names the file a read goes to ("" for none).
+    std::string readTarget;
+    // The logbook could not take the last transfer's entry ("" when it did).
+    const std::string& LogError() const { return logError_; }
 
 private:
     enum class Fill { kLoaded, kFailed, kAbandoned };
@@ -148,6 +156,7 @@ private:
     void SetBusy(bool busy);
     bool RunSafeWrite(const SafeWriteJob& job);
     void Append(const std::string& text);
+    void LogTransfer(const char* operation, const char* result, const DataPane* data, const std::string& file);
     void Message(const std::string& text);
 
     Calibration& calibration_;
@@ -165,4 +174,5 @@ private:
     bool dataTakenOver_ = false;
     SafeWriteResult lastSafeWrite_;
     std::string exchangePath_;   // the file the exchange buffer was read from
+    std::string logError_;
 };

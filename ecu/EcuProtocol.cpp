@@ -37,23 +37,17 @@ std::string PercentText(long long done, long long total) {
     return std::string(ecuproto::kWait) + std::to_string(percent) + "%";
 }
 
-// Opens the port for an operation when it is closed, and closes it again at
-// the end only when it opened it.
-class PortForOperation {
-public:
-    explicit PortForOperation(SerialLink& link) : link_(link), opened_(!link.portOpen) {
-        if (opened_) link_.OpenPort(true);
-    }
-    ~PortForOperation() {
-        if (opened_) link_.ClosePort();
-    }
-
-private:
-    SerialLink& link_;
-    bool opened_;
-};
-
 }  // namespace
+
+EcuProtocol::PortUse::PortUse(EcuProtocol& protocol) : link_(protocol.link_), opened_(!protocol.link_.portOpen) {
+    if (opened_) link_.OpenPort(true);
+}
+
+EcuProtocol::PortUse::~PortUse() {
+    if (opened_) link_.ClosePort();
+}
+
+bool EcuProtocol::PortUse::Taken() const { return !link_.portOpen && link_.portTaken; }
 
 EcuProtocol::EcuProtocol(const MachineConfig& machine, const LineStore& definitionLines, SerialLink& link,
                          UserPrompt& prompt, ProgressDisplay& progress)
@@ -73,6 +67,8 @@ std::uint8_t EcuProtocol::CommandByte(char letter) const {
     return found == set.end() ? 0 : static_cast<std::uint8_t>(found->second);
 }
 
+std::string EcuProtocol::CodeText(int code) const { return link_.CodeText(code); }
+
 void EcuProtocol::IdentifyAfterOpen() {
     const int runs = std::max(1, line_.ecRetryCount + 1);
     for (int run = 0; run < runs; ++run) {
@@ -88,7 +84,9 @@ int EcuProtocol::CheckEcu(bool withRetries) {
         return 0;
     }
     const bool wasOpen = link_.portOpen;
-    if (!wasOpen) link_.OpenPort(false);
+    // Nothing goes on a line another program holds: its exchange would be
+    // cut by our bytes, and its answers taken for ours.
+    if (!wasOpen && !link_.OpenPort(false) && link_.portTaken) return str::kPortUsedByOther;
     link_.silenceCountdown = link_.TimeoutSetting();
 
     std::uint8_t received[2] = {0, 0};
@@ -241,7 +239,7 @@ EcuReadResult EcuProtocol::ReadEcu() {
     progress_.Show(ecuproto::kReadTitle);
     link_.exchangeBusy = true;
     {
-        PortForOperation port(link_);
+        PortUse port(*this);
         result.code = CheckEcu(false);
         if (result.code == 0) {
             // An ECU that never stops talking would keep the flush going for
@@ -304,7 +302,7 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
     bool written = false;
     std::uint8_t resultByte = 0;
     {
-        PortForOperation port(link_);
+        PortUse port(*this);
         result.code = CheckEcu(false);
         if (result.code == 0) {
             if (!FlushInput(kWriteFlush, true)) result.code = str::kDataRemainsInPort;
@@ -318,9 +316,16 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
                 sent = false;
                 break;
             }
+            const bool closing = line[1] == '9';
+            if (i > 0 && !closing && stopRequested && stopRequested()) {
+                result.interrupted = true;
+                currentAddress = line.substr(4, 4);
+                sentOfLine = 0;
+                sent = false;
+                break;
+            }
             progress_.SetText(PercentText(i + 1, lineCount));
             currentAddress.clear();
-            const bool closing = line[1] == '9';
             if (!closing) currentAddress = line.substr(4, 4);
             sentOfLine = 0;
             for (char c : line) {
@@ -332,6 +337,7 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
             }
             if (closing) break;
         }
+        result.allSent = sent;
         if (sent) written = ReceiveResultByte(resultByte);
     }
     progress_.Close();
@@ -357,7 +363,7 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
     int code = 0;
     bool sendFailed = false;
     {
-        PortForOperation port(link_);
+        PortUse port(*this);
         if (!link_.ecuChecked) code = CheckEcu(false);
         if (code == 0) {
             std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
@@ -376,7 +382,7 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
     progress_.Close();
 
     if (code == 0 && sendFailed) code = str::kNoResponse;
-    if (code != 0) prompt_.Message(Str(code), text::kProgramTitle, PromptIcon::kExclamation);
+    if (code != 0) prompt_.Message(link_.CodeText(code), text::kProgramTitle, PromptIcon::kExclamation);
     return code;
 }
 

@@ -7,6 +7,7 @@
 // phase of a block read the tool echoes each byte the ECU sends. All waits
 // are bounded by the silence countdown, in link-timer ticks.
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -52,10 +53,30 @@ struct EcuReadResult {
 struct EcuWriteResult {
     int code = 0;               // 0, 1524, 1542, 1548 (input never quiet) or 1520 (transfer failed)
     std::string failAddress;    // after a failed transfer (may be empty)
+    bool allSent = false;       // every record went out echoed; only the result byte may be missing
+    bool interrupted = false;   // stopped by stopRequested before a record (code 1520)
 };
 
 class EcuProtocol {
 public:
+    // The port kept open across several exchanges (a backup, the write and
+    // the read-back), so that no other program takes the line between them:
+    // opened with the link timer when it is closed, and closed at the end
+    // only when this opened it.
+    class PortUse {
+    public:
+        explicit PortUse(EcuProtocol& protocol);
+        ~PortUse();
+        PortUse(const PortUse&) = delete;
+        PortUse& operator=(const PortUse&) = delete;
+        // Another program holds the port.
+        bool Taken() const;
+
+    private:
+        SerialLink& link_;
+        bool opened_;
+    };
+
     // Installs itself as the link's identification at port open. The
     // machine gives the command sets, retries, the expected identification
     // and the record count of a read; the definition's lines its
@@ -66,8 +87,11 @@ public:
     EcuProtocol(const EcuProtocol&) = delete;
     EcuProtocol& operator=(const EcuProtocol&) = delete;
 
-    // 0, 1542 "ECU type is different." or 1524 "No response from ECU.".
+    // 0, 1542 "ECU type is different.", 1524 "No response from ECU." or
+    // 1601 when another program holds the port (nothing was sent).
     int CheckEcu(bool withRetries);
+    // The message of a result code (the port's holder named for 1601).
+    std::string CodeText(int code) const;
     bool SendEchoed(std::uint8_t byte);       // echo awaited for TIMEOUT ticks
     bool SendEchoedOnce(std::uint8_t byte);   // echo awaited for one read time-out
     bool ReceiveRecords(std::string& text);
@@ -83,6 +107,10 @@ public:
     // Returns at once when no monitor polls. ReleaseMonitor lets it go on.
     void HoldMonitor();
     void ReleaseMonitor();
+
+    // Asked before each record of a block write after the first; true stops
+    // the write there, so the ECU gets no record cut in two. May be empty.
+    std::function<bool()> stopRequested;
 
     // Both hold the monitor for their whole length.
     EcuReadResult ReadEcu();

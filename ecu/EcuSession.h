@@ -5,12 +5,14 @@
 // table windows and the ECU dialogs; rvtune builds one per command.
 #include <cstdint>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
 
 class LineStore;
+class Logbook;
 struct MachineConfig;
 struct EventPump;
 struct LinkTimer;
@@ -22,6 +24,22 @@ struct EcuByteWrite {
     std::uint16_t address = 0;
     std::uint8_t value = 0;
 };
+
+// Where single-address writes are entered in the logbook: the book (none:
+// nothing is entered) and the names of this machine and ECU.
+struct SingleWriteLog {
+    Logbook* book = nullptr;
+    std::string machine;
+    std::string ecu;
+    std::string error;   // the last entry the logbook could not take ("" when none)
+};
+
+// Enters one single write of bytes from address on (operation
+// logbook::kWriteByte or kWriteWord) with the write's result code; a write
+// refused because another program holds the port sent nothing and is not
+// entered.
+void LogSingleWrite(SingleWriteLog& log, const char* operation, std::uint16_t address,
+                    const std::vector<std::uint8_t>& bytes, int code);
 
 class EcuSession {
 public:
@@ -54,6 +72,9 @@ public:
     // Told true before the first byte of a write and false after the last:
     // the windows hold back user input for that time and act on what waited.
     std::function<void(bool running)> onWriteRunning;
+    // Every WriteBytes is entered here: one entry per run of consecutive
+    // addresses, the failed byte in an entry of its own.
+    SingleWriteLog writeLog;
 
 private:
     SerialLink link_;

@@ -6,6 +6,8 @@
 #include <filesystem>
 #include <system_error>
 
+#include <unistd.h>
+
 #include "files/SRecord.h"
 #include "model/Parse.h"
 #include "platform/FileIo.h"
@@ -86,6 +88,11 @@ bool ParseDataText(const std::string& text, std::uint16_t start, std::size_t len
 
 }  // namespace
 
+bool LogEntry::WritesEcu() const {
+    return operation == logbook::kWrite || operation == logbook::kRestore || operation == logbook::kWriteByte ||
+           operation == logbook::kWriteWord;
+}
+
 bool LogEntry::HoldsEcuData() const {
     if (!hasData || Damaged()) return false;
     if (operation == logbook::kRead || operation == logbook::kBackup || operation == logbook::kWrite ||
@@ -132,6 +139,16 @@ std::vector<int> Logbook::Ids() const {
     return ids;
 }
 
+// The number of an entry file's name: six digits and ".log", ".s19" or
+// ".note"; 0 for any other name (a stray file of the user's).
+static int EntryFileId(const std::string& name) {
+    if (name.size() < 10 || name.find_first_not_of("0123456789") != 6) return 0;
+    const std::string extension = name.substr(6);
+    if (extension != ".log" && extension != ".s19" && extension != ".note") return 0;
+    std::int32_t id = 0;
+    return ParseDecimal(name.substr(0, 6), id) ? id : 0;
+}
+
 bool Logbook::Add(LogEntry& entry, std::string& error) {
     std::error_code fsError;
     fs::create_directories(folder_, fsError);
@@ -139,50 +156,69 @@ bool Logbook::Add(LogEntry& entry, std::string& error) {
         error = "cannot create the logbook folder " + folder_;
         return false;
     }
-    // The next number after every file present, orphaned data files included,
-    // so a number is never used twice.
-    int id = 0;
-    for (fs::directory_iterator it(folder_, fsError), end; !fsError && it != end; it.increment(fsError)) {
-        const std::string name = it->path().filename().string();
-        std::int32_t number = 0;
-        if (name.size() >= 6 && ParseDecimal(name.substr(0, 6), number)) id = std::max(id, static_cast<int>(number));
-    }
-    if (id >= kMaxId) {
-        error = "the logbook " + folder_ + " is full";
+    if (entry.hasData && (entry.data.empty() || entry.start + entry.data.size() > 0x10000)) {
+        error = "no data for the logbook";
         return false;
     }
-    entry.id = id + 1;
     if (entry.time.empty()) entry.time = LogTimeNow();
-    const std::string base = (fs::path(folder_) / IdName(entry.id, "")).string();
-
-    std::string text = std::string(kMagic) + "\n";
-    text += "time=" + OneLine(entry.time) + "\n";
-    text += "operation=" + OneLine(entry.operation) + "\n";
-    text += "result=" + OneLine(entry.result) + "\n";
-    text += "machine=" + OneLine(entry.machine) + "\n";
-    text += "ecu=" + OneLine(entry.ecu) + "\n";
-    text += "file=" + OneLine(entry.file) + "\n";
-    text += "detail=" + OneLine(entry.detail) + "\n";
-    if (entry.hasData) {
-        if (entry.data.empty() || entry.start + entry.data.size() > 0x10000) {
-            error = "no data for the logbook";
-            return false;
-        }
-        text += "start=" + Hex(entry.start, 4) + "\n";
-        text += "length=" + std::to_string(entry.data.size()) + "\n";
-        text += "sum=" + Hex(DataSum(entry.data), 8) + "\n";
-        if (!WriteFileAtomic(base + ".s19", DataText(entry.start, entry.data))) {
-            error = "cannot write " + base + ".s19";
-            return false;
-        }
+    // A relative path means nothing once the program that wrote it has gone.
+    if (!entry.file.empty() && fs::path(entry.file).is_relative()) {
+        const fs::path absolute = fs::absolute(entry.file, fsError);
+        if (!fsError) entry.file = absolute.lexically_normal().string();
     }
-    text += "end\n";
-    if (!WriteFileAtomic(base + ".log", text)) {
+
+    // The number after every entry file present, orphaned data files
+    // included. Another program may take the same number at the same time:
+    // each file is created exclusively, so the loser of the race finds it
+    // taken and moves on to the next, and no entry ever replaces another.
+    int id = 0;
+    for (fs::directory_iterator it(folder_, fsError), end; !fsError && it != end; it.increment(fsError))
+        id = std::max(id, EntryFileId(it->path().filename().string()));
+    constexpr int kAttempts = 1000;
+    for (int attempt = 0; attempt < kAttempts; ++attempt) {
+        ++id;
+        if (id > kMaxId) {
+            error = "the logbook " + folder_ + " is full";
+            return false;
+        }
+        entry.id = id;
+        const std::string base = (fs::path(folder_) / IdName(id, "")).string();
+        std::string text = std::string(kMagic) + "\n";
+        text += "time=" + OneLine(entry.time) + "\n";
+        text += "operation=" + OneLine(entry.operation) + "\n";
+        text += "result=" + OneLine(entry.result) + "\n";
+        text += "machine=" + OneLine(entry.machine) + "\n";
+        text += "ecu=" + OneLine(entry.ecu) + "\n";
+        text += "file=" + OneLine(entry.file) + "\n";
+        text += "detail=" + OneLine(entry.detail) + "\n";
+        if (entry.hasData) {
+            text += "start=" + Hex(entry.start, 4) + "\n";
+            text += "length=" + std::to_string(entry.data.size()) + "\n";
+            text += "sum=" + Hex(DataSum(entry.data), 8) + "\n";
+            const ExclusiveWrite data = WriteFileExclusive(base + ".s19", DataText(entry.start, entry.data));
+            if (data == ExclusiveWrite::kExists) continue;
+            if (data != ExclusiveWrite::kWritten) {
+                error = "cannot write " + base + ".s19";
+                entry.id = 0;
+                return false;
+            }
+        }
+        text += "end\n";
+        const ExclusiveWrite log = WriteFileExclusive(base + ".log", text);
+        if (log == ExclusiveWrite::kWritten) {
+            if (!entry.note.empty()) SetNote(entry.id, entry.note, error);
+            return true;
+        }
+        // The data file was ours: created a moment ago under this number.
+        if (entry.hasData) ::unlink((base + ".s19").c_str());
+        if (log == ExclusiveWrite::kExists) continue;
         error = "cannot write " + base + ".log";
+        entry.id = 0;
         return false;
     }
-    if (!entry.note.empty()) SetNote(entry.id, entry.note, error);
-    return true;
+    error = "no free number in the logbook " + folder_;
+    entry.id = 0;
+    return false;
 }
 
 LogEntry Logbook::Load(int id) const {
@@ -289,12 +325,25 @@ bool Logbook::SetNote(int id, const std::string& note, std::string& error) {
 
 bool Logbook::LastEcuData(const std::string& machine, const std::string& ecu, LogEntry& entry) const {
     const std::vector<int> ids = Ids();
+    std::vector<LogEntry> later;   // completed single writes after the reference, newest first
     for (auto it = ids.rbegin(); it != ids.rend(); ++it) {
         LogEntry candidate = Load(*it);
-        if (candidate.machine == machine && candidate.ecu == ecu && candidate.HoldsEcuData()) {
+        if (candidate.machine != machine || candidate.ecu != ecu) continue;
+        if (candidate.HoldsEcuData()) {
+            for (auto write = later.rbegin(); write != later.rend(); ++write) {
+                for (std::size_t i = 0; i < write->data.size(); ++i) {
+                    const long at = static_cast<long>(write->start) + static_cast<long>(i) - candidate.start;
+                    if (at >= 0 && static_cast<std::size_t>(at) < candidate.data.size())
+                        candidate.data[static_cast<std::size_t>(at)] = write->data[i];
+                }
+            }
             entry = std::move(candidate);
             return true;
         }
+        if (!candidate.WritesEcu()) continue;
+        // A write that failed or was cut may have left anything in the ECU.
+        if (candidate.result != logbook::kComplete || !candidate.hasData) return false;
+        later.push_back(std::move(candidate));
     }
     return false;
 }

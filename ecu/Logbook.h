@@ -20,12 +20,19 @@ constexpr const char* kWrite = "write";
 constexpr const char* kVerify = "verify";
 constexpr const char* kBackup = "backup";
 constexpr const char* kRestore = "restore";
+// Single-address writes (Shift+Enter, the constants list, rvtune write-byte
+// and write-word): the echo shows the ECU took the bytes, nothing read them
+// back, so their data is never taken for the ECU's content on its own.
+constexpr const char* kWriteByte = "write-byte";
+constexpr const char* kWriteWord = "write-word";
 // Results, in the words of the exchange's report, and the damaged mark.
 constexpr const char* kComplete = "Complete";
 constexpr const char* kFail = "Fail";
 constexpr const char* kSame = "Same";
 constexpr const char* kNotSame = "Not same";
 constexpr const char* kDamaged = "damaged";
+// A write stopped by the user (Ctrl+C, SIGTERM) at a record boundary.
+constexpr const char* kInterrupted = "interrupted";
 constexpr const char* kFolderName = "LOGBOOK";
 }  // namespace logbook
 
@@ -48,6 +55,8 @@ struct LogEntry {
     // The entry's data is what the ECU held at its time: a completed read or
     // backup, a verified write or restore, or the ECU side of a verify.
     bool HoldsEcuData() const;
+    // The entry sent data into the ECU (whatever its result).
+    bool WritesEcu() const;
 };
 
 class Logbook {
@@ -56,8 +65,9 @@ public:
     const std::string& Folder() const { return folder_; }
 
     // Adds entry under the next free number (its id and, when empty, its time
-    // are set); false when its files cannot be written (nothing is then
-    // listed under that number).
+    // are set; a relative file path becomes absolute); false when its files
+    // cannot be written (nothing is then listed under that number). Two
+    // programs adding at once get two numbers; an entry is never replaced.
     bool Add(LogEntry& entry, std::string& error);
     // Every entry, oldest first; damaged ones included.
     std::vector<LogEntry> List() const;
@@ -65,8 +75,11 @@ public:
     bool Find(int id, LogEntry& entry) const;
     // Replaces the note of an entry that exists.
     bool SetNote(int id, const std::string& note, std::string& error);
-    // The latest undamaged entry of this machine and ECU whose data is the
-    // ECU's content; false when there is none.
+    // What the ECU holds as far as the logbook knows: the latest undamaged
+    // entry of this machine and ECU whose data is the ECU's content, with the
+    // completed single writes after it laid over its bytes. false when there
+    // is none, or when a write after it failed or was cut, since the ECU may
+    // then hold anything.
     bool LastEcuData(const std::string& machine, const std::string& ecu, LogEntry& entry) const;
 
     // The folder of a machine's logbook: LOGBOOK in the work folder beside

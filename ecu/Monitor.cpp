@@ -154,7 +154,7 @@ void Monitor::PollTick() {
 }
 
 int Monitor::ShowStartMessage(int code) {
-    if (code != 0) prompt_.Message(Str(code), Str(str::kCaptionRs232c), PromptIcon::kExclamation);
+    if (code != 0) prompt_.Message(protocol_.CodeText(code), Str(str::kCaptionRs232c), PromptIcon::kExclamation);
     return code;
 }
 

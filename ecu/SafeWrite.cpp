@@ -19,8 +19,8 @@ std::string Address(long address) {
 }
 
 // The ECU's message for a failed read, as the exchange shows it.
-std::string ReadFailure(const EcuReadResult& read) {
-    if (read.code != str::kFailedToCorrespond) return Str(read.code);
+std::string ReadFailure(const EcuProtocol& protocol, const EcuReadResult& read) {
+    if (read.code != str::kFailedToCorrespond) return protocol.CodeText(read.code);
     std::string text = Str(str::kFailedToCorrespond);
     if (!read.failAddress.empty())
         text += "\n" + FormatText(Str(str::kReadErrorAddress).c_str(), read.failAddress.c_str());
@@ -79,6 +79,25 @@ void SafeWrite::Log(LogEntry entry, SafeWriteResult& result, bool isWrite) {
     (isWrite ? result.entryId : result.backupId) = entry.id;
 }
 
+bool SafeWrite::Stopped() const { return stopRequested && stopRequested(); }
+
+bool SafeWrite::Guard(const SafeWriteJob& job, std::uint16_t oldStart, const std::vector<std::uint8_t>& old,
+                      SafeWriteResult& result) {
+    if (!job.guard || !job.maps) return true;
+    result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, oldStart, old, job.limits);
+    if (!result.guard.Flagged() || Confirm(result.guard, false)) return true;
+    result.status = SafeWriteStatus::kRefused;
+    result.detail = "refused by the plausibility guard";
+    Line("Plausibility guard", "Refused");
+    return false;
+}
+
+void SafeWrite::Interrupted(const std::string& phase, SafeWriteResult& result) {
+    result.status = SafeWriteStatus::kInterrupted;
+    result.detail = "interrupted during the " + phase;
+    Line("Write to ECU data", logbook::kInterrupted);
+}
+
 SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     SafeWriteResult result;
     if (job.bytes.empty() || job.start + job.bytes.size() > 0x10000) {
@@ -86,17 +105,15 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
         return result;
     }
     const std::size_t count = job.bytes.size();
-
-    // The guard against the logbook first: a refusal costs no read.
-    LogEntry known;
-    const bool history = job.guard && book_.LastEcuData(machine_, ecu_, known);
-    if (history && job.maps) {
-        result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, known.start, known.data, job.limits);
-        if (result.guard.Flagged() && !Confirm(result.guard, false)) {
-            result.status = SafeWriteStatus::kRefused;
-            result.detail = "refused by the plausibility guard";
-            return result;
-        }
+    // One opening of the port for the backup, the write and the read-back:
+    // no other program can put its bytes between them.
+    EcuProtocol::PortUse port(protocol_);
+    if (port.Taken()) {
+        result.status = SafeWriteStatus::kPortTaken;
+        result.detail = protocol_.CodeText(str::kPortUsedByOther);
+        Message(result.detail + " Nothing was written.");
+        Line("Write to ECU data", logbook::kFail);
+        return result;
     }
 
     if (job.backup) {
@@ -105,7 +122,7 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
         std::vector<std::uint8_t> backup;
         const bool readOk = read.code == 0 && read.data.ok;
         if (!readOk) {
-            Message(ReadFailure(read));
+            Message(ReadFailure(protocol_, read));
             result.detail = "the backup could not be read";
         } else if (!SliceRange(read.data.start, read.data.bytes, job.start, count, backup)) {
             result.detail = "the ECU's read does not cover " + Address(job.start) + "-" +
@@ -118,7 +135,7 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
             entry.file = job.file;
             entry.hasData = true;
             entry.start = job.start;
-            entry.data = std::move(backup);
+            entry.data = backup;
             Log(entry, result, false);
             if (result.backupId == 0) {
                 result.detail = "the backup could not be kept: " + result.logError;
@@ -140,22 +157,25 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
             return result;
         }
         Line("Backup from ECU data", logbook::kComplete);
-        // Without a history the backup is what the ECU holds.
-        if (!history && job.guard && job.maps) {
-            LogEntry backupEntry;
-            if (book_.Find(result.backupId, backupEntry) && backupEntry.hasData) {
-                result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, backupEntry.start,
-                                                 backupEntry.data, job.limits);
-                if (result.guard.Flagged() && !Confirm(result.guard, false)) {
-                    result.status = SafeWriteStatus::kRefused;
-                    result.detail = "refused by the plausibility guard";
-                    return result;
-                }
+        // The guard weighs the write against what this ECU holds now, read
+        // a moment ago: not against the logbook, which a single write, a
+        // failed write or another program may have left behind.
+        if (!Guard(job, job.start, backup, result)) return result;
+    } else if (job.guard) {
+        LogEntry known;
+        if (!book_.LastEcuData(machine_, ecu_, known)) {
+            if (!Confirm(GuardReport{}, true)) {
+                result.status = SafeWriteStatus::kRefused;
+                result.detail = "no data of this ECU in the logbook to check the write against";
+                Line("Plausibility guard", "Refused");
+                return result;
             }
+        } else if (!Guard(job, known.start, known.data, result)) {
+            return result;
         }
-    } else if (!history && job.guard && !Confirm(GuardReport{}, true)) {
-        result.status = SafeWriteStatus::kRefused;
-        result.detail = "no data of this ECU in the logbook to check the write against";
+    }
+    if (Stopped()) {
+        Interrupted("backup; nothing was written", result);
         return result;
     }
 
@@ -169,25 +189,39 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     if (onPhase) onPhase(WritePhase::kWrite);
     std::vector<std::string> lines;
     BuildRecords(job.bytes.data(), count, job.start, static_cast<std::uint16_t>(count - 1), lines);
+    auto previousStop = protocol_.stopRequested;
+    protocol_.stopRequested = stopRequested;
     const EcuWriteResult written = protocol_.WriteEcu(lines);
-    if (written.code != 0) {
+    protocol_.stopRequested = previousStop;
+    result.dataSent = written.code != str::kPortUsedByOther && written.code != str::kNoResponse &&
+                      written.code != str::kEcuTypeDifferent && written.code != str::kDataRemainsInPort;
+    // Every record went out but the ECU's result byte did not come: only
+    // the read-back can tell whether the data is there.
+    const bool resultByteMissing = written.code == str::kFailedToCorrespond && written.allSent;
+    std::string note;
+    if (written.interrupted) {
+        Interrupted("write before " + written.failAddress + "; the ECU may hold part of the data", result);
+    } else if (written.code != 0 && !resultByteMissing) {
         if (written.code == str::kFailedToCorrespond) {
-            Message(Str(str::kFailedToCorrespond) + "\n" +
-                    FormatText(Str(str::kWriteErrorAddress).c_str(), written.failAddress.c_str()));
+            std::string text = Str(str::kFailedToCorrespond);
+            if (!written.failAddress.empty())
+                text += "\n" + FormatText(Str(str::kWriteErrorAddress).c_str(), written.failAddress.c_str());
+            Message(text);
             result.detail = "the transfer broke off" +
                             (written.failAddress.empty() ? std::string() : " at " + written.failAddress);
         } else {
-            Message(Str(written.code));
-            result.detail = Str(written.code);
+            Message(protocol_.CodeText(written.code));
+            result.detail = protocol_.CodeText(written.code);
         }
         result.status = SafeWriteStatus::kWriteFailed;
     } else {
+        if (resultByteMissing) note = "the ECU sent no result byte";
         if (onPhase) onPhase(WritePhase::kVerify);
         EcuReadResult read = protocol_.ReadEcu();
         std::vector<std::uint8_t> back;
         std::string verdict = logbook::kFail;
         if (read.code != 0 || !read.data.ok) {
-            Message(ReadFailure(read));
+            Message(ReadFailure(protocol_, read));
             result.detail = "the data could not be read back";
         } else if (!SliceRange(read.data.start, read.data.bytes, job.start, count, back)) {
             result.detail = "the ECU's read does not cover the range written";
@@ -208,13 +242,19 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
         result.status = verdict == logbook::kSame ? SafeWriteStatus::kComplete : SafeWriteStatus::kVerifyFailed;
         if (!result.Complete()) Message("The ECU did not store the data: " + result.detail + ".");
     }
-    Line("Write to ECU data", result.Complete() ? logbook::kComplete : logbook::kFail);
+    if (result.status != SafeWriteStatus::kInterrupted)
+        Line("Write to ECU data", result.Complete() ? logbook::kComplete : logbook::kFail);
 
-    entry.result = result.Complete() ? logbook::kComplete : logbook::kFail;
+    entry.result = result.Complete()                                  ? logbook::kComplete
+                   : result.status == SafeWriteStatus::kInterrupted ? logbook::kInterrupted
+                                                                    : logbook::kFail;
     entry.detail = job.detail;
-    if (!result.detail.empty()) entry.detail += (entry.detail.empty() ? "" : "; ") + result.detail;
-    if (result.backupId != 0)
-        entry.detail += (entry.detail.empty() ? "" : "; ") + std::string("backup in entry ") + std::to_string(result.backupId);
+    auto add = [&entry](const std::string& part) {
+        if (!part.empty()) entry.detail += (entry.detail.empty() ? "" : "; ") + part;
+    };
+    add(note);
+    add(result.detail);
+    if (result.backupId != 0) add("backup in entry " + std::to_string(result.backupId));
     Log(entry, result, true);
     return result;
 }
@@ -227,6 +267,5 @@ SafeWriteJob RestoreJob(const LogEntry& entry, bool backup) {
     job.operation = logbook::kRestore;
     job.detail = "writes back entry " + std::to_string(entry.id);
     job.backup = backup;
-    job.guard = false;
     return job;
 }

@@ -27,7 +27,7 @@ struct SafeWriteJob {
     const char* operation = logbook::kWrite;   // or logbook::kRestore
     std::string detail;                     // a restore: which entry it writes back
     bool backup = true;
-    bool guard = true;                      // a restore writes known data and skips the guard
+    bool guard = true;                      // off only to write back this run's own backup
     const MapList* maps = nullptr;          // for the guard; none: nothing to compare
     GuardLimits limits;
 };
@@ -35,9 +35,11 @@ struct SafeWriteJob {
 enum class SafeWriteStatus {
     kComplete,       // written and read back the same
     kRefused,        // the guard's question was answered no; nothing sent
+    kPortTaken,      // another program holds the port; nothing sent
     kBackupFailed,   // the backup could not be read or kept; nothing sent
     kWriteFailed,    // the transfer failed; the ECU may hold part of the data
     kVerifyFailed,   // the ECU answered but does not hold the data
+    kInterrupted,    // stopped by the user at a record boundary; the ECU may hold part
 };
 
 struct SafeWriteResult {
@@ -46,11 +48,13 @@ struct SafeWriteResult {
     int entryId = 0;           // the logbook entry of the write, 0 when none was written
     std::string detail;        // why it failed, for the report and the logbook
     std::string logError;      // the logbook could not take the write's entry
+    bool dataSent = false;     // the write phase began: the ECU may hold other data
     GuardReport guard;
     bool Complete() const { return status == SafeWriteStatus::kComplete; }
     // The ECU may no longer hold what it held before.
     bool EcuTouched() const {
-        return status == SafeWriteStatus::kWriteFailed || status == SafeWriteStatus::kVerifyFailed;
+        return status == SafeWriteStatus::kWriteFailed || status == SafeWriteStatus::kVerifyFailed ||
+               (status == SafeWriteStatus::kInterrupted && dataSent);
     }
 };
 
@@ -72,9 +76,17 @@ public:
     std::function<bool(const GuardReport& report, bool noHistory)> confirm;
     // Each report line as its phase ends ("Backup from ECU data   --->   Complete").
     std::function<void(const std::string& line)> onReportLine;
+    // Asked between phases and between the records of the write (Ctrl+C,
+    // SIGTERM); true stops the run there. May be empty.
+    std::function<bool()> stopRequested;
 
 private:
     bool Confirm(const GuardReport& report, bool noHistory);
+    // The guard against old data; false when its question was answered no.
+    bool Guard(const SafeWriteJob& job, std::uint16_t oldStart, const std::vector<std::uint8_t>& old,
+               SafeWriteResult& result);
+    bool Stopped() const;
+    void Interrupted(const std::string& where, SafeWriteResult& result);
     void Line(const char* what, const std::string& result);
     void Log(LogEntry entry, SafeWriteResult& result, bool isWrite);
     void Message(const std::string& text);
@@ -91,8 +103,9 @@ private:
 std::string GuardQuestion(const GuardReport& report, bool noHistory);
 std::string RestoreQuestion(const SafeWriteResult& failed);
 
-// The job that writes a logbook entry's data back: known data, so no guard;
-// a backup of what the ECU holds first when backup is set.
+// The job that writes a logbook entry's data back, with a backup of what the
+// ECU holds first when backup is set. It goes through the guard like any
+// write; the owner sets the maps and limits.
 SafeWriteJob RestoreJob(const LogEntry& entry, bool backup);
 
 // The bytes of the block read (start, bytes) over first .. first + count - 1;

@@ -1,11 +1,13 @@
 #include "ecu/SerialLink.h"
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <thread>
 
 #include "config/CommLogFile.h"
 #include "config/RegistrySettings.h"
+#include "model/Strings.h"
 #include "ecu/CommLog.h"
 #include "platform/EventPump.h"
 #include "platform/ProfileFile.h"
@@ -29,6 +31,13 @@ SerialLink::SerialLink(MachineConfig& machine, SerialPort& port, EventPump& pump
       log_(machine.registry.commLog) {}
 
 int SerialLink::TimeoutSetting() const { return line_.readTimeout; }
+
+std::string SerialLink::CodeText(int code) const {
+    std::string text = Str(code);
+    if (code == str::kPortUsedByOther && portHolder > 0 && !text.empty() && text.back() == '.')
+        text.insert(text.size() - 1, " (process " + std::to_string(portHolder) + ")");
+    return text;
+}
 
 int SerialLink::EffectivePort() const { return line_.portCode; }
 
@@ -65,6 +74,8 @@ LineSettings SerialLink::LineFromCodes() const {
 bool SerialLink::OpenPort(bool startTimer) {
     if (portOpen) ClosePort();
     ecuChecked = false;
+    portTaken = false;
+    portHolder = 0;
     const int portCode = line_.portCode;
     const bool codesValid = portCode >= 0 && portCode <= 7 && line_.speedCode >= 0 &&
                             line_.speedCode <= 5 && line_.dataBitsCode >= 0 &&
@@ -85,6 +96,9 @@ bool SerialLink::OpenPort(bool startTimer) {
         timeouts.writeTotalConstantMs = 0;
         port_.SetTimeouts(timeouts);
         if (onOpened) onOpened();
+    } else if (codesValid && port_.LastError() == EBUSY) {
+        portTaken = true;
+        portHolder = port_.LockHolder();
     }
     LogEvent(clockMs(), 0, portOpen ? 1 : 0, 0, port_.LastError(),
              FormatText(commlog::kOpenEvent, portCode + 1));

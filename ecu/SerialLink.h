@@ -89,6 +89,14 @@ public:
     bool monitorActive = false;    // the monitor polled on its last tick
     std::int32_t silenceCountdown = 0;   // in link-timer ticks
     bool ecuChecked = false;       // the last identification matched; cleared by every open
+    // The last OpenPort failed because another program holds the port, and
+    // which process that is (0 when not known).
+    bool portTaken = false;
+    long portHolder = 0;
+
+    // The message of a result code: its string-table text, and for 1601
+    // (the port is taken) the process that holds it, where known.
+    std::string CodeText(int code) const;
 
     // Runs after every successful open: the identification of the protocol.
     std::function<void()> onOpened;

@@ -67,6 +67,7 @@ const std::map<int, std::string>& Table() {
         {str::kRangeOver5, "Input Data Range Over:%.5f \n (%.5f<=Data<=%.5f)\n set %.5f"},
         {str::kRangeOver6, "Input Data Range Over:%.6f \n (%.6f<=Data<=%.6f)\n set %.6f"},
         {str::kRangeOver1, "Input Data Range Over:%.1f \n (%.1f<=Data<=%.1f)\n set %.1f"},
+        {str::kPortUsedByOther, "The port is used by another program."},
         {str::kRangeOver0, "Input Data Range Over:%.0f \n (%.0f<=Data<=%.0f)\n set %.0f"},
         {str::kCaptionMapWindow, "Map Window"},
         {str::kCaptionTableWindow, "Table Window"},

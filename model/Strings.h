@@ -67,6 +67,8 @@ enum : int {
     kRangeOver6 = 1554,
     kRangeOver1 = 1555,
     kRangeOver0 = 1556,
+    // Our own: another program holds the serial port's lock.
+    kPortUsedByOther = 1601,
     kCaptionMapWindow = 2000,
     kCaptionTableWindow = 2001,
     kCaptionConstants = 2002,

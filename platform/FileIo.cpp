@@ -176,6 +176,23 @@ bool WriteFileAtomic(const std::string& path, const std::string& content) {
     return true;
 }
 
+ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& content) {
+    if (path.empty() || path.back() == '/') return ExclusiveWrite::kFailed;
+    std::string tempPath;
+    const int fd = CreateTempBeside(path, tempPath);
+    if (fd < 0) return ExclusiveWrite::kFailed;
+    bool ok = WriteAll(fd, content.data(), content.size()) && ::fsync(fd) == 0;
+    ok = (::close(fd) == 0) && ok;
+    ExclusiveWrite result = ExclusiveWrite::kFailed;
+    if (ok) {
+        if (::link(tempPath.c_str(), path.c_str()) == 0) result = ExclusiveWrite::kWritten;
+        else if (errno == EEXIST) result = ExclusiveWrite::kExists;
+    }
+    ::unlink(tempPath.c_str());
+    if (result == ExclusiveWrite::kWritten) SyncFolder(path);
+    return result;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit) {
     content.clear();
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);

@@ -16,6 +16,12 @@ std::string TempFolder();
 // file it names gets the content, and the old file's mode, owner and group
 // carry over. Only regular files are replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
+// Creates path with content, complete or not at all, and never over
+// anything: the content goes to a temporary file beside it that is then
+// linked to path, which fails when path exists (a symbolic link included).
+// Two writers racing for one name: exactly one gets it.
+enum class ExclusiveWrite { kWritten, kExists, kFailed };
+ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& content);
 // The largest data file, image file, definition, settings file or registry
 // file the program reads: a whole 64 KB calibration in one-byte records is
 // about 1 MB of text. A larger file is refused as unreadable rather than

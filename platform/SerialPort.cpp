@@ -95,6 +95,7 @@ std::string ResolveSerialDevice(const std::string& name, const RegistryStore* re
 bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) {
     Close();
     lastError_ = 0;
+    lockHolder_ = 0;
     devicePath_ = ResolveSerialDevice(device, registry_);
     const int fd = ::open(devicePath_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
@@ -103,11 +104,19 @@ bool PosixSerialPort::Open(const std::string& device, const LineSettings& line) 
     }
     // Not shared: a second program on the same port fails to open it. The
     // lock goes with the descriptor, so a crash cannot leave the port taken.
+    // The record lock beside it carries no exclusion of its own (flock
+    // already has it); it is there so that the second program can learn
+    // who holds the port.
+    struct flock record {};
+    record.l_type = F_WRLCK;
+    record.l_whence = SEEK_SET;
     if (::flock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK) {
         lastError_ = EBUSY;
+        if (::fcntl(fd, F_GETLK, &record) == 0 && record.l_type != F_UNLCK) lockHolder_ = record.l_pid;
         ::close(fd);
         return false;
     }
+    ::fcntl(fd, F_SETLK, &record);
     termios tio{};
     if (::tcgetattr(fd, &tio) != 0) {
         lastError_ = errno;

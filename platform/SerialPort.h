@@ -54,8 +54,11 @@ struct SerialPort {
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
     // The system's error code of the last call (errno); 0 after a success
-    // or a time-out.
+    // or a time-out. EBUSY after an Open: another program holds the port.
     virtual int LastError() const = 0;
+    // After an Open refused with EBUSY: the process that holds the port,
+    // 0 when it is not known.
+    virtual long LockHolder() const { return 0; }
 };
 
 // The device for a port name. "COM<n>" (n from 1, any letter case) is taken
@@ -81,6 +84,7 @@ public:
     void Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
     int LastError() const override { return lastError_; }
+    long LockHolder() const override { return lockHolder_; }
 
     const std::string& DevicePath() const { return devicePath_; }
 
@@ -94,6 +98,7 @@ private:
     const RegistryStore* registry_;
     int fd_ = -1;
     int lastError_ = 0;
+    long lockHolder_ = 0;
     PortTimeouts timeouts_;
     std::string devicePath_;
     Clock::duration characterTime_{};   // one character on the line, start and stop bits included

@@ -5,6 +5,10 @@
 #include <functional>
 #include <memory>
 
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include "ecu/Logbook.h"
 #include "ecu/WriteGuard.h"
 #include "tests/support/TempDir.h"
@@ -110,6 +114,9 @@ TEST_F(LogbookTest, NumbersAreNeverReusedAndHistoryIsPerMachineAndEcu) {
     const LogEntry next = Data(logbook::kBackup, {4, 5, 6});
     EXPECT_EQ(next.id, 3);
     LogEntry other = Data(logbook::kRead, {7, 8, 9});
+    LogEntry last;
+    ASSERT_TRUE(book.LastEcuData("TST01", "M1", last));
+    EXPECT_EQ(last.id, other.id);
     LogEntry failed;
     failed.operation = logbook::kWrite;
     failed.result = logbook::kFail;
@@ -120,11 +127,74 @@ TEST_F(LogbookTest, NumbersAreNeverReusedAndHistoryIsPerMachineAndEcu) {
     std::string error;
     ASSERT_TRUE(book.Add(failed, error));
 
-    LogEntry last;
-    ASSERT_TRUE(book.LastEcuData("TST01", "M1", last));
-    EXPECT_EQ(last.id, other.id);   // the failed write says nothing of the ECU
+    // After a failed write the ECU may hold anything: nothing is known of it.
+    EXPECT_FALSE(book.LastEcuData("TST01", "M1", last));
     EXPECT_FALSE(book.LastEcuData("TST01", "M2", last));
     EXPECT_FALSE(book.LastEcuData("OTHER", "M1", last));
+}
+
+TEST_F(LogbookTest, TwoProgramsAddingAtOnceLoseNoEntryAndShareNoNumber) {
+    // A stray file of the user's, and a folder where an entry file would go.
+    dir.Write("WORK/LOGBOOK/999999 copy.txt", "mine");
+    dir.Write("WORK/LOGBOOK/0000099.log", "not an entry");
+    ::mkdir(dir.File("WORK/LOGBOOK/000001.log").c_str(), 0755);
+    constexpr int kEach = 30;
+    pid_t children[2];
+    for (int child = 0; child < 2; ++child) {
+        children[child] = ::fork();
+        if (children[child] == 0) {
+            Logbook own(dir.File("WORK/LOGBOOK"));
+            for (int i = 0; i < kEach; ++i) {
+                LogEntry entry;
+                entry.operation = logbook::kBackup;
+                entry.result = logbook::kComplete;
+                entry.machine = child == 0 ? "BIKE-A" : "BIKE-B";
+                entry.hasData = true;
+                entry.start = 0x8000;
+                entry.data.assign(64, static_cast<std::uint8_t>(child * 100 + i));
+                std::string error;
+                if (!own.Add(entry, error)) ::_exit(1);
+            }
+            ::_exit(0);
+        }
+    }
+    for (pid_t child : children) {
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    }
+    int seen[2][kEach] = {};
+    for (const LogEntry& entry : book.List()) {
+        if (entry.id == 1) continue;   // the folder planted under entry 1's name
+        ASSERT_FALSE(entry.Damaged()) << entry.id << ": " << entry.damage;
+        const int child = entry.machine == "BIKE-A" ? 0 : 1;
+        const int round = entry.data[0] - child * 100;
+        ASSERT_TRUE(round >= 0 && round < kEach) << entry.id;
+        ++seen[child][round];
+    }
+    for (const auto& rounds : seen)
+        for (const int count : rounds) EXPECT_EQ(count, 1);
+}
+
+TEST_F(LogbookTest, SingleWritesAfterTheLastReadAreWhatTheEcuHoldsNow) {
+    Data(logbook::kRead, {0x10, 0x20, 0x30, 0x40}, 0x8014);
+    Data(logbook::kWriteByte, {0x80}, 0x8016);
+    Data(logbook::kWriteWord, {0x01, 0x02}, 0x8017);   // its second byte lies past the read
+    LogEntry now;
+    ASSERT_TRUE(book.LastEcuData("TST01", "M1", now));
+    EXPECT_EQ(now.data, (std::vector<std::uint8_t>{0x10, 0x20, 0x80, 0x01}));
+    EXPECT_EQ(now.start, 0x8014);
+
+    LogEntry relative;
+    relative.operation = logbook::kWriteByte;
+    relative.result = logbook::kFail;
+    relative.machine = "TST01";
+    relative.ecu = "M1";
+    relative.file = "cal.qsd";
+    std::string error;
+    ASSERT_TRUE(book.Add(relative, error));
+    EXPECT_EQ(relative.file.front(), '/');
+    EXPECT_FALSE(book.LastEcuData("TST01", "M1", now));   // a single write failed: anything may be there
 }
 
 // One map of 2 x 3 byte cells at 0x1007 and one of 2 word cells at 0x1010.
