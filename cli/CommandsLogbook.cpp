@@ -9,6 +9,7 @@
 #include "cli/Cli.h"
 #include "cli/EcuCommand.h"
 #include "ecu/Logbook.h"
+#include "config/Definition.h"
 #include "files/DataFile.h"
 #include "model/Parse.h"
 #include "model/Strings.h"
@@ -136,12 +137,11 @@ int RunLog(const std::vector<std::string>& arguments) {
 // restore ID: an entry's data back into the ECU, through the same backup,
 // guard, write and read-back as any write. The entry must be of this machine
 // and ECU, and hold what the ECU held (not the data of a failed or cut
-// write) unless --force; the maps for the guard come from the machine's
-// standard data file (or --base).
+// write) unless --force.
 int RunRestore(const std::vector<std::string>& arguments) {
     const std::string command = "restore";
     Options options;
-    if (!ParseOptions(command, arguments, {"--port", "--base"}, options, {"--no-backup", "--force"}))
+    if (!ParseOptions(command, arguments, {"--port"}, options, {"--no-backup", "--force"}))
         return kExitUsage;
     std::int32_t id = 0;
     if (options.positional.size() != 1 || !ParseDecimal(options.positional[0], id) || id < 1)
@@ -159,9 +159,11 @@ int RunRestore(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     const bool force = options.Has("--force");
-    std::string base;
-    if (int status = StandardDataFile(session.app(), options, base); status != kExitOk) return status;
-    if (int status = session.Load(base); status != kExitOk) return status;
+    // The guard weighs the entry's data map by map: the maps as the
+    // definition lays them over an image holding that data.
+    CQelApp& app = session.app();
+    for (std::size_t i = 0; i < entry.data.size(); ++i) app.image()[entry.start + i] = entry.data[i];
+    if (LoadMapSection(app, app.image()) != 0) app.maps.clear();
     if (int status = session.HoldPort(); status != kExitOk) return status;
     DataExchange& exchange = session.exchange();
     exchange.backupBeforeWrite = exchange.guardLimits.backup && !options.Has("--no-backup");
@@ -180,8 +182,8 @@ int RunRestore(const std::vector<std::string>& arguments) {
 
 const std::vector<CliCommand>& LogbookCommands() {
     static const std::vector<CliCommand> commands = {
-        {"restore", "ID [--no-backup] [--force] [--base FILE] [--port DEV]",
-         "write logbook entry ID's data back to the ECU (backup, guard, write, read back)", 1, 7, RunRestore},
+        {"restore", "ID [--no-backup] [--force] [--port DEV]",
+         "write logbook entry ID's data back to the ECU (backup, guard, write, read back)", 1, 5, RunRestore},
         {"log", "[--csv] | show ID | export ID OUT.qsd [--base FILE] | note ID TEXT",
          "the machine's logbook of ECU transfers", 0, 5, RunLog},
     };

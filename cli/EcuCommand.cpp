@@ -220,7 +220,9 @@ void EcuCommand::Log(LogEntry entry) {
 
 void PrintRestoreCommand(EcuCommand& session, const SafeWriteResult& result) {
     if (!result.EcuTouched() || result.backupId == 0) return;
-    std::string command = "rvtune restore " + std::to_string(result.backupId);
+    // The data this ECU held a moment ago: the guard would only flag the
+    // undoing of the write that just failed.
+    std::string command = "rvtune restore " + std::to_string(result.backupId) + " --force";
     if (!session.PortArgument().empty()) command += " --port " + session.PortArgument();
     ReportError("the ECU's data from before the write is kept in logbook entry " +
                 std::to_string(result.backupId) + "; to write it back, run:");

@@ -308,7 +308,8 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
             if (!FlushInput(kWriteFlush, true)) result.code = str::kDataRemainsInPort;
             link_.ClearError();
         }
-        bool sent = result.code == 0 && SendEchoed(CommandByte('L')) && SendEchoed(CommandByte('W'));
+        const bool started = result.code == 0 && SendEchoed(CommandByte('L')) && SendEchoed(CommandByte('W'));
+        bool sent = started;
         const long long lineCount = static_cast<long long>(lines.size());
         for (long long i = 0; sent && i < lineCount; ++i) {
             const std::string& line = lines[static_cast<std::size_t>(i)];
@@ -339,6 +340,10 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
         }
         result.allSent = sent;
         if (sent) written = ReceiveResultByte(resultByte);
+        // A write cut off (by the line or by the user) leaves the ECU waiting
+        // for the rest of its records: whatever came next would be taken
+        // for record text. Nothing goes out until it has given up.
+        if (started && !sent) QuietAfterCutCommand();
     }
     progress_.Close();
     link_.exchangeBusy = false;

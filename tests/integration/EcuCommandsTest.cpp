@@ -347,11 +347,11 @@ TEST_F(EcuCommandsTest, AWriteCutInTheMiddleIsRestoredToTheBytesBefore) {
     EXPECT_EQ(cut.status, 1) << cut.err;
     EXPECT_NE(cut.out.find("Write to ECU data   --->   Fail"), std::string::npos) << cut.out;
     const std::string restore = RestoreCommand(cut.err);
-    ASSERT_EQ(restore, "rvtune restore 1") << cut.err;
+    ASSERT_EQ(restore, "rvtune restore 1 --force") << cut.err;
     // The records before the cut are in the ECU.
-    EXPECT_EQ(Tune({"verify", original}).status, 1);
+    { const Outcome v = Tune({"verify", original}); EXPECT_EQ(v.status, 1) << v.err << v.out; }
 
-    const Outcome restored = Tune({"restore", "1"});
+    const Outcome restored = Tune({"restore", "1", "--force"});
     EXPECT_EQ(restored.status, 0) << restored.err;
     EXPECT_NE(restored.out.find("Write to ECU data   --->   Complete"), std::string::npos) << restored.out;
     EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
@@ -375,7 +375,7 @@ TEST_F(EcuCommandsTest, AByteStoredWrongFailsTheWrite) {
     EXPECT_NE(o.out.find("Write to ECU data   --->   Fail"), std::string::npos) << o.out;
     EXPECT_EQ(o.out.find("Write to ECU data   --->   Complete"), std::string::npos) << o.out;
     EXPECT_NE(o.err.find("1009"), std::string::npos) << o.err;
-    EXPECT_EQ(RestoreCommand(o.err), "rvtune restore 1") << o.err;
+    EXPECT_EQ(RestoreCommand(o.err), "rvtune restore 1 --force") << o.err;
 }
 
 // An ECU that answers as if it took the data, with a message of the
