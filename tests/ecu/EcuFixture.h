@@ -62,14 +62,20 @@ struct FakeEcu {
             }
             return;
         case State::kData:
+            // The tool's echoes of the records; an identification request
+            // starts the next command.
+            if (b != 0xBF) return;
+            state = State::kCommand;
+            OnWrite(b);
             return;
         case State::kWrite:
             if (echoCharacters >= 0 && static_cast<int>(received.size()) >= echoCharacters) return;
             received.push_back(static_cast<char>(b));
             port.Feed({b});
-            if (received.size() >= 10 && received.compare(received.size() - 10, 10, "S9030000FC") == 0 &&
-                sendResult)
-                port.Feed({result});
+            if (received.size() >= 10 && received.compare(received.size() - 10, 10, "S9030000FC") == 0) {
+                if (sendResult) port.Feed({result});
+                state = State::kCommand;
+            }
             return;
         }
     }

@@ -1,0 +1,64 @@
+// The safe write against a scripted ECU: a write the user stops ends at a
+// record boundary and says so; a write whose result byte never came is
+// judged by its read-back.
+#include <gtest/gtest.h>
+
+#include "ecu/Logbook.h"
+#include "ecu/SafeWrite.h"
+#include "files/SRecord.h"
+#include "tests/ecu/EcuFixture.h"
+
+namespace {
+
+struct SafeWriteTest : EcuFixture {
+    FakeEcu ecu{port};
+    Logbook book{dir.File("LOGBOOK")};
+    SafeWrite write{protocol, book, prompt, "TST01", "M1"};
+    std::vector<std::uint8_t> data;   // 0x1000..0x103F, four records
+
+    SafeWriteTest() {
+        for (int i = 0; i < 64; ++i) data.push_back(static_cast<std::uint8_t>(i * 3));
+        std::vector<std::string> lines;
+        BuildRecords(data.data(), data.size(), 0x1000, 63, lines);
+        for (const std::string& line : lines) ecu.records += line;   // what a read-back finds
+    }
+    SafeWriteJob Job() const {
+        SafeWriteJob job;
+        job.start = 0x1000;
+        job.bytes = data;
+        job.backup = false;
+        job.guard = false;
+        return job;
+    }
+};
+
+TEST_F(SafeWriteTest, AStopEndsTheWriteAtARecordBoundaryAndIsLoggedAsInterrupted) {
+    int asked = 0;
+    write.stopRequested = [&asked] { return ++asked > 2; };   // the third question: after two records
+    const SafeWriteResult result = write.Run(Job());
+    EXPECT_EQ(result.status, SafeWriteStatus::kInterrupted);
+    EXPECT_TRUE(result.EcuTouched());
+    // Two whole records went out, nothing of the third, and no closing record.
+    std::vector<std::string> lines;
+    BuildRecords(data.data(), data.size(), 0x1000, 63, lines);
+    EXPECT_EQ(ecu.received, lines[0] + lines[1]);
+    LogEntry entry;
+    ASSERT_TRUE(book.Find(result.entryId, entry));
+    EXPECT_EQ(entry.result, logbook::kInterrupted);
+    EXPECT_NE(entry.detail.find("1020"), std::string::npos) << entry.detail;
+    LogEntry known;
+    EXPECT_FALSE(book.LastEcuData("TST01", "M1", known));
+}
+
+TEST_F(SafeWriteTest, AMissingResultByteLeavesTheVerdictToTheReadBack) {
+    ecu.sendResult = false;
+    const SafeWriteResult result = write.Run(Job());
+    EXPECT_EQ(result.status, SafeWriteStatus::kComplete) << result.detail;
+    LogEntry entry;
+    ASSERT_TRUE(book.Find(result.entryId, entry));
+    EXPECT_EQ(entry.result, logbook::kComplete);
+    EXPECT_NE(entry.detail.find("no result byte"), std::string::npos) << entry.detail;
+    for (const RecordedPrompt& shown : prompt.shown) EXPECT_EQ(shown.text.find("Write Error Address"), std::string::npos);
+}
+
+}  // namespace

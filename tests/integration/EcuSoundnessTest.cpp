@@ -1,0 +1,148 @@
+// rvtune against ecusim where two programs, foreign logbook entries and
+// single writes meet: no entry lost or shared, no byte sent on a taken port,
+// no restore of another bike's data, a guard that sees the ECU as it is.
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <map>
+#include <regex>
+#include <thread>
+
+#include "platform/SerialPort.h"
+#include "tests/integration/EcuCommandsFixture.h"
+
+namespace {
+
+using namespace ecutest;
+
+// An entry file of the test logbook, relative to the test folder.
+std::string EntryFile(int id, const char* extension) {
+    char name[64];
+    std::snprintf(name, sizeof name, "install/TST01/WORK/LOGBOOK/%06d%s", id, extension);
+    return name;
+}
+
+TEST_F(EcuCommandsTest, TwoProgramsOnTwoBikesLoseNoEntryAndEachRestoreCommandNamesItsOwnBackup) {
+    // Bike A holds the calibration, bike B the changed one; each write is cut
+    // off by the bike (which then stores nothing), so each bike keeps its data.
+    EcusimProcess bikeA(install.dir.File("ecuA"), {"--image", original, "--fault", "stop-echo=60"});
+    EcusimProcess bikeB(install.dir.File("ecuB"), {"--image", changed, "--fault", "stop-echo=60"});
+    ASSERT_TRUE(bikeA.Ready() && bikeB.Ready());
+    constexpr int kRounds = 4;
+    std::map<int, char> restoreIds;   // the entry each printed restore command names, by bike
+    std::mutex lock;
+    auto ride = [&](const EcusimProcess& bike, const std::string& file, char name) {
+        const std::vector<std::string> env = {"RV_TUNE_REGISTRY=" + install.RegistryPath(),
+                                              "TMPDIR=" + install.TmpPath(), "RV_TUNE_COM1=" + bike.Link()};
+        for (int round = 0; round < kRounds; ++round) {
+            const Outcome read = RunProcess({kRvtune, "read-ecu", "--out", install.dir.File(std::string(1, name) + ".mot")},
+                                            env, kCommandBound);
+            EXPECT_EQ(read.status, 0) << read.err;
+            const Outcome cut = RunProcess({kRvtune, "write-ecu", file, "--force"}, env, kCommandBound);
+            EXPECT_EQ(cut.status, 1) << cut.err;
+            std::smatch match;
+            const std::string command = RestoreCommand(cut.err);
+            ASSERT_TRUE(std::regex_match(command, match, std::regex("rvtune restore ([0-9]+) --force"))) << cut.err;
+            std::lock_guard<std::mutex> hold(lock);
+            EXPECT_TRUE(restoreIds.emplace(std::stoi(match[1]), name).second);
+        }
+    };
+    std::thread a(ride, std::cref(bikeA), changed, 'A');
+    std::thread b(ride, std::cref(bikeB), original, 'B');
+    a.join();
+    b.join();
+
+    // Every read, backup and failed write of both programs is an entry of its own.
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(Lines(log.out).size(), 1u + 2 * kRounds * 3 + 1) << log.out;   // header, entries, last newline
+    EXPECT_EQ(log.out.find("damaged"), std::string::npos) << log.out;
+    // Each backup a restore command names holds its own bike's data.
+    for (const auto& [id, bike] : restoreIds) {
+        const Outcome shown = Tune({"log", "export", std::to_string(id), install.dir.File("entry.qsd")});
+        ASSERT_EQ(shown.status, 0) << shown.err;
+        EXPECT_EQ(FileRange(install.dir.File("entry.qsd")),
+                  Range(bike == 'A' ? testinstall::CalibrationImage() : ChangedImage()))
+            << "entry " << id << " of bike " << bike;
+    }
+}
+
+TEST_F(EcuCommandsTest, ASecondProgramOnATakenPortIsToldWhoHoldsItAndSendsNothing) {
+    StartEcu(original);
+    PosixSerialPort holder;   // the first program, in the middle of its exchange
+    ASSERT_TRUE(holder.Open(sim->Link(), LineSettings{}));
+    PortTimeouts quick;
+    quick.readTotalConstantMs = 300;
+    holder.SetTimeouts(quick);
+    for (const std::vector<std::string>& command :
+         {std::vector<std::string>{"write-byte", "1008", "99"}, {"write-ecu", changed, "--force"},
+          {"read-ecu", "--out", install.dir.File("x.mot")}, {"monitor", "--seconds", "1"}}) {
+        const Outcome refused = Tune(command);
+        EXPECT_EQ(refused.status, 1) << command[0] << ": " << refused.err;
+        EXPECT_NE(refused.err.find("The port is used by another program (process " + std::to_string(::getpid()) + ")"),
+                  std::string::npos)
+            << command[0] << ": " << refused.err;
+    }
+    // Nothing reached the line: the first program reads nothing that is not its own.
+    std::uint8_t byte = 0;
+    std::size_t count = 0;
+    EXPECT_TRUE(holder.Read(&byte, 1, count));
+    EXPECT_EQ(count, 0u);
+    holder.Close();
+    EXPECT_EQ(Tune({"log", "--csv"}).out, "id,time,operation,result,file,note\n");
+    EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+}
+
+TEST_F(EcuCommandsTest, ARestoreOfAnEntryTheEcuNeverHeldOrOfAnotherBikeIsRefused) {
+    StartEcu(original);
+    ASSERT_EQ(Tune({"read-ecu", "--out", install.dir.File("ecu.mot")}).status, 0);   // entry 1
+    const std::string log = install.dir.Read("install/TST01/WORK/LOGBOOK/000001.log");
+    const std::string data = install.dir.Read("install/TST01/WORK/LOGBOOK/000001.s19");
+    struct Case {
+        const char* name;
+        std::string from, to;   // one line of entry 1's .log changed
+        const char* said;
+        bool forceHelps;
+    };
+    const std::vector<Case> cases = {
+        {"another machine", "machine=TST01", "machine=OTHER9", "belongs to machine OTHER9", false},
+        {"another ECU", "ecu=M1", "ecu=Q7", "ECU Q7", false},
+        {"a failed write", "operation=read\nresult=Complete", "operation=write\nresult=Fail", "\"Fail\"", true},
+    };
+    int id = 1;
+    for (const Case& c : cases) {
+        ++id;
+        std::string changedLog = log;
+        ASSERT_NE(changedLog.find(c.from), std::string::npos) << c.name;
+        changedLog.replace(changedLog.find(c.from), c.from.size(), c.to);
+        install.dir.Write(EntryFile(id, ".s19"), data);
+        install.dir.Write(EntryFile(id, ".log"), changedLog);
+        const Outcome refused = Tune({"restore", std::to_string(id)});
+        EXPECT_EQ(refused.status, 1) << c.name << ": " << refused.err;
+        EXPECT_NE(refused.err.find(c.said), std::string::npos) << c.name << ": " << refused.err;
+        EXPECT_EQ(refused.err.find("--force") != std::string::npos, c.forceHelps) << c.name << ": " << refused.err;
+        if (!c.forceHelps) EXPECT_EQ(Tune({"restore", std::to_string(id), "--force"}).status, 1) << c.name;
+    }
+    EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+}
+
+// A single write moves a cell; a later write of the old calibration moves it
+// back by three quarters. The guard weighs that against the ECU as it is now.
+TEST_F(EcuCommandsTest, TheGuardWeighsAWriteAgainstTheEcuAsItIsNow) {
+    StartEcu(original);
+    ASSERT_EQ(Tune({"read-ecu", "--out", install.dir.File("ecu.mot")}).status, 0);
+    ASSERT_EQ(Tune({"write-byte", "1008", "50"}).status, 0);   // Main row 1 column 2: 20 -> 80
+    const Outcome refused = Tune({"write-ecu", original});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("row 1 column 2: 80 -> 20"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.out.find("Plausibility guard   --->   Refused"), std::string::npos) << refused.out;
+    const Outcome log = Tune({"log", "--csv"});
+    EXPECT_EQ(OperationsAndResults(log.out),
+              (std::vector<std::string>{"operation result", "read Complete", "write-byte Complete",
+                                        "backup Complete"}));
+    std::vector<std::uint8_t> expected = Range(testinstall::CalibrationImage());
+    expected[8] = 0x50;
+    EXPECT_EQ(EcuMemory(), expected);
+}
+
+}  // namespace
