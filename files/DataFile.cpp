@@ -116,12 +116,15 @@ int ReadDataSection(const LineStore& lines, Image& image, std::uint16_t& start, 
     do {
         if (line.size() < kMinRecordLength) continue;
         if (line[0] != 'S') return str::kSFormatError;
-        if (line[1] == '9') return 0;
+        if (line[1] == '9') break;
         if (line[1] != '1') return str::kSFormatError;
         const int result = StoreRecord(line, image, start, end);
         if (result != 0) return result;
     } while (lines.NextLine(index, line) > 0);
-    return 0;
+    // Records that carry no byte leave the calibration without a data range:
+    // nothing to lay maps over, no checksum byte, and nothing a save could
+    // write that would load again. Such a file has no data.
+    return start <= end ? 0 : str::kDataSectionEmpty;
 }
 
 void RegenerateDataSection(LineStore& lines, const Image& image, std::uint16_t start,
@@ -187,16 +190,22 @@ int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConf
 
 bool SaveDataFile(Calibration& calibration, const std::string& path,
                   const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored) {
-    if (calibration.dataStart <= calibration.dataEnd) {
-        const std::uint8_t sum = RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
-        if (checksumStored) {
-            checksumStored(calibration.dataEnd, sum);
-            RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
-        }
-        calibration.modified = 1;
+    // Without a data range or a "Data" section to hold it, the file written
+    // would be refused when it is opened again.
+    if (calibration.dataStart > calibration.dataEnd ||
+        calibration.dataLines.FindSection(datafile::kDataSection) < 0)
+        return false;
+    const std::uint8_t sum = RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+    if (checksumStored) {
+        checksumStored(calibration.dataEnd, sum);
+        RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
     }
+    calibration.modified = 1;
     RegenerateDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
-    if (!WriteFileAtomic(path, JoinDataFileLines(calibration.dataLines))) return false;
+    // CR LF line ends can take a file read with LF alone past the size the
+    // reader accepts; such a file is not written rather than written unreadable.
+    const std::string text = JoinDataFileLines(calibration.dataLines);
+    if (text.size() > kMaxInputFileSize || !WriteFileAtomic(path, text)) return false;
     calibration.modified = 0;
     return true;
 }

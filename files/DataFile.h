@@ -48,7 +48,9 @@ int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConf
 // Recomputes the checksum byte, regenerates "Data" from the image and writes
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it
-// was. Clears the modified flag on success.
+// was. Clears the modified flag on success. Writes nothing and returns false
+// when the file would not load again: no data range, no "Data" section, or a
+// text over kMaxInputFileSize (a file read with LF line ends grows by CR LF).
 // checksumStored, when given, hears of the checksum byte written before the
 // save (the map link copies it like any other byte); the checksum is then
 // computed once more, so the file's range always sums to 0x7F.
@@ -79,10 +81,11 @@ void SplitDataFileText(std::string_view content, LineStore& lines);
 // Every line followed by CR LF.
 std::string JoinDataFileLines(const LineStore& lines);
 // Reads the "Data" records into image. 0, or the message number 1507-1510.
-// start and end become the lowest and highest address filled (0xFFFF and 0
-// when no record held data). A record whose count promises more bytes than
-// its line holds, or whose data would run past 0xFFFF, is refused with 1509
-// before anything of it is stored.
+// start and end become the lowest and highest address filled. Records that
+// fill no byte at all (count 3) are 1508, as no record: a calibration
+// without a data range could not be saved as a file that loads. A record
+// whose count promises more bytes than its line holds, or whose data would
+// run past 0xFFFF, is refused with 1509 before anything of it is stored.
 int ReadDataSection(const LineStore& lines, Image& image, std::uint16_t& start, std::uint16_t& end);
 // Replaces the key lines of "Data" by "Calib:", the records of
 // image[start .. end], the end record and "Fixed:"; comments and blank lines

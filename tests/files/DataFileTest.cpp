@@ -66,6 +66,7 @@ TEST(ReadDataSection, ReportsEachFormatErrorWithItsMessageNumber) {
         {"no section", {"[Title]", "S1050100010200"}, str::kDataSectionMissing},
         {"no record", {"[Data]", "Calib:", "S9030000FC"}, str::kDataSectionEmpty},
         {"short S1 only", {"[Data]", "S10501"}, str::kDataSectionEmpty},
+        {"records without data", {"[Data]", "S1030000FC", "S1031000EC", "S9030000FC"}, str::kDataSectionEmpty},
         {"long line not S", {"[Data]", "S1050100010200", "Fixed: and more"}, str::kSFormatError},
         {"odd length", {"[Data]", "S10501000102F6F"}, str::kSFormatError},
         {"other record type", {"[Data]", "S1050100010200", "S5030001FB"}, str::kSFormatError},
@@ -364,6 +365,25 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
     }
 }
 
+// Found by the data file fuzz target: two "[Data]" headers (the second run
+// into a record line by a lone CR), a damaged "Calib:" and one record of no
+// data. It used to load with an empty data range and save as a file whose
+// "Data" held no record, which then did not load.
+TEST_F(DataFileTest, AFileWhoseRecordsHoldNoByteIsRefused) {
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(std::string(RV_TEST_DATA_DIR) + "/datafiles/records-without-data.qsd", text));
+    const std::string path = WriteFile("nodata.qsd", text);
+    EXPECT_EQ(LoadDataFile(app, app, prompt, path), kAbandoned);
+    ASSERT_EQ(prompt.shown.size(), 1u);
+    EXPECT_EQ(prompt.Last().text, Str(str::kDataSectionEmpty));
+    EXPECT_TRUE(app.maps.empty());
+
+    // Nor is a calibration without a range ever saved.
+    const std::string saved = install.dir.File("nodata-saved.qsd");
+    EXPECT_FALSE(SaveDataFile(app, saved));
+    EXPECT_FALSE(fs::exists(saved));
+}
+
 TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndReportsFailure) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
     ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
@@ -404,6 +424,12 @@ TEST_F(DataFileTest, AFileOverTheSizeLimitIsRefusedAsUnreadable) {
     const std::string path = WriteFile("big.qsd", atLimit);
     ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     EXPECT_EQ(app.dataEnd, kDataEnd);
+
+    // Saved with CR LF, the same lines would pass the limit: not written.
+    const std::string saved = install.dir.File("big-saved.qsd");
+    EXPECT_FALSE(SaveDataFile(app, saved));
+    EXPECT_FALSE(fs::exists(saved));
+    EXPECT_EQ(app.modified, 1);
 
     const std::string over = WriteFile("over.qsd", atLimit + "\n");
     EXPECT_EQ(LoadDataFile(app, app, prompt, over), kUnreadable);
