@@ -57,16 +57,23 @@ int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConf
 bool SaveDataFile(Calibration& calibration, const std::string& path,
                   const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored = {});
 
-// The "Title" section as alternating key and text entries.
-void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);
+// The "Title" section as alternating key and text entries; pairLines, when
+// given, gets the index of the line each pair was read from.
+void ReadTitles(const LineStore& lines, std::vector<std::string>& titles, std::vector<int>* pairLines = nullptr);
 // Replaces the key lines of "Title" by one "key,text" line per pair; nothing
 // happens when the file has no "Title" section. A last key without its text
 // gets an empty text.
 void WriteTitles(LineStore& lines, const std::vector<std::string>& titles);
-// The Title Editor's list into the data file lines: as WriteTitles, but a
-// file without a "Title" section gets one at its end when there are titles
-// to keep, so that titles the user added are saved.
-void StoreTitles(LineStore& lines, const std::vector<std::string>& titles);
+// The Title Editor's list back into the data file lines, changing only what
+// the editor changed. pairLines[i] is the line pair i was read from
+// (ReadTitles), or -1 for a pair added since; missing entries count as -1.
+// A pair that still reads as its line keeps the line byte for byte; a
+// changed pair becomes "title,data" in its line's place; a line whose pair
+// is gone is removed; an added pair follows the line of the pair before it
+// (the first right after the header). Comments and blank lines stay. A file
+// without a "Title" section gets one at its end when there are titles to
+// keep. True when any line changed.
+bool StoreTitles(LineStore& lines, const std::vector<std::string>& titles, const std::vector<int>& pairLines = {});
 
 // The data part of going back to "data loaded, no map shown": a map link in
 // force is dropped with message 3008. True when the link was dropped, so the

@@ -199,6 +199,50 @@ TEST(Titles, StoredInANewSectionWhenTheFileHasNone) {
     EXPECT_EQ(none.Count(), 5);   // the section stays, empty
 }
 
+// A "Title" section as a file from elsewhere may hold it: Latin-1 bytes,
+// a text over 100 characters, blanks around the comma, a line without a
+// comma, a comment between the pairs.
+std::vector<std::string> ForeignTitleLines() {
+    return {"[Machine]", "Model,X", "[Title]", "Fahrer , J\xFCrgen M\xFCller", "; between",
+            "Notes," + std::string(130, 'n'), "Bare", "Tyres,soft", "", "[Data]", "S9030000FC"};
+}
+
+TEST(Titles, OkWithoutAChangeLeavesTheSectionByteForByte) {
+    LineStore lines = Store(ForeignTitleLines());
+    std::vector<std::string> titles;
+    std::vector<int> pairLines;
+    ReadTitles(lines, titles, &pairLines);
+    EXPECT_EQ(titles, (std::vector<std::string>{"Fahrer", "J\xFCrgen M\xFCller", "Notes", std::string(130, 'n'),
+                                                "Bare", "", "Tyres", "soft"}));
+    EXPECT_EQ(pairLines, (std::vector<int>{3, 5, 6, 7}));
+    EXPECT_FALSE(StoreTitles(lines, titles, pairLines));
+    EXPECT_EQ(lines.Lines(), ForeignTitleLines());
+}
+
+TEST(Titles, OnlyTheEditedPairsChange) {
+    LineStore lines = Store(ForeignTitleLines());
+    std::vector<std::string> titles;
+    std::vector<int> pairLines;
+    ReadTitles(lines, titles, &pairLines);
+    titles[7] = "hard";                                     // Tyres edited in place
+    titles.erase(titles.begin() + 2, titles.begin() + 4);   // Notes deleted
+    pairLines.erase(pairLines.begin() + 1);
+    titles.insert(titles.end(), {"Pit", "Box 3"});          // one added
+    pairLines.push_back(-1);
+    EXPECT_TRUE(StoreTitles(lines, titles, pairLines));
+    EXPECT_EQ(lines.Lines(),
+              (std::vector<std::string>{"[Machine]", "Model,X", "[Title]", "Fahrer , J\xFCrgen M\xFCller",
+                                        "; between", "Bare", "Tyres,hard", "Pit,Box 3", "", "[Data]",
+                                        "S9030000FC"}));
+
+    // Lines that do not fit the list (out of order, outside the section)
+    // are not kept for it: its pair is written anew after the one before.
+    LineStore again = Store(ForeignTitleLines());
+    EXPECT_TRUE(StoreTitles(again, {"Tyres", "soft", "Fahrer", "x"}, {7, 3}));
+    EXPECT_EQ(again.Lines(), (std::vector<std::string>{"[Machine]", "Model,X", "[Title]", "; between", "Tyres,soft",
+                                                       "Fahrer,x", "", "[Data]", "S9030000FC"}));
+}
+
 // A started application on the test machine.
 struct DataFileTest : ::testing::Test, InstalledApp {
     void SetUp() override { ASSERT_TRUE(app.InitInstance(host)); }

@@ -49,6 +49,23 @@ std::string Unix(std::string text) {
     return text;
 }
 
+// The test calibration with a "Title" section written elsewhere: Latin-1
+// bytes, blanks around a comma, a comment, and a text of 130 characters.
+const std::string kLongText(130, 'n');
+std::string ForeignTitles() {
+    std::string text = testinstall::CalibrationFile();
+    const std::string plain = "[Title]\nRider,A. Tester\nTrack,North loop\n";
+    text.replace(text.find(plain), plain.size(),
+                 "[Title]\nFahrer , J\xFCrgen\n; kept here\nNotes," + kLongText + "\nTrack,North loop\n");
+    return text;
+}
+
+// The "Title" section of a saved file, up to the next section.
+std::string TitleSection(const std::string& text) {
+    const std::size_t at = text.find("[Title]");
+    return text.substr(at, text.find("\n[", at + 1) - at);
+}
+
 }  // namespace
 
 class TitleDlgTest : public QObject {
@@ -212,6 +229,90 @@ private slots:
         cal.dialogs.titles = [&](CTitleDlg& dialog) { addEnabled = dialog.addButton()->isEnabled(); };
         cal.frame->OnCommand(cmd::kTitle);
         QVERIFY(addEnabled);
+    }
+
+    void okWithoutAChangeKeepsTheTitlesByteForByte() {
+        TestCalibration cal(testinstall::Definition(), ForeignTitles());
+        cal.Open(0);
+        const std::vector<std::string> before = cal.app->dataLines.Lines();
+        QStringList shown;
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            shown = Lines(dialog);
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        QCOMPARE(shown.size(), 3);
+        QCOMPARE(shown[0], QString::fromUtf8("Fahrer|J\u00fcrgen"));   // Latin-1 shown as such
+        QVERIFY(cal.app->dataLines.Lines() == before);
+        QCOMPARE(cal.app->modified, 0);
+
+        // Edit's OK on fields left as shown: the bytes stay, uncut and not
+        // re-encoded, though the long text shows cut at 100 characters.
+        QString shownLong;
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            for (int line : {0, 1}) {
+                ClickLine(dialog, line);
+                dialog.runEntry = [&](CTitleEntryDlg& entry) {
+                    entry.show();
+                    if (entry.titleEdit()->text() == "Notes") shownLong = entry.dataEdit()->text();
+                    QTest::mouseClick(entry.okButton(), Qt::LeftButton);
+                    return entry.result();
+                };
+                QTest::mouseClick(dialog.editButton(), Qt::LeftButton);
+            }
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        QCOMPARE(shownLong.size(), 100);
+        QVERIFY(cal.app->dataLines.Lines() == before);
+
+        // Saved, the section is the one the file came with.
+        cal.dialogs.nextFile = cal.install.dir.File("same.qsd");
+        cal.frame->OnCommand(cmd::kSave);
+        QCOMPARE(TitleSection(Unix(cal.install.dir.Read("same.qsd"))), TitleSection(ForeignTitles()));
+    }
+
+    void anEditChangesOnlyTheFieldTyped() {
+        TestCalibration cal(testinstall::Definition(), ForeignTitles());
+        cal.Open(0);
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            ClickLine(dialog, 0);
+            dialog.runEntry = [&](CTitleEntryDlg& entry) {   // the data text only
+                entry.show();
+                entry.dataEdit()->selectAll();
+                entry.dataEdit()->insert(QString::fromUtf8("J\u00f6rg"));   // keys of QtTest are ASCII only
+                QTest::mouseClick(entry.okButton(), Qt::LeftButton);
+                return entry.result();
+            };
+            QTest::mouseClick(dialog.editButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        std::vector<std::string> titles;
+        ReadTitles(cal.app->dataLines, titles);
+        // Typed over Latin-1 text, the new text is Latin-1 too; the rest stays.
+        QCOMPARE(titles, (std::vector<std::string>{"Fahrer", "J\xF6rg", "Notes", kLongText, "Track", "North loop"}));
+    }
+
+    void deleteMarksTheCalibrationModifiedSoClosingAsks() {
+        TestCalibration other(testinstall::Definition(), ForeignTitles());
+        other.Open(0);
+        QCOMPARE(other.app->modified, 0);
+        other.dialogs.titles = [&](CTitleDlg& dialog) {
+            ClickLine(dialog, 2);
+            QTest::mouseClick(dialog.deleteButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        other.frame->OnCommand(cmd::kTitle);
+        QCOMPARE(other.app->modified, 1);
+        other.prompt.answers.push_back(PromptAnswer::kCancel);
+        const std::size_t asked = other.prompt.shown.size();
+        QVERIFY(!other.frame->CloseCalibration());
+        QCOMPARE(other.prompt.shown.size(), asked + 1);
+        QVERIFY(other.prompt.Last().question);
+        // Only the deleted pair's line went.
+        const std::string section = TitleSection(Unix(JoinDataFileLines(other.app->dataLines)));
+        QVERIFY2(section == "[Title]\nFahrer , J\xFCrgen\n; kept here\nNotes," + kLongText + "\n", section.c_str());
     }
 
     void linesAreDrawnInTwoColumnsWithRules() {
