@@ -120,8 +120,9 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     const ConstantEntry plain = Entry("1000,1,L,0.5,10,u,1");
     ConstantCommit c = CommitConstantValue(plain, "200");
     EXPECT_TRUE(c.write);
-    EXPECT_EQ(c.raw, 255U);   // 137.5, silently: no Min and Max
-    EXPECT_EQ(c.message, 0);
+    EXPECT_EQ(c.raw, 255U);   // 137.5: no Min and Max, the raw range holds it back
+    EXPECT_EQ(c.message, str::kRangeOver);
+    EXPECT_EQ(c.text, "Input Data Range Over:200.00 \n (10.00<=Data<=137.50)\n set 137.50");
 
     const ConstantEntry bounded = Entry("1000,1,L,0.5,10,u,1,0,20,100");
     c = CommitConstantValue(bounded, "200");
@@ -133,9 +134,13 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     EXPECT_EQ(c.raw, 91U);
     EXPECT_EQ(c.message, 0);
 
-    // Only a Max: narrowed, but no message.
+    // Only a Max: narrowed, and reported with the range it narrowed.
     c = CommitConstantValue(Entry("1000,1,L,0.5,10,u,1,0,,100"), "120");
     EXPECT_EQ(c.raw, 180U);
+    EXPECT_EQ(c.text, "Input Data Range Over:120.00 \n (10.00<=Data<=100.00)\n set 100.00");
+    // Rounding to the nearest raw step inside the range is no range message.
+    c = CommitConstantValue(plain, "12.3");
+    EXPECT_EQ(c.raw, 5U);
     EXPECT_EQ(c.message, 0);
 
     // Rounding below Min: one step back up (rising conversion) ...
@@ -151,9 +156,18 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     EXPECT_EQ(c.raw, 139U);
     EXPECT_EQ(c.text, "Input Data Range Over:0.00 \n (30.20<=Data<=90.00)\n set 30.50");
 
-    // Word size.
-    c = CommitConstantValue(Entry("1000,2,W,0.5,0,u,1"), "40000");
+    // A word without Min and Max, typed past its raw range, either end.
+    const ConstantEntry word = Entry("1000,2,W,0.5,0,u,1");
+    c = CommitConstantValue(word, "40000");
     EXPECT_EQ(c.raw, 65535U);
+    EXPECT_EQ(c.text, "Input Data Range Over:40000.00 \n (0.00<=Data<=32767.50)\n set 32767.50");
+    c = CommitConstantValue(word, "-3");
+    EXPECT_EQ(c.raw, 0U);
+    EXPECT_EQ(c.text, "Input Data Range Over:-3.00 \n (0.00<=Data<=32767.50)\n set 0.00");
+    // A period kind: the raw range's ends in physical values.
+    c = CommitConstantValue(Entry("1000,1,P,1,1,u,2"), "2000000");
+    EXPECT_EQ(c.raw, 1U);
+    EXPECT_EQ(c.message, str::kRangeOver);
 }
 
 TEST(ConstantsListTest, RangeMessageFollowsTheDecimals) {

@@ -124,6 +124,15 @@ private slots:
         QCOMPARE(d.buffer[0x2001], std::uint8_t{91});
         QCOMPARE(d.prompt.shown.size(), std::size_t{2});
 
+        // Without Min and Max the raw range holds a value back, reported
+        // as rvtune set-constant reports it.
+        d.Type(5, "2000000");
+        QTest::keyClick(d.dialog->valueField(5), Qt::Key_Return);
+        QCOMPARE(d.buffer[0x2005], std::uint8_t{1});
+        QCOMPARE(d.prompt.shown.size(), std::size_t{3});
+        QCOMPARE(d.prompt.Last().text,
+                 std::string("Input Data Range Over:2000000.00 \n (653.59<=Data<=166666.67)\n set 166666.67"));
+
         // Visiting a field without typing changes nothing, even where the
         // shown text is rounded.
         const Image before = d.buffer;
