@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "files/SRecord.h"
-#include "platform/FileIo.h"
 #include "tests/files/TestInstall.h"
 #include "tests/support/Process.h"
 
@@ -130,11 +129,6 @@ TEST_F(RvtuneTest, CorruptedFilesFailWithAMessageAndStayUntouched) {
         {"count past the line", countPastLine, "S-format error in [Data] section"},
         {"10 MB line", hugeLine, "Including wrong word in [Data] section"},
         {"binary garbage", garbage, "[Data] section is not found"},
-        {"records without data", [] {
-             std::string text;
-             ReadWholeFile(std::string(RV_TEST_DATA_DIR) + "/datafiles/records-without-data.qsd", text);
-             return text;
-         }(), "[Data] section data is not found"},
         {"other machine", testinstall::CalibrationFile("ABC02"), "Failed to open file"},
     };
     for (const Case& c : cases) {

@@ -45,21 +45,6 @@ TEST(TitleList, ALoneLastTitleIsAPairWithAnEmptyText) {
     EXPECT_EQ(lone, (List{"A", "1"}));
 }
 
-TEST(TitleList, PairLinesFollowAddsAndDeletes) {
-    List list{"A", "1", "B", "2", "C", "3"};
-    std::vector<int> lines{4, 6, 9};
-    EXPECT_TRUE(DeleteTitle(list, 1, &lines));
-    EXPECT_EQ(lines, (std::vector<int>{4, 9}));
-    AddTitle(list, "D", "4", &lines);
-    EXPECT_EQ(lines, (std::vector<int>{4, 9, kAddedTitle}));
-    EXPECT_FALSE(DeleteTitle(list, 3, &lines));
-    EXPECT_EQ(lines.size(), 3u);
-    List lone{"A", "1", "B"};   // completing the lone title adds one pair, not two
-    std::vector<int> loneLines{2, 3};
-    AddTitle(lone, "C", "3", &loneLines);
-    EXPECT_EQ(loneLines, (std::vector<int>{2, 3, kAddedTitle}));
-}
-
 TEST(TitleEntry, EmptyTitleAndTitlesTheFileCannotGiveBack) {
     EXPECT_EQ(CheckTitleEntry("Track", ""), TitleEntryCheck::kOk);
     EXPECT_EQ(CheckTitleEntry("Track", "a, b; [c]"), TitleEntryCheck::kOk);   // the text may hold them
