@@ -12,8 +12,10 @@
 #include "ecu/ProgressDisplay.h"
 #include "platform/UserPrompt.h"
 
-// Exit statuses of every subcommand.
-enum : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2 };
+// Exit statuses of every subcommand. kExitLimited: set-constant saved the
+// value the constant's range held the asked one to, so the file holds
+// another value than asked (and the message says which).
+enum : int { kExitOk = 0, kExitFailed = 1, kExitUsage = 2, kExitLimited = 3 };
 
 struct CliCommand {
     const char* name;

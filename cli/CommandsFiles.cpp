@@ -191,8 +191,11 @@ int RunSetConstant(const std::vector<std::string>& arguments) {
         ReportError(Str(str::kSaveError) + ": " + out);
         return kExitFailed;
     }
-    if (commit.message != 0) PrintMessage(commit.text);
-    return kExitOk;
+    // A message with a written value is always a range correction: the file
+    // holds the value the range allowed, not the one asked for.
+    if (commit.message == 0) return kExitOk;
+    PrintMessage(commit.text);
+    return kExitLimited;
 }
 
 // The second file of diff and merge, beside the session's calibration.
@@ -304,7 +307,9 @@ const std::vector<CliCommand>& FileCommands() {
          "list the Calib constants of FILE: name, value, unit, raw hex (--csv: comma-separated)", 1, 2,
          RunConstants},
         {"set-constant", "FILE.qsd NAME VALUE [--out OUT.qsd]",
-         "set constant NAME to the physical VALUE as the constants list does and save (to OUT)", 3, 5,
+         "set constant NAME to the physical VALUE as the constants list does and save (to OUT); "
+         "exit 3 when its range held the value back",
+         3, 5,
          RunSetConstant},
         {"diff", "A.qsd B.qsd [--csv]",
          "list the maps, constants and bytes that differ between A and B (exit 0 same, 1 different, 2 error)",

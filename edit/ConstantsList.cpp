@@ -400,11 +400,16 @@ ConstantCommit CommitConstantValue(const ConstantEntry& entry, const std::string
         else if (!towardHigherUp && commit.raw < entry.RawMax()) ++commit.raw;
     }
     commit.write = true;
-    if (entry.hasMin && entry.hasMax && (p < entry.minimum || p > entry.maximum)) {
+    // Every value the range held back is reported: outside Min and Max with
+    // those two, else (no Min and Max, only one of them, or a value past
+    // what the raw size holds) with the range the value was held to. A value
+    // inside the range that rounds to the nearest raw step is not reported.
+    const bool outsideMinMax = entry.hasMin && entry.hasMax && (p < entry.minimum || p > entry.maximum);
+    if (outsideMinMax || below || above) {
         const bool linear = entry.calc != 2 && entry.calc != 4 && entry.calc != 5;
         commit.message = linear ? LinearRangeMessage(ConstantDecimals(entry)) : str::kRangeOver;
-        commit.text = RangeText(commit.message, p, entry.minimum, entry.maximum,
-                                ToConstantPhysical(entry, commit.raw));
+        commit.text = RangeText(commit.message, p, outsideMinMax ? entry.minimum : range.lo,
+                                outsideMinMax ? entry.maximum : range.hi, ToConstantPhysical(entry, commit.raw));
     }
     return commit;
 }

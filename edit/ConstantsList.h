@@ -78,10 +78,11 @@ struct ConstantCommit {
     bool Refused() const { return !write; }
 };
 
-// A physical value typed into the VALUE field, current the raw value now
-// stored. Refusals: 1506 (not a number), 1549 (a signed constant whose LSB
-// and Offset allow no editing), 1002 / 1006 (no raw value of the size).
-// Range messages 1525, 1531 and 1551-1556 come with write set.
+// A physical value typed into the VALUE field. Refusals: 1506 (not a
+// number), 1549 (a signed constant whose LSB and Offset allow no editing),
+// 1002 / 1006 (no raw value of the size). Range messages 1525, 1531 and
+// 1551-1556 come with write set, for every value held to the constant's
+// range, with or without Min and Max.
 ConstantCommit CommitConstantValue(const ConstantEntry& entry, const std::string& typed);
 // A raw value typed as hex into the Hex field: 1506, 1002, 1006 and, for
 // Calc 2, 1007 for 0 are refusals.

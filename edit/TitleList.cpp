@@ -15,10 +15,12 @@ std::string TitleDataOf(const std::vector<std::string>& list, int pair) {
     return list[index];
 }
 
-void AddTitle(std::vector<std::string>& list, const std::string& title, const std::string& data) {
+void AddTitle(std::vector<std::string>& list, const std::string& title, const std::string& data,
+              std::vector<int>* pairLines) {
     if (list.size() % 2 != 0) list.emplace_back();   // complete a lone last title first
     list.push_back(title);
     list.push_back(data);
+    if (pairLines) pairLines->resize(static_cast<std::size_t>(TitlePairCount(list)), kAddedTitle);
 }
 
 bool ReplaceTitle(std::vector<std::string>& list, int pair, const std::string& title, const std::string& data) {
@@ -30,12 +32,14 @@ bool ReplaceTitle(std::vector<std::string>& list, int pair, const std::string& t
     return true;
 }
 
-bool DeleteTitle(std::vector<std::string>& list, int pair) {
+bool DeleteTitle(std::vector<std::string>& list, int pair, std::vector<int>* pairLines) {
     if (pair < 0 || pair >= TitlePairCount(list)) return false;
     const std::size_t index = static_cast<std::size_t>(pair) * 2;
     // The data text goes first, then its title.
     if (index + 1 < list.size()) list.erase(list.begin() + static_cast<std::ptrdiff_t>(index) + 1);
     list.erase(list.begin() + static_cast<std::ptrdiff_t>(index));
+    if (pairLines && static_cast<std::size_t>(pair) < pairLines->size())
+        pairLines->erase(pairLines->begin() + pair);
     return true;
 }
 

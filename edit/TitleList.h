@@ -17,10 +17,17 @@ int TitlePairCount(const std::vector<std::string>& list);
 std::string TitleOf(const std::vector<std::string>& list, int pair);
 std::string TitleDataOf(const std::vector<std::string>& list, int pair);
 
-void AddTitle(std::vector<std::string>& list, const std::string& title, const std::string& data);
+// Where the editor's pairs came from, one entry a pair: the data file line
+// each was read from, or kAddedTitle. An edited pair keeps its line, so it
+// is written back in its place; the functions below keep pairLines in step
+// with the list when it is given.
+constexpr int kAddedTitle = -1;
+
+void AddTitle(std::vector<std::string>& list, const std::string& title, const std::string& data,
+              std::vector<int>* pairLines = nullptr);
 // false when pair is not in the list.
 bool ReplaceTitle(std::vector<std::string>& list, int pair, const std::string& title, const std::string& data);
-bool DeleteTitle(std::vector<std::string>& list, int pair);
+bool DeleteTitle(std::vector<std::string>& list, int pair, std::vector<int>* pairLines = nullptr);
 
 enum class TitleEntryCheck {
     kOk,

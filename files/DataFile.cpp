@@ -58,6 +58,14 @@ int StoreRecord(const std::string& line, Image& image, std::uint16_t& start, std
     return 0;
 }
 
+// Whether the "Title" key line reads back as pair of titles.
+bool PairReadsAs(const std::string& line, const std::vector<std::string>& titles, std::size_t pair) {
+    std::string rest(TrimBlanks(line));
+    const std::string key = NextField(rest);
+    const std::size_t data = pair * 2 + 1;
+    return key == titles[pair * 2] && rest == (data < titles.size() ? titles[data] : std::string());
+}
+
 }  // namespace
 
 void SplitDataFileText(std::string_view content, LineStore& lines) {
@@ -116,12 +124,15 @@ int ReadDataSection(const LineStore& lines, Image& image, std::uint16_t& start, 
     do {
         if (line.size() < kMinRecordLength) continue;
         if (line[0] != 'S') return str::kSFormatError;
-        if (line[1] == '9') return 0;
+        if (line[1] == '9') break;
         if (line[1] != '1') return str::kSFormatError;
         const int result = StoreRecord(line, image, start, end);
         if (result != 0) return result;
     } while (lines.NextLine(index, line) > 0);
-    return 0;
+    // Records that carry no byte leave the calibration without a data range:
+    // nothing to lay maps over, no checksum byte, and nothing a save could
+    // write that would load again. Such a file has no data.
+    return start <= end ? 0 : str::kDataSectionEmpty;
 }
 
 void RegenerateDataSection(LineStore& lines, const Image& image, std::uint16_t start,
@@ -187,22 +198,29 @@ int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConf
 
 bool SaveDataFile(Calibration& calibration, const std::string& path,
                   const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored) {
-    if (calibration.dataStart <= calibration.dataEnd) {
-        const std::uint8_t sum = RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
-        if (checksumStored) {
-            checksumStored(calibration.dataEnd, sum);
-            RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
-        }
-        calibration.modified = 1;
+    // Without a data range or a "Data" section to hold it, the file written
+    // would be refused when it is opened again.
+    if (calibration.dataStart > calibration.dataEnd ||
+        calibration.dataLines.FindSection(datafile::kDataSection) < 0)
+        return false;
+    const std::uint8_t sum = RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
+    if (checksumStored) {
+        checksumStored(calibration.dataEnd, sum);
+        RecomputeChecksum(calibration.image(), calibration.dataStart, calibration.dataEnd);
     }
+    calibration.modified = 1;
     RegenerateDataSection(calibration.dataLines, calibration.image(), calibration.dataStart, calibration.dataEnd);
-    if (!WriteFileAtomic(path, JoinDataFileLines(calibration.dataLines))) return false;
+    // CR LF line ends can take a file read with LF alone past the size the
+    // reader accepts; such a file is not written rather than written unreadable.
+    const std::string text = JoinDataFileLines(calibration.dataLines);
+    if (text.size() > kMaxInputFileSize || !WriteFileAtomic(path, text)) return false;
     calibration.modified = 0;
     return true;
 }
 
-void ReadTitles(const LineStore& lines, std::vector<std::string>& titles) {
+void ReadTitles(const LineStore& lines, std::vector<std::string>& titles, std::vector<int>* pairLines) {
     titles.clear();
+    if (pairLines) pairLines->clear();
     int index = lines.FindSection(datafile::kTitleSection);
     if (index < 0) return;
     while ((index = lines.NextKeyLine(index)) >= 0) {
@@ -211,6 +229,7 @@ void ReadTitles(const LineStore& lines, std::vector<std::string>& titles) {
         std::string key = NextField(rest);
         titles.push_back(std::move(key));
         titles.push_back(std::move(rest));
+        if (pairLines) pairLines->push_back(index);
     }
 }
 
@@ -223,12 +242,65 @@ void WriteTitles(LineStore& lines, const std::vector<std::string>& titles) {
     ReplaceSectionKeyLines(lines, header, std::move(fresh));
 }
 
-void StoreTitles(LineStore& lines, const std::vector<std::string>& titles) {
-    if (lines.FindSection(datafile::kTitleSection) < 0) {
-        if (titles.empty()) return;
+bool StoreTitles(LineStore& lines, const std::vector<std::string>& titles, const std::vector<int>& pairLines) {
+    bool changed = false;
+    int header = lines.FindSection(datafile::kTitleSection);
+    if (header < 0) {
+        if (titles.empty()) return false;
         lines.Append(std::string("[") + datafile::kTitleSection + "]");
+        header = lines.Count() - 1;
+        changed = true;
     }
-    WriteTitles(lines, titles);
+    int end = header + 1;   // the section runs up to the next header
+    while (end < lines.Count() && !IsHeaderLine(lines.At(end))) ++end;
+
+    // Each pair either keeps the key line it came from or, added since (or
+    // its line unusable: out of the section, out of order), goes after the
+    // line of the pair before it. Slot 0 is the header itself.
+    const std::size_t pairs = (titles.size() + 1) / 2;
+    const auto slot = [header](int line) { return static_cast<std::size_t>(line - header); };
+    std::vector<int> pairOfLine(slot(end), -1);
+    std::vector<std::vector<std::size_t>> addedAfter(slot(end));
+    int anchor = header;
+    for (std::size_t pair = 0; pair < pairs; ++pair) {
+        const int line = pair < pairLines.size() ? pairLines[pair] : -1;
+        if (line > anchor && line < end && IsKeyLine(lines.At(line))) {
+            pairOfLine[slot(line)] = static_cast<int>(pair);
+            anchor = line;
+        } else {
+            addedAfter[slot(anchor)].push_back(pair);
+        }
+    }
+    const auto pairText = [&titles](std::size_t pair) {
+        const std::size_t data = pair * 2 + 1;
+        return titles[pair * 2] + "," + (data < titles.size() ? titles[data] : std::string());
+    };
+
+    std::vector<std::string> old = lines.Take();
+    std::vector<std::string> rebuilt;
+    rebuilt.reserve(old.size() + pairs);
+    for (int i = 0; i < static_cast<int>(old.size()); ++i) {
+        std::string& line = old[static_cast<std::size_t>(i)];
+        const bool inSection = i > header && i < end;
+        const int pair = inSection ? pairOfLine[slot(i)] : -1;
+        if (!inSection || !IsKeyLine(line)) {
+            rebuilt.push_back(std::move(line));   // comments and blank lines stay where they are
+        } else if (pair < 0) {
+            changed = true;                        // its pair was deleted
+        } else if (PairReadsAs(line, titles, static_cast<std::size_t>(pair))) {
+            rebuilt.push_back(std::move(line));   // its blanks, its bytes and its length kept
+        } else {
+            rebuilt.push_back(pairText(static_cast<std::size_t>(pair)));
+            changed = true;
+        }
+        if (i < header || i >= end) continue;
+        for (const std::size_t added : addedAfter[slot(i)]) {
+            rebuilt.push_back(pairText(added));
+            changed = true;
+        }
+    }
+    lines.Replace(std::move(rebuilt));
+    return changed;
 }
 
 bool ResetToDataLoaded(Calibration& calibration, UserPrompt& prompt) {

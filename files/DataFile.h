@@ -48,23 +48,32 @@ int LoadCalibrationLike(const Calibration& like, Calibration& other, MachineConf
 // Recomputes the checksum byte, regenerates "Data" from the image and writes
 // every line with CR LF through a temporary file beside path that replaces
 // path only once it is complete, so a failed save leaves the old file as it
-// was. Clears the modified flag on success.
+// was. Clears the modified flag on success. Writes nothing and returns false
+// when the file would not load again: no data range, no "Data" section, or a
+// text over kMaxInputFileSize (a file read with LF line ends grows by CR LF).
 // checksumStored, when given, hears of the checksum byte written before the
 // save (the map link copies it like any other byte); the checksum is then
 // computed once more, so the file's range always sums to 0x7F.
 bool SaveDataFile(Calibration& calibration, const std::string& path,
                   const std::function<void(std::uint16_t address, std::uint8_t value)>& checksumStored = {});
 
-// The "Title" section as alternating key and text entries.
-void ReadTitles(const LineStore& lines, std::vector<std::string>& titles);
+// The "Title" section as alternating key and text entries; pairLines, when
+// given, gets the index of the line each pair was read from.
+void ReadTitles(const LineStore& lines, std::vector<std::string>& titles, std::vector<int>* pairLines = nullptr);
 // Replaces the key lines of "Title" by one "key,text" line per pair; nothing
 // happens when the file has no "Title" section. A last key without its text
 // gets an empty text.
 void WriteTitles(LineStore& lines, const std::vector<std::string>& titles);
-// The Title Editor's list into the data file lines: as WriteTitles, but a
-// file without a "Title" section gets one at its end when there are titles
-// to keep, so that titles the user added are saved.
-void StoreTitles(LineStore& lines, const std::vector<std::string>& titles);
+// The Title Editor's list back into the data file lines, changing only what
+// the editor changed. pairLines[i] is the line pair i was read from
+// (ReadTitles), or -1 for a pair added since; missing entries count as -1.
+// A pair that still reads as its line keeps the line byte for byte; a
+// changed pair becomes "title,data" in its line's place; a line whose pair
+// is gone is removed; an added pair follows the line of the pair before it
+// (the first right after the header). Comments and blank lines stay. A file
+// without a "Title" section gets one at its end when there are titles to
+// keep. True when any line changed.
+bool StoreTitles(LineStore& lines, const std::vector<std::string>& titles, const std::vector<int>& pairLines = {});
 
 // The data part of going back to "data loaded, no map shown": a map link in
 // force is dropped with message 3008. True when the link was dropped, so the
@@ -79,10 +88,11 @@ void SplitDataFileText(std::string_view content, LineStore& lines);
 // Every line followed by CR LF.
 std::string JoinDataFileLines(const LineStore& lines);
 // Reads the "Data" records into image. 0, or the message number 1507-1510.
-// start and end become the lowest and highest address filled (0xFFFF and 0
-// when no record held data). A record whose count promises more bytes than
-// its line holds, or whose data would run past 0xFFFF, is refused with 1509
-// before anything of it is stored.
+// start and end become the lowest and highest address filled. Records that
+// fill no byte at all (count 3) are 1508, as no record: a calibration
+// without a data range could not be saved as a file that loads. A record
+// whose count promises more bytes than its line holds, or whose data would
+// run past 0xFFFF, is refused with 1509 before anything of it is stored.
 int ReadDataSection(const LineStore& lines, Image& image, std::uint16_t& start, std::uint16_t& end);
 // Replaces the key lines of "Data" by "Calib:", the records of
 // image[start .. end], the end record and "Fixed:"; comments and blank lines

@@ -1,10 +1,12 @@
 // Data file bytes -> LoadDataFile on a shipped machine. A file it loads is
-// saved and loaded again and must give the same image and the same maps,
-// with the checksum range summing to 0x7F; a file it refuses leaves no map
-// behind. Every map lies inside the image.
+// saved and loaded again and must give the same image, range, maps and
+// titles, with the checksum range summing to 0x7F; a file it refuses says
+// why. Every map lies inside the image. The Title Editor's OK without a
+// change leaves every line as it was.
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "files/DataFile.h"
 #include "fuzz/FuzzMachine.h"
@@ -43,6 +45,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     CheckMaps(app);
     if (app.modified != 0) __builtin_trap();
 
+    std::vector<std::string> titles;
+    std::vector<int> pairLines;
+    ReadTitles(app.dataLines, titles, &pairLines);
+    const std::vector<std::string> lines = app.dataLines.Lines();
+    if (StoreTitles(app.dataLines, titles, pairLines) || app.dataLines.Lines() != lines) __builtin_trap();
+
     if (!SaveDataFile(app, saved)) __builtin_trap();
     const Image before = app.image();
     const std::uint16_t start = app.dataStart, end = app.dataEnd;
@@ -54,5 +62,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (app.image() != before || app.dataStart != start || app.dataEnd != end) __builtin_trap();
     if (app.maps.size() != mapCount) __builtin_trap();
     CheckMaps(app);
+    std::vector<std::string> reread;
+    ReadTitles(app.dataLines, reread);
+    if (reread != titles) __builtin_trap();
     return 0;
 }

@@ -1018,14 +1018,16 @@ void CMainFrame::OnDirectory() {
     dialogs_.RunDirectory(dialog);
 }
 
-// The editor works on a copy of the data file's titles; OK puts the list
-// back into the file's lines, which the next save writes.
+// The editor works on a copy of the data file's titles; OK puts what it
+// changed back into the file's lines, which the next save writes.
 void CMainFrame::OnTitle() {
     std::vector<std::string> titles;
-    ReadTitles(app_.dataLines, titles);
-    CTitleDlg dialog(titles, app_.modified, prompt_, CalibrationOpen(), this);
-    if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen())
-        StoreTitles(app_.dataLines, dialog.Titles());
+    std::vector<int> pairLines;
+    ReadTitles(app_.dataLines, titles, &pairLines);
+    CTitleDlg dialog(titles, pairLines, app_.modified, prompt_, CalibrationOpen(), this);
+    if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen() &&
+        StoreTitles(app_.dataLines, dialog.Titles(), dialog.PairLines()))
+        app_.modified = 1;
 }
 
 void CMainFrame::OnToolBox() {

@@ -5,6 +5,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPushButton>
+#include <QStringDecoder>
 #include <QStyledItemDelegate>
 #include <QVBoxLayout>
 
@@ -19,6 +20,30 @@ constexpr int kTitleRole = Qt::UserRole;
 constexpr int kDataRole = Qt::UserRole + 1;
 
 QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+bool IsUtf8(const std::string& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8);
+    const QString decoded = decoder(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    return !decoder.hasError();
+}
+
+// A title's bytes as text: UTF-8 when they are, else Latin-1, the single
+// byte encoding older files were written in, so every byte shows as itself.
+QString FromFileText(const std::string& bytes) {
+    if (IsUtf8(bytes)) return Q(bytes);
+    return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+// A typed field as bytes, in the encoding of the text it replaces when
+// that was Latin-1 and every character fits, else UTF-8.
+std::string ToFileText(const QString& text, const std::string& replaced) {
+    if (!IsUtf8(replaced)) {
+        bool fits = true;
+        for (const QChar c : text) fits = fits && c.unicode() <= 0xFF;
+        if (fits) return text.toLatin1().toStdString();
+    }
+    return text.toStdString();
+}
 
 // One line of the list: the title at 4 pixels, the data text at 140, in the
 // highlight colours when selected.
@@ -49,14 +74,16 @@ public:
 
 CTitleEntryDlg::CTitleEntryDlg(const QString& caption, const std::string& title, const std::string& data,
                                int& modified, UserPrompt& prompt, QWidget* parent)
-    : QDialog(parent), modified_(modified), prompt_(prompt) {
+    : QDialog(parent), modified_(modified), prompt_(prompt), title_(title), data_(data) {
     setWindowTitle(caption);
-    titleEdit_ = new QLineEdit(Q(title), this);   // control 1157
+    titleEdit_ = new QLineEdit(FromFileText(title), this);   // control 1157
     titleEdit_->setMaxLength(static_cast<int>(titles::kMaxLength));
     titleEdit_->setObjectName("title");
-    dataEdit_ = new QLineEdit(Q(data), this);      // control 1158
+    dataEdit_ = new QLineEdit(FromFileText(data), this);      // control 1158
     dataEdit_->setMaxLength(static_cast<int>(titles::kMaxLength));
     dataEdit_->setObjectName("data");
+    shownTitle_ = titleEdit_->text();   // as shown: a longer text is cut at the limit
+    shownData_ = dataEdit_->text();
     titleEdit_->setMinimumWidth(320);
     auto* titleLabel = new QLabel("&Title", this);
     titleLabel->setBuddy(titleEdit_);
@@ -77,12 +104,19 @@ CTitleEntryDlg::CTitleEntryDlg(const QString& caption, const std::string& title,
 }
 
 void CTitleEntryDlg::accept() {
-    const std::string title = TrimTitleField(titleEdit_->text().left(int(titles::kMaxLength)).toStdString());
-    const std::string data = TrimTitleField(dataEdit_->text().left(int(titles::kMaxLength)).toStdString());
+    // Only a field the user changed is taken from the edit; one left as shown
+    // keeps the bytes it came with, uncut, untrimmed and not re-encoded.
+    const bool titleKept = titleEdit_->text() == shownTitle_;
+    const bool dataKept = dataEdit_->text() == shownData_;
+    const std::string title =
+        titleKept ? title_ : TrimTitleField(ToFileText(titleEdit_->text().left(int(titles::kMaxLength)), title_));
+    const std::string data =
+        dataKept ? data_ : TrimTitleField(ToFileText(dataEdit_->text().left(int(titles::kMaxLength)), data_));
     switch (CheckTitleEntry(title, data)) {
     case TitleEntryCheck::kEmptyTitle:
         return;   // the dialog stays open and nothing changes
     case TitleEntryCheck::kNotStorable:
+        if (titleKept && dataKept) break;   // the pair as the file holds it, and keeps it
         prompt_.Message(kNotStorable, windowTitle().toStdString(), PromptIcon::kStop);
         titleEdit_->setFocus();
         return;
@@ -114,9 +148,10 @@ void CTitleListBox::paintEvent(QPaintEvent* event) {
     }
 }
 
-CTitleDlg::CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, bool storable,
-                     QWidget* parent)
-    : QDialog(parent), titles_(std::move(titles)), modified_(modified), prompt_(prompt) {
+CTitleDlg::CTitleDlg(std::vector<std::string> titles, std::vector<int> pairLines, int& modified, UserPrompt& prompt,
+                     bool storable, QWidget* parent)
+    : QDialog(parent), titles_(std::move(titles)), pairLines_(std::move(pairLines)), modified_(modified),
+      prompt_(prompt) {
     setWindowTitle("Title Editor");
     runEntry = [](CTitleEntryDlg& dialog) { return dialog.exec(); };
     list_ = new CTitleListBox(this);   // control 1159
@@ -156,9 +191,9 @@ void CTitleDlg::Fill() {
     list_->clear();
     for (int i = 0; i < TitlePairCount(titles_); ++i) {
         auto* line = new QListWidgetItem(list_);
-        line->setData(kTitleRole, Q(TitleOf(titles_, i)));
-        line->setData(kDataRole, Q(TitleDataOf(titles_, i)));
-        line->setText(Q(TitleOf(titles_, i)));   // for keyboard search; the delegate draws the line
+        line->setData(kTitleRole, FromFileText(TitleOf(titles_, i)));
+        line->setData(kDataRole, FromFileText(TitleDataOf(titles_, i)));
+        line->setText(FromFileText(TitleOf(titles_, i)));   // for keyboard search; the delegate draws the line
     }
     list_->setCurrentRow(-1);
     list_->clearSelection();
@@ -169,7 +204,7 @@ void CTitleDlg::Fill() {
 void CTitleDlg::OnAdd() {
     CTitleEntryDlg entry(Q(Str(str::kCaptionAddTitle)), "", "", modified_, prompt_, this);
     if (runEntry(entry) != QDialog::Accepted) return;
-    AddTitle(titles_, entry.Title(), entry.Data());
+    AddTitle(titles_, entry.Title(), entry.Data(), &pairLines_);
     Fill();
 }
 
@@ -187,6 +222,7 @@ void CTitleDlg::OnEdit() {
 void CTitleDlg::OnDelete() {
     const QList<QListWidgetItem*> selected = list_->selectedItems();
     if (selected.isEmpty()) return;
-    DeleteTitle(titles_, list_->row(selected.front()));
+    DeleteTitle(titles_, list_->row(selected.front()), &pairLines_);
+    modified_ = 1;   // so that closing the calibration asks to save
     Fill();
 }

@@ -17,7 +17,10 @@ class UserPrompt;
 class CTitleEntryDlg : public QDialog {
     Q_OBJECT
 public:
-    // modified: the calibration's modified flag, set by OK.
+    // title and data: the pair's bytes as the file holds them. modified: the
+    // calibration's modified flag, set by OK. A field OK finds as it was
+    // shown gives back these bytes unchanged, however long and in whatever
+    // encoding they are.
     CTitleEntryDlg(const QString& caption, const std::string& title, const std::string& data, int& modified,
                    UserPrompt& prompt, QWidget* parent = nullptr);
     std::string Title() const { return title_; }
@@ -35,6 +38,8 @@ private:
     UserPrompt& prompt_;
     std::string title_;
     std::string data_;
+    QString shownTitle_;
+    QString shownData_;
     QLineEdit* titleEdit_;
     QLineEdit* dataEdit_;
     QPushButton* ok_;
@@ -58,13 +63,18 @@ protected:
 class CTitleDlg : public QDialog {
     Q_OBJECT
 public:
+    // pairLines: the data file line of each pair (ReadTitles), kept in step
+    // with the list so that StoreTitles changes only what was edited.
     // storable: whether the list can be kept at all. Without a calibration
     // there is no data file to keep titles in, so Add stays disabled.
-    CTitleDlg(std::vector<std::string> titles, int& modified, UserPrompt& prompt, bool storable = true,
-              QWidget* parent = nullptr);
+    // Delete sets modified at once, as the entry dialog's OK does.
+    CTitleDlg(std::vector<std::string> titles, std::vector<int> pairLines, int& modified, UserPrompt& prompt,
+              bool storable = true, QWidget* parent = nullptr);
 
-    // The list as edited; the caller keeps it only after OK.
+    // The list as edited and where its pairs came from; the caller keeps
+    // them only after OK.
     const std::vector<std::string>& Titles() const { return titles_; }
+    const std::vector<int>& PairLines() const { return pairLines_; }
 
     // Runs the entry dialog to its end; a test answers it here.
     std::function<int(CTitleEntryDlg&)> runEntry;
@@ -83,6 +93,7 @@ private:
     void OnDelete();
 
     std::vector<std::string> titles_;
+    std::vector<int> pairLines_;
     int& modified_;
     UserPrompt& prompt_;
     CTitleListBox* list_;

@@ -92,7 +92,7 @@ TEST_F(RvtuneConstantsTest, SetsTheValueAndReportsARangeCorrection) {
     const std::string out = install.dir.File("out.qsd");
     const std::string before = install.dir.Read("cal.qsd");
     ProcessResult o = Tune({"set-constant", file, "Trim", "200", "--out", out});
-    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_EQ(o.status, 3) << o.err;   // saved, but not the value asked for
     EXPECT_NE(o.err.find("Input Data Range Over:200.00 \n (20.00<=Data<=100.00)\n set 100.00"), std::string::npos)
         << o.err;
     EXPECT_EQ(install.dir.Read("cal.qsd"), before);   // --out leaves the input alone
@@ -112,13 +112,18 @@ TEST_F(RvtuneConstantsTest, SetsTheValueAndReportsARangeCorrection) {
 
     // Decimals 0 picks the "%.0f" message.
     o = Tune({"set-constant", file, "Fine", "150"});
-    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_EQ(o.status, 3) << o.err;
     EXPECT_NE(o.err.find("Input Data Range Over:150 \n (0<=Data<=100)\n set 100"), std::string::npos) << o.err;
     EXPECT_EQ(Line(file, "Fine"), "Fine\t100\tms\t64");
     // Between the signed halves: 1531 with both ranges.
     o = Tune({"set-constant", file, "Advance", "-0.4"});
-    ASSERT_EQ(o.status, 0) << o.err;
+    ASSERT_EQ(o.status, 3) << o.err;
     EXPECT_NE(o.err.find("(-128.00<=Data<=-1.00)\n(0.00<=Data<=127.00)\n set 0.00"), std::string::npos) << o.err;
+    // A word without Min and Max, past what its raw size holds: once saved silently.
+    o = Tune({"set-constant", file, "Limiter", "40000"});
+    EXPECT_EQ(o.status, 3);
+    EXPECT_EQ(o.err, "Input Data Range Over:40000.00 \n (0.00<=Data<=32767.50)\n set 32767.50\n");
+    EXPECT_EQ(Line(file, "Limiter"), "Limiter\t32767.50\trpm\tFFFF");
 }
 
 TEST_F(RvtuneConstantsTest, RefusalsSaveNothing) {

@@ -120,8 +120,9 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     const ConstantEntry plain = Entry("1000,1,L,0.5,10,u,1");
     ConstantCommit c = CommitConstantValue(plain, "200");
     EXPECT_TRUE(c.write);
-    EXPECT_EQ(c.raw, 255U);   // 137.5, silently: no Min and Max
-    EXPECT_EQ(c.message, 0);
+    EXPECT_EQ(c.raw, 255U);   // 137.5: no Min and Max, the raw range holds it back
+    EXPECT_EQ(c.message, str::kRangeOver);
+    EXPECT_EQ(c.text, "Input Data Range Over:200.00 \n (10.00<=Data<=137.50)\n set 137.50");
 
     const ConstantEntry bounded = Entry("1000,1,L,0.5,10,u,1,0,20,100");
     c = CommitConstantValue(bounded, "200");
@@ -133,10 +134,11 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     EXPECT_EQ(c.raw, 91U);
     EXPECT_EQ(c.message, 0);
 
-    // Only a Max: narrowed, but no message.
+    // Only a Max: narrowed, and reported with the range it narrowed.
     c = CommitConstantValue(Entry("1000,1,L,0.5,10,u,1,0,,100"), "120");
     EXPECT_EQ(c.raw, 180U);
-    EXPECT_EQ(c.message, 0);
+    EXPECT_EQ(c.text, "Input Data Range Over:120.00 \n (10.00<=Data<=100.00)\n set 100.00");
+    EXPECT_EQ(CommitConstantValue(plain, "12.3").message, 0);   // a raw step's rounding is no range
 
     // Rounding below Min: one step back up (rising conversion) ...
     c = CommitConstantValue(Entry("1000,1,L,0.5,10,u,1,0,20.2,100"), "5");
@@ -151,9 +153,10 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     EXPECT_EQ(c.raw, 139U);
     EXPECT_EQ(c.text, "Input Data Range Over:0.00 \n (30.20<=Data<=90.00)\n set 30.50");
 
-    // Word size.
+    // Word size, no Min and Max.
     c = CommitConstantValue(Entry("1000,2,W,0.5,0,u,1"), "40000");
     EXPECT_EQ(c.raw, 65535U);
+    EXPECT_EQ(c.text, "Input Data Range Over:40000.00 \n (0.00<=Data<=32767.50)\n set 32767.50");
 }
 
 TEST(ConstantsListTest, RangeMessageFollowsTheDecimals) {

@@ -66,6 +66,7 @@ TEST(ReadDataSection, ReportsEachFormatErrorWithItsMessageNumber) {
         {"no section", {"[Title]", "S1050100010200"}, str::kDataSectionMissing},
         {"no record", {"[Data]", "Calib:", "S9030000FC"}, str::kDataSectionEmpty},
         {"short S1 only", {"[Data]", "S10501"}, str::kDataSectionEmpty},
+        {"records without data", {"[Data]", "S1030000FC", "S1031000EC", "S9030000FC"}, str::kDataSectionEmpty},
         {"long line not S", {"[Data]", "S1050100010200", "Fixed: and more"}, str::kSFormatError},
         {"odd length", {"[Data]", "S10501000102F6F"}, str::kSFormatError},
         {"other record type", {"[Data]", "S1050100010200", "S5030001FB"}, str::kSFormatError},
@@ -196,6 +197,27 @@ TEST(Titles, StoredInANewSectionWhenTheFileHasNone) {
     ReadTitles(none, titles);
     EXPECT_TRUE(titles.empty());
     EXPECT_EQ(none.Count(), 5);   // the section stays, empty
+}
+
+// A "Title" section from elsewhere: Latin-1 bytes, a text over 100
+// characters, blanks around a comma, no comma, a comment between pairs.
+std::vector<std::string> ForeignTitleLines() {
+    return {"[Title]", "Fahrer , J\xFCrgen", "; between", "Notes," + std::string(130, 'n'), "Bare", "Tyres,soft", "", "[Data]"};
+}
+
+TEST(Titles, StoringChangesOnlyTheEditedPairs) {
+    LineStore lines = Store(ForeignTitleLines());
+    std::vector<std::string> titles;
+    std::vector<int> pairLines;
+    ReadTitles(lines, titles, &pairLines);
+    EXPECT_EQ(pairLines, (std::vector<int>{1, 3, 4, 5}));
+    EXPECT_FALSE(StoreTitles(lines, titles, pairLines));   // unchanged: byte for byte
+    EXPECT_EQ(lines.Lines(), ForeignTitleLines());
+
+    // Tyres edited, Notes deleted, Pit added.
+    EXPECT_TRUE(StoreTitles(lines, {"Fahrer", "J\xFCrgen", "Bare", "", "Tyres", "hard", "Pit", "3"}, {1, 4, 5, -1}));
+    EXPECT_EQ(lines.Lines(), (std::vector<std::string>{"[Title]", "Fahrer , J\xFCrgen", "; between", "Bare",
+                                                       "Tyres,hard", "Pit,3", "", "[Data]"}));
 }
 
 // A started application on the test machine.
@@ -364,6 +386,17 @@ TEST_F(DataFileTest, DataErrorsShowTheirMessageAndAbandonTheLoad) {
     }
 }
 
+// Found by the fuzz target: two "[Data]" headers, a damaged "Calib:" and
+// one record of no data loaded with an empty range and saved unloadable.
+TEST_F(DataFileTest, AFileWhoseRecordsHoldNoByteIsRefused) {
+    std::string text;
+    ASSERT_TRUE(ReadWholeFile(std::string(RV_TEST_DATA_DIR) + "/datafiles/records-without-data.qsd", text));
+    EXPECT_EQ(LoadDataFile(app, app, prompt, WriteFile("nodata.qsd", text)), kAbandoned);
+    EXPECT_EQ(prompt.Last().text, Str(str::kDataSectionEmpty));
+    EXPECT_FALSE(SaveDataFile(app, install.dir.File("saved.qsd")));   // no range: nothing written
+    EXPECT_FALSE(fs::exists(install.dir.File("saved.qsd")));
+}
+
 TEST_F(DataFileTest, AFailedSaveLeavesTheOldFileAndReportsFailure) {
     const std::string path = WriteFile("cal.qsd", testinstall::CalibrationFile());
     ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
@@ -404,6 +437,10 @@ TEST_F(DataFileTest, AFileOverTheSizeLimitIsRefusedAsUnreadable) {
     const std::string path = WriteFile("big.qsd", atLimit);
     ASSERT_EQ(LoadDataFile(app, app, prompt, path), kLoaded);
     EXPECT_EQ(app.dataEnd, kDataEnd);
+
+    // Saved with CR LF, the same lines would pass the limit: not written.
+    EXPECT_FALSE(SaveDataFile(app, install.dir.File("big-saved.qsd")));
+    EXPECT_FALSE(fs::exists(install.dir.File("big-saved.qsd")));
 
     const std::string over = WriteFile("over.qsd", atLimit + "\n");
     EXPECT_EQ(LoadDataFile(app, app, prompt, over), kUnreadable);

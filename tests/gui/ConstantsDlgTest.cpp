@@ -123,6 +123,11 @@ private slots:
         QTest::keyClick(d.dialog->valueField(1), Qt::Key_Enter);
         QCOMPARE(d.buffer[0x2001], std::uint8_t{91});
         QCOMPARE(d.prompt.shown.size(), std::size_t{2});
+        // No Min and Max (a period): held to the raw range and reported.
+        d.Type(5, "2000000");
+        QTest::keyClick(d.dialog->valueField(5), Qt::Key_Return);
+        QCOMPARE(d.prompt.Last().text,
+                 std::string("Input Data Range Over:2000000.00 \n (653.59<=Data<=166666.67)\n set 166666.67"));
 
         // Visiting a field without typing changes nothing, even where the
         // shown text is rounded.

@@ -49,6 +49,15 @@ std::string Unix(std::string text) {
     return text;
 }
 
+// The test calibration with a "Title" section written elsewhere: Latin-1
+// bytes, blanks around a comma, a comment, and a text of 130 characters.
+const std::string kLongText(130, 'n');
+std::string ForeignTitles() {
+    std::string text = testinstall::CalibrationFile();
+    const std::string plain = "Rider,A. Tester\n";
+    return text.replace(text.find(plain), plain.size(), "J\xFCrgen , M\xFCller\n; kept\nNotes," + kLongText + "\n");
+}
+
 }  // namespace
 
 class TitleDlgTest : public QObject {
@@ -212,6 +221,56 @@ private slots:
         cal.dialogs.titles = [&](CTitleDlg& dialog) { addEnabled = dialog.addButton()->isEnabled(); };
         cal.frame->OnCommand(cmd::kTitle);
         QVERIFY(addEnabled);
+    }
+
+    void onlyWhatWasEditedChanges() {
+        TestCalibration cal(testinstall::Definition(), ForeignTitles());
+        cal.Open(0);
+        const std::vector<std::string> before = cal.app->dataLines.Lines();
+        cal.dialogs.titles = [&](CTitleDlg& dialog) { QTest::mouseClick(dialog.okButton(), Qt::LeftButton); };
+        cal.frame->OnCommand(cmd::kTitle);
+        QVERIFY(cal.app->dataLines.Lines() == before);
+        QCOMPARE(cal.app->modified, 0);
+
+        // The long text's pair untouched, the Latin-1 pair's title typed over.
+        QStringList shown;
+        QString shownLong;   // the 130 characters as the entry dialog shows them
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            shown = Lines(dialog);
+            for (int line : {1, 0}) {
+                ClickLine(dialog, line);
+                dialog.runEntry = [&](CTitleEntryDlg& entry) {
+                    if (line == 1) shownLong = entry.dataEdit()->text();
+                    else entry.titleEdit()->setText(QString::fromUtf8("J\u00f6rg"));   // QtTest types ASCII only
+                    entry.accept();
+                    return entry.result();
+                };
+                QTest::mouseClick(dialog.editButton(), Qt::LeftButton);
+            }
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        QCOMPARE(shown[0], QString::fromUtf8("J\u00fcrgen|M\u00fcller"));   // Latin-1 shown as such
+        QCOMPARE(shownLong.size(), 100);
+        std::vector<std::string> expected = before;
+        expected[5] = "J\xF6rg,M\xFCller";   // typed Latin-1 as the text it replaced, the rest as it was
+        QVERIFY(cal.app->dataLines.Lines() == expected);
+    }
+
+    void deleteMarksTheCalibrationModifiedSoClosingAsks() {
+        TestCalibration cal(testinstall::Definition(), ForeignTitles());
+        cal.Open(0);
+        cal.dialogs.titles = [&](CTitleDlg& dialog) {
+            ClickLine(dialog, 2);
+            QTest::mouseClick(dialog.deleteButton(), Qt::LeftButton);
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        cal.frame->OnCommand(cmd::kTitle);
+        QCOMPARE(cal.app->modified, 1);
+        cal.prompt.answers.push_back(PromptAnswer::kCancel);
+        QVERIFY(!cal.frame->CloseCalibration() && cal.prompt.Last().question);
+        const std::string text = Unix(JoinDataFileLines(cal.app->dataLines));   // only that line went
+        QVERIFY(text.find("\n; kept\nNotes," + kLongText + "\n\n[Notes]") != std::string::npos);
     }
 
     void linesAreDrawnInTwoColumnsWithRules() {
