@@ -216,6 +216,11 @@ TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
             plan.changes.push_back(change);
         }
     }
+    std::vector<std::uint16_t> addresses;
+    for (const TableMathsChange& change : plan.changes)
+        addresses.push_back(DataCellAddress(map, change.row, change.column));
+    plan.refusal = context.OutsideDataRefusal(addresses);
+    if (!plan.refusal.empty()) plan.result = kMathsOutsideData;
     return plan;
 }
 
