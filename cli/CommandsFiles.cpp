@@ -169,15 +169,12 @@ int RunSetConstant(const std::vector<std::string>& arguments) {
         ReportError("constant '" + name + "' is read-only");
         return kExitFailed;
     }
-    // The file keeps only its data range, and saving rewrites the range's
-    // last byte as the checksum: a value anywhere else would be lost.
-    const std::uint32_t first = entry->address;
-    const std::uint32_t last = first + static_cast<std::uint32_t>(entry->byteCount) - 1;
-    if (app.dataStart > app.dataEnd || first < app.dataStart || last >= app.dataEnd) {
-        char range[64];
-        std::snprintf(range, sizeof range, "0x%04X", static_cast<unsigned>(first));
-        ReportError("constant '" + name + "' at " + range +
-                    " lies outside the data the file keeps (or on its checksum byte); nothing saved");
+    // The file keeps only its data, and saving rewrites the range's last
+    // byte as the checksum: a value anywhere else would be lost.
+    std::vector<std::uint16_t> bytes{entry->address};
+    if (entry->byteCount == 2) bytes.push_back(static_cast<std::uint16_t>(entry->address + 1));
+    if (const std::string outside = OutsideDataText(app.Data(), bytes, "the file keeps"); !outside.empty()) {
+        ReportError("constant '" + name + "': " + outside + "; nothing saved");
         return kExitFailed;
     }
     const ConstantCommit commit = CommitConstantValue(*entry, positional[2]);
