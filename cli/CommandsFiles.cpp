@@ -7,6 +7,7 @@
 #include "model/Strings.h"
 #include "cli/Cli.h"
 #include "app/BatchConversion.h"
+#include "edit/CalibrationCompare.h"
 #include "edit/CalibrationDiff.h"
 #include "edit/ConstantsList.h"
 #include "files/DataFile.h"
@@ -222,7 +223,8 @@ int RunDiff(const std::vector<std::string>& arguments) {
     if (!LoadSecond(session, other, files[1])) return kExitUsage;
     const CalibrationDifferences differences = DiffCalibrations(session.app(), other);
     const std::vector<std::string> lines = csv ? DifferenceCsvLines(session.app(), other, differences)
-                                               : DifferenceTextLines(session.app(), other, differences);
+                                               : DifferenceTextLines(session.app(), other, differences, files[0],
+                                                                     files[1]);
     for (const std::string& line : lines) std::printf("%s\n", line.c_str());
     if (std::fflush(stdout) != 0) return kExitUsage;
     return differences.Empty() ? kExitOk : kExitFailed;
@@ -275,7 +277,8 @@ int RunMerge(const std::vector<std::string>& arguments) {
     if (!LoadSecond(session, from, files[1])) return kExitFailed;
     std::string error;
     std::vector<std::string> notes;
-    if (!MergeCalibration(session.app(), from, maps, constants, error, notes)) {
+    const CopySides sides{files[0] + " keeps", "of " + files[1]};
+    if (!MergeCalibration(session.app(), from, maps, constants, sides, error, notes)) {
         ReportError(error + "; nothing written");
         return kExitFailed;
     }

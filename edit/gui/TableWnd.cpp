@@ -274,7 +274,7 @@ void CTableWnd::paintEvent(QPaintEvent*) {
 CompareMarks CTableWnd::Marks() const {
     const MapRecord* map = Map();
     if (!map || !app_.compared) return {};
-    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared);
+    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared, app_.Data());
 }
 
 void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes) {
