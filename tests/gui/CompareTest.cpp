@@ -16,7 +16,6 @@
 
 #include <functional>
 #include <map>
-#include <sstream>
 #include <set>
 #include <tuple>
 
@@ -227,41 +226,6 @@ private slots:
         QVERIFY(!list->isVisible());
         QVERIFY(s.Marks(table).empty());
         QVERIFY(!table->statusLine()->text().contains("compared"));
-    }
-
-    // The Kestrel cut to its records below 8080: Fuel Injection whole,
-    // Ignition Timing only up to its first RPM value (807F is the file's
-    // checksum), nothing further on. Its image is zero there, and no zero
-    // may pass for a value.
-    void aComparedFileThatDoesNotHoldAMapShowsNoValueForItAndCopiesNothing() {
-        Session s;
-        std::string shortFile;
-        QFile shipped(QString::fromStdString(s.cal.path));
-        QVERIFY(shipped.open(QIODevice::ReadOnly));
-        std::istringstream lines(shipped.readAll().toStdString());
-        for (std::string line; std::getline(lines, line);)
-            if (line.rfind("S1", 0) != 0 || std::stoul(line.substr(4, 4), nullptr, 16) < 0x8080)
-                shortFile += line + "\n";
-        s.CompareWith(s.cal.install.dir.Write("short.qsd", shortFile));
-        QVERIFY(s.cal.app->compared != nullptr);
-        QVERIFY2(s.Rows().contains("map|Ignition Timing|60 cells and 59 axis values not in the compared file"),
-                 qPrintable(s.Rows().join("; ")));
-
-        s.ClickRow("Ignition Timing", true);
-        QCOMPARE(QString::fromStdString(s.Map().name), QString("Ignition Timing"));
-        CTableWnd* table = s.WholeTable();
-        QVERIFY(s.Marks(table).empty());
-        s.Click(table, 1, 1);
-        QVERIFY2(table->statusLine()->text().endsWith("   not in the compared file"),
-                 qPrintable(table->statusLine()->text()));
-
-        s.cal.prompt.shown.clear();
-        s.cal.frame->action(cmd::kCopyFromCompare)->trigger();
-        QCOMPARE(s.cal.Texts(), std::vector<std::string>{
-                                    "Copy from compare: map 'Ignition Timing': byte 80C5 lies outside the data of the "
-                                    "compared file (8000-807E; 807F is the checksum).\nNothing was copied."});
-        QVERIFY(s.cal.app->image() == s.loaded);
-        QVERIFY(s.Map().undo.Empty());
     }
 
     void copyFromCompareIsOneUndoStepEach() {

@@ -5,7 +5,6 @@
 #include <QComboBox>
 #include <QLineEdit>
 #include <QtTest>
-#include <sstream>
 
 #include "app/CommandIds.h"
 #include "model/Strings.h"
@@ -253,37 +252,6 @@ private slots:
         QCOMPARE(t.cal.Texts(), (std::vector<std::string>{Str(str::kClipNotFrontForm), Str(str::kClipNotDigital)}));
         QCOMPARE(t.cal.Byte(kMainData), std::uint8_t{10});
         QVERIFY(t.cal.Map().undo.Empty());
-    }
-
-    // The calibration cut to its first record, 1000-100F: Main whole and
-    // Twin's counts; 100F is the file's checksum, Twin's cells lie beyond.
-    void cellsTheFileDoesNotHoldAreNeitherTypedNorPasted() {
-        std::string shortFile;
-        std::istringstream lines(testinstall::CalibrationFile());
-        for (std::string line; std::getline(lines, line);)
-            if (line.rfind("S1", 0) != 0 || line.compare(4, 4, "1000") == 0) shortFile += line + "\n";
-        TestCalibration cal(testinstall::Definition(), shortFile);
-        cal.Open(1);
-        CQelView* view = cal.ViewOfKind(kWindowTable);
-        QVERIFY(view);
-        cal.Activate(view);
-        auto* wnd = static_cast<CTableWnd*>(view->ChildWnd());
-        cal.prompt.shown.clear();
-        QCOMPARE(cal.Map().name, std::string("Twin"));
-        QTest::mouseClick(wnd->grid()->viewport(), Qt::LeftButton, {}, wnd->GridCellCentre({kEditData, 0, 0}));
-        wnd->gridEditor()->selectAll();
-        QTest::keyClicks(wnd->gridEditor(), "5");
-        QTest::keyClick(wnd->gridEditor(), Qt::Key_Return);
-        QCOMPARE(wnd->gridEditor()->text(), QString("-10.0"));   // the zero the image holds there
-        QGuiApplication::clipboard()->setText("1\t2");
-        QTest::keyClick(wnd->gridEditor(), Qt::Key_V, Qt::ControlModifier);
-        QCOMPARE(cal.Byte(kTwinData), std::uint8_t{0});
-        QVERIFY(cal.Map().undo.Empty());
-        QCOMPARE(cal.app->modified, 0);
-        const std::string data = " outside the data the file keeps (1000-100E; 100F is the checksum), so a save would "
-                                 "lose the change.\nNothing was changed.";
-        QCOMPARE(cal.Texts(), (std::vector<std::string>{"Byte 1017 lies" + data, "Bytes 1017-1018 lie" + data}));
-        QCOMPARE(cal.prompt.Last().caption, std::string("Table Window"));
     }
 
     void throtValueOutOfRangeIsCorrectedAndItsLineEntryFollows() {
