@@ -123,6 +123,11 @@ TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord&
     // The cursor's raw value and limits as the cell is now, then the very
     // rules of a typed table cell.
     PlaceCursor(context, map, {kEditData, cursor.row, cursor.column});
+    if (const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map)); !refusal.empty()) {
+        result.message = OutsideDataMessage(refusal, Str(str::kCaptionTableWindow));
+        result.refused = true;
+        return result;
+    }
     const DataCommit commit = CommitTypedByte(map, map.y, text, app.formats, &map);
     result.message = commit.message;
     if (commit.rejected) {

@@ -49,7 +49,8 @@ bool DialogBarFieldsOf(CQelApp& app, MapRecord& map, int lineSelection, DialogBa
 // the item's range; a change is written with its undo record (action 1) and
 // handed to the map link of context. In THROT mode nothing is committed; in
 // RPM mode only for a Free Map of type 2, and without a write. An empty text
-// commits nothing but shows the cell's value again.
+// commits nothing but shows the cell's value again. A cell the file does not
+// keep is refused with EditContext::OutsideDataRefusal's message.
 struct TypedValueResult {
     bool committed = false;
     bool written = false;

@@ -7,6 +7,7 @@
 #include "model/Strings.h"
 #include "cli/Cli.h"
 #include "app/BatchConversion.h"
+#include "edit/CalibrationCompare.h"
 #include "edit/CalibrationDiff.h"
 #include "edit/ConstantsList.h"
 #include "files/DataFile.h"
@@ -169,15 +170,12 @@ int RunSetConstant(const std::vector<std::string>& arguments) {
         ReportError("constant '" + name + "' is read-only");
         return kExitFailed;
     }
-    // The file keeps only its data range, and saving rewrites the range's
-    // last byte as the checksum: a value anywhere else would be lost.
-    const std::uint32_t first = entry->address;
-    const std::uint32_t last = first + static_cast<std::uint32_t>(entry->byteCount) - 1;
-    if (app.dataStart > app.dataEnd || first < app.dataStart || last >= app.dataEnd) {
-        char range[64];
-        std::snprintf(range, sizeof range, "0x%04X", static_cast<unsigned>(first));
-        ReportError("constant '" + name + "' at " + range +
-                    " lies outside the data the file keeps (or on its checksum byte); nothing saved");
+    // The file keeps only its data, and saving rewrites the range's last
+    // byte as the checksum: a value anywhere else would be lost.
+    std::vector<std::uint16_t> bytes{entry->address};
+    if (entry->byteCount == 2) bytes.push_back(static_cast<std::uint16_t>(entry->address + 1));
+    if (const std::string outside = OutsideDataText(app.Data(), bytes, "the file keeps"); !outside.empty()) {
+        ReportError("constant '" + name + "': " + outside + "; nothing saved");
         return kExitFailed;
     }
     const ConstantCommit commit = CommitConstantValue(*entry, positional[2]);
@@ -228,7 +226,8 @@ int RunDiff(const std::vector<std::string>& arguments) {
     if (!LoadSecond(session, other, files[1])) return kExitUsage;
     const CalibrationDifferences differences = DiffCalibrations(session.app(), other);
     const std::vector<std::string> lines = csv ? DifferenceCsvLines(session.app(), other, differences)
-                                               : DifferenceTextLines(session.app(), other, differences);
+                                               : DifferenceTextLines(session.app(), other, differences, files[0],
+                                                                     files[1]);
     for (const std::string& line : lines) std::printf("%s\n", line.c_str());
     if (std::fflush(stdout) != 0) return kExitUsage;
     return differences.Empty() ? kExitOk : kExitFailed;
@@ -281,7 +280,8 @@ int RunMerge(const std::vector<std::string>& arguments) {
     if (!LoadSecond(session, from, files[1])) return kExitFailed;
     std::string error;
     std::vector<std::string> notes;
-    if (!MergeCalibration(session.app(), from, maps, constants, error, notes)) {
+    const CopySides sides{files[0] + " keeps", "of " + files[1]};
+    if (!MergeCalibration(session.app(), from, maps, constants, sides, error, notes)) {
         ReportError(error + "; nothing written");
         return kExitFailed;
     }

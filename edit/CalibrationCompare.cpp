@@ -1,16 +1,23 @@
 #include "edit/CalibrationCompare.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 #include "edit/CellAccess.h"
 #include "edit/ConstantsList.h"
+#include "edit/LinkedMaps.h"
 #include "edit/UndoList.h"
 #include "model/Equation.h"
 #include "model/Maps.h"
 #include "model/ValueConversion.h"
 
 namespace {
+
+constexpr const char* kEditedFile = "the edited file";
+constexpr const char* kComparedFile = "the compared file";
+constexpr const char* kNotInEdited = "not in the edited file";
+constexpr const char* kNotInCompared = "not in the compared file";
 
 // The compared calibration's map of the same name when it has the same shape.
 const MapRecord* ComparableMap(const MapRecord& map, const Calibration& compared) {
@@ -45,37 +52,51 @@ std::string FormatCell(float value, const EditContext& context, const MapRecord&
     return FormatData(value, &map, context.formats);
 }
 
-// The file keeps only its data range and rewrites its last byte as the
-// checksum: a byte copied anywhere else would be lost on saving. The
-// compared file holds no data outside its own range (the image is zero
-// there), and its last byte is its checksum, not data.
-std::string RangeRefusal(const Calibration& edited, const Calibration& compared, std::uint16_t address) {
-    char text[160];
-    if (edited.dataStart > edited.dataEnd || address < edited.dataStart || address >= edited.dataEnd) {
-        std::snprintf(text, sizeof text,
-                      "byte %04X lies outside the data the edited file keeps (or on its checksum byte)", address);
-        return text;
+// A byte a copy would write: where it lands in the edited image, where it
+// comes from in the compared one, and whether it goes through the map link.
+struct PlannedByte {
+    std::uint16_t address = 0;
+    std::uint16_t source = 0;
+    std::uint8_t value = 0;
+    bool linked = false;
+};
+
+// The one rule of every copy (see CalibrationCompare.h): the source bytes
+// all held by the compared file, the bytes that change all kept by the
+// edited one. what names the map or constant in the refusal.
+CompareCopy CheckedCopy(const Calibration& edited, const Calibration& compared, const std::vector<PlannedByte>& bytes,
+                        const std::string& what, const CopySides& sides) {
+    CompareCopy copy;
+    std::vector<std::uint16_t> sources;
+    for (const PlannedByte& byte : bytes) sources.push_back(byte.source);
+    std::string outside = OutsideDataText(compared.Data(), sources, sides.source);
+    if (!outside.empty()) {
+        copy.refusal = what + ": " + outside;
+        return copy;
     }
-    if (compared.dataStart > compared.dataEnd || address < compared.dataStart || address >= compared.dataEnd) {
-        std::snprintf(text, sizeof text, "byte %04X lies outside the data of the compared file", address);
-        return text;
+    std::vector<std::uint16_t> targets;
+    for (const PlannedByte& byte : bytes) {
+        if (edited.image()[byte.address] == byte.value) continue;
+        copy.writes.push_back({byte.address, byte.value, byte.linked});
+        ++(byte.linked ? copy.cells : copy.otherBytes);
+        targets.push_back(byte.address);
+        if (!byte.linked) continue;
+        for (std::uint16_t linked : LinkedByteAddresses(edited.maps, edited.mapLinkState, edited.mapLink, byte.address))
+            targets.push_back(linked);
     }
-    return {};
+    outside = OutsideDataText(edited.Data(), targets, sides.target);
+    if (!outside.empty()) {
+        copy = CompareCopy{};
+        copy.refusal = what + ": " + outside;
+    }
+    return copy;
 }
 
-// Keeps the writes that change a byte, checking each against both files' data.
-void AddWrite(const Calibration& edited, const Calibration& compared, CompareCopy& copy, std::uint16_t address,
-              std::uint8_t value, bool linked) {
-    if (!copy.refusal.empty() || edited.image()[address] == value) return;
-    copy.refusal = RangeRefusal(edited, compared, address);
-    if (!copy.refusal.empty()) {
-        copy.writes.clear();
-        copy.cells = copy.otherBytes = 0;
-        return;
-    }
-    copy.writes.push_back({address, value, linked});
-    if (linked) ++copy.cells;
-    else ++copy.otherBytes;
+// Whether the file holds every byte of a table cell of map.
+bool HoldsCell(const std::optional<DataSpan>& data, const MapRecord& map, const TableCell& cell) {
+    if (!data) return true;
+    const std::vector<std::uint16_t> bytes = CellBytes(map, cell.mode, cell.row, cell.column);
+    return std::all_of(bytes.begin(), bytes.end(), [&](std::uint16_t at) { return data->Holds(at); });
 }
 
 std::string Hex(const std::vector<std::uint8_t>& bytes) {
@@ -121,34 +142,25 @@ int CompareMarks::DataCount() const {
 }
 
 CompareMarks MapCompareMarks(int definitionKind, const MapRecord& map, const Image& image,
-                             const Calibration& compared) {
+                             const Calibration& compared, const std::optional<DataSpan>& editedData) {
     CompareMarks marks;
     const MapRecord* other = ComparableMap(map, compared);
     if (other == nullptr) return marks;
     marks.comparable = true;
     marks.columns = map.x.count;
     const Image& otherImage = compared.image();
-    for (int r = 0; r < map.z.count; ++r) {
-        for (int c = 0; c < map.x.count; ++c) {
-            std::uint16_t a = 0, b = 0;
-            ReadDataCell(image, map, c, r, a);
-            ReadDataCell(otherImage, *other, c, r, b);
-            marks.data.push_back(a != b);
-        }
-    }
+    const std::optional<DataSpan> comparedData = compared.Data();
+    auto differs = [&](const TableCell& cell) {
+        std::uint16_t a = 0, b = 0;
+        if (!CellRaw(image, map, cell, a) || !CellRaw(otherImage, *other, cell, b)) return false;
+        return a != b && HoldsCell(editedData, map, cell) && HoldsCell(comparedData, *other, cell);
+    };
+    for (int r = 0; r < map.z.count; ++r)
+        for (int c = 0; c < map.x.count; ++c) marks.data.push_back(differs({kEditData, r, c}));
     if (!AxesInImage(definitionKind, map)) return marks;
-    for (int i = 0; i < map.z.count; ++i) {
-        std::uint16_t a = 0, b = 0;
-        ReadThrotCell(image, map, i, a);
-        ReadThrotCell(otherImage, *other, i, b);
-        marks.throt.push_back(a != b);
-    }
-    for (int i = 0; i < RpmCount(map) && map.x.count > 0; ++i) {
-        std::uint16_t a = 0, b = 0;
-        ReadRpmCell(image, map, i % map.x.count, i / map.x.count, a);
-        ReadRpmCell(otherImage, *other, i % map.x.count, i / map.x.count, b);
-        marks.rpm.push_back(a != b);
-    }
+    for (int i = 0; i < map.z.count; ++i) marks.throt.push_back(differs({kEditThrot, 0, i}));
+    for (int i = 0; i < RpmCount(map) && map.x.count > 0; ++i)
+        marks.rpm.push_back(differs({kEditRpm, i / map.x.count, i % map.x.count}));
     return marks;
 }
 
@@ -160,6 +172,12 @@ std::string CompareCellText(const EditContext& context, const MapRecord& map, Ca
     const MapRecord* other = FindMap(compared.maps, map.name);
     if (other == nullptr) return "   compared: no such map";
     if (!SameShape(map, *other)) return "   compared: the map has another shape";
+    // Axes listed in the definition are the same in both files; others are
+    // values only where a file holds them.
+    if (cell.mode == kEditData || AxesInImage(context.definitionKind, map)) {
+        if (!HoldsCell(compared.Data(), *other, cell)) return "   not in the compared file";
+        if (!HoldsCell(context.keptData, map, cell)) return "   not in the edited file";
+    }
     std::uint16_t otherRaw = 0;
     CellRaw(compared.image(), *other, cell, otherRaw);
     if (otherRaw == raw) return "   compared: the same";
@@ -194,12 +212,17 @@ std::vector<DifferenceRow> DifferenceRows(const Calibration& edited, const Calib
         auto counted = [](std::size_t n, const char* one, const char* many) {
             return std::to_string(n) + (n == 1 ? one : many);
         };
-        if (!diff.cells.empty()) row.count = counted(diff.cells.size(), " cell", " cells");
-        if (!diff.axes.empty())
-            row.count += (row.count.empty() ? "" : ", ") + counted(diff.axes.size(), " axis value", " axis values");
-        if (!diff.cells.empty()) {
+        const std::size_t cells = DifferingCells(diff);
+        const std::size_t axes = DifferingAxisValues(diff);
+        if (cells > 0) row.count = counted(cells, " cell", " cells");
+        if (axes > 0) row.count += (row.count.empty() ? "" : ", ") + counted(axes, " axis value", " axis values");
+        const std::string missing = MissingText(diff, kEditedFile, kComparedFile);
+        if (!missing.empty()) row.count += (row.count.empty() ? "" : "; ") + missing;
+        if (cells > 0) {
             const MapRecord* map = FindMap(edited.maps, diff.name);
             row.largest = FormatData(diff.largest, map, edited.formats);
+        }
+        if (!diff.cells.empty()) {
             row.firstRow = diff.cells.front().row;
             row.firstColumn = diff.cells.front().column;
         }
@@ -209,8 +232,8 @@ std::vector<DifferenceRow> DifferenceRows(const Calibration& edited, const Calib
         DifferenceRow row;
         row.kind = DifferenceKind::kConstant;
         row.name = constant.name;
-        row.edited = constant.a;
-        row.compared = constant.b;
+        row.edited = constant.inA ? constant.a : kNotInEdited;
+        row.compared = constant.inB ? constant.b : kNotInCompared;
         rows.push_back(row);
     }
     for (const ByteRangeDifference& range : differences.bytes) {
@@ -219,36 +242,39 @@ std::vector<DifferenceRow> DifferenceRows(const Calibration& edited, const Calib
         char name[16];
         std::snprintf(name, sizeof name, "%04X-%04X", range.first, range.last);
         row.name = name;
-        row.count = std::to_string(range.a.size()) + (range.a.size() == 1 ? " byte" : " bytes");
-        row.edited = Hex(range.a);
-        row.compared = Hex(range.b);
+        const std::size_t bytes = static_cast<std::size_t>(range.last - range.first) + 1;
+        row.count = std::to_string(bytes) + (bytes == 1 ? " byte" : " bytes");
+        row.edited = range.inA ? Hex(range.a) : kNotInEdited;
+        row.compared = range.inB ? Hex(range.b) : kNotInCompared;
         rows.push_back(row);
     }
     return rows;
 }
 
 CompareCopy PlanCellCopy(const Calibration& edited, const MapRecord& map, const Calibration& compared,
-                         const std::vector<CellRef>& cells) {
-    CompareCopy copy;
+                         const std::vector<CellRef>& cells, const CopySides& sides) {
     const MapRecord* other = ComparableMap(map, compared);
     if (other == nullptr) {
+        CompareCopy copy;
         copy.refusal = "the compared file has no map '" + map.name + "' of the same shape";
         return copy;
     }
+    std::vector<PlannedByte> bytes;
     for (const CellRef& cell : cells) {
         if (cell.row < 0 || cell.row >= map.z.count || cell.column < 0 || cell.column >= map.x.count) continue;
-        AddWrite(edited, compared, copy, DataCellAddress(map, cell.row, cell.column),
-                 compared.image()[DataCellAddress(*other, cell.row, cell.column)], true);
+        const std::uint16_t source = DataCellAddress(*other, cell.row, cell.column);
+        bytes.push_back({DataCellAddress(map, cell.row, cell.column), source, compared.image()[source], true});
     }
-    return copy;
+    return CheckedCopy(edited, compared, bytes, "map '" + map.name + "'", sides);
 }
 
-CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const Calibration& compared) {
-    CompareCopy copy;
+CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const Calibration& compared,
+                        const CopySides& sides) {
     const MapRecord* other = ComparableMap(map, compared);
     std::vector<ByteWrite> writes;
     if (other == nullptr ||
         !MapCopyWrites(map, *other, compared.image(), edited.definitionKind, true, writes)) {
+        CompareCopy copy;
         copy.refusal = "the compared file has no map '" + map.name + "' of the same shape";
         return copy;
     }
@@ -256,12 +282,15 @@ CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const C
     std::vector<bool> data(0x10000, false);
     for (int r = 0; r < map.z.count; ++r)
         for (int c = 0; c < map.x.count; ++c) data[DataCellAddress(map, r, c)] = true;
-    for (const ByteWrite& write : writes) AddWrite(edited, compared, copy, write.address, write.value, data[write.address]);
+    std::vector<PlannedByte> bytes;
+    for (const ByteWrite& write : writes)
+        bytes.push_back({write.address, write.source, write.value, data[write.address]});
+    CompareCopy copy = CheckedCopy(edited, compared, bytes, "map '" + map.name + "'", sides);
     for (const auto& shared : edited.maps) {
         if (shared.get() == &map || !AxesInImage(edited.definitionKind, *shared)) continue;
         auto inAxes = [&](std::uint16_t address) {
-            const auto within = [address](std::uint16_t start, long long bytes) {
-                return static_cast<std::uint16_t>(address - start) < bytes;
+            const auto within = [address](std::uint16_t start, long long count) {
+                return static_cast<std::uint16_t>(address - start) < count;
             };
             return within(shared->z.start, static_cast<long long>(shared->z.count) * shared->z.elementSize) ||
                    within(shared->x.start, static_cast<long long>(RpmCount(*shared)) * shared->x.elementSize);
@@ -276,23 +305,28 @@ CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const C
     return copy;
 }
 
-CompareCopy PlanConstantCopy(const Calibration& edited, const Calibration& compared, const std::string& name) {
-    CompareCopy copy;
+CompareCopy PlanConstantCopy(const Calibration& edited, const Calibration& compared, const std::string& name,
+                             const CopySides& sides) {
     const std::vector<ConstantEntry> constants = ListConstants(edited.definitionLines);
     const ConstantEntry* entry = FindConstant(constants, name);
     if (entry == nullptr || !compared.HasImage()) {
+        CompareCopy copy;
         copy.refusal = "unknown constant '" + name + "'";
         return copy;
     }
+    std::vector<PlannedByte> bytes;
     for (int i = 0; i < entry->byteCount; ++i) {
         const auto address = static_cast<std::uint16_t>(entry->address + i);
-        AddWrite(edited, compared, copy, address, compared.image()[address], false);
+        bytes.push_back({address, address, compared.image()[address], false});
     }
-    return copy;
+    return CheckedCopy(edited, compared, bytes, "constant '" + name + "'", sides);
 }
 
 int ApplyCompareCopy(EditContext& context, MapRecord& map, const CompareCopy& copy) {
     if (!copy.refusal.empty() || copy.writes.empty()) return 0;
+    std::vector<std::uint16_t> written;
+    for (const CopyWrite& write : copy.writes) written.push_back(write.address);
+    if (!context.OutsideDataRefusal(written).empty()) return 0;
     std::uint16_t cellAddress = 0;
     int mode = kEditNone, row = 0, column = 0;
     if (!CursorCellAddress(map, cellAddress) || !CellOfAddress(context, map, cellAddress, mode, row, column))
@@ -307,4 +341,47 @@ int ApplyCompareCopy(EditContext& context, MapRecord& map, const CompareCopy& co
     if (map.cursor.mode != kEditNone)
         PlaceCursor(context, map, {map.cursor.mode, map.cursor.row, map.cursor.column});
     return static_cast<int>(copy.writes.size());
+}
+
+bool MergeCalibration(Calibration& base, const Calibration& from, const std::vector<std::string>& mapNames,
+                      const std::vector<std::string>& constantNames, const CopySides& sides, std::string& error,
+                      std::vector<std::string>& notes) {
+    error.clear();
+    std::vector<CompareCopy> copies;
+    for (const std::string& name : mapNames) {
+        const MapRecord* baseMap = FindMap(base.maps, name);
+        const MapRecord* fromMap = FindMap(from.maps, name);
+        if (baseMap == nullptr || fromMap == nullptr) {
+            error = "unknown map '" + name + "'";
+            return false;
+        }
+        if (!SameShape(*baseMap, *fromMap)) {
+            error = "map '" + name + "' has another shape in the two files";
+            return false;
+        }
+        copies.push_back(PlanMapCopy(base, *baseMap, from, sides));
+    }
+    const std::vector<ConstantEntry> constants = ListConstants(base.definitionLines);
+    for (const std::string& name : constantNames) {
+        if (FindConstant(constants, name) == nullptr) {
+            error = "unknown constant '" + name + "'";
+            return false;
+        }
+        copies.push_back(PlanConstantCopy(base, from, name, sides));
+    }
+    for (const CompareCopy& copy : copies)
+        if (!copy.refusal.empty()) error += (error.empty() ? "" : "; ") + copy.refusal;
+    if (!error.empty()) return false;
+
+    for (const CompareCopy& copy : copies) {
+        for (const std::string& shared : copy.sharedAxes) {
+            const std::string note = "map '" + shared + "' shares bytes with a merged map and changes with it";
+            if (std::find(mapNames.begin(), mapNames.end(), shared) == mapNames.end() &&
+                std::find(notes.begin(), notes.end(), note) == notes.end())
+                notes.push_back(note);
+        }
+        for (const CopyWrite& write : copy.writes) base.image()[write.address] = write.value;
+        if (!copy.writes.empty()) base.modified = 1;
+    }
+    return true;
 }

@@ -61,24 +61,43 @@ std::uint16_t DataCellAddress(const MapRecord& map, int row, int column) {
     return Wrap(map.y.start + static_cast<long long>(row) * map.x.count + column);
 }
 
-bool CursorCellAddress(const MapRecord& map, std::uint16_t& address) {
-    const EditCursor& c = map.cursor;
-    switch (c.mode) {
+namespace {
+
+bool CellAddress(const MapRecord& map, int mode, int row, int column, std::uint16_t& address) {
+    switch (mode) {
         case kEditThrot:
-            if (CheckThrotCell(map, c.column) != kCellOk) return false;
-            address = ThrotCellAddress(map, c.column);
+            if (CheckThrotCell(map, column) != kCellOk) return false;
+            address = ThrotCellAddress(map, column);
             return true;
         case kEditRpm:
-            if (CheckRpmCell(map, c.column, c.row) != kCellOk) return false;
-            address = RpmCellAddress(map, c.row, c.column);
+            if (CheckRpmCell(map, column, row) != kCellOk) return false;
+            address = RpmCellAddress(map, row, column);
             return true;
         case kEditData:
-            if (CheckDataCell(map, c.column, c.row) != kCellOk) return false;
-            address = DataCellAddress(map, c.row, c.column);
+            if (CheckDataCell(map, column, row) != kCellOk) return false;
+            address = DataCellAddress(map, row, column);
             return true;
         default:
             return false;
     }
+}
+
+}  // namespace
+
+bool CursorCellAddress(const MapRecord& map, std::uint16_t& address) {
+    return CellAddress(map, map.cursor.mode, map.cursor.row, map.cursor.column, address);
+}
+
+std::vector<std::uint16_t> CellBytes(const MapRecord& map, int mode, int row, int column) {
+    std::uint16_t address = 0;
+    if (!CellAddress(map, mode, row, column, address)) return {};
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    if (mode != kEditData && item.elementSize == 2) return {address, Wrap(address + 1)};
+    return {address};
+}
+
+std::vector<std::uint16_t> CursorCellBytes(const MapRecord& map) {
+    return CellBytes(map, map.cursor.mode, map.cursor.row, map.cursor.column);
 }
 
 int WriteDataCell(EditContext& context, const MapRecord& map, std::uint8_t raw, int column, int row) {

@@ -7,6 +7,7 @@
 // value at Z start + column x element size. Words are high byte first.
 // Address arithmetic wraps in 16 bits, so no index leaves the image.
 #include <cstdint>
+#include <vector>
 
 #include "edit/EditContext.h"
 #include "model/Image.h"
@@ -35,6 +36,12 @@ bool CellOfAddress(const EditContext& context, const MapRecord& map, std::uint16
 // The first byte of the cell under the map's edit cursor. false in edit mode
 // 0 and when the cursor lies outside its axis or table.
 bool CursorCellAddress(const MapRecord& map, std::uint16_t& address);
+// Every byte of a cell (mode, row, column as the cursor holds them): one,
+// or two for a word axis element; none for a cell outside its axis or table.
+std::vector<std::uint16_t> CellBytes(const MapRecord& map, int mode, int row, int column);
+// Those of the cell under the edit cursor: what a single-cell edit checks
+// with EditContext::OutsideDataRefusal before it writes.
+std::vector<std::uint16_t> CursorCellBytes(const MapRecord& map);
 
 // Stores the byte, hands it to the map link and sets the modified flag.
 int WriteDataCell(EditContext& context, const MapRecord& map, std::uint8_t raw, int column, int row);

@@ -4,6 +4,7 @@
 
 #include "edit/CellAccess.h"
 #include "edit/UndoList.h"
+#include "model/Strings.h"
 #include "model/ValueConversion.h"
 
 namespace {
@@ -39,12 +40,32 @@ bool StepCursorCell(EditContext& context, MapRecord& map, bool up, int chained) 
     return true;
 }
 
+// A selection edit touching a cell the file does not keep is refused whole
+// before its first record; true when refused.
+bool Refused(const EditContext& context, const MapRecord& map, const std::vector<CellRef>& cells,
+             UserPrompt* prompt) {
+    std::vector<std::uint16_t> addresses;
+    for (const CellRef& cell : cells) {
+        std::uint16_t ignored = 0;
+        if (ReadDataCell(context.image, map, cell.column, cell.row, ignored) == kCellOk)
+            addresses.push_back(DataCellAddress(map, cell.row, cell.column));
+    }
+    const std::string refusal = context.OutsideDataRefusal(addresses);
+    if (refusal.empty()) return false;
+    if (prompt) prompt->Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
+    return true;
+}
+
 }  // namespace
 
-int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vector<CellRef>& selection) {
+int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vector<CellRef>& selection,
+                  UserPrompt* prompt) {
     if (map.cursor.mode != kEditData) return 0;
     const int row0 = map.cursor.row;
     const int column0 = map.cursor.column;
+    std::vector<CellRef> touched = selection;
+    touched.push_back({row0, column0});
+    if (Refused(context, map, touched, prompt)) return 0;
     if (selection.empty()) {
         MoveCursor(context, map, row0, column0);
         return StepCursorCell(context, map, up, 0) ? 1 : 0;
@@ -61,8 +82,9 @@ int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vect
 }
 
 int FillSelection(EditContext& context, MapRecord& map, bool cursorChanged,
-                  const std::vector<CellRef>& selection) {
+                  const std::vector<CellRef>& selection, UserPrompt* prompt) {
     if (map.cursor.mode != kEditData || selection.empty()) return 0;
+    if (Refused(context, map, selection, prompt)) return 0;
     const int row0 = map.cursor.row;
     const int column0 = map.cursor.column;
     MoveCursor(context, map, row0, column0);

@@ -17,13 +17,16 @@
 // with a selection an unchained record for the cursor cell comes first and
 // the selected cells' records are chained to it. The cursor stays on its cell
 // with the raw value now in the image. Returns the number of cells changed;
-// 0 outside DATA mode.
-int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vector<CellRef>& selection);
+// 0 outside DATA mode, and 0 with nothing recorded when a cell stepped lies
+// outside the data the file keeps (the refusal goes to prompt, if any).
+int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vector<CellRef>& selection,
+                  UserPrompt* prompt = nullptr);
 
 // Writes the cursor cell's byte into every selected DATA cell, each with a
 // chained action-1 record. cursorChanged says whether the commit just before
 // wrote the cursor cell (and so left its own record); if not, an unchained
 // record for the cursor cell heads the group. Returns the number of cells
-// written; 0 outside DATA mode or without a selection.
+// written; 0 outside DATA mode or without a selection, and 0 with nothing
+// recorded when a selected cell lies outside the data the file keeps.
 int FillSelection(EditContext& context, MapRecord& map, bool cursorChanged,
-                  const std::vector<CellRef>& selection);
+                  const std::vector<CellRef>& selection, UserPrompt* prompt = nullptr);

@@ -204,6 +204,13 @@ PastePlan PlanPaste(const EditContext& context, const MapRecord& map, std::size_
             plan.editorText = FormatData(shown, context.currentMap, context.formats);
         }
     }
+    std::vector<std::uint16_t> addresses;
+    for (const PasteWrite& write : plan.writes) addresses.push_back(DataCellAddress(map, write.row, write.column));
+    if (const std::string refusal = context.OutsideDataRefusal(addresses); !refusal.empty()) {
+        plan = PastePlan{};
+        plan.messageId = kPasteOutsideData;
+        plan.message = OutsideDataMessage(refusal, Str(str::kCaptionTableWindow));
+    }
     return plan;
 }
 

@@ -72,8 +72,12 @@ struct PasteWrite {
 // What a paste at the edit cursor does. With messageId nonzero the window
 // shows message and nothing is written. Otherwise ApplyPaste carries out the writes; with
 // setEditorText the grid editor shows editorText afterwards.
+// The messageId of a paste that would write a cell outside the data the
+// file keeps (EditContext::OutsideDataRefusal); it has no string number.
+constexpr int kPasteOutsideData = -1;
+
 struct PastePlan {
-    int messageId = 0;              // 1544-1547, or 0
+    int messageId = 0;              // 1544-1547, kPasteOutsideData, or 0
     PromptMessage message;
     bool recordCursor = false;      // an unchained record for the cursor cell comes first
     std::vector<PasteWrite> writes; // in row order, then column order
@@ -87,7 +91,8 @@ struct PastePlan {
 // moved one raw step back into the item's range when they lie outside it,
 // without a message. Values whose conversion fails are not written, and
 // targets beyond the table are skipped. Only a cursor on a DATA cell pastes;
-// in any other edit mode nothing is written.
+// in any other edit mode nothing is written. A paste with a target the file
+// does not keep is refused whole (kPasteOutsideData).
 PastePlan PlanPaste(const EditContext& context, const MapRecord& map, std::size_t selectedCount,
                     std::optional<std::string_view> text);
 

@@ -8,12 +8,15 @@
 // calibration; tests build one over their own image.
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "model/DataSpan.h"
 #include "model/Image.h"
 #include "model/MapRecord.h"
 #include "model/ValueConversion.h"
+#include "platform/UserPrompt.h"
 
 struct Calibration;
 
@@ -49,15 +52,32 @@ struct EditContext {
     LinkPropagation propagate;          // may be empty: no map link
     LinkTargets linkTargets;            // the same link's targets; may be empty
     LineListUpdate lineListUpdate;      // may be empty: no dialog bar
+    // The bytes a save of the edited file keeps (its data, model/DataSpan.h).
+    // Unset, as over an image of a test's own, every byte is kept.
+    std::optional<DataSpan> keptData;
+
+    // The check every edit makes before its undo record and its first write:
+    // empty when a save keeps each byte of addresses and each byte the map
+    // link writes with them; else the one message that refuses the edit
+    // whole (nothing written, no undo record).
+    std::string OutsideDataRefusal(const std::vector<std::uint16_t>& addresses) const;
 
     // The one way an edit stores a byte: image[address] = value, the modified
-    // flag set, then the map link told (with suppress as given).
-    void StoreByte(std::uint16_t address, std::uint8_t value, int suppress);
+    // flag set, then the map link told (with suppress as given). A byte the
+    // save would not keep is not stored (false): an edit that missed the
+    // check above still cannot leave a change that saving drops.
+    bool StoreByte(std::uint16_t address, std::uint8_t value, int suppress);
 };
+
+// OutsideDataRefusal as a message box: stop icon, the caller's caption.
+PromptMessage OutsideDataMessage(const std::string& refusal, const std::string& caption);
+// The refusal of a constant's bytes outside kept (the constants list edits a
+// copy of the image, without an edit context); empty when kept holds them.
+std::string OutsideDataRefusal(const std::optional<DataSpan>& kept, const std::vector<std::uint16_t>& addresses);
 
 // The context of the running program. The image must be allocated
 // (calibration.HasImage()). The context refers to the calibration's fields
-// and copies undoSize,
-// definitionKind and currentMap as they stand: build it per command.
+// and copies undoSize, definitionKind, currentMap and the data range as they
+// stand: build it per command.
 EditContext AppEditContext(Calibration& calibration, LinkPropagation propagate = {},
                            LineListUpdate lineListUpdate = {});

@@ -88,6 +88,10 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
     long long clamped = std::clamp<long long>(raw, cursor.lower, std::max(cursor.lower, cursor.upper));
     if (mode == kEditData) clamped = std::clamp<long long>(clamped, 0, 255);
     if (static_cast<std::uint16_t>(clamped) == cursor.raw) return false;
+    if (const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map)); !refusal.empty()) {
+        prompt.Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
+        return false;
+    }
 
     PushUndo(context, map, kUndoActionEdit, 0);
     const std::uint16_t fresh = static_cast<std::uint16_t>(clamped);

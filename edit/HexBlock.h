@@ -34,6 +34,8 @@ bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t ad
 // no byte and is refused whole), clamped into the cell's limits; written with an undo record (action
 // 1) when it differs. A refused text shows "Data error\nData is set as before
 // editing" (stop icon, caption "Table Window"). The byte typed over must be
-// the cursor's (HexPlaceCursor). Returns true when the cell changed.
+// the cursor's (HexPlaceCursor). A change to a cell the file does not keep
+// is refused with EditContext::OutsideDataRefusal's message. Returns true
+// when the cell changed.
 bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::uint16_t address,
                std::string_view typed);

@@ -59,12 +59,30 @@ std::uint8_t RawFor(const MapItem& item, const EditCursor& limits, float physica
     return static_cast<std::uint8_t>(raw);
 }
 
-// The fraction of the way from a to b that v lies; the index fraction when
-// the axis does not rise or fall between the ends.
-float Fraction(bool ok, float a, float b, float v, int index, int first, int last) {
-    if (last == first) return 0.0f;
-    if (ok && a != b && std::isfinite(a) && std::isfinite(b) && std::isfinite(v)) return (v - a) / (b - a);
-    return static_cast<float>(index - first) / static_cast<float>(last - first);
+// How far along a line of count cells each cell lies, 0 at the first and 1
+// at the last: by the axis values (value(i, v) reads the i-th) when they rise
+// from the first cell to the last without falling anywhere between, so that
+// every weight lies in 0..1 and follows the cells' order; else, for equal
+// ends, a falling axis, one that goes up and down, or a value that does not
+// convert, by the cell's position.
+template <typename AxisValue>
+std::vector<float> LineWeights(int count, AxisValue value) {
+    std::vector<float> weights(static_cast<std::size_t>(std::max(count, 0)), 0.0f);
+    if (count < 2) return weights;
+    std::vector<float> values(weights.size(), 0.0f);
+    bool rising = true;
+    for (int i = 0; i < count && rising; ++i) {
+        float& v = values[static_cast<std::size_t>(i)];
+        rising = value(i, v) && std::isfinite(v) && (i == 0 || v >= values[static_cast<std::size_t>(i - 1)]);
+    }
+    const float first = values.front();
+    const float span = values.back() - first;
+    rising = rising && span > 0.0f && std::isfinite(span);
+    for (int i = 0; i < count; ++i) {
+        const auto at = static_cast<std::size_t>(i);
+        weights[at] = rising ? (values[at] - first) / span : static_cast<float>(i) / static_cast<float>(count - 1);
+    }
+    return weights;
 }
 
 }  // namespace
@@ -114,18 +132,21 @@ TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
         if (cell.row >= rect.top && cell.row <= rect.bottom && cell.column >= rect.left && cell.column <= rect.right)
             covered[at(cell.row, cell.column)] = true;
 
-    auto throt = [&](int row, float& v) { return AxisPhysical(context, map, kEditThrot, 0, row, v); };
-    auto rpm = [&](int row, int column, float& v) { return AxisPhysical(context, map, kEditRpm, row, column, v); };
+    // Along the THROT values down the rectangle, and along each row's RPM
+    // values (a map of type 2 has an RPM row per THROT row).
+    const std::vector<float> rowWeights = LineWeights(rows, [&](int i, float& v) {
+        return AxisPhysical(context, map, kEditThrot, 0, rect.top + i, v);
+    });
+    std::vector<std::vector<float>> columnWeights;
+    for (int r = rect.top; r <= rect.bottom; ++r) {
+        columnWeights.push_back(LineWeights(columns, [&](int i, float& v) {
+            return AxisPhysical(context, map, kEditRpm, r, rect.left + i, v);
+        }));
+    }
     auto columnFraction = [&](int row, int column) {
-        float a = 0, b = 0, v = 0;
-        const bool ok = rpm(row, rect.left, a) && rpm(row, rect.right, b) && rpm(row, column, v);
-        return Fraction(ok, a, b, v, column, rect.left, rect.right);
+        return columnWeights[static_cast<std::size_t>(row - rect.top)][static_cast<std::size_t>(column - rect.left)];
     };
-    auto rowFraction = [&](int row) {
-        float a = 0, b = 0, v = 0;
-        const bool ok = throt(rect.top, a) && throt(rect.bottom, b) && throt(row, v);
-        return Fraction(ok, a, b, v, row, rect.top, rect.bottom);
-    };
+    auto rowFraction = [&](int row) { return rowWeights[static_cast<std::size_t>(row - rect.top)]; };
 
     auto result = [&](int r, int c) -> float {
         const float old = before[at(r, c)];
@@ -195,6 +216,11 @@ TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
             plan.changes.push_back(change);
         }
     }
+    std::vector<std::uint16_t> addresses;
+    for (const TableMathsChange& change : plan.changes)
+        addresses.push_back(DataCellAddress(map, change.row, change.column));
+    plan.refusal = context.OutsideDataRefusal(addresses);
+    if (!plan.refusal.empty()) plan.result = kMathsOutsideData;
     return plan;
 }
 

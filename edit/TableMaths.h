@@ -5,6 +5,7 @@
 // cells change and the largest change; applying it writes each byte through
 // the map link and leaves one undo record for the whole operation.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "edit/ClipboardText.h"
@@ -37,6 +38,7 @@ enum : int {
     kMathsOk = 0,
     kMathsNoCells = 1,          // no DATA cell of the table in the selection
     kMathsBadValue = 2,         // the value is no finite number
+    kMathsOutsideData = 3,      // a cell that changes lies outside the data the file keeps
 };
 
 struct TableMathsPlan {
@@ -45,6 +47,7 @@ struct TableMathsPlan {
     std::vector<TableMathsChange> changes;  // only the cells whose byte changes, row by row
     int limitedCount = 0;                   // cells whose result was held inside the item's range
     float largestChange = 0.0f;             // the largest |new - old| in physical units
+    std::string refusal;                    // kMathsOutsideData: EditContext::OutsideDataRefusal's message
 };
 
 // The cells the maths works on: the selection, or the whole table when
@@ -55,8 +58,11 @@ std::vector<CellRef> MathsCells(const MapRecord& map);
 // Each result is converted with the DATA item's physical-to-HEX equation to
 // the raw value whose physical value lies nearest, then held inside the
 // byte, the item's limits and its second range as a typed value is. Axis
-// values decide the interpolation weights; where an axis does not rise
-// between the two ends (or does not convert), the cell index does.
+// values decide the interpolation weights; where an axis does not rise from
+// one end to the other without falling between (equal ends, a falling axis,
+// one that goes up and down, a value that does not convert), the cell index
+// does. A plan whose changes reach a cell the file does not keep is refused
+// (kMathsOutsideData, with the refusal); it writes nothing.
 TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
                               const std::vector<CellRef>& cells, TableMathsOp op, float value);
 

@@ -238,22 +238,24 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
     ToPhysicalWord(item, oldRaw, old);
     const std::string oldText = AxisFormat(context, mode, old);
 
-    auto reject = [&](int code) {
+    auto reject = [&](const PromptMessage& message) {
         plan.rejected = true;
         plan.write = false;
         plan.raw = oldRaw;
         plan.editorText = oldText;
-        plan.messages.push_back(RejectMessage(code));
+        plan.messages.push_back(message);
         return plan;
     };
-    if (!IsNumericInput(typed)) return reject(-3);
+    if (const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map)); !refusal.empty())
+        return reject(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
+    if (!IsNumericInput(typed)) return reject(RejectMessage(-3));
 
     const float low = EffectiveLow(item);
     const float high = EffectiveHigh(item);
     float v = ReadFloat(typed);
     std::int32_t wide = 0;
     const int code = ToRawInt(item, v, wide);
-    if (code != kEquationOk) return reject(code);
+    if (code != kEquationOk) return reject(RejectMessage(code));
     const int maximum = ElementMax(item);
     if (wide > maximum) {
         wide = maximum - 1;
@@ -337,7 +339,7 @@ AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prom
     return plan;
 }
 
-bool StepAxisCell(EditContext& context, MapRecord& map, bool up) {
+bool StepAxisCell(EditContext& context, MapRecord& map, bool up, UserPrompt* prompt) {
     EditCursor& cursor = map.cursor;
     const int mode = cursor.mode;
     if ((mode != kEditThrot && mode != kEditRpm) || ListAxes(context, map)) return false;
@@ -367,6 +369,10 @@ bool StepAxisCell(EditContext& context, MapRecord& map, bool up) {
     // Never onto or past a neighbour, also where the step is finer than the
     // raw values can follow.
     if (wide < cursor.lower || wide > cursor.upper) return false;
+    if (const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map)); !refusal.empty()) {
+        if (prompt) prompt->Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
+        return false;
+    }
     PushUndo(context, map, kUndoActionStep, 0);
     if (mode == kEditThrot) WriteThrotCell(context, map, static_cast<std::uint16_t>(wide), index);
     else WriteRpmCell(context, map, static_cast<std::uint16_t>(wide), index, cursor.row);
@@ -384,6 +390,11 @@ bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, st
     if (!data && !rpmLine) return false;
     // The limits and the raw value are those of the cell as it is now.
     PlaceCursor(context, map, {cursor.mode, cursor.row, cursor.column});
+    if (const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map)); !refusal.empty()) {
+        editorText = CellText(context, map, {cursor.mode, cursor.row, cursor.column});
+        prompt.Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
+        return false;
+    }
     const DataCommit commit =
         CommitTypedByte(map, data ? map.y : map.x, typed, context.formats, context.currentMap);
     editorText = commit.cellText;

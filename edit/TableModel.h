@@ -100,7 +100,9 @@ struct AxisCommit {
 // rises strictly by at least one raw step also where the item's step is 0;
 // a value outside the range or one that would meet or pass a neighbour is
 // corrected and reported with 1525. A value that is no
-// number or does not convert is refused with 1503 or the conversion message.
+// number or does not convert is refused with 1503 or the conversion message,
+// and any value for a cell whose bytes the file does not keep with the
+// message of EditContext::OutsideDataRefusal.
 AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std::string_view typed);
 // PlanAxisCommit carried out: messages through prompt, the write with its
 // undo record, the cursor's raw value. Returns the plan for the editor text.
@@ -109,12 +111,14 @@ AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prom
 // The step of a THROT or RPM cell (key codes 11 up, 12 down): the physical
 // value moves by the item's step and must stay inside the item's range, at
 // least one step from both neighbours and inside the cell's edit limits. Written with an action-3 record.
-// true when the cell changed.
-bool StepAxisCell(EditContext& context, MapRecord& map, bool up);
+// true when the cell changed. A cell the file does not keep is not stepped;
+// the refusal goes to prompt when there is one.
+bool StepAxisCell(EditContext& context, MapRecord& map, bool up, UserPrompt* prompt = nullptr);
 
 // Committing a typed DATA value (and the RPM line of a doubled table):
 // CommitTypedByte carried out with its message, write and undo record.
-// true when the cell changed.
+// true when the cell changed. A cell the file does not keep is refused
+// first, whatever was typed, and editorText shows its value again.
 bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::string_view typed,
                     std::string& editorText);
 

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "model/DataSpan.h"
 #include "model/DiagItem.h"
 #include "model/Image.h"
 #include "model/LineStore.h"
@@ -31,6 +32,10 @@ struct Calibration {
     Image& image() { return *imageBlock; }
     const Image& image() const { return *imageBlock; }
     bool HasImage() const { return imageBlock != nullptr; }
+    // The data the file holds (model/DataSpan.h): what a save keeps, and all
+    // a compare or a copy may read from it.
+    DataSpan Data() const { return {dataStart, dataEnd}; }
+    bool HoldsData(std::uint16_t address) const { return Data().Holds(address); }
 
     MapList maps;
     MapRecord* currentMap = nullptr;       // not owned

@@ -749,6 +749,10 @@ void CMainFrame::TableMaths(TableMathsOp op) {
     } else {
         plan = PlanTableMaths(context, *map, cells, op, 0.0f);
     }
+    if (plan.result == kMathsOutsideData) {
+        prompt_.Show(OutsideDataMessage(plan.refusal, CTableMathsDlg::Caption(op).toStdString()));
+        return;
+    }
     ApplyTableMaths(context, *map, plan);
     table->AfterEdit();
     table->SetStatusText(CTableMathsDlg::Caption(op).toStdString() + ": " + MathsSummary(plan, context, *map));
@@ -1072,7 +1076,7 @@ void CMainFrame::ConstantsList() {
         }
         session_->WriteBytes(writes);
     };
-    CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, this);
+    CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, app_.Data(), this);
     // Without a listed constant the dialog ends at once with Cancel.
     const bool ok = dialog.ConstantCount() > 0 && dialogs_.RunConstants(dialog) == QDialog::Accepted;
     if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;

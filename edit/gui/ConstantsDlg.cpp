@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "edit/EditContext.h"
 #include "model/Strings.h"
 #include "platform/UserPrompt.h"
 
@@ -34,9 +35,9 @@ W* Cell(W* widget) {
 }  // namespace
 
 CConstantsDlg::CConstantsDlg(const LineStore& definition, Image& buffer, UserPrompt& prompt, LiveWrite liveWrite,
-                             QWidget* parent)
+                             std::optional<DataSpan> kept, QWidget* parent)
     : QDialog(parent), list_(ListConstants(definition)), buffer_(buffer), prompt_(prompt),
-      liveWrite_(std::move(liveWrite)) {
+      liveWrite_(std::move(liveWrite)), kept_(kept) {
     setWindowTitle("Edit Constants list");
 
     auto* grid = new QWidget(this);
@@ -147,6 +148,16 @@ void CConstantsDlg::Show(const ConstantCommit& commit) {
     prompt_.Message(commit.text, Str(str::kCaptionConstants), PromptIcon::kExclamation);
 }
 
+bool CConstantsDlg::RefusedOutsideData(int row, const ConstantEntry& entry) {
+    std::vector<std::uint16_t> bytes{entry.address};
+    if (entry.byteCount == 2) bytes.push_back(static_cast<std::uint16_t>(entry.address + 1));
+    const std::string refusal = OutsideDataRefusal(kept_, bytes);
+    if (refusal.empty()) return false;
+    FillRow(row);
+    prompt_.Show(OutsideDataMessage(refusal, Str(str::kCaptionConstants)));
+    return true;
+}
+
 bool CConstantsDlg::CommitValue(int row) {
     const ConstantEntry* entry = EntryAt(row);
     QLineEdit* field = valueField(row);
@@ -155,16 +166,19 @@ bool CConstantsDlg::CommitValue(int row) {
     if (!entry || entry->readOnly || committing_ || !field->isModified()) return true;
     const ConstantCommit commit = CommitConstantValue(*entry, field->text().toStdString());
     committing_ = true;
-    if (commit.Refused()) {
+    bool refused = commit.Refused();
+    if (refused) {
         FillRow(row);
         Show(commit);
+    } else if (RefusedOutsideData(row, *entry)) {
+        refused = true;
     } else {
         WriteConstantRaw(buffer_, *entry, commit.raw);
         FillRow(row);
         if (commit.message != 0) Show(commit);
     }
     committing_ = false;
-    return !commit.Refused();
+    return !refused;
 }
 
 void CConstantsDlg::StepRaw(int row, bool up) {
@@ -177,7 +191,7 @@ void CConstantsDlg::StepRaw(int row, bool up) {
     if (commit.Refused()) {
         FillRow(row);
         Show(commit);
-    } else {
+    } else if (!RefusedOutsideData(row, *entry)) {
         WriteConstantRaw(buffer_, *entry, commit.raw);
         FillRow(row);
     }

@@ -7,9 +7,11 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <vector>
 
 #include "edit/ConstantsList.h"
+#include "model/DataSpan.h"
 #include "model/Image.h"
 
 class QLabel;
@@ -27,8 +29,10 @@ public:
     // the live image and to the ECU as well. May be empty: no live writes.
     using LiveWrite = std::function<void(std::uint16_t address, const std::vector<std::uint8_t>& bytes)>;
 
+    // kept: the bytes the calibration file keeps; a value for a constant
+    // outside them is refused. Unset, every byte is kept.
     CConstantsDlg(const LineStore& definition, Image& buffer, UserPrompt& prompt, LiveWrite liveWrite = {},
-                  QWidget* parent = nullptr);
+                  std::optional<DataSpan> kept = std::nullopt, QWidget* parent = nullptr);
 
     // The number of listed constants; the dialog is not shown without one.
     int ConstantCount() const { return static_cast<int>(list_.size()); }
@@ -62,11 +66,15 @@ private:
     void ScrollTo(int top);
     void CommitPending();
     void Show(const ConstantCommit& commit);
+    // A constant the file does not keep: the refusal shown, the stored value
+    // back in the field, true.
+    bool RefusedOutsideData(int row, const ConstantEntry& entry);
 
     std::vector<ConstantEntry> list_;
     Image& buffer_;
     UserPrompt& prompt_;
     LiveWrite liveWrite_;
+    std::optional<DataSpan> kept_;
     int top_ = 0;
     int lastFocused_ = 0;
     bool committing_ = false;   // a commit's message box is open

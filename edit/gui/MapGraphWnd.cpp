@@ -217,7 +217,9 @@ void CMapGraphWnd::CommitDrag() {
     if (map == dragMap_ && GraphDragWrite(drag_, cursor, value)) {
         EditContext context = owner_.Context();
         std::uint16_t before = 0;
-        if (drag_.mode == kEditData) {
+        if (RefusedOutsideData(context, *map)) {
+            drag_.editValue = cursor.raw;
+        } else if (drag_.mode == kEditData) {
             if (ReadDataCell(context.image, *map, drag_.column, drag_.line, before) == kCellOk) {
                 PushUndo(context, *map, kUndoActionDrag, 0);   // the bytes before the drag
                 WriteDataCell(context, *map, static_cast<std::uint8_t>(value), drag_.column, drag_.line);
@@ -282,6 +284,7 @@ void CMapGraphWnd::KeyCommand(int code) {
             // RPM steps are undoable too: a breakpoint moved by keys comes
             // back with Undo like one moved by the mouse.
             EditContext context = owner_.Context();
+            if (RefusedOutsideData(context, *map)) return;
             PushUndo(context, *map, kUndoActionStep, 0);   // the bytes before the step
             context.StoreByte(plan.address, static_cast<std::uint8_t>(plan.value), 0);
             map->cursor.raw = plan.value;
@@ -296,6 +299,13 @@ void CMapGraphWnd::KeyCommand(int code) {
     }
     update();
     owner_.services_.RefreshViews(kWindowMap);
+}
+
+bool CMapGraphWnd::RefusedOutsideData(const EditContext& context, const MapRecord& map) {
+    const std::string refusal = context.OutsideDataRefusal(CursorCellBytes(map));
+    if (refusal.empty()) return false;
+    owner_.prompt_.Show(OutsideDataMessage(refusal, Str(str::kCaptionMapWindow)));
+    return true;
 }
 
 void CMapGraphWnd::WriteToEcu(const GraphKeyPlan& plan) {

@@ -15,6 +15,7 @@
 #include "edit/GraphEditing.h"
 
 class CMapWnd;
+struct EditContext;
 class QPainter;
 
 class CMapGraphWnd : public QWidget {
@@ -60,6 +61,8 @@ private:
     // A table selection goes when the graph is used.
     void ClearRangeSelection();
     void WriteToEcu(const GraphKeyPlan& plan);
+    // The cursor cell lies outside the data the file keeps: the refusal shown, true.
+    bool RefusedOutsideData(const EditContext& context, const MapRecord& map);
 
     CMapWnd& owner_;
     GraphDrag drag_;

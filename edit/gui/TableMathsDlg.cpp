@@ -12,6 +12,7 @@
 
 std::string MathsSummary(const TableMathsPlan& plan, const EditContext& context, const MapRecord& map) {
     if (plan.result == kMathsNoCells) return "No cell of the table is selected.";
+    if (plan.result == kMathsOutsideData) return plan.refusal;
     std::string text = std::to_string(plan.changes.size()) + " of " + std::to_string(plan.cellCount) +
                        " cells change, largest change " + FormatData(plan.largestChange, &map, context.formats) +
                        " " + map.y.name;

@@ -43,5 +43,5 @@ private:
 };
 
 // The one-line account of a plan: "12 of 20 cells change, largest change 1.5
-// Injection; 2 held at the limits".
+// Injection; 2 held at the limits", or why it is refused.
 std::string MathsSummary(const TableMathsPlan& plan, const EditContext& context, const MapRecord& map);

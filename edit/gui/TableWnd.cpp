@@ -274,7 +274,7 @@ void CTableWnd::paintEvent(QPaintEvent*) {
 CompareMarks CTableWnd::Marks() const {
     const MapRecord* map = Map();
     if (!map || !app_.compared) return {};
-    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared);
+    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared, app_.Data());
 }
 
 void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes) {
@@ -483,7 +483,7 @@ void CTableWnd::EnterPressed(bool shift) {
         changed = CommitDataEdit(context, *map, prompt_, gridEditor_->text().toStdString(), text);
         gridEditor_->setText(Text(text));
     }
-    if (!shift && cursor.mode == kEditData && HasSelection()) FillSelection(context, *map, changed, SelectedCells(*map));
+    if (!shift && cursor.mode == kEditData && HasSelection()) FillSelection(context, *map, changed, SelectedCells(*map), &prompt_);
     AfterEdit();
     if (shift && app_.definitionKind == kDefinitionConfigMap && cursor.mode == kEditData) WriteSelectionToEcu();
 }
@@ -529,8 +529,8 @@ void CTableWnd::StepCursor(bool up) {
     if (!map) return;
     EditContext context = Context();
     int changed = 0;
-    if (map->cursor.mode == kEditData) changed = StepDataCells(context, *map, up, SelectedCells(*map));
-    else changed = StepAxisCell(context, *map, up) ? 1 : 0;
+    if (map->cursor.mode == kEditData) changed = StepDataCells(context, *map, up, SelectedCells(*map), &prompt_);
+    else changed = StepAxisCell(context, *map, up, &prompt_) ? 1 : 0;
     if (changed > 0) AfterEdit();
 }
 

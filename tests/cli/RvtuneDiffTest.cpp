@@ -194,4 +194,49 @@ TEST_F(RvtuneDiffTest, MergeRefusesUnknownNamesAndOtherShapesAndWritesNothing) {
     EXPECT_EQ(Tune("KST26A", {"merge", Shipped("KST26A"), from, "--out", out}).status, 2);
 }
 
+// KST26A cut to its first eight records, 8000-807F: Fuel Injection whole,
+// Ignition Timing (counts 8076, RPM rows from 807E, DATA 80BA-80F5) only to
+// its first RPM value, no constant. 807F is this file's checksum.
+std::string FirstRecordsOnly(const std::string& text) {
+    std::string kept;
+    std::istringstream lines(text);
+    for (std::string line; std::getline(lines, line);)
+        if (line.rfind("S1", 0) != 0 || std::stoul(line.substr(4, 4), nullptr, 16) < 0x8080) kept += line + "\n";
+    return kept;
+}
+
+TEST_F(RvtuneDiffTest, MergeFromAFileThatDoesNotHoldANamedMapOrConstantWritesNothing) {
+    const std::string from = dir.Write("short.qsd", FirstRecordsOnly(ReadAll(Shipped("KST26A"))));
+    const std::string out = dir.File("out.qsd");
+    const std::string outside = " outside the data of " + from + " (8000-807E; 807F is the checksum)";
+    ProcessResult o = Tune("KST26A", {"merge", Shipped("KST26A"), from, "--maps", "Ignition Timing,Fuel Injection",
+                                      "--constants", "Idle Target", "--out", out});
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("map 'Ignition Timing': bytes 807F-80F5 lie" + outside + "; constant 'Idle Target': byte "
+                         "8205 lies" + outside + "; nothing written"),
+              std::string::npos)
+        << o.err;
+    EXPECT_FALSE(std::filesystem::exists(out));
+    // What the short file holds merges.
+    EXPECT_EQ(Tune("KST26A", {"merge", Shipped("KST26A"), from, "--maps", "Fuel Injection", "--out", out}).status, 0);
+}
+
+TEST_F(RvtuneDiffTest, ValuesOneFileDoesNotHoldAreListedAsMissingNotAsZeros) {
+    const std::string shortFile = dir.Write("short.qsd", FirstRecordsOnly(ReadAll(Shipped("KST26A"))));
+    ProcessResult o = Tune("KST26A", {"diff", Shipped("KST26A"), shortFile, "--csv"});
+    ASSERT_EQ(o.status, 1) << o.err;
+    EXPECT_EQ(o.out.rfind("kind,name,row,column,a,b\n", 0), 0u);
+    // Row 0's first Advance is 10.0; the short file has none there, not -10.0 (raw 0).
+    EXPECT_NE(o.out.find("\ncell,Ignition Timing,0.0,1000,10.0,\n"), std::string::npos) << o.out;
+    EXPECT_NE(o.out.find("\nconstant,Idle Target,,,1300,\n"), std::string::npos) << o.out;
+    EXPECT_EQ(o.out.find(",-10.0\n"), std::string::npos) << o.out;
+    // The other way round a cell is named by the axis value of the file
+    // that holds it (RPM[1], 1500, lies on the short file's checksum).
+    o = Tune("KST26A", {"diff", shortFile, Shipped("KST26A"), "--csv"});
+    EXPECT_NE(o.out.find("\ncell,Ignition Timing,0.0,1500,,13.0\n"), std::string::npos) << o.out;
+    o = Tune("KST26A", {"diff", Shipped("KST26A"), shortFile});
+    EXPECT_NE(o.out.find("  Ignition Timing THROT 0.0 RPM 1000: 10.0 -> (not in " + shortFile + ")"), std::string::npos)
+        << o.out;
+}
+
 }  // namespace

@@ -290,10 +290,11 @@ TEST_F(CalibrationCompareTest, CopiesThatWouldLeaveEitherFilesDataAreRefusedWhol
     };
     const Case cases[] = {
         {"on the edited file's checksum", 0x011C, 0x01FF,
-         "byte 011C lies outside the data the edited file keeps (or on its checksum byte)"},
+         "map 'Fuel1': byte 011C lies outside the data the edited file keeps (0100-011B; 011C is the checksum)"},
         {"past the edited file's data", 0x0115, 0x01FF,
-         "byte 011C lies outside the data the edited file keeps (or on its checksum byte)"},
-        {"past the compared file's data", 0x01FF, 0x011C, "byte 011C lies outside the data of the compared file"},
+         "map 'Fuel1': byte 011C lies outside the data the edited file keeps (0100-0114; 0115 is the checksum)"},
+        {"past the compared file's data", 0x01FF, 0x011C,
+         "map 'Fuel1': byte 011C lies outside the data of the compared file (0100-011B; 011C is the checksum)"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -314,6 +315,60 @@ TEST_F(CalibrationCompareTest, CopiesThatWouldLeaveEitherFilesDataAreRefusedWhol
     EXPECT_EQ(PlanMapCopy(edited, Mine(0), compared).refusal, "the compared file has no map 'Fuel1' of the same shape");
     EXPECT_EQ(PlanCellCopy(edited, Mine(0), compared, {{0, 0}}).refusal,
               "the compared file has no map 'Fuel1' of the same shape");
+}
+
+// The compared file holds 0100-0114 only (0115 its checksum): Fuel1's axes
+// and first DATA row, nothing of Fuel2 or the constant. Its image is zero
+// elsewhere, as a load leaves it.
+struct ShortComparedTest : CalibrationCompareTest {
+    ShortComparedTest() {
+        compared.dataEnd = 0x0115;
+        for (std::uint32_t a = 0x0115; a <= 0x01FF; ++a) compared.image()[a] = 0;
+        SetTheirData(0, 0, 2, 99);   // held: 2.0 -> 49.5
+    }
+    static std::string Outside(const std::string& what) {
+        return what + " outside the data of the compared file (0100-0114; 0115 is the checksum)";
+    }
+};
+
+TEST_F(ShortComparedTest, ACellTheComparedFileDoesNotHoldIsNotInItRatherThanZero) {
+    EditContext context = Context();
+    EXPECT_EQ(CompareCellText(context, Mine(0), compared, {kEditData, 0, 2}), "   compared 49.5   difference +47.5");
+    EXPECT_EQ(CompareCellText(context, Mine(0), compared, {kEditData, 1, 1}), "   not in the compared file");
+    const CompareMarks marks = MapCompareMarks(kDefinitionFreeMap, Mine(0), edited.image(), compared, edited.Data());
+    EXPECT_EQ(marks.DataCount(), 1);
+    EXPECT_FALSE(marks.Differs({kEditData, 1, 1}));
+    edited.dataEnd = 0x0112;
+    EXPECT_EQ(CompareCellText(Context(), Mine(0), compared, {kEditData, 0, 1}), "   not in the edited file");
+}
+
+TEST_F(ShortComparedTest, TheDifferencesListCountsWhatOneFileDoesNotHoldApart) {
+    const std::vector<DifferenceRow> rows = DifferenceRows(edited, DiffCalibrations(edited, compared));
+    ASSERT_GE(rows.size(), 4u);
+    EXPECT_EQ(rows[0].count, "1 cell; 8 cells not in the compared file");
+    EXPECT_EQ(rows[0].largest, "47.5");   // of the cells both hold
+    EXPECT_EQ(rows[1].count, "12 cells and 7 axis values not in the compared file");
+    EXPECT_EQ(rows[2].compared, "not in the compared file");   // the constant
+    EXPECT_EQ(rows[3].compared, "not in the compared file");   // bytes 011D-013F
+    // What neither file holds is no difference, whatever the images say.
+    edited.dataEnd = compared.dataEnd;
+    SetTheirData(0, 0, 2, 4);
+    EXPECT_TRUE(DiffCalibrations(edited, compared).Empty());
+}
+
+TEST_F(ShortComparedTest, CopiesAndMergesOfBytesTheSourceDoesNotHoldAreRefusedWhole) {
+    edited.image()[DataCellAddress(Mine(0), 1, 1)] = 0;   // equal to the zero, yet no value to copy
+    const CompareCopy cells = PlanCellCopy(edited, Mine(0), compared, {{0, 2}, {1, 1}});
+    EXPECT_EQ(cells.refusal, Outside("map 'Fuel1': byte 0116 lies"));
+    EXPECT_TRUE(cells.writes.empty());
+    const Image before = edited.image();
+    std::string error;
+    std::vector<std::string> notes;
+    EXPECT_FALSE(MergeCalibration(edited, compared, {"Fuel1", "Fuel2"}, {"Rev Limit"}, {}, error, notes));
+    EXPECT_EQ(error, Outside("map 'Fuel1': bytes 0115-011C lie") + "; " + Outside("map 'Fuel2': bytes 0142-0154 lie") +
+                         "; " + Outside("constant 'Rev Limit': bytes 0180-0181 lie"));
+    EXPECT_TRUE(edited.image() == before);
+    EXPECT_EQ(edited.modified, 0);
 }
 
 }  // namespace

@@ -134,6 +134,43 @@ TEST_F(TableMathsTest, InterpolationOnAnAxisThatDoesNotRiseFallsBackToTheIndex) 
     EXPECT_EQ((std::vector<int>{Data(0, 0), Data(0, 1), Data(0, 2), Data(0, 3)}), (std::vector<int>{0, 10, 20, 30}));
 }
 
+TEST_F(TableMathsTest, InterpolationWeighsByTheAxisOnlyWhereItRisesFromEndToEnd) {
+    // Row 0 from raw 0 to 60 along the RPM row; column 0 from raw 0 to 40
+    // down the THROT column. By position: 0, 20, 40, 60 and 0, 20, 40.
+    struct Case {
+        const char* name;
+        bool rows;
+        std::vector<std::uint8_t> axis;   // raw RPM (x * 50) or THROT values
+        std::vector<int> expected;
+    };
+    const Case cases[] = {
+        {"RPM rising unevenly", true, {20, 30, 60, 70}, {0, 12, 48, 60}},
+        {"RPM level in the middle", true, {20, 30, 30, 40}, {0, 30, 30, 60}},
+        {"RPM equal at both ends", true, {40, 20, 60, 40}, {0, 20, 40, 60}},
+        {"RPM falling", true, {70, 60, 30, 20}, {0, 20, 40, 60}},
+        {"RPM up and down between the ends", true, {20, 70, 30, 40}, {0, 20, 40, 60}},
+        {"THROT rising unevenly", false, {10, 40, 50}, {0, 30, 40}},
+        {"THROT falling", false, {30, 20, 10}, {0, 20, 40}},
+        {"THROT up and down between the ends", false, {10, 40, 20}, {0, 20, 40}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeFreeMap(kMapOneRpmRow);
+        const std::uint16_t axisStart = c.rows ? map.x.start : map.z.start;
+        for (std::size_t i = 0; i < c.axis.size(); ++i) image[axisStart + i] = c.axis[i];
+        SetData({0, 99, 99, 60, 99, 0, 0, 0, 40});
+        std::vector<int> line;
+        if (c.rows) {
+            Run(TableMathsOp::kInterpolateRows, 0, Rect(0, 0, 0, 3));
+            line = {Data(0, 0), Data(0, 1), Data(0, 2), Data(0, 3)};
+        } else {
+            Run(TableMathsOp::kInterpolateColumns, 0, Rect(0, 0, 2, 0));
+            line = {Data(0, 0), Data(1, 0), Data(2, 0)};
+        }
+        EXPECT_EQ(line, c.expected);
+    }
+}
+
 TEST_F(TableMathsTest, SmoothAveragesOnlyNeighboursInsideTheSelection) {
     // A spike of 16 in the middle of the 3 x 3 selection; column 3, outside
     // it, holds large values that must not leak in.

@@ -38,12 +38,12 @@ struct Dialog {
     std::vector<std::pair<std::uint16_t, std::vector<std::uint8_t>>> live;
     std::unique_ptr<CConstantsDlg> dialog;
 
-    Dialog() {
+    explicit Dialog(std::optional<DataSpan> kept = std::nullopt) {
         for (int i = 0; i < 40; ++i) buffer[0x2000 + i] = static_cast<std::uint8_t>(20 + i);
         buffer[0x2005] = 1;
         dialog = std::make_unique<CConstantsDlg>(
             definition, buffer, prompt,
-            [this](std::uint16_t a, const std::vector<std::uint8_t>& b) { live.emplace_back(a, b); });
+            [this](std::uint16_t a, const std::vector<std::uint8_t>& b) { live.emplace_back(a, b); }, kept);
         dialog->show();
         dialog->activateWindow();
         if (!QTest::qWaitForWindowActive(dialog.get())) qFatal("dialog not active");
@@ -188,6 +188,25 @@ private slots:
         for (int i = 0; i < 20; ++i) QTest::keyClick(d.dialog->valueField(31), Qt::Key_Down, Qt::ShiftModifier);
         QCOMPARE(d.dialog->TopIndex(), 8);
         QCOMPARE(d.dialog->contentsLabel(31)->text(), QString("c39"));
+    }
+
+    void aConstantOutsideTheFilesDataIsNotChanged() {
+        Dialog d(DataSpan{0x2000, 0x2002});   // c00 and c01 kept; c02 lies on the checksum
+        const Image before = d.buffer;
+        d.Type(2, "50");
+        QTest::keyClick(d.dialog->valueField(2), Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(d.Value(2), QString("21"));
+        QTest::keyClick(d.dialog->valueField(2), Qt::Key_PageUp);
+        QVERIFY(d.buffer == before);
+        QVERIFY(d.live.empty());
+        QCOMPARE(d.prompt.shown.size(), std::size_t{2});
+        QCOMPARE(d.prompt.Last().text, std::string("Byte 2002 lies outside the data the file keeps (2000-2001; 2002 is "
+                                                   "the checksum), so a save would lose the change.\nNothing was "
+                                                   "changed."));
+        QCOMPARE(d.prompt.Last().caption, std::string("Edit Constants list Data"));
+        d.Type(1, "30");
+        QTest::keyClick(d.dialog->valueField(1), Qt::Key_Return);
+        QCOMPARE(d.buffer[0x2001], std::uint8_t{40});
     }
 
     void shiftEnterWritesTheLiveImage() {

@@ -126,6 +126,9 @@ struct MapCalibration {
         app->definitionLines.Clear();
         AppendDefinitionText(definition, app->definitionLines);
         fill(app->image());
+        // The filled image stands for a data file that holds all of it.
+        app->dataStart = 0x0000;
+        app->dataEnd = 0xFFFF;
         if (ApplyDefinition(*app, *app, app->image(), prompt) != 0) return;
         app->currentMap = FindMap(app->maps, mapName);
         if (!app->currentMap) return;
@@ -223,6 +226,28 @@ private slots:
         w.wnd.UndoEdit();
         QCOMPARE(int(cal.Data("Fuel1", 0, 1)), 80);
         QVERIFY(cal.Map().undo.Empty());
+    }
+
+    void aPointOutsideTheFilesDataIsNeitherDraggedNorStepped() {
+        MapCalibration cal(kFreeMapDefinition, FillFreeMaps, "Fuel1");
+        QVERIFY(cal.ok);
+        cal.app->dataStart = 0x2000;
+        cal.app->dataEnd = 0x2009;   // the checksum lies on Fuel1's DATA (0, 1)
+        Window w(cal);
+        QVERIFY(QTest::qWaitForWindowExposed(&w.wnd));
+        const QPoint p = w.PointOf(cal, 0, 1);
+        w.Click(p);
+        w.Drag(p, QPoint(p.x(), p.y() - 60));
+        w.wnd.KeyCommand(kKeyPageUp);
+        QCOMPARE(int(cal.Data("Fuel1", 0, 1)), 80);
+        QVERIFY(cal.Map().undo.Empty());
+        QCOMPARE(cal.app->modified, 0);
+        const std::string refusal = "Byte 2009 lies outside the data the file keeps (2000-2008; 2009 is the checksum), "
+                                    "so a save would lose the change.\nNothing was changed.";
+        QCOMPARE(cal.prompt.shown.size(), std::size_t{2});
+        QCOMPARE(cal.prompt.shown[0].text, refusal);
+        QCOMPARE(cal.prompt.shown[1].text, refusal);
+        QCOMPARE(cal.prompt.Last().caption, Str(str::kCaptionMapWindow));
     }
 
     void rightButtonCancelsADragAndReleaseWithoutChangeWritesNothing() {
