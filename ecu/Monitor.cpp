@@ -147,6 +147,11 @@ void Monitor::PollTick() {
     answerCount_ = 0;
     link_.Lock();
     lockHeld_ = true;
+    // Whatever is in the input now answers no request of this one: an
+    // answer that came after its item had given up, or a stray byte. Read
+    // as this answer it would put every later answer one byte off, for good.
+    // Dropped at once, so the poll's tick does not wait a read time-out.
+    link_.ClearError();
     const std::uint8_t request = items_[entry].request;
     std::size_t written = 0;
     link_.WriteBytes(&request, 1, written, monitor::kLogLabel);

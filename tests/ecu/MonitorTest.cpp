@@ -219,6 +219,51 @@ TEST_F(MonitorTest, StopLetsTheOutstandingAnswerArriveThenClosesWithAnEmptyInput
     EXPECT_EQ(monitor.ButtonText(), "St&art");
 }
 
+// A byte nobody asked for, waiting in the input when a request goes out, is
+// dropped; one that arrives between a request and its answer costs that one
+// value, and the answer it pushed aside is dropped before the next request.
+TEST_F(MonitorTest, AStrayByteCostsAtMostOneValue) {
+    struct Case {
+        const char* what;
+        bool betweenRequestAndAnswer;
+        const char* firstValue;
+    };
+    const Case cases[] = {
+        {"waiting before the request", false, "30.0"},
+        {"between the request and its answer", true, "2176.1"},   // 0x55 0x01
+    };
+    port.clearDropsArrived = true;
+    monitor.SetDialogList({1});
+    monitor.OpenWindow();
+    for (const Case& c : cases) {
+        bool strayDue = c.betweenRequestAndAnswer;
+        if (!c.betweenRequestAndAnswer) port.Feed({0x55});
+        port.onWrite = [&](std::uint8_t b) {
+            if (strayDue) port.Feed({0x55});
+            strayDue = false;
+            for (std::uint8_t a : answers[b]) port.Feed({a});
+        };
+        Ticks(3);   // request, high byte, low byte
+        EXPECT_EQ(monitor.Rows()[0].value, c.firstValue) << c.what;
+        Ticks(4);   // the wrap, then the next round
+        EXPECT_EQ(monitor.Rows()[0].value, "30.0") << c.what;
+        Ticks(1);
+        EXPECT_TRUE(port.input.empty()) << c.what;
+    }
+}
+
+TEST_F(MonitorTest, AnAnswerAfterItsItemGaveUpIsNotTakenForTheNext) {
+    port.clearDropsArrived = true;
+    answers.erase(0x21);
+    monitor.SetDialogList({0, 2});
+    monitor.OpenWindow();
+    Ticks(11);
+    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
+    port.Feed({200});   // the throttle's answer, a tick too late
+    Ticks(2);
+    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
+}
+
 struct MonitorStartTest : EcuFixture {
     Monitor monitor{app.diagItems, link, protocol, prompt};
 };
