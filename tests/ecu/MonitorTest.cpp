@@ -262,6 +262,81 @@ TEST_F(MonitorTest, AnAnswerAfterItsItemGaveUpIsNotTakenForTheNext) {
     port.Feed({200});   // the throttle's answer, a tick too late
     Ticks(2);
     EXPECT_EQ(monitor.Rows()[1].value, "3.0");
+    EXPECT_EQ(monitor.AnswersRead(), 1u);
+}
+
+std::vector<bool> Live(const Monitor& monitor) {
+    std::vector<bool> live;
+    for (const MonitorRow& row : monitor.Rows()) live.push_back(row.live);
+    return live;
+}
+using Flags = std::vector<bool>;
+
+TEST_F(MonitorTest, AValueIsLiveOnlyUntilThePollStopsRenewingIt) {
+    monitor.SetDialogList({0, 2});
+    monitor.OpenWindow();
+    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+    Ticks(2);
+    EXPECT_EQ(Live(monitor), (Flags{true, false}));
+    Ticks(2);
+    EXPECT_EQ(Live(monitor), (Flags{true, true}));
+
+    // An exchange: stale at once, and still after it until each row is
+    // answered again.
+    link.exchangeBusy = true;
+    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+    Ticks(3);
+    link.exchangeBusy = false;
+    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+    Ticks(3);   // the wrap, the first row again
+    EXPECT_EQ(Live(monitor), (Flags{true, false}));
+    Ticks(2);
+    EXPECT_EQ(Live(monitor), (Flags{true, true}));
+
+    // An item that fails shows "Error", never live.
+    answers.erase(0x21);
+    Ticks(1 + 11);
+    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
+    EXPECT_FALSE(monitor.Rows()[0].live);
+
+    // Stop keeps the values, all stale.
+    answers[0x21] = {200};
+    Ticks(5);   // the second row, the wrap, the first row
+    EXPECT_EQ(Live(monitor), (Flags{true, true}));
+    monitor.Stop();
+    EXPECT_EQ(monitor.Rows()[0].value, "100.0");
+    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
+    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+}
+
+// A round of the list takes 8 ticks (answers at ticks 2, 5 and 7). When the
+// ECU falls silent, its first item shows "Error" only at tick 19; each value
+// goes stale once it is older than a round, long before its own "Error".
+TEST_F(MonitorTest, WhenTheLineFallsSilentTheRowsNotRenewedGoStale) {
+    monitor.SetDialogList({0, 1, 2});
+    monitor.OpenWindow();
+    Ticks(8);
+    answers.clear();
+    Ticks(2);
+    EXPECT_EQ(Live(monitor), (Flags{true, true, true}));
+    Ticks(1);
+    EXPECT_EQ(Live(monitor), (Flags{false, true, true}));
+    Ticks(5);
+    EXPECT_EQ(Live(monitor), (Flags{false, false, false}));
+    EXPECT_EQ(monitor.Rows()[0].value, "100.0");
+}
+
+// An item that never answers makes every round 9 ticks longer: the other
+// rows are renewed on time from the second round on and stay live.
+TEST_F(MonitorTest, AnItemThatNeverAnswersLeavesTheOtherRowsLive) {
+    answers.erase(0x21);
+    monitor.SetDialogList({0, 2});
+    monitor.OpenWindow();
+    Ticks(2 * 14);
+    for (int tick = 0; tick < 2 * 14; ++tick) {
+        Ticks(1);
+        EXPECT_EQ(Live(monitor), (Flags{false, true})) << "tick " << tick;
+    }
 }
 
 struct MonitorStartTest : EcuFixture {
