@@ -134,7 +134,7 @@ void CMonitorWnd::ShowStale(QLineEdit* box, bool stale) {
     QPalette colours = palette();
     if (stale) {
         QColor grey = colours.color(QPalette::Disabled, QPalette::Text);
-        // Some styles hardly tell disabled text apart.
+        // A style whose disabled text looks like any other gets plain grey.
         if (grey == colours.color(QPalette::Active, QPalette::Text)) grey = QColor(Qt::gray);
         colours.setColor(QPalette::Active, QPalette::Text, grey);
         colours.setColor(QPalette::Inactive, QPalette::Text, grey);
