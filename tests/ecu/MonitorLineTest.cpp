@@ -4,7 +4,6 @@
 #include <chrono>
 #include <csignal>
 #include <cstdlib>
-#include <memory>
 
 #include "ecu/EcuSession.h"
 #include "ecu/Monitor.h"
@@ -26,23 +25,19 @@ DiagItem Item(std::uint8_t request, int length, const char* name, const char* fa
     return item;
 }
 
-// A safety net against a poll that stops going round, not a measure.
-constexpr auto kRoundsBound = std::chrono::seconds(60);
-
-struct MonitorLineTest : ::testing::Test {
-    TempDir dir;
-    CQelApp app{EcuFixture::MakeOptions(dir)};
-    EnvOverride com1{"RV_TUNE_COM1", dir.File("ecu")};
-    PosixSerialPort port;
-    HeadlessEventPump pump;
-    RecordingPrompt prompt;
-    RecordingProgress progress;
-    std::unique_ptr<EcusimProcess> sim;
-    std::unique_ptr<EcuSession> session;
-    std::unique_ptr<Monitor> monitor;
-    std::vector<std::vector<std::string>> rounds;   // the row values at the end of each round
-
-    void SetUp() override {
+TEST(MonitorLineTest, AfterALateOrStrayByteTheRowsAreRightWithinTwoRounds) {
+    struct Case {
+        std::vector<std::string> ecusim;
+        int faultyRounds;   // rounds with the random line faults on, then a clean line
+    };
+    const Case cases[] = {
+        // The first identification answer comes in the middle of the first round.
+        {{"--fault", "late-id=300"}, 0},
+        {{"--chaos", "3"}, 4},   // a seed whose faults leave a stray byte behind
+    };
+    for (const Case& c : cases) {
+        TempDir dir;
+        CQelApp app{EcuFixture::MakeOptions(dir)};
         EcuFixture::SetTestLine(app);
         app.speedCode = 5;
         app.readTimeout = 20;
@@ -52,66 +47,41 @@ struct MonitorLineTest : ::testing::Test {
         // ecusim's values: item 01 moves over 0..1250, items 21 and 22 over 0..200.
         app.diagItems = {Item(0x01, 2, "Engine Speed", "1"), Item(0x21, 1, "Throttle", "0.5"),
                          Item(0x22, 1, "Gear", "1")};
-        session = std::make_unique<EcuSession>(app, app.definitionLines, port, pump, pump, prompt, progress);
-        pump.onTick = [this] { session->OnTick(); };
-        monitor = std::make_unique<Monitor>(app.diagItems, session->Link(), session->Protocol(), prompt);
-        monitor->SetDialogList({0, 1, 2});
-        monitor->OpenWindow();
-        monitor->onCycle = [this] {
-            std::vector<std::string> values;
-            for (const MonitorRow& row : monitor->Rows()) values.push_back(row.value);
-            rounds.push_back(values);
+        const double limits[] = {1260, 100.5, 200};
+        EnvOverride com1("RV_TUNE_COM1", dir.File("ecu"));
+        EcusimProcess sim(dir.File("ecu"), c.ecusim);
+        ASSERT_TRUE(sim.Ready());
+        PosixSerialPort port;
+        HeadlessEventPump pump;
+        RecordingPrompt prompt;
+        RecordingProgress progress;
+        EcuSession session(app, app.definitionLines, port, pump, pump, prompt, progress);
+        pump.onTick = [&session] { session.OnTick(); };
+        Monitor monitor(app.diagItems, session.Link(), session.Protocol(), prompt);
+        monitor.SetDialogList({0, 1, 2});
+        monitor.OpenWindow();
+        int rounds = 0;
+        monitor.onCycle = [&] {
+            if (++rounds == c.faultyRounds) sim.Signal(SIGUSR2);
+            if (rounds < c.faultyRounds + 3) return;
+            for (std::size_t row = 0; row < 3; ++row) {
+                const std::string value = monitor.Rows()[row].value;
+                char* end = nullptr;
+                const double number = std::strtod(value.c_str(), &end);
+                EXPECT_TRUE(!value.empty() && *end == '\0' && number >= 0 && number <= limits[row])
+                    << c.ecusim[0] << " " << c.ecusim[1] << ", round " << rounds << ", row " << row << ": " << value;
+            }
         };
-    }
-    void TearDown() override {
-        if (monitor) monitor->Stop();
+        ASSERT_EQ(monitor.StartFromMenu(), 0);
+        if (c.faultyRounds > 0) sim.Signal(SIGUSR1);
+        // A safety net against a poll that stops going round, not a measure.
+        const auto bound = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (rounds < c.faultyRounds + 6 && monitor.Running() && std::chrono::steady_clock::now() < bound)
+            pump.DispatchOne();
+        EXPECT_EQ(rounds, c.faultyRounds + 6) << c.ecusim[0] << " " << c.ecusim[1];
+        monitor.Stop();
         pump.onTick = nullptr;
     }
-
-    void StartEcu(std::vector<std::string> arguments) {
-        sim = std::make_unique<EcusimProcess>(dir.File("ecu"), std::move(arguments));
-        ASSERT_TRUE(sim->Ready()) << "ecusim did not come up";
-    }
-    // Polls until n rounds in all have ended.
-    void RunRounds(std::size_t n) {
-        const auto bound = std::chrono::steady_clock::now() + kRoundsBound;
-        while (rounds.size() < n && monitor->Running() && std::chrono::steady_clock::now() < bound)
-            pump.DispatchOne();
-        ASSERT_GE(rounds.size(), n) << "the poll stopped going round";
-    }
-    // Every value of round r is an answer inside its item's range.
-    static std::string Wrong(const std::vector<std::string>& round) {
-        const double limits[] = {1260, 100.5, 200};
-        for (std::size_t row = 0; row < round.size(); ++row) {
-            char* end = nullptr;
-            const double value = std::strtod(round[row].c_str(), &end);
-            if (round[row].empty() || *end != '\0' || value < 0 || value > limits[row])
-                return "row " + std::to_string(row) + " shows '" + round[row] + "'";
-        }
-        return "";
-    }
-};
-
-// The first identification answer comes 300 ms late, in the middle of the
-// first rounds, two bytes nobody asked for.
-TEST_F(MonitorLineTest, ALateIdentificationAnswerShiftsNoLaterRound) {
-    StartEcu({"--fault", "late-id=300"});
-    ASSERT_EQ(monitor->StartFromMenu(), 0);
-    RunRounds(6);
-    for (std::size_t r = 2; r < rounds.size(); ++r) EXPECT_EQ(Wrong(rounds[r]), "") << "round " << r;
-}
-
-// Random faults of the line (stray, changed and lost bytes, XON and XOFF,
-// silences and floods), then a clean line.
-TEST_F(MonitorLineTest, AfterAFaultyLineTheRowsAreRightWithinTwoRounds) {
-    StartEcu({"--chaos", "3"});   // a seed whose faults leave a stray byte behind
-    ASSERT_EQ(monitor->StartFromMenu(), 0);
-    sim->Signal(SIGUSR1);
-    RunRounds(4);
-    sim->Signal(SIGUSR2);
-    const std::size_t clean = rounds.size();
-    RunRounds(clean + 5);
-    for (std::size_t r = clean + 2; r < rounds.size(); ++r) EXPECT_EQ(Wrong(rounds[r]), "") << "round " << r;
 }
 
 }  // namespace

@@ -71,6 +71,8 @@ TEST(MonitorItemList, AFullListTakesNothingMoreNotEvenAMove) {
     EXPECT_EQ(bar.Entries(), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+using Flags = std::vector<bool>;
+
 // A scripted ECU that answers each request byte with its answer bytes.
 struct MonitorTest : EcuFixture {
     std::map<std::uint8_t, std::vector<std::uint8_t>> answers;
@@ -94,6 +96,11 @@ struct MonitorTest : EcuFixture {
     }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) link.OnTick();
+    }
+    std::vector<bool> Live() const {
+        std::vector<bool> live;
+        for (const MonitorRow& row : monitor.Rows()) live.push_back(row.live);
+        return live;
     }
     bool LockFreeForOthers() {
         return std::async(std::launch::async, [this] {
@@ -212,6 +219,7 @@ TEST_F(MonitorTest, StopLetsTheOutstandingAnswerArriveThenClosesWithAnEmptyInput
     port.clearErrorCount = 0;
     monitor.Stop();
     EXPECT_EQ(monitor.Rows()[0].value, "30.0");
+    EXPECT_FALSE(monitor.Rows()[0].live);   // kept, no longer renewed
     EXPECT_FALSE(link.portOpen);
     EXPECT_FALSE(pump.running);
     EXPECT_EQ(port.clearErrorCount, 1);
@@ -219,123 +227,41 @@ TEST_F(MonitorTest, StopLetsTheOutstandingAnswerArriveThenClosesWithAnEmptyInput
     EXPECT_EQ(monitor.ButtonText(), "St&art");
 }
 
-// A byte nobody asked for, waiting in the input when a request goes out, is
-// dropped; one that arrives between a request and its answer costs that one
-// value, and the answer it pushed aside is dropped before the next request.
-TEST_F(MonitorTest, AStrayByteCostsAtMostOneValue) {
-    struct Case {
-        const char* what;
-        bool betweenRequestAndAnswer;
-        const char* firstValue;
-    };
-    const Case cases[] = {
-        {"waiting before the request", false, "30.0"},
-        {"between the request and its answer", true, "2176.1"},   // 0x55 0x01
-    };
-    port.clearDropsArrived = true;
-    monitor.SetDialogList({1});
+TEST_F(MonitorTest, AValueIsLiveOnlyWhileThePollRenewsIt) {
+    monitor.SetDialogList({0, 2});   // a round of 5 ticks
     monitor.OpenWindow();
-    for (const Case& c : cases) {
-        bool strayDue = c.betweenRequestAndAnswer;
-        if (!c.betweenRequestAndAnswer) port.Feed({0x55});
-        port.onWrite = [&](std::uint8_t b) {
-            if (strayDue) port.Feed({0x55});
-            strayDue = false;
-            for (std::uint8_t a : answers[b]) port.Feed({a});
-        };
-        Ticks(3);   // request, high byte, low byte
-        EXPECT_EQ(monitor.Rows()[0].value, c.firstValue) << c.what;
-        Ticks(4);   // the wrap, then the next round
-        EXPECT_EQ(monitor.Rows()[0].value, "30.0") << c.what;
-        Ticks(1);
-        EXPECT_TRUE(port.input.empty()) << c.what;
-    }
-}
-
-TEST_F(MonitorTest, AnAnswerAfterItsItemGaveUpIsNotTakenForTheNext) {
-    port.clearDropsArrived = true;
-    answers.erase(0x21);
-    monitor.SetDialogList({0, 2});
-    monitor.OpenWindow();
-    Ticks(11);
-    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
-    port.Feed({200});   // the throttle's answer, a tick too late
     Ticks(2);
-    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
-    EXPECT_EQ(monitor.AnswersRead(), 1u);
-}
-
-std::vector<bool> Live(const Monitor& monitor) {
-    std::vector<bool> live;
-    for (const MonitorRow& row : monitor.Rows()) live.push_back(row.live);
-    return live;
-}
-using Flags = std::vector<bool>;
-
-TEST_F(MonitorTest, AValueIsLiveOnlyUntilThePollStopsRenewingIt) {
-    monitor.SetDialogList({0, 2});
-    monitor.OpenWindow();
-    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+    EXPECT_EQ(Live(), (Flags{true, false}));
     Ticks(2);
-    EXPECT_EQ(Live(monitor), (Flags{true, false}));
-    Ticks(2);
-    EXPECT_EQ(Live(monitor), (Flags{true, true}));
-
-    // An exchange: stale at once, and still after it until each row is
-    // answered again.
-    link.exchangeBusy = true;
-    EXPECT_EQ(Live(monitor), (Flags{false, false}));
+    link.exchangeBusy = true;   // stale at once, and after the exchange until asked again
+    EXPECT_EQ(Live(), (Flags{false, false}));
     Ticks(3);
     link.exchangeBusy = false;
-    EXPECT_EQ(Live(monitor), (Flags{false, false}));
     Ticks(3);   // the wrap, the first row again
-    EXPECT_EQ(Live(monitor), (Flags{true, false}));
+    EXPECT_EQ(Live(), (Flags{true, false}));
     Ticks(2);
-    EXPECT_EQ(Live(monitor), (Flags{true, true}));
-
-    // An item that fails shows "Error", never live.
-    answers.erase(0x21);
-    Ticks(1 + 11);
-    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
-    EXPECT_FALSE(monitor.Rows()[0].live);
-
-    // Stop keeps the values, all stale.
-    answers[0x21] = {200};
-    Ticks(5);   // the second row, the wrap, the first row
-    EXPECT_EQ(Live(monitor), (Flags{true, true}));
-    monitor.Stop();
-    EXPECT_EQ(monitor.Rows()[0].value, "100.0");
-    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
-    EXPECT_EQ(Live(monitor), (Flags{false, false}));
-}
-
-// A round of the list takes 8 ticks (answers at ticks 2, 5 and 7). When the
-// ECU falls silent, its first item shows "Error" only at tick 19; each value
-// goes stale once it is older than a round, long before its own "Error".
-TEST_F(MonitorTest, WhenTheLineFallsSilentTheRowsNotRenewedGoStale) {
-    monitor.SetDialogList({0, 1, 2});
-    monitor.OpenWindow();
-    Ticks(8);
+    EXPECT_EQ(Live(), (Flags{true, true}));
+    // The ECU falls silent: each value goes stale once older than a round,
+    // before the first "Error" (10 ticks after its request).
     answers.clear();
-    Ticks(2);
-    EXPECT_EQ(Live(monitor), (Flags{true, true, true}));
-    Ticks(1);
-    EXPECT_EQ(Live(monitor), (Flags{false, true, true}));
-    Ticks(5);
-    EXPECT_EQ(Live(monitor), (Flags{false, false, false}));
-    EXPECT_EQ(monitor.Rows()[0].value, "100.0");
+    Ticks(6);
+    EXPECT_EQ(Live(), (Flags{false, false}));
+    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
+    Ticks(6);
+    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
+    EXPECT_EQ(Live(), (Flags{false, false}));
 }
 
-// An item that never answers makes every round 9 ticks longer: the other
-// rows are renewed on time from the second round on and stay live.
-TEST_F(MonitorTest, AnItemThatNeverAnswersLeavesTheOtherRowsLive) {
+// An item that never answers makes every round 9 ticks longer: from the
+// second round on, the other row is renewed in time and stays live.
+TEST_F(MonitorTest, AnItemThatNeverAnswersLeavesTheOtherRowLive) {
     answers.erase(0x21);
     monitor.SetDialogList({0, 2});
     monitor.OpenWindow();
     Ticks(2 * 14);
     for (int tick = 0; tick < 2 * 14; ++tick) {
         Ticks(1);
-        EXPECT_EQ(Live(monitor), (Flags{false, true})) << "tick " << tick;
+        EXPECT_EQ(Live(), (Flags{false, true})) << "tick " << tick;
     }
 }
 

@@ -295,15 +295,8 @@ TEST_F(EcuCommandsTest, MonitorThatReadsNoValueFails) {
     EXPECT_EQ(o.status, 1);
     EXPECT_NE(o.err.find("no value was read from the ECU"), std::string::npos) << o.err;
     const std::string header = "time,Unplugged [V]\n";
-    ASSERT_EQ(o.out.compare(0, header.size(), header), 0) << o.out;
-    std::size_t rows = 0;
-    for (std::size_t at = header.size(); at < o.out.size(); ++rows) {
-        const std::size_t end = o.out.find('\n', at);
-        const std::string row = o.out.substr(at, end - at);
-        at = end == std::string::npos ? o.out.size() : end + 1;
-        EXPECT_EQ(row.substr(row.find(',')), ",Error") << row;
-    }
-    EXPECT_GE(rows, 1u) << o.out;
+    EXPECT_EQ(o.out.compare(0, header.size(), header), 0) << o.out;
+    EXPECT_NE(o.out.find(",Error\n", header.size()), std::string::npos) << o.out;
 }
 
 TEST_F(EcuCommandsTest, APortGivenOnTheCommandLineIsUsedAndAMissingOneIsAFailure) {

@@ -65,7 +65,6 @@ bool FakeSerialPort::Write(const std::uint8_t* data, std::size_t n) {
 void FakeSerialPort::ClearError() {
     ++clearErrorCount;
     lastError_ = 0;
-    while (clearDropsArrived && !input.empty() && input.front().kind == Kind::kByte) input.pop_front();
 }
 
 void FakeSerialPort::Close() {

@@ -26,10 +26,6 @@ public:
     bool openResult = true;
     bool failWrites = false;
     int errorOnFail = 5;                                 // LastError() after a failed call
-    // ClearError drops the bytes at the head of the script, up to its first
-    // silence or failure: what has arrived, as a real port drops it. Off,
-    // the script stays whole and holds only what arrives later.
-    bool clearDropsArrived = false;
 
     // Record.
     std::vector<std::uint8_t> written;
@@ -50,7 +46,7 @@ public:
     void SetTimeouts(const PortTimeouts& t) override { timeouts = t; }
     bool Read(std::uint8_t* buffer, std::size_t n, std::size_t& count) override;
     bool Write(const std::uint8_t* data, std::size_t n) override;
-    void ClearError() override;   // keeps the script unless clearDropsArrived
+    void ClearError() override;   // keeps the script: it holds what arrives later
     void Close() override;
     bool IsOpen() const override { return open_; }
     int LastError() const override { return lastError_; }
