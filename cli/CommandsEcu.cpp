@@ -221,7 +221,9 @@ int RunMonitor(const std::vector<std::string>& arguments) {
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point started = Clock::now();
+    std::size_t answersPrinted = 0;   // answers read up to the last row printed
     monitor.onCycle = [&] {
+        answersPrinted = monitor.AnswersRead();
         const double elapsed = std::chrono::duration<double>(Clock::now() - started).count();
         char stamp[32];
         std::snprintf(stamp, sizeof stamp, "%.1f", elapsed);
@@ -245,6 +247,11 @@ int RunMonitor(const std::vector<std::string>& arguments) {
 
     if (const std::string* path = options.Find("--csv"); path && !WriteFileAtomic(*path, csv)) {
         ReportError(Str(str::kWriteFailed) + ": " + *path);
+        return kExitFailed;
+    }
+    // Rows of nothing but "Error" (or no row at all) are no monitoring.
+    if (answersPrinted == 0) {
+        ReportError("monitor: no value was read from the ECU");
         return kExitFailed;
     }
     return kExitOk;

@@ -78,13 +78,36 @@ void Monitor::ForgetCurrent() {
     }
 }
 
-void Monitor::SetRowValue(const std::string& text) {
+void Monitor::SetRowValue(const std::string& text, bool answered) {
+    if (answered) ++answersRead_;
     const std::size_t statusCount = statusBarList_.Size();
     if (position_ >= statusCount) {
         const std::size_t row = position_ - statusCount;
-        if (windowShown_ && row < rowValues_.size()) rowValues_[row] = text;
+        if (windowShown_ && row < rowValues_.size()) {
+            rowValues_[row] = text;
+            rowAnsweredAt_[row] = answered ? tick_ : kNever;
+        }
     }
     if (onValue) onValue(position_, text);
+}
+
+void Monitor::MarkAllStale() {
+    rowAnsweredAt_.assign(rowValues_.size(), kNever);
+    roundStartTick_ = tick_;
+    lastRoundTicks_ = 0;
+    roundWhole_ = false;
+}
+
+long Monitor::NominalRoundTicks() const {
+    long ticks = 1;
+    auto add = [&](std::uint8_t entry) {
+        if (entry >= items_.size()) ticks += 1;   // passed over
+        else ticks += items_[entry].answerLength == 2 ? 3 : 2;
+    };
+    for (const std::uint8_t entry : statusBarList_.Entries()) add(entry);
+    if (windowShown_)
+        for (const std::uint8_t entry : dialogList_.Entries()) add(entry);
+    return ticks;
 }
 
 void Monitor::FinishCurrent() {
@@ -94,6 +117,7 @@ void Monitor::FinishCurrent() {
 
 void Monitor::PollTick() {
     if (!link_.portOpen) return;
+    ++tick_;
 
     if (ItemCurrent()) {
         if (static_cast<std::size_t>(current_) >= items_.size()) {
@@ -109,19 +133,21 @@ void Monitor::PollTick() {
             link_.silenceCountdown = monitor::kAnswerTicks;
             // The ECU sends the high byte first.
             const auto raw = static_cast<std::uint16_t>(needed == 2 ? answer_[0] << 8 | answer_[1] : answer_[0]);
-            SetRowValue(FormatValue(item, raw));
+            SetRowValue(FormatValue(item, raw), true);
             FinishCurrent();
             return;
         }
         if (link_.silenceCountdown <= 0 || !ok) {
             link_.ClearError();
-            SetRowValue(monitor::kError);
+            SetRowValue(monitor::kError, false);
             FinishCurrent();
         }
         return;
     }
 
     if (link_.exchangeBusy) {
+        // What the rows hold is not renewed while the exchange runs.
+        MarkAllStale();
         link_.monitorActive = false;
         return;
     }
@@ -134,6 +160,9 @@ void Monitor::PollTick() {
         entry = dialogList_.Entries()[position_ - statusCount];
     } else {
         position_ = 0;
+        if (roundWhole_) lastRoundTicks_ = tick_ - roundStartTick_;
+        roundStartTick_ = tick_;
+        roundWhole_ = true;
         if (onCycle) onCycle();
         return;
     }
@@ -147,6 +176,11 @@ void Monitor::PollTick() {
     answerCount_ = 0;
     link_.Lock();
     lockHeld_ = true;
+    // Whatever is in the input now answers no request of this one: an
+    // answer that came after its item had given up, or a stray byte. Read
+    // as this answer it would put every later answer one byte off, for good.
+    // Dropped at once, so the poll's tick does not wait a read time-out.
+    link_.ClearError();
     const std::uint8_t request = items_[entry].request;
     std::size_t written = 0;
     link_.WriteBytes(&request, 1, written, monitor::kLogLabel);
@@ -163,6 +197,8 @@ int Monitor::StartFromMenu() {
     if (const int code = protocol_.CheckEcu(false); code != 0) return ShowStartMessage(code);
     ForgetCurrent();
     position_ = 0;
+    MarkAllStale();
+    roundWhole_ = true;
     if (!link_.OpenPort(true)) return ShowStartMessage(str::kPortOpenFailed);
     return 0;
 }
@@ -170,6 +206,8 @@ int Monitor::StartFromMenu() {
 int Monitor::StartFromButton() {
     ForgetCurrent();
     position_ = 0;
+    MarkAllStale();
+    roundWhole_ = true;
     if (!link_.OpenPort(true)) return ShowStartMessage(str::kPortOpenFailed);
     if (const int code = protocol_.CheckEcu(false); code != 0) {
         link_.ClosePort();
@@ -189,6 +227,7 @@ void Monitor::Stop() {
         link_.ClosePort();
     }
     ForgetCurrent();
+    MarkAllStale();
 }
 
 bool Monitor::Running() const { return link_.portOpen; }
@@ -196,9 +235,15 @@ bool Monitor::Running() const { return link_.portOpen; }
 void Monitor::OpenWindow() {
     windowShown_ = true;
     rowValues_.assign(dialogList_.Size(), std::string());
+    MarkAllStale();
 }
 
 std::vector<MonitorRow> Monitor::Rows() const {
+    const bool polling = link_.portOpen && !link_.exchangeBusy;
+    // An answer is renewed one round after it came; a round as long as the
+    // last one is no sign of trouble (an item that never answers makes every
+    // round longer).
+    const long allowedAge = std::max(NominalRoundTicks(), lastRoundTicks_);
     std::vector<MonitorRow> rows;
     for (std::size_t row = 0; row < dialogList_.Size(); ++row) {
         const std::uint8_t index = dialogList_.Entries()[row];
@@ -207,7 +252,10 @@ std::vector<MonitorRow> Monitor::Rows() const {
             out.name = items_[index].name;
             out.unit = items_[index].unit;
         }
-        if (row < rowValues_.size()) out.value = rowValues_[row];
+        if (row < rowValues_.size()) {
+            out.value = rowValues_[row];
+            out.live = polling && rowAnsweredAt_[row] != kNever && tick_ - rowAnsweredAt_[row] <= allowedAge;
+        }
         rows.push_back(std::move(out));
     }
     return rows;
@@ -216,6 +264,7 @@ std::vector<MonitorRow> Monitor::Rows() const {
 void Monitor::SetDialogList(const std::vector<std::uint8_t>& entries) {
     dialogList_.Assign(entries);
     rowValues_.assign(dialogList_.Size(), std::string());
+    MarkAllStale();
 }
 
 void Monitor::SetStatusBarList(const std::vector<std::uint8_t>& entries) { statusBarList_.Assign(entries); }

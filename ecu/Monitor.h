@@ -63,6 +63,11 @@ struct MonitorRow {
     std::string name;
     std::string value;   // empty until the first answer; "Error" after a failed one
     std::string unit;
+    // The value is an answer of the running poll and as young as one round
+    // of the list. Everything else is stale: no answer yet, "Error", the
+    // poll stopped or stood aside for an exchange since the answer, or an
+    // answer the poll should have renewed by now (the line went quiet).
+    bool live = false;
 };
 
 class Monitor {
@@ -105,14 +110,22 @@ public:
     std::function<void(std::size_t position, const std::string& text)> onValue;
     // The poll went round all lists and starts again at the first entry.
     std::function<void()> onCycle;
+    // Answers completed since the monitor was made, of every list.
+    std::size_t AnswersRead() const { return answersRead_; }
 
 private:
     bool ItemCurrent() const { return current_ >= 0; }
     // Forgets the awaited item and gives the comm lock back.
     void ForgetCurrent();
     void FinishCurrent();
-    void SetRowValue(const std::string& text);
+    // text for the entry at the poll position; answered: it is a value.
+    void SetRowValue(const std::string& text, bool answered);
     int ShowStartMessage(int code);
+    // Every row value is stale from here on, and the round starts anew.
+    void MarkAllStale();
+    // Ticks one round takes when every item answers in time: request and
+    // answer bytes of each entry polled, and the tick that wraps round.
+    long NominalRoundTicks() const;
 
     const std::vector<DiagItem>& items_;
     SerialLink& link_;
@@ -129,4 +142,13 @@ private:
     std::uint8_t answer_[2] = {0, 0};
     int answerCount_ = 0;
     bool lockHeld_ = false;
+
+    // Staleness, in ticks of PollTick while the port is open.
+    static constexpr long kNever = -1;
+    long tick_ = 0;
+    std::vector<long> rowAnsweredAt_;   // per dialog row: the tick of its answer, or kNever
+    long roundStartTick_ = 0;
+    long lastRoundTicks_ = 0;           // the last round gone without a pause; 0 when unknown
+    bool roundWhole_ = false;           // the round in progress began at a wrap or a start
+    std::size_t answersRead_ = 0;
 };

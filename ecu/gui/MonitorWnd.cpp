@@ -6,6 +6,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPalette>
 #include <QPushButton>
 #include <QScreen>
 #include <QTimer>
@@ -20,6 +21,9 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 // The values are read from the core as often as the link timer polls.
 constexpr int kRefreshMs = 100;
+
+// A value box's dynamic property: its value is not live.
+constexpr const char* kStaleProperty = "stale";
 
 }  // namespace
 
@@ -75,6 +79,7 @@ void CMonitorWnd::Rebuild() {
         names_[row]->setText(used ? Q(rows[row].name) : QString());
         units_[row]->setText(used ? Q(rows[row].unit) : QString());
         values_[row]->clear();
+        ShowStale(values_[row], true);
         names_[row]->setVisible(used);
         values_[row]->setVisible(used);
         units_[row]->setVisible(used);
@@ -123,11 +128,31 @@ void CMonitorWnd::BringToFront() {
     start_->setFocus();
 }
 
+void CMonitorWnd::ShowStale(QLineEdit* box, bool stale) {
+    if (box->property(kStaleProperty).isValid() && box->property(kStaleProperty).toBool() == stale) return;
+    box->setProperty(kStaleProperty, stale);
+    QPalette colours = palette();
+    if (stale) {
+        QColor grey = colours.color(QPalette::Disabled, QPalette::Text);
+        // A style whose disabled text looks like any other gets plain grey.
+        if (grey == colours.color(QPalette::Active, QPalette::Text)) grey = QColor(Qt::gray);
+        colours.setColor(QPalette::Active, QPalette::Text, grey);
+        colours.setColor(QPalette::Inactive, QPalette::Text, grey);
+    }
+    box->setPalette(colours);
+    QFont font = this->font();
+    font.setItalic(stale);
+    box->setFont(font);
+}
+
 void CMonitorWnd::Refresh() {
     const std::vector<MonitorRow> rows = monitor_.Rows();
     for (int row = 0; row < usedRows_ && static_cast<std::size_t>(row) < rows.size(); ++row) {
-        const QString value = Q(rows[static_cast<std::size_t>(row)].value);
-        if (values_[static_cast<std::size_t>(row)]->text() != value) values_[static_cast<std::size_t>(row)]->setText(value);
+        QLineEdit* box = values_[static_cast<std::size_t>(row)];
+        const MonitorRow& shown = rows[static_cast<std::size_t>(row)];
+        const QString value = Q(shown.value);
+        if (box->text() != value) box->setText(value);
+        ShowStale(box, !shown.live);
     }
     const QString text = Q(monitor_.ButtonText());
     if (start_->text() != text) start_->setText(text);

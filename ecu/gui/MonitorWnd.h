@@ -28,7 +28,8 @@ public:
     void Rebuild();
     // To the front with the focus on the start/stop button.
     void BringToFront();
-    // The values and the button text as the core holds them now.
+    // The values and the button text as the core holds them now. A value
+    // the poll no longer renews is shown stale: grey and slanted.
     void Refresh();
 
     // The window was closed by the user (close box, Escape).
@@ -51,6 +52,7 @@ protected:
 private:
     void OnStartStop();
     void KeepOnScreen();
+    void ShowStale(QLineEdit* box, bool stale);
     // The window's key rule; true when the key was taken.
     bool HandleKey(QKeyEvent* event);
 

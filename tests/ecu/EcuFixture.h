@@ -99,6 +99,16 @@ struct EcuFixture : ::testing::Test {
     }
 
     EcuFixture() {
+        SetTestLine(app);
+        pump.onDispatch = [this] {
+            if (pump.running) link.OnTick();
+        };
+        link.sleepMs = [this](int ms) { pauses.push_back(ms); };
+        link.clockMs = [] { return 1234L; };
+    }
+
+    // The line settings, identification and command sets of the test machine.
+    static void SetTestLine(CQelApp& app) {
         app.portCode = 0;
         app.speedCode = 3;
         app.dataBitsCode = 1;
@@ -118,11 +128,6 @@ struct EcuFixture : ::testing::Test {
             app.commandSetB[letters[i]] = setB[i];
         }
         app.commandSetSelector = kCommandSetB;
-        pump.onDispatch = [this] {
-            if (pump.running) link.OnTick();
-        };
-        link.sleepMs = [this](int ms) { pauses.push_back(ms); };
-        link.clockMs = [] { return 1234L; };
     }
 
     // Opens the port with the timer as an operation would, with the

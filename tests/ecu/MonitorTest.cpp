@@ -71,6 +71,8 @@ TEST(MonitorItemList, AFullListTakesNothingMoreNotEvenAMove) {
     EXPECT_EQ(bar.Entries(), (std::vector<std::uint8_t>{1, 2, 3}));
 }
 
+using Flags = std::vector<bool>;
+
 // A scripted ECU that answers each request byte with its answer bytes.
 struct MonitorTest : EcuFixture {
     std::map<std::uint8_t, std::vector<std::uint8_t>> answers;
@@ -94,6 +96,11 @@ struct MonitorTest : EcuFixture {
     }
     void Ticks(int n) {
         for (int i = 0; i < n; ++i) link.OnTick();
+    }
+    std::vector<bool> Live() const {
+        std::vector<bool> live;
+        for (const MonitorRow& row : monitor.Rows()) live.push_back(row.live);
+        return live;
     }
     bool LockFreeForOthers() {
         return std::async(std::launch::async, [this] {
@@ -212,11 +219,50 @@ TEST_F(MonitorTest, StopLetsTheOutstandingAnswerArriveThenClosesWithAnEmptyInput
     port.clearErrorCount = 0;
     monitor.Stop();
     EXPECT_EQ(monitor.Rows()[0].value, "30.0");
+    EXPECT_FALSE(monitor.Rows()[0].live);   // kept, no longer renewed
     EXPECT_FALSE(link.portOpen);
     EXPECT_FALSE(pump.running);
     EXPECT_EQ(port.clearErrorCount, 1);
     EXPECT_TRUE(LockFreeForOthers());
     EXPECT_EQ(monitor.ButtonText(), "St&art");
+}
+
+TEST_F(MonitorTest, AValueIsLiveOnlyWhileThePollRenewsIt) {
+    monitor.SetDialogList({0, 2});   // a round of 5 ticks
+    monitor.OpenWindow();
+    Ticks(2);
+    EXPECT_EQ(Live(), (Flags{true, false}));
+    Ticks(2);
+    link.exchangeBusy = true;   // stale at once, and after the exchange until asked again
+    EXPECT_EQ(Live(), (Flags{false, false}));
+    Ticks(3);
+    link.exchangeBusy = false;
+    Ticks(3);   // the wrap, the first row again
+    EXPECT_EQ(Live(), (Flags{true, false}));
+    Ticks(2);
+    EXPECT_EQ(Live(), (Flags{true, true}));
+    // The ECU falls silent: each value goes stale once older than a round,
+    // before the first "Error" (10 ticks after its request).
+    answers.clear();
+    Ticks(6);
+    EXPECT_EQ(Live(), (Flags{false, false}));
+    EXPECT_EQ(monitor.Rows()[1].value, "3.0");
+    Ticks(6);
+    EXPECT_EQ(monitor.Rows()[0].value, monitor::kError);
+    EXPECT_EQ(Live(), (Flags{false, false}));
+}
+
+// An item that never answers makes every round 9 ticks longer: from the
+// second round on, the other row is renewed in time and stays live.
+TEST_F(MonitorTest, AnItemThatNeverAnswersLeavesTheOtherRowLive) {
+    answers.erase(0x21);
+    monitor.SetDialogList({0, 2});
+    monitor.OpenWindow();
+    Ticks(2 * 14);
+    for (int tick = 0; tick < 2 * 14; ++tick) {
+        Ticks(1);
+        EXPECT_EQ(Live(), (Flags{false, true})) << "tick " << tick;
+    }
 }
 
 struct MonitorStartTest : EcuFixture {

@@ -165,6 +165,24 @@ private slots:
         QVERIFY(!f.frame->Session().Link().portOpen);
     }
 
+    void aValueTheMonitorNoLongerRenewsShowsStale() {
+        EcuFrame f;
+        f.Open();
+        CMonitorWnd* monitor = OpenMonitor(f);
+        QVERIFY(monitor);
+        QLineEdit* box = monitor->valueBox(0);
+        QTest::mouseClick(monitor->startButton(), Qt::LeftButton);
+        QTRY_VERIFY_WITH_TIMEOUT(f.frame->LiveMonitor().Rows()[0].live, 10000);
+        monitor->Refresh();
+        const QString value = box->text();
+        const QColor liveColour = box->palette().color(QPalette::Text);
+        QVERIFY(!value.isEmpty() && !box->font().italic());
+        QTest::mouseClick(monitor->startButton(), Qt::LeftButton);   // Stop: kept, no longer live
+        QCOMPARE(box->text(), value);
+        QVERIFY(box->palette().color(QPalette::Text) != liveColour);
+        QVERIFY(box->font().italic());
+    }
+
     void theKeysOfTheWindow() {
         EcuFrame f;
         f.Open();

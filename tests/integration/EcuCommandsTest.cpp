@@ -180,12 +180,30 @@ TEST_F(EcuCommandsTest, FlowControlBytesInEveryAnswerArriveWithXonXoffOn) {
 
 TEST_F(EcuCommandsTest, MonitorWithoutItemsShowsTheStoredSelectionAndRefusesUnknownNames) {
     StartEcu(original);
-    const Outcome o = Tune({"monitor", "--seconds", "0.5"});
+    // Long enough for a first round even on a busy machine: a run without a
+    // value would fail.
+    const Outcome o = Tune({"monitor", "--seconds", "1.5"});
     EXPECT_EQ(o.status, 0) << o.err;
     EXPECT_EQ(o.out.substr(0, o.out.find('\n')), "time,Gear [-]");
     const Outcome unknown = Tune({"monitor", "--items", "Nothing"});
     EXPECT_EQ(unknown.status, 2);
     EXPECT_NE(unknown.err.find("Nothing"), std::string::npos);
+}
+
+// An item the ECU never answers: the rows come as always, each "Error", and
+// a run that read no value at all is a failure.
+TEST_F(EcuCommandsTest, MonitorThatReadsNoValueFails) {
+    install.dir.Write("install/TST01/RV_Tune.STZ", std::string(testinstall::Definition()) +
+                                                      "[Individual Information]\nRecognitionCode,BM1\n"
+                                                      "[Diag.Com]\nD,45,Unplugged,V,1,1,0\n");
+    StartEcu(original);
+    const Outcome o = Tune({"monitor", "--items", "Unplugged", "--seconds", "2.5"});
+    ASSERT_FALSE(o.hung);
+    EXPECT_EQ(o.status, 1);
+    EXPECT_NE(o.err.find("no value was read from the ECU"), std::string::npos) << o.err;
+    const std::string header = "time,Unplugged [V]\n";
+    EXPECT_EQ(o.out.compare(0, header.size(), header), 0) << o.out;
+    EXPECT_NE(o.out.find(",Error\n", header.size()), std::string::npos) << o.out;
 }
 
 TEST_F(EcuCommandsTest, APortGivenOnTheCommandLineIsUsedAndAMissingOneIsAFailure) {
