@@ -359,7 +359,6 @@ ExchangeOutcome DataExchange::Restore(int entryId) {
     logError_.clear();
     status_.clear();
     lastSafeWrite_ = SafeWriteResult{};
-    const std::string name = "Logbook entry " + std::to_string(entryId);
     auto refuse = [this](const std::string& why) {
         lastSafeWrite_.status = SafeWriteStatus::kRefused;
         lastSafeWrite_.detail = why;
@@ -368,16 +367,11 @@ ExchangeOutcome DataExchange::Restore(int entryId) {
         return ExchangeOutcome::kFail;
     };
     // Another bike's data, or another ECU's, is never written back to this one.
-    if (entry.machine != safeWrite->Machine() || entry.ecu != safeWrite->Ecu())
-        return refuse(name + " belongs to machine " + entry.machine + ", ECU " + entry.ecu + "; this is machine " +
-                      safeWrite->Machine() + ", ECU " + safeWrite->Ecu() + ".");
-    // The data of a write that failed, was cut or was never read back is
-    // what was meant for the ECU, not what it held.
-    if (!entry.HoldsEcuData() &&
-        !(confirmUnverifiedRestore && confirmUnverifiedRestore(entry)))
-        return refuse(name + " holds the data of a " + entry.operation + " that is " +
-                      (entry.result == logbook::kComplete ? std::string("not read back") : "\"" + entry.result + "\"") +
-                      ": the ECU never held it for sure.");
+    if (const std::string foreign = ForeignEntryText(entry, safeWrite->Machine(), safeWrite->Ecu()); !foreign.empty())
+        return refuse(foreign);
+    if (const std::string doubtful = DoubtfulDataText(entry);
+        !doubtful.empty() && !(confirmUnverifiedRestore && confirmUnverifiedRestore(entry)))
+        return refuse(doubtful);
     // The ECU on the line must be the one the machine expects before
     // anything of this entry is sent.
     if (const int code = protocol_.CheckEcu(false); code != 0) return refuse(protocol_.CodeText(code));

@@ -102,6 +102,24 @@ bool LogEntry::HoldsEcuData() const {
     return false;
 }
 
+std::string ForeignEntryText(const LogEntry& entry, const std::string& machine, const std::string& ecu) {
+    if (entry.machine == machine && entry.ecu == ecu) return std::string();
+    return "Logbook entry " + std::to_string(entry.id) + " belongs to machine " + entry.machine + ", ECU " +
+           entry.ecu + "; this is machine " + machine + ", ECU " + ecu + ".";
+}
+
+std::string DoubtfulDataText(const LogEntry& entry) {
+    if (entry.HoldsEcuData()) return std::string();
+    const std::string name = "Logbook entry " + std::to_string(entry.id);
+    if (entry.Damaged()) return name + " is damaged: " + entry.damage + ".";
+    if (!entry.hasData) return name + " holds no data.";
+    // The data of a write that failed, was cut or was never read back is
+    // what was meant for the ECU, not what it held.
+    return name + " holds the data of a " + entry.operation + " that is " +
+           (entry.result == logbook::kComplete ? std::string("not read back") : "\"" + entry.result + "\"") +
+           ": the ECU never held it for sure.";
+}
+
 std::string EcuIdText(const std::uint8_t* id, std::size_t n) {
     bool printable = true;
     for (std::size_t i = 0; i < n; ++i) printable = printable && id[i] > 0x20 && id[i] < 0x7F;

@@ -92,6 +92,13 @@ private:
     std::string folder_;
 };
 
+// Why entry is not this machine's and ECU's ("Logbook entry 7 belongs to
+// machine X, ECU Y; this is machine A, ECU B."); "" when it is theirs.
+std::string ForeignEntryText(const LogEntry& entry, const std::string& machine, const std::string& ecu);
+// Why the ECU may never have held entry's data (a write that failed, was cut
+// or was never read back; a damaged entry); "" when it did (HoldsEcuData).
+std::string DoubtfulDataText(const LogEntry& entry);
+
 // The identification bytes as text: printable characters as they are, else
 // "0x" and hex digits.
 std::string EcuIdText(const std::uint8_t* id, std::size_t n);

@@ -322,6 +322,26 @@ CompareCopy PlanConstantCopy(const Calibration& edited, const Calibration& compa
     return CheckedCopy(edited, compared, bytes, "constant '" + name + "'", sides);
 }
 
+CompareCopy PlanBlockCopy(const Calibration& edited, std::uint16_t start, const std::vector<std::uint8_t>& bytes) {
+    CompareCopy copy;
+    if (!edited.HasImage() || start != edited.dataStart ||
+        static_cast<long>(start) + static_cast<long>(bytes.size()) - 1 > static_cast<long>(edited.dataEnd)) {
+        char text[96];
+        std::snprintf(text, sizeof text, "the data at %04X does not lie in the calibration's data %04X-%04X from its start",
+                      start, edited.dataStart, edited.dataEnd);
+        copy.refusal = text;
+        return copy;
+    }
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const auto address = static_cast<std::uint16_t>(start + i);
+        // The checksum byte: the save recomputes it from the bytes before.
+        if (!edited.HoldsData(address) || edited.image()[address] == bytes[i]) continue;
+        copy.writes.push_back({address, bytes[i], false});
+        ++copy.otherBytes;
+    }
+    return copy;
+}
+
 int ApplyCompareCopy(EditContext& context, MapRecord& map, const CompareCopy& copy) {
     if (!copy.refusal.empty() || copy.writes.empty()) return 0;
     std::vector<std::uint16_t> written;

@@ -111,6 +111,11 @@ CompareCopy PlanMapCopy(const Calibration& edited, const MapRecord& map, const C
 // A constant of the definition's "Calib" list, by its name.
 CompareCopy PlanConstantCopy(const Calibration& edited, const Calibration& compared, const std::string& name,
                              const CopySides& sides = {});
+// A block of bytes laid over the edited calibration's data (a logbook
+// entry's data): the bytes that change, none through the map link, since the
+// block holds every map's bytes as they were. Refused whole when the block
+// does not start at the data start or runs past the data end.
+CompareCopy PlanBlockCopy(const Calibration& edited, std::uint16_t start, const std::vector<std::uint8_t>& bytes);
 
 // Writes the plan with one undo record in map's list (the map shown, whose
 // Undo command takes it back): the cursor cell first, then every byte

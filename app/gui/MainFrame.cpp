@@ -28,6 +28,7 @@
 #include "app/gui/ChildFrame.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/DirectoryDlg.h"
+#include "app/gui/FrameLogbook.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
 #include "edit/gui/DifferencesDlg.h"
@@ -111,6 +112,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
                                             linkTimer_, prompt_, *progress_);
     linkTimer_.onTick = [this] { session_->OnTick(); };
     monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    // Every single write is entered in the machine's logbook.
+    logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
+    logbook_->Point(session_->writeLog);
     // A single write runs inside the command of a window; keys and clicks
     // that could close that window wait until it is over.
     session_->onWriteRunning = [this](bool running) {
@@ -638,6 +642,12 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
+    if (writeStop_.WriteRunning()) {
+        // A block write asks first, at its next record boundary.
+        writeStop_.HoldClose(BlockWriteStop::kFrame);
+        event->ignore();
+        return;
+    }
     if (doc_) doc_->PrepareViews(0);
     if (app_.modified && CalibrationOpen()) {
         if (!ConfirmCloseWithoutSaving(prompt_)) {
@@ -1074,7 +1084,7 @@ void CMainFrame::ConstantsList() {
             app_.image()[at] = bytes[i];
             writes.push_back({at, bytes[i]});
         }
-        session_->WriteBytes(writes);
+        logbook_->SendSingleWrites(*session_, writes);
     };
     CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, app_.Data(), this);
     // Without a listed constant the dialog ends at once with Cancel.
@@ -1084,15 +1094,14 @@ void CMainFrame::ConstantsList() {
 }
 
 std::unique_ptr<SafeWrite> CMainFrame::MakeSafeWrite(Logbook& book, ::DataExchange& exchange) {
-    auto safeWrite = std::make_unique<SafeWrite>(
-        session_->Protocol(), book, prompt_,
-        app_.registry.machineFolder.empty() ? app_.registry.machineName : app_.registry.machineFolder,
-        EcuIdText(app_.registry.expectedId.data(), 2));
+    auto safeWrite = std::make_unique<SafeWrite>(session_->Protocol(), book, prompt_, logbook_->Machine(),
+                                                 logbook_->Ecu());
     safeWrite->onPhase = [this](WritePhase phase) { progress_->SetPhase(PhaseName(phase)); };
     safeWrite->confirm = [this](const GuardReport& report, bool noHistory) {
         return prompt_.Ask(GuardQuestion(report, noHistory), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
                            PromptIcon::kExclamation, PromptAnswer::kNo) == PromptAnswer::kYes;
     };
+    writeStop_.Attach(*safeWrite);
     exchange.safeWrite = safeWrite.get();
     exchange.guardLimits = ReadGuardLimits(ProfileFile(app_.settingsFilePath));
     exchange.backupBeforeWrite = exchange.guardLimits.backup;
@@ -1106,28 +1115,11 @@ std::unique_ptr<SafeWrite> CMainFrame::MakeSafeWrite(Logbook& book, ::DataExchan
 void CMainFrame::OnLogbook() {
     Logbook book(Logbook::FolderFor(app_.settingsFilePath));
     CLogbookDlg dialog(book, this);
-    dialog.restore = [this, &book](const LogEntry& entry) {
-        ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
-        auto safeWrite = MakeSafeWrite(book, exchange);
-        const bool ok = exchange.Restore(entry.id) == ExchangeOutcome::kComplete;
-        progress_->SetPhase("");
-        prompt_.Message("Restore of logbook entry " + std::to_string(entry.id) + "   --->   " +
-                            (ok ? exchangetext::kComplete : exchangetext::kFail),
-                        Str(str::kCaptionWriteToEcu), ok ? PromptIcon::kInformation : PromptIcon::kExclamation);
-        return ok;
-    };
-    // Open: the entry's data into the edited calibration, as Write to edit data.
-    dialog.open = [this](const LogEntry& entry) {
-        if (!app_.HasImage() || entry.start != app_.dataStart || entry.start + entry.data.size() - 1 > app_.dataEnd) {
-            prompt_.Message(Str(str::kAddressNotCorrespond), "Logbook", PromptIcon::kExclamation);
-            return false;
-        }
-        for (std::size_t i = 0; i < entry.data.size(); ++i) app_.image()[entry.start + i] = entry.data[i];
-        app_.modified = 1;
-        if (doc_) doc_->RefreshViews(0);
-        return true;
-    };
+    dialog.writeStop = &writeStop_;
+    dialog.restore = [this, &book](const LogEntry& entry) { return logbook_->Restore(book, entry); };
+    dialog.open = [this](const LogEntry& entry) { return logbook_->Open(entry); };
     dialogs_.RunLogbook(dialog);
+    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
 }
 
 void CMainFrame::DataExchange() {
@@ -1137,6 +1129,7 @@ void CMainFrame::DataExchange() {
     Logbook book(Logbook::FolderFor(app_.settingsFilePath));
     auto safeWrite = MakeSafeWrite(book, exchange);
     CDataExchangeDlg dialog(exchange, this);
+    dialog.writeStop = &writeStop_;
     dialog.fileDialog = [this](const FileDialogSpec& spec) {
         FileDialogRequest request;
         request.title = spec.title;
@@ -1154,6 +1147,7 @@ void CMainFrame::DataExchange() {
     const bool taken = exchange.DataTakenOver();
     if (taken && doc_) doc_->RefreshViews(0);
     app_.modified = taken ? 1 : remembered;
+    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
 }
 
 // --- monitor ---------------------------------------------------------------------
@@ -1205,7 +1199,7 @@ void CMainFrame::SaveMonitorItems() {
 }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    return session_->WriteBytes(bytes);
+    return logbook_->SendSingleWrites(*session_, bytes);
 }
 
 // --- dialog bar --------------------------------------------------------------

@@ -17,6 +17,7 @@
 #include "app/gui/FrameDialogs.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
+#include "ecu/gui/BlockWriteStop.h"
 #include "edit/gui/QelDoc.h"
 #include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
@@ -30,6 +31,7 @@ class DataExchange;
 class Logbook;
 class SafeWrite;
 class EcuSession;
+class FrameLogbook;
 class Monitor;
 class PosixSerialPort;
 
@@ -117,9 +119,11 @@ public:
     void ConstantsList() override;
     void DataExchange() override;
     void OnLogbook();
-    // A safe write for an exchange, with the window's questions and the
-    // progress window's phases.
+    // A safe write for an exchange, with the window's questions, the
+    // progress window's phases and the stop a close during it may ask for.
     std::unique_ptr<SafeWrite> MakeSafeWrite(Logbook& book, ::DataExchange& exchange);
+    // The block write running in a window's command, for the closes during it.
+    BlockWriteStop& WriteStop() { return writeStop_; }
     void RefillMapSelector() override;
     bool MultiMapEdit() override;
     void RequestClose() override;
@@ -244,4 +248,6 @@ private:
     std::unique_ptr<Image> differencesImage_;   // the image the list was made from
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
+    BlockWriteStop writeStop_{prompt_};
+    std::unique_ptr<FrameLogbook> logbook_;
 };

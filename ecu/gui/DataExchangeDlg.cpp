@@ -11,6 +11,9 @@
 #include <QRadioButton>
 #include <QScrollBar>
 #include <QVBoxLayout>
+#include <optional>
+
+#include "ecu/gui/BlockWriteStop.h"
 
 namespace {
 
@@ -214,13 +217,21 @@ CDataExchangeDlg::CDataExchangeDlg(DataExchange& exchange, QWidget* parent) : QD
 
 CDataExchangeDlg::~CDataExchangeDlg() { exchange_.onBusyChanged = nullptr; }
 
+bool CDataExchangeDlg::HoldClose() {
+    if (writeStop && writeStop->WriteRunning()) {
+        writeStop->HoldClose(BlockWriteStop::kWindow);
+        return true;
+    }
+    return exchange_.Busy();
+}
+
 void CDataExchangeDlg::reject() {
-    if (exchange_.Busy()) return;
+    if (HoldClose()) return;
     QDialog::reject();
 }
 
 void CDataExchangeDlg::closeEvent(QCloseEvent* event) {
-    if (exchange_.Busy()) {
+    if (HoldClose()) {
         event->ignore();
         return;
     }
@@ -262,7 +273,16 @@ void CDataExchangeDlg::OnRead() {
 void CDataExchangeDlg::OnWrite() {
     ExchangeTarget target = ExchangeTarget::kEcu;
     if (!ChosenTarget(Choose(ExchangeAction::kWrite), target)) return;
+    std::optional<BlockWriteStop::Running> running;
+    if (target == ExchangeTarget::kEcu && writeStop) running.emplace(*writeStop);
     const ExchangeOutcome outcome = exchange_.Write(target);
+    running.reset();
+    if (writeStop && writeStop->Closing() != 0) {
+        // A close agreed to during the write, of this window or the frame.
+        Refresh(false);
+        QDialog::reject();
+        return;
+    }
     if (target == ExchangeTarget::kEdit && outcome == ExchangeOutcome::kComplete && exchange_.DataTakenOver() &&
         onDataTakenOver)
         onDataTakenOver();

@@ -14,6 +14,8 @@
 #include "ecu/DataExchange.h"
 #include "ecu/ExchangeChoice.h"
 
+class BlockWriteStop;
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -81,6 +83,9 @@ public:
     std::function<void()> onDataTakenOver;
     // Disables the ECU choices (nothing sets it in this program).
     bool noEcu = false;
+    // Set: a close during a write to the ECU is held for the question
+    // whether to stop it; none: the close waits like any transfer.
+    BlockWriteStop* writeStop = nullptr;
 
     const DataExchange& Exchange() const { return exchange_; }
     QPushButton* readButton() const { return read_; }
@@ -93,7 +98,8 @@ public:
     QPlainTextEdit* report() const { return report_; }
     CExchangeHexView* hexView() const { return hex_; }
 
-    // Close (and Escape) wait while a transfer runs.
+    // Close (and Escape) wait while a transfer runs; during a write to the
+    // ECU they are held for writeStop's question.
     void reject() override;
 
 protected:
@@ -109,6 +115,8 @@ private:
     FileChooser MakeFileChooser();
     // Shows what the exchange holds: buttons, title, status, report, view.
     void Refresh(bool paneChanged);
+    // true when the close must wait for the transfer.
+    bool HoldClose();
 
     DataExchange& exchange_;
     QPushButton* read_;

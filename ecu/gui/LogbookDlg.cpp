@@ -1,5 +1,6 @@
 #include "ecu/gui/LogbookDlg.h"
 
+#include <QCloseEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -7,6 +8,8 @@
 #include <QPushButton>
 #include <QTableWidget>
 #include <QVBoxLayout>
+
+#include "ecu/gui/BlockWriteStop.h"
 
 CLogbookDlg::CLogbookDlg(Logbook& book, QWidget* parent) : QDialog(parent), book_(book) {
     setWindowTitle("Logbook");
@@ -56,6 +59,10 @@ CLogbookDlg::CLogbookDlg(Logbook& book, QWidget* parent) : QDialog(parent), book
         if (entry && restore) {
             const LogEntry chosen = *entry;
             restore(chosen);
+            if (writeStop && writeStop->Closing() != 0) {
+                QDialog::reject();
+                return;
+            }
             Reload();
         }
     });
@@ -65,6 +72,24 @@ CLogbookDlg::CLogbookDlg(Logbook& book, QWidget* parent) : QDialog(parent), book
     });
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     Reload();
+}
+
+bool CLogbookDlg::HoldClose() {
+    if (!writeStop || !writeStop->WriteRunning()) return false;
+    writeStop->HoldClose(BlockWriteStop::kWindow);
+    return true;
+}
+
+void CLogbookDlg::reject() {
+    if (!HoldClose()) QDialog::reject();
+}
+
+void CLogbookDlg::closeEvent(QCloseEvent* event) {
+    if (HoldClose()) {
+        event->ignore();
+        return;
+    }
+    QDialog::closeEvent(event);
 }
 
 const LogEntry* CLogbookDlg::Selected() const {

@@ -9,6 +9,7 @@
 
 #include "ecu/Logbook.h"
 
+class BlockWriteStop;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -22,10 +23,14 @@ public:
     // then disabled). Each returns whether it did its work.
     std::function<bool(const LogEntry& entry)> restore;
     std::function<bool(const LogEntry& entry)> open;
+    // Set: a close while Restore writes to the ECU is held for its question
+    // whether to stop the write, and the window closes when one was agreed to.
+    BlockWriteStop* writeStop = nullptr;
 
     // Reads the logbook again, keeping the selected entry when it is still there.
     void Reload();
     int SelectedId() const;
+    void reject() override;
 
     QTableWidget* table() const { return table_; }
     QLineEdit* noteEdit() const { return note_; }
@@ -33,7 +38,11 @@ public:
     QPushButton* restoreButton() const { return restore_; }
     QPushButton* openButton() const { return open_; }
 
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
 private:
+    bool HoldClose();
     void UpdateButtons();
     const LogEntry* Selected() const;
 

@@ -22,6 +22,8 @@
 #include "ecu/EcuSession.h"
 #include "ecu/SerialLink.h"
 #include "ecu/Logbook.h"
+#include "ecu/SafeWrite.h"
+#include "ecu/gui/BlockWriteStop.h"
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "model/Strings.h"
@@ -70,6 +72,14 @@ void Read(CDataExchangeDlg& dialog, int source) {
 
 std::vector<std::uint8_t> Range(const Image& image, std::uint16_t first, std::uint16_t last) {
     return std::vector<std::uint8_t>(image.begin() + first, image.begin() + last + 1);
+}
+
+// "operation result" of each logbook entry, oldest first.
+std::vector<std::string> Entries(const EcuFrame& f) {
+    std::vector<std::string> steps;
+    for (const LogEntry& entry : Logbook(Logbook::FolderFor(f.app->settingsFilePath)).List())
+        steps.push_back(entry.operation + " " + entry.result);
+    return steps;
 }
 
 QString LastReportLine(const CDataExchangeDlg& dialog) {
@@ -296,6 +306,7 @@ private slots:
             QCOMPARE(LastReportLine(dialog), QString("Compare with ECU data   --->   Same"));
         });
         QVERIFY(f.prompt.shown.empty());
+        QCOMPARE(Entries(f), (std::vector<std::string>{"backup Complete", "write Complete", "verify Same"}));
         QCOMPARE(f.sim->Stop(), 0);
         std::string text = place.Read("saved.s19");
         text.erase(std::remove_if(text.begin(), text.end(), [](unsigned char c) { return std::isspace(c); }),
@@ -347,6 +358,51 @@ private slots:
         for (const LogEntry& entry : book.List()) steps.push_back(entry.operation + " " + entry.result);
         QVERIFY(steps == (std::vector<std::string>{"backup Complete", "write Fail", "backup Complete",
                                                    "restore Complete"}));
+    }
+
+    // A close during a write to the ECU waits for the next record and asks
+    // there (default No); yes stops the write, and the window that was
+    // closed goes once the offer of the backup is over.
+    void aCloseDuringAWriteAsksWhetherToStopIt_data() {
+        QTest::addColumn<bool>("frameCloses");
+        QTest::addColumn<bool>("stop");
+        QTest::newRow("frame, no") << true << false;
+        QTest::newRow("frame, yes: backup written back") << true << true;
+        QTest::newRow("window, yes: backup kept") << false << true;
+    }
+    void aCloseDuringAWriteAsksWhetherToStopIt() {
+        QFETCH(bool, frameCloses);
+        QFETCH(bool, stop);
+        EcuFrame f;
+        f.Open();
+        f.dialogs.nextFile = f.install.dir.Write("next.qsd", CalibrationFile(CalibrationImage(42)));
+        // The guard's question, the stop, the offer of the backup.
+        f.prompt.answers = {PromptAnswer::kYes, stop ? PromptAnswer::kYes : PromptAnswer::kNo,
+                            frameCloses ? PromptAnswer::kYes : PromptAnswer::kNo};
+        bool closed = true, stillOpen = false;
+        f.dialogs.exchange = [&](CDataExchangeDlg& dialog) {
+            dialog.show();
+            Read(dialog, 2);
+            SafeWrite& write = *dialog.Exchange().safeWrite;
+            write.onPhase = [&, shown = write.onPhase](WritePhase phase) {
+                shown(phase);
+                if (phase == WritePhase::kWrite && closed) closed = frameCloses ? f.frame->close() : dialog.close();
+            };
+            NextChoice(dialog, 0);
+            QTest::mouseClick(dialog.writeButton(), Qt::LeftButton);
+            stillOpen = dialog.isVisible();
+            dialog.reject();
+            return dialog.result();
+        };
+        f.frame->OnCommand(cmd::kDataExchange);
+        QVERIFY(!closed);   // held for the question
+        QVERIFY(f.prompt.shown.size() >= 2);
+        QCOMPARE(f.prompt.shown[1].text, StopWriteQuestion());
+        QCOMPARE(stillOpen, !stop);
+        QTRY_COMPARE_WITH_TIMEOUT(f.frame->isVisible(), !(frameCloses && stop), 10000);
+        std::vector<std::string> entries{"backup Complete", stop ? "write interrupted" : "write Complete"};
+        if (frameCloses && stop) entries.insert(entries.end(), {"backup Complete", "restore Complete"});
+        QCOMPARE(Entries(f), entries);
     }
 
     void aReadCutAfterThreeRecordsKeepsTheirBytesInRed() {
@@ -470,6 +526,7 @@ private slots:
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
             QCOMPARE(LastReportLine(dialog), QString("Compare with ECU data   --->   Same"));
         });
+        QCOMPARE(Entries(f), (std::vector<std::string>{"read Complete", "read Complete", "read Complete", "verify Same"}));
         // The monitor went on between the reads and goes on afterwards.
         QVERIFY(answers > 0);
         QVERIFY(f.frame->Session().Link().portOpen);

@@ -25,6 +25,7 @@
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "ecu/EcuRecords.h"
+#include "ecu/Logbook.h"
 #include "ecu/SerialLink.h"
 #include "edit/gui/QelView.h"
 #include "edit/gui/TableWnd.h"
@@ -258,6 +259,24 @@ private slots:
         QCOMPARE(int(At(ecu, kData + 0)), 40);
         QCOMPARE(int(At(ecu, kData + 1)), 50);
         QCOMPARE(int(At(ecu, kData + 2)), 0);   // neither typed nor selected
+        // Each run of addresses written is an entry of this machine.
+        std::vector<std::string> entries;
+        for (const LogEntry& entry : Logbook(Logbook::FolderFor(cal.app->settingsFilePath)).List())
+            entries.push_back(entry.operation + " " + entry.result + " " + entry.machine + " " + entry.detail);
+        QCOMPARE(entries, (std::vector<std::string>{"write-byte Complete TST01 3006 = 63",
+                                                    "write-byte Complete TST01 3000 = 2832"}));
+    }
+
+    void aWriteTheLogbookCannotTakeStandsAndIsSaid() {
+        EcuCalibration cal(false, {});
+        cal.install.dir.Write("install/TST01/WORK/LOGBOOK", "not a folder");
+        CTableWnd* table = cal.Table();
+        cal.prompt.shown.clear();
+        cal.Click(table, 0, 0);
+        QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
+        QCOMPARE(cal.prompt.shown.size(), std::size_t{1});
+        QVERIFY(cal.prompt.Last().text.find("the logbook could not take its entry") != std::string::npos);
+        QCOMPARE(int(At(cal.EcuBytes(), kData)), 40);
     }
 
     void mapWindowShiftEnterSendsTheSteppedValueOfTheCursorCell() {

@@ -4,7 +4,8 @@
 // rows x 3 RPM columns each), its calibration file, and a main frame whose
 // file dialogs and Menu dialog answer from the test: no modal window runs.
 // Or the same on a machine shipped in data/ with its standard calibration,
-// read where it lies (nothing writes there).
+// from a copy of data/ in the test's folder: the program writes beside a
+// machine's settings (the logbook of the writes to its ECU).
 #include <QAction>
 #include <QApplication>
 #include <QListWidget>
@@ -12,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QPushButton>
 #include <QtTest>
+#include <filesystem>
 #include <memory>
 #include <string>
 
@@ -55,9 +57,13 @@ struct TestCalibration {
         Start(install.dir.Write("cal.qsd", calibrationFile));
     }
     explicit TestCalibration(const ShippedMachine& machine) {
-        WriteTestRegistry(install.dir, RV_SOURCE_DIR "/data", machine.title, machine.folder);
+        const std::string shipped = install.dir.File("shipped");
+        std::error_code error;
+        std::filesystem::copy(RV_SOURCE_DIR "/data", shipped, std::filesystem::copy_options::recursive, error);
+        if (error) qFatal("cannot copy data/: %s", error.message().c_str());
+        WriteTestRegistry(install.dir, shipped, machine.title, machine.folder);
         const std::string folder = machine.folder;
-        Start(std::string(RV_SOURCE_DIR "/data/") + folder + "/WORK/" + folder + ".qsd");
+        Start(shipped + "/" + folder + "/WORK/" + folder + ".qsd");
     }
     void Start(const std::string& calibration) {
         AppOptions options;
