@@ -32,9 +32,12 @@ TEST_F(EcuCommandsTest, TwoProgramsOnTwoBikesLoseNoEntryAndEachRestoreCommandNam
     constexpr int kRounds = 4;
     std::map<int, char> restoreIds;   // the entry each printed restore command names, by bike
     std::mutex lock;
+    auto envOf = [this](const EcusimProcess& bike) {
+        return std::vector<std::string>{"RV_TUNE_REGISTRY=" + install.RegistryPath(), "TMPDIR=" + install.TmpPath(),
+                                        "RV_TUNE_COM1=" + bike.Link()};
+    };
     auto ride = [&](const EcusimProcess& bike, const std::string& file, char name) {
-        const std::vector<std::string> env = {"RV_TUNE_REGISTRY=" + install.RegistryPath(),
-                                              "TMPDIR=" + install.TmpPath(), "RV_TUNE_COM1=" + bike.Link()};
+        const std::vector<std::string> env = envOf(bike);
         for (int round = 0; round < kRounds; ++round) {
             const Outcome read = RunProcess({kRvtune, "read-ecu", "--out", install.dir.File(std::string(1, name) + ".mot")},
                                             env, kCommandBound);
@@ -54,12 +57,13 @@ TEST_F(EcuCommandsTest, TwoProgramsOnTwoBikesLoseNoEntryAndEachRestoreCommandNam
     b.join();
 
     // Every read, backup and failed write of both programs is an entry of its own.
-    const Outcome log = Tune({"log", "--csv"});
-    EXPECT_EQ(Lines(log.out).size(), 1u + 2 * kRounds * 3 + 1) << log.out;   // header, entries, last newline
+    const Outcome log = RunProcess({kRvtune, "log", "--csv"}, envOf(bikeA), kCommandBound);
+    EXPECT_EQ(Lines(log.out).size(), 1u + 2 * kRounds * 3) << log.out;   // the header, then the entries
     EXPECT_EQ(log.out.find("damaged"), std::string::npos) << log.out;
     // Each backup a restore command names holds its own bike's data.
     for (const auto& [id, bike] : restoreIds) {
-        const Outcome shown = Tune({"log", "export", std::to_string(id), install.dir.File("entry.qsd")});
+        const Outcome shown = RunProcess({kRvtune, "log", "export", std::to_string(id), install.dir.File("entry.qsd"), "--base", original},
+                                         envOf(bikeA), kCommandBound);
         ASSERT_EQ(shown.status, 0) << shown.err;
         EXPECT_EQ(FileRange(install.dir.File("entry.qsd")),
                   Range(bike == 'A' ? testinstall::CalibrationImage() : ChangedImage()))
