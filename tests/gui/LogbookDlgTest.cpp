@@ -137,8 +137,8 @@ void LogbookDlgTest::restoreAndOpenRefuseAnotherMachineAndAskBeforeUnverifiedDat
                         "? " + doubtful + "\n\nTake it into the edited calibration all the same?"}));
     QVERIFY(f.app->image() == before);
 
-    RunLogbook(f, {{2, false}});   // sound data: in, and out again with one Undo
-    QVERIFY(std::equal(next.begin() + kFirst, next.begin() + kLast + 1, f.app->image().begin() + kFirst));
+    RunLogbook(f, {{2, false}});   // sound data: in (the checksum byte is the save's), and out again with one Undo
+    QVERIFY(std::equal(next.begin() + kFirst, next.begin() + kLast, f.app->image().begin() + kFirst));
     f.frame->OnCommand(cmd::kUndo);
     QVERIFY(f.app->image() == before);
     // Nothing went to the ECU: a restore's backup would be the first entry after these.

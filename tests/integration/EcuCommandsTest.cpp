@@ -449,9 +449,10 @@ INSTANTIATE_TEST_SUITE_P(
               {kCorrespond + " Read Error Address : 1030"}, kReadFail},
         Fault{"WrongCountInto", {"--fault", "bad-count=4"}, "read-into",
               {kCorrespond + " Read Error Address : 1030"}, kReadFail},
-        // The ECU took the records; only the result byte is missing.
-        Fault{"NoResultByte", {"--fault", "no-result"}, "write", {kCorrespond + " Write Error Address :"},
-              kWriteFail, false}),
+        // The records went out but no result byte came: the read-back judges,
+        // and finds that the ECU stored nothing.
+        Fault{"NoResultByteNothingStored", {"--fault", "no-result", "--fault", "ignore-write"}, "write",
+              {"The ECU did not store the data"}, kWriteFail}),
     [](const ::testing::TestParamInfo<Fault>& info) { return std::string(info.param.name); });
 
 }  // namespace

@@ -149,4 +149,16 @@ TEST_F(EcuCommandsTest, TheGuardWeighsAWriteAgainstTheEcuAsItIsNow) {
     EXPECT_EQ(EcuMemory(), expected);
 }
 
+// The ECU took every record but its result byte never came: the read-back
+// finds the data there, so the write is complete, and says so.
+TEST_F(EcuCommandsTest, AWriteWithoutItsResultByteIsJudgedByItsReadBack) {
+    StartEcu(original, {"--fault", "no-result"});
+    const Outcome written = Tune({"write-ecu", changed, "--force"});
+    EXPECT_EQ(written.status, 0) << written.err;
+    EXPECT_NE(written.out.find("Read back from ECU data   --->   Same"), std::string::npos) << written.out;
+    EXPECT_EQ(written.err.find("Write Error Address"), std::string::npos) << written.err;
+    EXPECT_NE(Tune({"log", "show", "2"}).out.find("the ECU sent no result byte"), std::string::npos);
+    EXPECT_EQ(EcuMemory(), Range(ChangedImage()));
+}
+
 }  // namespace
