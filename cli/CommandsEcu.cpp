@@ -36,11 +36,6 @@
 
 namespace {
 
-// A monitor run ends early on SIGINT or SIGTERM, still closing the port and
-// writing its file.
-volatile std::sig_atomic_t g_stopRequested = 0;
-void OnStopSignal(int) { g_stopRequested = 1; }
-
 int RunReadEcu(const std::vector<std::string>& arguments) {
     const std::string command = "read-ecu";
     Options options;
@@ -235,15 +230,15 @@ int RunMonitor(const std::vector<std::string>& arguments) {
     };
 
     if (monitor.StartFromMenu() != 0) return kExitFailed;
-    g_stopRequested = 0;
-    auto previousInt = std::signal(SIGINT, OnStopSignal);
-    auto previousTerm = std::signal(SIGTERM, OnStopSignal);
     const auto duration = std::chrono::duration<double>(seconds);
-    while (!g_stopRequested && session.link().portOpen && Clock::now() - started < duration)
-        session.pump().DispatchOne();
-    monitor.Stop();
-    std::signal(SIGINT, previousInt);
-    std::signal(SIGTERM, previousTerm);
+    {
+        // SIGINT or SIGTERM ends the run early, still closing the port and
+        // writing its file.
+        StopSignals signals;
+        while (!signals.Requested() && session.link().portOpen && Clock::now() - started < duration)
+            session.pump().DispatchOne();
+        monitor.Stop();
+    }
 
     if (const std::string* path = options.Find("--csv"); path && !WriteFileAtomic(*path, csv)) {
         ReportError(Str(str::kWriteFailed) + ": " + *path);
