@@ -136,6 +136,12 @@ int RunSingleWrite(const std::vector<std::string>& arguments, bool word) {
         return Usage(command, word ? "VALUE must be hex 0000..FFFF" : "VALUE must be hex 00..FF");
     EcuCommand session;
     if (int status = session.Start(options); status != kExitOk) return status;
+    // A single write the logbook cannot keep would leave the guard blind to
+    // a byte the ECU holds: nothing is sent then.
+    if (std::string error; !session.book().CanAdd(error)) {
+        ReportError("logbook: " + error + "; nothing was sent");
+        return kExitFailed;
+    }
     const auto at = static_cast<std::uint16_t>(address);
     const int code = word ? session.protocol().WriteWord(at, static_cast<std::uint16_t>(value))
                           : session.protocol().WriteByte(at, static_cast<std::uint8_t>(value));

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include "files/SRecord.h"
@@ -193,11 +194,16 @@ bool Logbook::Add(LogEntry& entry, std::string& error) {
     for (fs::directory_iterator it(folder_, fsError), end; !fsError && it != end; it.increment(fsError))
         id = std::max(id, EntryFileId(it->path().filename().string()));
     constexpr int kAttempts = 1000;
+    bool wrapped = false;
     for (int attempt = 0; attempt < kAttempts; ++attempt) {
         ++id;
+        // A file planted under the last number must not fill the logbook:
+        // the first free number below is taken instead, once.
         if (id > kMaxId) {
-            error = "the logbook " + folder_ + " is full";
-            return false;
+            if (wrapped) break;
+            wrapped = true;
+            id = FirstFreeId();
+            if (id == 0) break;
         }
         entry.id = id;
         const std::string base = (fs::path(folder_) / IdName(id, "")).string();
@@ -234,7 +240,7 @@ bool Logbook::Add(LogEntry& entry, std::string& error) {
         entry.id = 0;
         return false;
     }
-    error = "no free number in the logbook " + folder_;
+    error = "the logbook " + folder_ + " is full";
     entry.id = 0;
     return false;
 }
@@ -329,9 +335,45 @@ bool Logbook::Find(int id, LogEntry& entry) const {
     return true;
 }
 
+bool Logbook::CanAdd(std::string& error) const {
+    std::error_code fsError;
+    fs::create_directories(folder_, fsError);
+    const std::string probe = (fs::path(folder_) / (".probe-" + std::to_string(::getpid()))).string();
+    const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+    if (fd < 0) {
+        error = "cannot write in the logbook " + folder_;
+        return false;
+    }
+    ::close(fd);
+    ::unlink(probe.c_str());
+    return true;
+}
+
+int Logbook::FirstFreeId() const {
+    std::vector<bool> used(kMaxId + 1, false);
+    std::error_code error;
+    for (fs::directory_iterator it(folder_, error), end; !error && it != end; it.increment(error))
+        used[static_cast<std::size_t>(EntryFileId(it->path().filename().string()))] = true;
+    // Below the numbers that run up to the last one (the planted ones), the
+    // number after the newest entry: entries keep numbering in time order.
+    int free = kMaxId;
+    while (free >= 1 && used[static_cast<std::size_t>(free)]) --free;
+    if (free < 1) return 0;
+    int newest = free;
+    while (newest >= 1 && !used[static_cast<std::size_t>(newest)]) --newest;
+    return newest + 1;
+}
+
 bool Logbook::SetNote(int id, const std::string& note, std::string& error) {
     if (id < 1 || id > kMaxId || !fs::exists(fs::path(folder_) / IdName(id, ".log"))) {
         error = "no logbook entry " + std::to_string(id);
+        return false;
+    }
+    // The note is the logbook's own file: a link planted in its place is
+    // never written through.
+    std::error_code linkError;
+    if (fs::is_symlink(fs::path(folder_) / IdName(id, ".note"), linkError)) {
+        error = "the note of entry " + std::to_string(id) + " is a link; nothing was written";
         return false;
     }
     if (!WriteFileAtomic((fs::path(folder_) / IdName(id, ".note")).string(), OneLine(note) + "\n")) {

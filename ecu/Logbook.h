@@ -69,6 +69,9 @@ public:
     // cannot be written (nothing is then listed under that number). Two
     // programs adding at once get two numbers; an entry is never replaced.
     bool Add(LogEntry& entry, std::string& error);
+    // Whether an entry could be added now (the folder exists or can be made,
+    // and a file can be created in it); false with the reason.
+    bool CanAdd(std::string& error) const;
     // Every entry, oldest first; damaged ones included.
     std::vector<LogEntry> List() const;
     // false when no entry has that number.
@@ -88,6 +91,9 @@ public:
 
 private:
     std::vector<int> Ids() const;
+    // The number after the newest entry below the numbers that run up to
+    // the last one; 0 when every number is taken.
+    int FirstFreeId() const;
     LogEntry Load(int id) const;
     std::string folder_;
 };

@@ -195,7 +195,9 @@ ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& co
 
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit) {
     content.clear();
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO nobody writes to would otherwise wait for
+    // ever; a regular file reads as always.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     struct stat info {};
     // Only regular files: a folder cannot be read, a FIFO or device could block for ever.

@@ -176,6 +176,25 @@ TEST_F(LogbookTest, TwoProgramsAddingAtOnceLoseNoEntryAndShareNoNumber) {
         for (const int count : rounds) EXPECT_EQ(count, 1);
 }
 
+// Files planted in the folder: a FIFO under an entry's name, a file under
+// the last number, a link where a note goes.
+TEST_F(LogbookTest, PlantedFilesNeitherHangNorBlockNorAreWrittenThrough) {
+    Data(logbook::kRead, {1});
+    ASSERT_EQ(::mkfifo(dir.File("WORK/LOGBOOK/000400.log").c_str(), 0644), 0);
+    dir.Write("WORK/LOGBOOK/999999.log", "mine");
+    const std::string victim = dir.Write("victim", "precious");
+    ASSERT_EQ(::symlink(victim.c_str(), dir.File("WORK/LOGBOOK/000001.note").c_str()), 0);
+
+    const std::vector<LogEntry> entries = book.List();   // returns: the FIFO is read as no entry
+    ASSERT_EQ(entries.size(), 3u);
+    EXPECT_TRUE(entries[1].Damaged());
+    const LogEntry next = Data(logbook::kRead, {2});
+    EXPECT_EQ(next.id, 401);   // after the newest entry below the number planted last
+    std::string error;
+    EXPECT_FALSE(book.SetNote(1, "hello", error));
+    EXPECT_EQ(dir.Read("victim"), "precious");
+}
+
 TEST_F(LogbookTest, SingleWritesAfterTheLastReadAreWhatTheEcuHoldsNow) {
     Data(logbook::kRead, {0x10, 0x20, 0x30, 0x40}, 0x8014);
     Data(logbook::kWriteByte, {0x80}, 0x8016);
