@@ -117,7 +117,7 @@ void PrintReport(const std::string& report) {
 }
 
 std::string MachineName(const CQelApp& app) {
-    return app.registry.machineFolder.empty() ? app.registry.machineName : app.registry.machineFolder;
+    return app.registry.LogbookMachine();
 }
 
 StopSignals::StopSignals() {

@@ -53,6 +53,10 @@ struct RegistrySettings {
     // keeps its default).
     int LoadRegistrySettings(const RegistryStore& store);
 
+    // The machine's name in the logbook and for its standard data file: its
+    // folder, as data files name it, else its display name.
+    const std::string& LogbookMachine() const { return machineFolder.empty() ? machineName : machineFolder; }
+
     bool HasMachine() const {
         return !machineName.empty() && !machineFolder.empty() && !initializeFolder.empty() &&
                !settingFolder.empty();

@@ -24,7 +24,7 @@ FrameLogbook::FrameLogbook(CMainFrame& frame, CQelApp& app, UserPrompt& prompt)
 FrameLogbook::~FrameLogbook() = default;
 
 std::string FrameLogbook::Machine() const {
-    return app_.registry.machineFolder.empty() ? app_.registry.machineName : app_.registry.machineFolder;
+    return app_.registry.LogbookMachine();
 }
 
 std::string FrameLogbook::Ecu() const { return EcuIdText(app_.registry.expectedId.data(), 2); }
