@@ -148,7 +148,9 @@ int RunSingleWrite(const std::vector<std::string>& arguments, bool word) {
     std::vector<std::uint8_t> bytes{static_cast<std::uint8_t>(value)};
     if (word) bytes = {static_cast<std::uint8_t>(value >> 8), static_cast<std::uint8_t>(value & 0xFF)};
     SingleWriteLog& log = session.ecu().writeLog;
-    LogSingleWrite(log, word ? logbook::kWriteWord : logbook::kWriteByte, at, bytes, code);
+    // A write refused before its first byte left the ECU as it was.
+    if (code == 0 || session.protocol().LastWriteSent())
+        LogSingleWrite(log, word ? logbook::kWriteWord : logbook::kWriteByte, at, bytes, code);
     if (!log.error.empty()) ReportError("logbook: " + log.error);
     char line[64];
     std::snprintf(line, sizeof line, word ? "Write ( %04X ) = %04X   --->   %s" : "Write ( %04X ) = %02X   --->   %s",

@@ -116,8 +116,16 @@ int RunConstants(const std::vector<std::string>& arguments) {
     CQelApp& app = session.app();
     if (csv) std::printf("name,value,unit,raw\n");
     for (const ConstantEntry& entry : ListConstants(app.definitionLines)) {
-        const std::string value = ConstantValueText(entry, app.image());
-        const std::string hex = ConstantHexText(entry, ReadConstantRaw(app.image(), entry));
+        std::string value = ConstantValueText(entry, app.image());
+        std::string hex = ConstantHexText(entry, ReadConstantRaw(app.image(), entry));
+        // A constant outside the file's data reads as zero in the image: that
+        // zero is not the file's value. The checksum byte is the file's.
+        const long last = static_cast<long>(entry.address) + (entry.byteCount == 2 ? 1 : 0);
+        const bool held = app.dataStart <= app.dataEnd && entry.address >= app.dataStart && last <= app.dataEnd;
+        if (!held) {
+            value = csv ? "" : "(not in the file)";
+            hex = csv ? "" : "-";
+        }
         if (csv)
             std::printf("%s,%s,%s,%s\n", CsvField(entry.contents).c_str(), CsvField(value).c_str(),
                         CsvField(entry.unit).c_str(), hex.c_str());

@@ -156,7 +156,7 @@ int RunRestore(const std::vector<std::string>& arguments) {
     if (!entry.hasData) {
         ReportError("logbook entry " + std::to_string(id) + " holds no data to write" +
                     (entry.Damaged() ? " (damaged: " + entry.damage + ")" : std::string()));
-        return kExitUsage;
+        return kExitFailed;
     }
     const bool force = options.Has("--force");
     // The guard weighs the entry's data map by map: the maps as the

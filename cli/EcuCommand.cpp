@@ -241,6 +241,12 @@ int FinishWrite(EcuCommand& session, ExchangeOutcome written, const StopSignals&
     if (result.status == SafeWriteStatus::kInterrupted) ReportError("stopped: " + result.detail);
     PrintRestoreCommand(session, result);
     if (result.status == SafeWriteStatus::kInterrupted) return signals.ExitStatus();
+    // A signal after the last record does not cut the read-back; the write's
+    // outcome stands in the report, and the status still tells the signal.
+    if (signals.Requested()) {
+        ReportError("stopped after the last record was sent; the outcome above stands");
+        return signals.ExitStatus();
+    }
     return written == ExchangeOutcome::kComplete ? kExitOk : kExitFailed;
 }
 
@@ -250,8 +256,7 @@ void AnswerGuard(EcuCommand& session, bool force) {
     session.safeWrite().confirm = [force](const GuardReport& report, bool noHistory) {
         if (force) return true;
         if (noHistory) {
-            ReportError("no data of this ECU is in the logbook and no backup is read, so the write cannot be "
-                        "checked; nothing was written (give --force to write anyway)");
+            ReportError(UncheckedText(report) + " Nothing was written (give --force to write anyway).");
             return false;
         }
         ReportError("the write changes more than the plausibility guard allows:");

@@ -367,6 +367,7 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
 
     int code = 0;
     bool sendFailed = false;
+    lastWriteSent_ = false;
     {
         PortUse port(*this);
         if (!link_.ecuChecked) code = CheckEcu(false);
@@ -374,6 +375,7 @@ int EcuProtocol::SingleWrite(const std::string& title, const std::vector<std::ui
             std::lock_guard<std::recursive_mutex> guard(link_.CommLock());
             FlushInput(kDummyRead, false);
             link_.ClearError();
+            lastWriteSent_ = true;
             for (std::uint8_t byte : bytes) {
                 if (!SendEchoedOnce(byte)) {
                     sendFailed = true;

@@ -120,6 +120,10 @@ public:
     // identification code, 1524 for a missing echo.
     int WriteByte(std::uint16_t address, std::uint8_t value);
     int WriteWord(std::uint16_t address, std::uint16_t value);
+    // The last single write sent a byte of its command: a failed one that
+    // did not (the port taken, the ECU silent or another type) left the ECU
+    // as it was.
+    bool LastWriteSent() const { return lastWriteSent_; }
 
     // The byte the current command set sends for a command letter; 0 for a
     // letter outside the set.
@@ -138,6 +142,7 @@ private:
 
     const MachineConfig& line_;
     const LineStore& definitionLines_;
+    bool lastWriteSent_ = false;
     SerialLink& link_;
     UserPrompt& prompt_;
     ProgressDisplay& progress_;

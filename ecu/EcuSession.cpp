@@ -30,7 +30,8 @@ int EcuSession::WriteBytes(const std::vector<EcuByteWrite>& bytes) {
         if (code != 0) {
             if (!run.empty()) LogSingleWrite(writeLog, logbook::kWriteByte, runStart, run, 0);
             run.clear();
-            LogSingleWrite(writeLog, logbook::kWriteByte, write.address, {write.value}, code);
+            if (protocol_.LastWriteSent())
+                LogSingleWrite(writeLog, logbook::kWriteByte, write.address, {write.value}, code);
             // The failure has been reported; a line that failed one byte would
             // fail every other byte with the same message.
             break;

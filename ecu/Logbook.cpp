@@ -18,6 +18,7 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr const char* kMagic = "RV_Tune logbook entry 1";
+constexpr const char* kEndMagic = "RV_Tune logbook outcome 1";
 constexpr int kMaxId = 999999;
 // A logbook entry never holds more than the image.
 constexpr std::size_t kMaxDataText = 1u << 20;
@@ -158,12 +159,12 @@ std::vector<int> Logbook::Ids() const {
     return ids;
 }
 
-// The number of an entry file's name: six digits and ".log", ".s19" or
-// ".note"; 0 for any other name (a stray file of the user's).
+// The number of an entry file's name: six digits and ".log", ".s19", ".end"
+// or ".note"; 0 for any other name (a stray file of the user's).
 static int EntryFileId(const std::string& name) {
     if (name.size() < 10 || name.find_first_not_of("0123456789") != 6) return 0;
     const std::string extension = name.substr(6);
-    if (extension != ".log" && extension != ".s19" && extension != ".note") return 0;
+    if (extension != ".log" && extension != ".s19" && extension != ".end" && extension != ".note") return 0;
     std::int32_t id = 0;
     return ParseDecimal(name.substr(0, 6), id) ? id : 0;
 }
@@ -300,6 +301,23 @@ LogEntry Logbook::Load(int id) const {
     if (!ended || entry.time.empty() || entry.operation.empty() || result.empty())
         return damaged("the entry is incomplete");
     entry.result = result;
+    if (result == logbook::kStarted) {
+        std::string outcome;
+        if (ReadWholeFile(base + ".end", outcome)) {
+            const std::string prefix = std::string(kEndMagic) + "\nresult=";
+            const std::size_t detailAt = outcome.find("\ndetail=");
+            const std::size_t endAt = outcome.rfind("\nend\n");
+            if (outcome.size() > 64 * 1024 || outcome.compare(0, prefix.size(), prefix) != 0 ||
+                detailAt == std::string::npos || endAt == std::string::npos || endAt < detailAt ||
+                detailAt <= prefix.size() || endAt + 5 != outcome.size())
+                return damaged("the outcome of the write is unreadable");
+            entry.result = outcome.substr(prefix.size(), detailAt - prefix.size());
+            entry.detail = outcome.substr(detailAt + 8, endAt - detailAt - 8);
+            if (entry.result == logbook::kStarted || entry.result.find('\n') != std::string::npos ||
+                entry.detail.find('\n') != std::string::npos)
+                return damaged("the outcome of the write is unreadable");
+        }
+    }
     if (start.empty() && length.empty() && sum.empty()) return entry;
 
     std::uint32_t startValue = 0, sumValue = 0;
@@ -332,6 +350,23 @@ bool Logbook::Find(int id, LogEntry& entry) const {
     std::error_code error;
     if (!fs::exists(fs::path(folder_) / IdName(id, ".log"), error)) return false;
     entry = Load(id);
+    return true;
+}
+
+bool Logbook::Finish(int id, const std::string& result, const std::string& detail, std::string& error) {
+    LogEntry entry;
+    if (!Find(id, entry) || entry.result != logbook::kStarted || result.empty() || result == logbook::kStarted) {
+        error = "logbook entry " + std::to_string(id) + " is not a write awaiting its outcome";
+        return false;
+    }
+    const std::string text = std::string(kEndMagic) + "\nresult=" + OneLine(result) + "\ndetail=" + OneLine(detail) +
+                             "\nend\n";
+    // Created once: a second outcome, or a file planted under its name, is
+    // never replaced.
+    if (WriteFileExclusive((fs::path(folder_) / IdName(id, ".end")).string(), text) != ExclusiveWrite::kWritten) {
+        error = "cannot write the outcome of logbook entry " + std::to_string(id);
+        return false;
+    }
     return true;
 }
 

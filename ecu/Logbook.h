@@ -5,8 +5,11 @@
 // An entry is two files in the machine's logbook folder, named by its number:
 // "000012.log" (key=value lines) and, where data moved, "000012.s19" (the
 // data as S-records). Both are written atomically, the data first, and never
-// rewritten: an entry exists once its .log file does. The note a technician
-// adds later goes into "000012.note", the only file that may be replaced.
+// rewritten: an entry exists once its .log file does. A write is entered
+// "started" before its first record goes out; its outcome follows in
+// "000012.end", written once, so a write the program never finished still
+// shows. The note a technician adds later goes into "000012.note", the only
+// file that may be replaced.
 // An entry whose files do not read back as written (a missing key, data that
 // does not decode or whose sum differs) is listed as damaged, never dropped.
 #include <cstdint>
@@ -33,6 +36,9 @@ constexpr const char* kNotSame = "Not same";
 constexpr const char* kDamaged = "damaged";
 // A write stopped by the user (Ctrl+C, SIGTERM) at a record boundary.
 constexpr const char* kInterrupted = "interrupted";
+// A write whose outcome never reached the logbook: the program was killed
+// or the machine lost power while the records went out.
+constexpr const char* kStarted = "started";
 constexpr const char* kFolderName = "LOGBOOK";
 }  // namespace logbook
 
@@ -69,6 +75,10 @@ public:
     // cannot be written (nothing is then listed under that number). Two
     // programs adding at once get two numbers; an entry is never replaced.
     bool Add(LogEntry& entry, std::string& error);
+    // The outcome of a "started" entry (result, detail), written once; false
+    // when the entry is not a started one, already has its outcome, or the
+    // file cannot be written.
+    bool Finish(int id, const std::string& result, const std::string& detail, std::string& error);
     // Whether an entry could be added now (the folder exists or can be made,
     // and a file can be created in it); false with the reason.
     bool CanAdd(std::string& error) const;

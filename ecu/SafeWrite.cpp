@@ -45,10 +45,14 @@ bool SliceRange(std::uint16_t start, const std::vector<std::uint8_t>& bytes, std
     return true;
 }
 
+std::string UncheckedText(const GuardReport& report) {
+    if (!report.unchecked.empty()) return report.unchecked;
+    return "No data of this ECU is in the logbook and no backup is read, so this write cannot be checked "
+           "against what the ECU holds.";
+}
+
 std::string GuardQuestion(const GuardReport& report, bool noHistory) {
-    if (noHistory)
-        return "No data of this ECU is in the logbook and no backup is read, so this write cannot be checked "
-               "against what the ECU holds.\n\nWrite to the ECU?";
+    if (noHistory) return UncheckedText(report) + "\n\nWrite to the ECU?";
     return "This write changes the ECU's maps more than usual:\n\n" + report.Summary() + "\nWrite to the ECU?";
 }
 
@@ -83,9 +87,19 @@ bool SafeWrite::Stopped() const { return stopRequested && stopRequested(); }
 
 bool SafeWrite::Guard(const SafeWriteJob& job, std::uint16_t oldStart, const std::vector<std::uint8_t>& old,
                       SafeWriteResult& result) {
-    if (!job.guard || !job.maps) return true;
-    result.guard = CheckPlausibility(*job.maps, job.start, job.bytes, oldStart, old, job.limits);
-    if (!result.guard.Flagged() || Confirm(result.guard, false)) return true;
+    if (!job.guard) return true;
+    static const MapList kNoMaps;
+    result.guard = CheckPlausibility(job.maps ? *job.maps : kNoMaps, job.start, job.bytes, oldStart, old, job.limits);
+    // Data in which no map lies (a restore of some other range, no maps
+    // known) passes no check at all: it is asked like a write with no history.
+    const bool nothingCompared = result.guard.comparedCells == 0;
+    if (nothingCompared)
+        result.guard.unchecked = (job.maps ? "No map of the definition lies in " + Address(job.start) + "-" +
+                                                 Address(job.start + static_cast<long>(job.bytes.size()) - 1)
+                                           : std::string("No calibration is open to tell where the maps lie")) +
+                                 ", so the plausibility guard cannot check this write.";
+    if (nothingCompared ? Confirm(result.guard, true) : !result.guard.Flagged() || Confirm(result.guard, false))
+        return true;
     result.status = SafeWriteStatus::kRefused;
     result.detail = "refused by the plausibility guard";
     Line("Plausibility guard", "Refused");
@@ -179,12 +193,28 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
         return result;
     }
 
+    // The write is in the logbook before its first record goes out: a
+    // program killed halfway (or a machine without power) leaves a "started"
+    // entry, which tells that the ECU may hold anything.
     LogEntry entry;
     entry.operation = job.operation;
+    entry.result = logbook::kStarted;
     entry.file = job.file;
+    entry.detail = job.detail;
+    if (result.backupId != 0)
+        entry.detail += (entry.detail.empty() ? "" : "; ") + std::string("backup in entry ") +
+                        std::to_string(result.backupId);
     entry.hasData = true;
     entry.start = job.start;
     entry.data = job.bytes;
+    Log(entry, result, true);
+    if (result.entryId == 0) {
+        result.status = SafeWriteStatus::kNotLogged;
+        result.detail = "the logbook cannot take the write: " + result.logError;
+        Message("The write could not be entered in the logbook (" + result.logError + "). Nothing was written.");
+        Line("Write to ECU data", logbook::kFail);
+        return result;
+    }
 
     if (onPhase) onPhase(WritePhase::kWrite);
     std::vector<std::string> lines;
@@ -245,17 +275,19 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     if (result.status != SafeWriteStatus::kInterrupted)
         Line("Write to ECU data", result.Complete() ? logbook::kComplete : logbook::kFail);
 
-    entry.result = result.Complete()                                  ? logbook::kComplete
-                   : result.status == SafeWriteStatus::kInterrupted ? logbook::kInterrupted
-                                                                    : logbook::kFail;
-    entry.detail = job.detail;
-    auto add = [&entry](const std::string& part) {
-        if (!part.empty()) entry.detail += (entry.detail.empty() ? "" : "; ") + part;
+    const char* outcome = result.Complete()                                  ? logbook::kComplete
+                          : result.status == SafeWriteStatus::kInterrupted ? logbook::kInterrupted
+                                                                           : logbook::kFail;
+    std::string detail = job.detail;
+    auto add = [&detail](const std::string& part) {
+        if (!part.empty()) detail += (detail.empty() ? "" : "; ") + part;
     };
     add(note);
     add(result.detail);
     if (result.backupId != 0) add("backup in entry " + std::to_string(result.backupId));
-    Log(entry, result, true);
+    // Without its outcome the entry stays "started": the ECU is then taken
+    // to hold anything, never the data of this write.
+    if (std::string error; !book_.Finish(result.entryId, outcome, detail, error)) result.logError = error;
     return result;
 }
 

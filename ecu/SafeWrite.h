@@ -37,6 +37,7 @@ enum class SafeWriteStatus {
     kRefused,        // the guard's question was answered no; nothing sent
     kPortTaken,      // another program holds the port; nothing sent
     kBackupFailed,   // the backup could not be read or kept; nothing sent
+    kNotLogged,      // the logbook cannot take the write's entry; nothing sent
     kWriteFailed,    // the transfer failed; the ECU may hold part of the data
     kVerifyFailed,   // the ECU answered but does not hold the data
     kInterrupted,    // stopped by the user at a record boundary; the ECU may hold part
@@ -47,7 +48,7 @@ struct SafeWriteResult {
     int backupId = 0;          // the logbook entry of the backup, 0 for none
     int entryId = 0;           // the logbook entry of the write, 0 when none was written
     std::string detail;        // why it failed, for the report and the logbook
-    std::string logError;      // the logbook could not take the write's entry
+    std::string logError;      // what the logbook could not take (the write's entry or its outcome)
     bool dataSent = false;     // the write phase began: the ECU may hold other data
     GuardReport guard;
     bool Complete() const { return status == SafeWriteStatus::kComplete; }
@@ -71,8 +72,8 @@ public:
 
     // Each phase as it starts; may be empty.
     std::function<void(WritePhase phase)> onPhase;
-    // The guard found changes to confirm (report), or there is nothing to
-    // compare with (noHistory, report empty). true goes on; empty: refused.
+    // The guard found changes to confirm (report), or cannot check the write
+    // at all (noHistory; UncheckedText says why). true goes on; empty: refused.
     std::function<bool(const GuardReport& report, bool noHistory)> confirm;
     // Each report line as its phase ends ("Backup from ECU data   --->   Complete").
     std::function<void(const std::string& line)> onReportLine;
@@ -98,6 +99,9 @@ private:
     std::string ecu_;
 };
 
+// Why a write cannot be checked (noHistory): the report's reason, or that
+// nothing of the ECU is known.
+std::string UncheckedText(const GuardReport& report);
 // The window's questions: the guard's summary (or the missing history), and
 // the offer to write the backup back after a failed write.
 std::string GuardQuestion(const GuardReport& report, bool noHistory);

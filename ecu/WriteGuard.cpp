@@ -51,6 +51,7 @@ GuardReport CheckPlausibility(const MapList& maps, std::uint16_t newStart, const
             if (!CellAt(oldStart, oldBytes, address, size, before) || !CellAt(newStart, newBytes, address, size, after))
                 continue;
             ++result.cells;
+            ++report.comparedCells;
             if (before == after) continue;
             ++result.changedCells;
             const unsigned delta = before > after ? before - after : after - before;

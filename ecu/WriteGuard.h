@@ -48,6 +48,10 @@ struct MapGuardResult {
 
 struct GuardReport {
     std::vector<MapGuardResult> maps;    // only the maps that need a confirmation
+    int comparedCells = 0;               // cells of every map found in both blocks
+    // Why the write cannot be checked at all (no map lies in it, nothing
+    // known of the ECU); "" when it was checked.
+    std::string unchecked;
     bool Flagged() const { return !maps.empty(); }
     // One line per map: "Main: 1 of 6 cells changed, 1 over the limit; row 2 column 1: 30 -> 60".
     std::string Summary() const;

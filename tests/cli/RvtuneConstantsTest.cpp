@@ -70,7 +70,7 @@ TEST_F(RvtuneConstantsTest, ListsEveryListedConstantAsTheDialogShowsIt) {
               "Period\t1000000\tus\t00\n"
               "Frozen\t0\tu\t00\n"
               "Fine\t0\tms\t00\n"
-              "Far\t0\tu\t00\n"
+              "Far\t(not in the file)\tu\t-\n"
               "On Checksum\t" + std::to_string(testinstall::CalibrationImage()[0x103F]) + "\tu\t" +
                   [] {
                       char hex[4];

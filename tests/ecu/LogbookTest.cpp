@@ -216,6 +216,43 @@ TEST_F(LogbookTest, SingleWritesAfterTheLastReadAreWhatTheEcuHoldsNow) {
     EXPECT_FALSE(book.LastEcuData("TST01", "M1", now));   // a single write failed: anything may be there
 }
 
+TEST_F(LogbookTest, AStartedWriteTakesItsOutcomeOnceAndWithoutItTheEcuIsUnknown) {
+    Data(logbook::kRead, {1, 2, 3, 4});
+    LogEntry write;
+    write.operation = logbook::kWrite;
+    write.result = logbook::kStarted;
+    write.machine = "TST01";
+    write.ecu = "M1";
+    write.hasData = true;
+    write.start = 0x1000;
+    write.data = {9, 9, 9, 9};
+    std::string error;
+    ASSERT_TRUE(book.Add(write, error)) << error;
+    LogEntry now;
+    EXPECT_FALSE(book.LastEcuData("TST01", "M1", now));   // killed mid-write: anything may be there
+    EXPECT_NE(DoubtfulDataText(book.List().back()), "");
+
+    EXPECT_FALSE(book.Finish(1, logbook::kComplete, "", error)) << "a read has no outcome to add";
+    ASSERT_TRUE(book.Finish(write.id, logbook::kComplete, "backup in entry 1", error)) << error;
+    EXPECT_FALSE(book.Finish(write.id, logbook::kFail, "", error)) << "an outcome is never replaced";
+    ASSERT_TRUE(book.Find(write.id, now));
+    EXPECT_EQ(now.result, logbook::kComplete);
+    EXPECT_EQ(now.detail, "backup in entry 1");
+    ASSERT_TRUE(book.LastEcuData("TST01", "M1", now));
+    EXPECT_EQ(now.data, write.data);
+
+    // An outcome file that does not read back makes the entry damaged.
+    for (const char* planted : {"", "RV_Tune logbook outcome 1\nresult=Complete\n", "Complete"}) {
+        LogEntry next = write;
+        ASSERT_TRUE(book.Add(next, error));
+        dir.Write("WORK/LOGBOOK/" + std::string(6 - std::to_string(next.id).size(), '0') + std::to_string(next.id) +
+                      ".end",
+                  planted);
+        ASSERT_TRUE(book.Find(next.id, now));
+        EXPECT_TRUE(now.Damaged()) << planted;
+    }
+}
+
 // One map of 2 x 3 byte cells at 0x1007 and one of 2 word cells at 0x1010.
 MapList TwoMaps() {
     MapList maps;

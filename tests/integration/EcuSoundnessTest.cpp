@@ -9,6 +9,7 @@
 #include <regex>
 #include <thread>
 
+#include "ecu/Logbook.h"
 #include "platform/SerialPort.h"
 #include "tests/integration/EcuCommandsFixture.h"
 
@@ -125,9 +126,40 @@ TEST_F(EcuCommandsTest, ARestoreOfAnEntryTheEcuNeverHeldOrOfAnotherBikeIsRefused
         EXPECT_EQ(refused.status, 1) << c.name << ": " << refused.err;
         EXPECT_NE(refused.err.find(c.said), std::string::npos) << c.name << ": " << refused.err;
         EXPECT_EQ(refused.err.find("--force") != std::string::npos, c.forceHelps) << c.name << ": " << refused.err;
-        if (!c.forceHelps) EXPECT_EQ(Tune({"restore", std::to_string(id), "--force"}).status, 1) << c.name;
+        if (!c.forceHelps) {
+            EXPECT_EQ(Tune({"restore", std::to_string(id), "--force"}).status, 1) << c.name;
+        }
     }
     EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
+}
+
+// An entry of this ECU whose bytes hold no map cell (the constants): the
+// guard has nothing to weigh, so only --force writes it.
+TEST_F(EcuCommandsTest, ARestoreTheGuardCannotCheckNeedsForce) {
+    StartEcu(original);
+    const Image image = testinstall::CalibrationImage();
+    LogEntry entry;
+    entry.operation = logbook::kRead;
+    entry.result = logbook::kComplete;
+    entry.machine = "TST01";
+    entry.ecu = "M1";
+    entry.hasData = true;
+    entry.start = 0x1020;
+    entry.data.assign(image.begin() + 0x1020, image.begin() + 0x1030);
+    entry.data[3] = 9;   // Six Fields: 7 -> 9
+    Logbook book(install.dir.File("install/TST01/WORK/LOGBOOK"));
+    std::string error;
+    ASSERT_TRUE(book.Add(entry, error)) << error;
+
+    const Outcome refused = Tune({"restore", "1"});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("No map of the definition lies in 1020-102F"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.out.find("Plausibility guard   --->   Refused"), std::string::npos) << refused.out;
+    const Outcome forced = Tune({"restore", "1", "--force"});
+    EXPECT_EQ(forced.status, 0) << forced.err;
+    std::vector<std::uint8_t> expected = Range(image);
+    expected[0x23] = 9;
+    EXPECT_EQ(EcuMemory(), expected);
 }
 
 // A single write moves a cell; a later write of the old calibration moves it
