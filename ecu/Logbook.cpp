@@ -348,7 +348,8 @@ std::vector<LogEntry> Logbook::List() const {
 bool Logbook::Find(int id, LogEntry& entry) const {
     if (id < 1 || id > kMaxId) return false;
     std::error_code error;
-    if (!fs::exists(fs::path(folder_) / IdName(id, ".log"), error)) return false;
+    // A link that leads nowhere is listed, as damaged: found the same way.
+    if (!fs::exists(fs::symlink_status(fs::path(folder_) / IdName(id, ".log"), error))) return false;
     entry = Load(id);
     return true;
 }

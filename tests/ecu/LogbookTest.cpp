@@ -85,6 +85,10 @@ TEST_F(LogbookTest, EveryKindOfDamageIsListedAsDamaged) {
              d.Write("WORK/LOGBOOK/000001.log", text);
          }},
         {"not an entry", [](TempDir& d) { d.Write("WORK/LOGBOOK/000001.log", "garbage\n"); }},
+        {"a link to nowhere", [](TempDir& d) {
+             std::remove(d.File("WORK/LOGBOOK/000001.log").c_str());
+             ASSERT_EQ(::symlink("/nonexistent/x", d.File("WORK/LOGBOOK/000001.log").c_str()), 0);
+         }},
     };
     for (const auto& [name, damage] : damages) {
         TempDir fresh;
@@ -102,6 +106,8 @@ TEST_F(LogbookTest, EveryKindOfDamageIsListedAsDamaged) {
         ASSERT_EQ(entries.size(), 1u) << name;
         EXPECT_TRUE(entries[0].Damaged()) << name;
         EXPECT_FALSE(entries[0].hasData) << name;
+        LogEntry found;
+        EXPECT_TRUE(local.Find(1, found) && found.Damaged()) << name;
         LogEntry last;
         EXPECT_FALSE(local.LastEcuData("", "", last)) << name;
     }
