@@ -12,7 +12,7 @@ std::string PathKey(int n) { return "PATH" + std::to_string(n); }
 std::vector<std::string> ReadDirectoryList(const ProfileFile& settings) {
     std::vector<std::string> list;
     for (int n = 1; n <= dirlist::kMaxFolders; ++n) {
-        std::string folder = settings.ReadString(ini::kDirectory, PathKey(n), dirlist::kMissing);
+        std::string folder = settings.ReadPath(ini::kDirectory, PathKey(n), dirlist::kMissing);
         // An emptied key ends the list as a missing one does.
         if (folder == dirlist::kMissing || folder.empty()) break;
         list.push_back(std::move(folder));
@@ -37,7 +37,7 @@ bool WriteDirectoryList(ProfileFile& settings, const std::vector<std::string>& l
     for (; n <= dirlist::kMaxFolders && n <= static_cast<int>(list.size()); ++n)
         values.emplace_back(PathKey(n), list[static_cast<std::size_t>(n - 1)]);
     for (; n <= dirlist::kMaxFolders; ++n) {
-        const std::string old = settings.ReadString(ini::kDirectory, PathKey(n), dirlist::kMissing);
+        const std::string old = settings.ReadPath(ini::kDirectory, PathKey(n), dirlist::kMissing);
         if (old == dirlist::kMissing || old.empty()) continue;
         values.emplace_back(PathKey(n), "");
     }

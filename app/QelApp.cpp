@@ -97,7 +97,7 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
     printRight = settings.ReadInt(kPrint, "RIGHT", 0);
     printBottom = settings.ReadInt(kPrint, "BOTTOM", 0);
     printLine = settings.ReadInt(kPrint, "LINE", 0);
-    defaultFolder = settings.ReadString(kDirectory, kPath1, "");
+    defaultFolder = settings.ReadPath(kDirectory, kPath1, "");
 }
 
 namespace {

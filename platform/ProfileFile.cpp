@@ -192,6 +192,19 @@ std::string ProfileFile::ReadString(const std::string& section, const std::strin
     return CutToBuffer(defaultValue);
 }
 
+std::string ProfileFile::ReadPath(const std::string& section, const std::string& key,
+                                  const std::string& defaultValue) const {
+    std::string text;
+    if (ReadWholeFile(path_, text, kMaxInputFileSize)) {
+        if (auto value = FindValue(text, TrimBlanks(section), TrimBlanks(key))) {
+            std::string_view path = Unquote(*value);
+            path = path.substr(0, path.find('\0'));
+            if (path.size() < kMaxPathSize) return std::string(path);
+        }
+    }
+    return defaultValue;
+}
+
 int ProfileFile::ReadInt(const std::string& section, const std::string& key, int defaultValue) const {
     std::string text;
     if (!ReadWholeFile(path_, text, kMaxInputFileSize)) return defaultValue;

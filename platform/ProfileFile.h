@@ -22,6 +22,11 @@ public:
     // (cut the same way) when the file, the section or the key is missing.
     std::string ReadString(const std::string& section, const std::string& key,
                            const std::string& defaultValue) const;
+    // A folder or file path: read as ReadString, but whole (paths of this
+    // system run far past the buffer; a cut one names another folder). Up
+    // to kMaxPathSize - 1 characters, else defaultValue.
+    static constexpr std::size_t kMaxPathSize = 4096;
+    std::string ReadPath(const std::string& section, const std::string& key, const std::string& defaultValue) const;
     // Optional blanks, optional sign, then decimal digits; the rest is ignored.
     // No digits gives 0; a missing key or an empty value gives defaultValue.
     int ReadInt(const std::string& section, const std::string& key, int defaultValue) const;

@@ -56,6 +56,12 @@ TEST_F(DirectoryListTest, WritingGivesBackTheListAndKeepsTheRestOfTheFile) {
     EXPECT_EQ(ReadDirectoryList(fresh), (List{"/only"}));
     EXPECT_EQ(fresh.ReadString("DIRECTORY", "PATH2", "NO_DIR"), "NO_DIR");   // nothing added
 
+    // A folder past the 260-character buffer stays whole through a shift.
+    const std::string deep = "/" + std::string(300, 'd');
+    ASSERT_TRUE(WriteDirectoryList(fresh, {deep}));
+    ASSERT_TRUE(WriteDirectoryList(fresh, ChooseDirectory(ReadDirectoryList(fresh), "/b")));
+    EXPECT_EQ(ReadDirectoryList(fresh), (List{"/b", deep}));
+
     ProfileFile unwritable(dir.Path() + "/no/such/folder/RV_Tune.INI");
     EXPECT_FALSE(WriteDirectoryList(unwritable, {"/x"}));
 }

@@ -59,6 +59,9 @@ TEST_F(ProfileFileTest, ReadStringCutsValueAndDefaultToTheBuffer) {
     EXPECT_EQ(file.ReadString("A", "K", ""), std::string(259, 'x'));
     EXPECT_EQ(file.ReadString("A", "MISSING", longText), std::string(259, 'x'));
     EXPECT_EQ(file.ReadString("A", "MISSING", std::string(259, 'y')), std::string(259, 'y'));
+    // Paths are read whole, up to the system's limit.
+    EXPECT_EQ(file.ReadPath("A", "K", ""), longText);
+    EXPECT_EQ(Make("[A]\nK=\"" + std::string(4096, 'p') + "\"\n").ReadPath("A", "K", "dflt"), "dflt");
 }
 
 TEST_F(ProfileFileTest, ReadIntTakesSignAndLeadingDigits) {
