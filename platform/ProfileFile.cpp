@@ -181,14 +181,16 @@ std::string WithValue(const std::string& text, std::string_view section, std::st
 
 }  // namespace
 
+std::string ProfileFile::StringIn(const std::string& text, const std::string& section, const std::string& key,
+                                  const std::string& defaultValue) {
+    if (auto value = FindValue(text, TrimBlanks(section), TrimBlanks(key))) return CutToBuffer(Unquote(*value));
+    return CutToBuffer(defaultValue);
+}
+
 std::string ProfileFile::ReadString(const std::string& section, const std::string& key,
                                     const std::string& defaultValue) const {
     std::string text;
-    if (ReadWholeFile(path_, text, kMaxInputFileSize)) {
-        if (auto value = FindValue(text, TrimBlanks(section), TrimBlanks(key))) {
-            return CutToBuffer(Unquote(*value));
-        }
-    }
+    if (ReadWholeFile(path_, text, kMaxInputFileSize)) return StringIn(text, section, key, defaultValue);
     return CutToBuffer(defaultValue);
 }
 
@@ -219,22 +221,27 @@ bool ProfileFile::WriteString(const std::string& section, const std::string& key
     return WriteStrings(section, {{key, value}});
 }
 
-bool ProfileFile::WriteStrings(const std::string& sectionName,
-                               const std::vector<std::pair<std::string, std::string>>& values) {
+bool ProfileFile::SetStrings(std::string& text, const std::string& sectionName,
+                             const std::vector<std::pair<std::string, std::string>>& values) {
     const std::string_view section = TrimBlanks(sectionName);
-    if (values.empty()) return true;
     for (const auto& [key, value] : values)
         if (!IsWritable(section, TrimBlanks(key), value)) return false;
-
-    std::string text;
-    if (!ReadWholeFile(path_, text, kMaxInputFileSize) && FileExists(path_)) return false;   // never clobber what we cannot read
-
     try {
-        for (const auto& [key, value] : values) text = WithValue(text, section, TrimBlanks(key), value);
-        return WriteFileAtomic(path_, text);
+        std::string changed = text;
+        for (const auto& [key, value] : values) changed = WithValue(changed, section, TrimBlanks(key), value);
+        text.swap(changed);
+        return true;
     } catch (const std::bad_alloc&) {
         return false;
     } catch (const std::length_error&) {
         return false;
     }
+}
+
+bool ProfileFile::WriteStrings(const std::string& section,
+                               const std::vector<std::pair<std::string, std::string>>& values) {
+    if (values.empty()) return true;
+    std::string text;
+    if (!ReadWholeFile(path_, text, kMaxInputFileSize) && FileExists(path_)) return false;   // never clobber what we cannot read
+    return SetStrings(text, section, values) && WriteFileAtomic(path_, text);
 }

@@ -39,6 +39,15 @@ public:
     // Nothing is written when any key or value could not be.
     bool WriteStrings(const std::string& section, const std::vector<std::pair<std::string, std::string>>& values);
 
+    // The same reading and rewrite on a file's text already in memory, for a
+    // writer that reads and writes the file its own way (the installer,
+    // which follows no links). SetStrings leaves text unchanged and returns
+    // false when any key or value could not be written.
+    static std::string StringIn(const std::string& text, const std::string& section, const std::string& key,
+                                const std::string& defaultValue);
+    static bool SetStrings(std::string& text, const std::string& section,
+                           const std::vector<std::pair<std::string, std::string>>& values);
+
 private:
     std::string path_;
 };

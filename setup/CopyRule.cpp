@@ -1,6 +1,5 @@
 #include "setup/CopyRule.h"
 
-#include <cerrno>
 #include <string>
 
 #include <fcntl.h>
@@ -9,15 +8,16 @@
 
 #include "platform/FileIo.h"
 #include "platform/LzExpand.h"
+#include "platform/NoFollowFile.h"
 #include "setup/SetupTexts.h"
 
 namespace {
 
 FileTime TimeOf(const struct stat& info) { return FileTime{info.st_mtim.tv_sec, info.st_mtim.tv_nsec}; }
 
-// The comparison opens both files, as the comparison of their write times
-// needs them open: a file that cannot be read is a failed comparison.
-bool StatForComparison(const std::string& path, struct stat& info) {
+// The comparison opens the source, as the comparison of write times needs
+// it open: a file that cannot be read is a failed comparison.
+bool StatSource(const std::string& path, struct stat& info) {
     const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0) return false;
     const bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
@@ -25,11 +25,10 @@ bool StatForComparison(const std::string& path, struct stat& info) {
     return ok;
 }
 
-// Whether an existing target may be replaced: not when nobody may write it
-// (the superuser passes every other check) nor when the user may not.
-bool MayReplace(const std::string& target) {
-    struct stat info {};
-    if (::stat(target.c_str(), &info) != 0) return true;
+// Whether an existing target (a regular file, no link) may be replaced: not
+// when nobody may write it (the superuser passes every other check) nor when
+// the user may not.
+bool MayReplace(const std::string& target, const struct stat& info) {
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0) return false;
     return ::faccessat(AT_FDCWD, target.c_str(), W_OK, AT_EACCESS) == 0;
 }
@@ -40,9 +39,15 @@ mode_t CurrentUmask() {
     return mask;
 }
 
-bool PlainCopy(const std::string& source, const std::string& target) {
-    std::string content;
-    return ReadWholeFile(source, content) && WriteFileAtomic(target, content);
+// The bytes the target gets: the source expanded, or as it is.
+bool TargetContent(const std::string& source, CopyKind kind, std::string& content) {
+    std::string raw;
+    if (!ReadWholeFile(source, raw)) return false;
+    if (kind == CopyKind::kPlain) {
+        content.swap(raw);
+        return true;
+    }
+    return LzExpandBuffer(raw, content) == kLzOk;
 }
 
 }  // namespace
@@ -52,27 +57,41 @@ bool IsNewer(const FileTime& target, const FileTime& source) {
     return target.nanoseconds > source.nanoseconds;
 }
 
+void ReportLink(const std::string& link, UserPrompt& prompt) {
+    prompt.Message(WithValue(setuptext::kLinkFound, link), setuptext::kCaption, PromptIcon::kStop);
+}
+
 int CopyByRule(const std::string& source, const std::string& target, CopyKind kind, unsigned mode,
                UserPrompt& prompt) {
-    struct stat targetLink {};
-    const bool exists = ::lstat(target.c_str(), &targetLink) == 0;
+    std::string link;
+    struct stat targetInfo {};
+    const NoFollowResult state = StatNoFollow(target, targetInfo, link);
+    if (state == NoFollowResult::kLink) {
+        ReportLink(link, prompt);
+        return kLinkFound;
+    }
+    // A target that cannot even be looked at is left to the write, which fails.
+    const bool exists = state == NoFollowResult::kOk;
     struct stat sourceInfo {};
     if (exists) {
-        struct stat targetInfo {};
-        if (!StatForComparison(target, targetInfo) || !StatForComparison(source, sourceInfo)) {
+        if (!S_ISREG(targetInfo.st_mode) || ::faccessat(AT_FDCWD, target.c_str(), R_OK, AT_EACCESS) != 0 ||
+            !StatSource(source, sourceInfo)) {
             prompt.Message(setuptext::kTimeStampError, setuptext::kCaption, PromptIcon::kStop);
             return kTimeStampError;
         }
         if (IsNewer(TimeOf(targetInfo), TimeOf(sourceInfo))) return kKeptNewer;
     }
-    bool ok = !exists || MayReplace(target);
+    std::string content;
+    bool ok = (!exists || MayReplace(target, targetInfo)) && (exists || StatSource(source, sourceInfo)) &&
+              TargetContent(source, kind, content);
     if (ok) {
-        ok = kind == CopyKind::kExpand ? LzExpandFile(source, target) == kLzOk : PlainCopy(source, target);
-    }
-    if (ok) ok = ::chmod(target.c_str(), static_cast<mode_t>(mode) & ~CurrentUmask()) == 0;
-    if (ok && (exists || StatForComparison(source, sourceInfo))) {
-        const struct timespec times[2] = {{0, UTIME_NOW}, sourceInfo.st_mtim};
-        ok = ::utimensat(AT_FDCWD, target.c_str(), times, 0) == 0;
+        const NoFollowResult written =
+            WriteNoFollow(target, content, static_cast<mode_t>(mode) & ~CurrentUmask(), &sourceInfo.st_mtim, link);
+        if (written == NoFollowResult::kLink) {
+            ReportLink(link, prompt);
+            return kLinkFound;
+        }
+        ok = written == NoFollowResult::kOk;
     }
     if (!ok) {
         prompt.Message("[" + target + "] " + setuptext::kCopyFailed, setuptext::kCaption, PromptIcon::kStop);

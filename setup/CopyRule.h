@@ -16,16 +16,26 @@ enum CopyResult : int {
     kKeptNewer = 1,       // the target is newer: skipped, counts as success
     kTimeStampError = -1, // an existing target or its source could not be opened for the comparison
     kCopyFailed = -2,     // the expansion or copy failed; an existing target is unchanged
+    kLinkFound = -3,      // the target or a folder on its way is a symbolic link: nothing written
 };
 
 inline bool CopySucceeded(int result) { return result >= 0; }
 
 // Copies source to target by the rule, reporting a failure through prompt
-// ("Time stamp check error!", or "[target] Fail to copy file."). mode gives
-// the copied file's permission bits (before the umask). A target that may
-// not be written (no write bit, or not the user's to write) is a failed copy.
+// ("Time stamp check error!", "[target] Fail to copy file.", or the link
+// message naming the link). mode gives the copied file's permission bits
+// (before the umask). A target that may not be written (no write bit, or not
+// the user's to write) is a failed copy. The target is reached and written
+// without following links (platform/NoFollowFile): the copy is a new file
+// renamed over the name, with its mode and time set on its descriptor, so a
+// link under the name or in a folder of target stops the copy and the file
+// it points at keeps its bytes, mode and times.
 int CopyByRule(const std::string& source, const std::string& target, CopyKind kind, unsigned mode,
                UserPrompt& prompt);
+
+// The message for a link found where setup would write: "The name: ... is
+// a symbolic link ...", naming the link.
+void ReportLink(const std::string& link, UserPrompt& prompt);
 
 // True when the target's last write lies after the source's. Both times are
 // instants; comparing them directly keeps the order through a change of the

@@ -11,6 +11,7 @@
 
 #include "config/RegistrySettings.h"
 #include "platform/FileIo.h"
+#include "platform/NoFollowFile.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
@@ -38,22 +39,7 @@ namespace {
 
 constexpr unsigned kFileMode = 0666;
 constexpr unsigned kProgramMode = 0777;
-
-bool IsRealFolder(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
-
-bool PathPresent(const std::string& path) {
-    struct stat info {};
-    return ::lstat(path.c_str(), &info) == 0;
-}
-
-bool HasControlCharacter(const std::string& text) {
-    for (char c : text)
-        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return true;
-    return false;
-}
+constexpr unsigned kDesktopEntryMode = 0755;   // file managers start only trusted, executable entries
 
 // A definition file ("RV_Tune" with ".st0" or ".stz", any letter case).
 bool HoldsDefinition(const std::string& folder) {
@@ -64,10 +50,32 @@ void Fail(SetupHost& host, const std::string& text) {
     host.prompt.Message(text, setuptext::kCaption, PromptIcon::kStop);
 }
 
-bool MakeFolder(const std::string& path) {
-    std::error_code error;
-    fs::create_directory(path, error);
-    return IsRealFolder(path);
+mode_t CurrentUmask() {
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    return mask;
+}
+
+// Opens (making it when missing) a folder setup writes into, without
+// following a link; a link on the way or a folder that cannot be made
+// stops the install with its message.
+bool MakeFolder(SetupHost& host, const std::string& path) {
+    int fd = -1;
+    std::string link;
+    const NoFollowResult result = OpenFolderNoFollow(path, true, fd, link);
+    if (fd >= 0) ::close(fd);
+    if (result == NoFollowResult::kLink) ReportLink(link, host.prompt);
+    else if (result != NoFollowResult::kOk) Fail(host, WithValue(setuptext::kFolderNotCreated, path));
+    return result == NoFollowResult::kOk;
+}
+
+// Writes text as path without following a link, the time now.
+bool WriteSafely(SetupHost& host, const std::string& path, const std::string& text, unsigned mode) {
+    std::string link;
+    const NoFollowResult result = WriteNoFollow(path, text, mode, nullptr, link);
+    if (result == NoFollowResult::kLink) ReportLink(link, host.prompt);
+    else if (result != NoFollowResult::kOk) Fail(host, WithValue(setuptext::kFileNotWritten, path));
+    return result == NoFollowResult::kOk;
 }
 
 // The registry values that tell RV_Tune where it is and how to uninstall it.
@@ -80,88 +88,122 @@ bool WriteRegistry(const InstallPlan& plan, SetupHost& host) {
           RegistryStore::StringValue(JoinPath(plan.targetFolder, setupname::kSetupProgram) + " /R")}});
 }
 
+// A shortcut folder is the user's own: a link in its path (a desktop kept on
+// another disk) is resolved once, like the install folder; below it, and at
+// the entry itself, nothing is followed.
+bool WriteShortcut(SetupHost& host, const std::string& folder, const std::string& entry, bool makeFolder,
+                   unsigned mode) {
+    std::string real;
+    if (!ResolveFolder(folder, real)) {
+        if (!makeFolder) return true;   // no desktop to be found: no desktop shortcut
+        Fail(host, WithValue(setuptext::kFolderNotCreated, folder));
+        return false;
+    }
+    if (!makeFolder) {
+        struct stat info {};
+        if (::stat(real.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return true;
+    }
+    return MakeFolder(host, real) && WriteSafely(host, JoinPath(real, setupname::kShortcut), entry, mode);
+}
+
 bool WriteShortcuts(const InstallPlan& plan, SetupHost& host) {
     const std::string entry =
         DesktopEntryText(JoinPath(plan.targetFolder, setupname::kProgram), plan.targetFolder,
                          JoinPath(plan.targetFolder, setupname::kPicture));
-    bool ok = true;
-    if (!host.shortcuts.applications.empty()) {
-        std::error_code error;
-        fs::create_directories(host.shortcuts.applications, error);
-        const std::string path = JoinPath(host.shortcuts.applications, setupname::kShortcut);
-        if (!WriteFileAtomic(path, entry)) {
-            Fail(host, WithValue(setuptext::kFileNotWritten, path));
-            ok = false;
-        }
-    }
     // The desktop gets its shortcut when the user has a desktop folder; none is made.
-    if (ok && !host.shortcuts.desktop.empty() && IsRealFolder(host.shortcuts.desktop)) {
-        const std::string path = JoinPath(host.shortcuts.desktop, setupname::kShortcut);
-        if (WriteFileAtomic(path, entry)) {
-            ::chmod(path.c_str(), 0755);   // file managers start only trusted, executable entries
-        } else {
-            Fail(host, WithValue(setuptext::kFileNotWritten, path));
-            ok = false;
-        }
-    }
-    return ok;
+    return (host.shortcuts.applications.empty() ||
+            WriteShortcut(host, host.shortcuts.applications, entry, true, kFileMode & ~CurrentUmask())) &&
+           (host.shortcuts.desktop.empty() ||
+            WriteShortcut(host, host.shortcuts.desktop, entry, false, kDesktopEntryMode));
 }
 
 // The script a previous uninstall left: removed with its value. Only a
-// regular file under the script's own name is deleted, whatever the value says.
+// regular file of the user's under a script's name is deleted, whatever the
+// value says.
 void RemoveCleanupScript(SetupHost& host) {
     const auto value = host.registry.Query(setupreg::kRunOnceKey, setupreg::kRunOnceValue);
     if (!value) return;
     std::string path(value->data.begin(), value->data.end());
     while (!path.empty() && path.back() == '\0') path.pop_back();
-    struct stat info {};
-    if (FileNamePart(path) == setupname::kCleanupScript && ::lstat(path.c_str(), &info) == 0 &&
-        S_ISREG(info.st_mode))
-        ::unlink(path.c_str());
+    RemoveCleanupScriptFile(path);
     host.registry.DeleteValue(setupreg::kRunOnceKey, setupreg::kRunOnceValue);
 }
 
-// Writes the clean-up script fresh: whatever stood under its name in the
-// shared temporary folder (a link planted there included) goes first, and
-// the new file is created only if nobody made one in between.
-bool WriteCleanupScript(const std::string& path, const std::string& text) {
-    if (::unlink(path.c_str()) != 0 && errno != ENOENT) return false;
-    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0700);
-    if (fd < 0) return false;
-    bool ok = ::write(fd, text.data(), text.size()) == static_cast<ssize_t>(text.size());
-    ok = ::close(fd) == 0 && ok;
-    if (!ok) ::unlink(path.c_str());
-    return ok;
-}
-
-// Deleting below the install folder never follows a link: a file is removed
-// only when every folder between it and the install folder is a real folder
-// (a link to elsewhere stays, and is listed as left), and removing a link
-// removes the link itself.
-class Remover {
-public:
-    std::vector<std::string> left;
-
-    void File(const std::string& path) {
-        if (!PathPresent(path)) return;
-        struct stat info {};
-        ::lstat(path.c_str(), &info);
-        if (S_ISDIR(info.st_mode) || ::unlink(path.c_str()) != 0) left.push_back(path);
-    }
-    void Folder(const std::string& path) {
-        if (!PathPresent(path)) return;
-        if (!IsRealFolder(path) || ::rmdir(path.c_str()) != 0) left.push_back(path);
-    }
-    // A folder below the install folder that may be entered.
-    bool Enter(const std::string& path) {
-        if (!PathPresent(path)) return false;
-        if (IsRealFolder(path)) return true;
-        left.push_back(path);
+// The machine list before the copy: a link is refused; a list someone made
+// read-only is theirs when it is newer than the package (the copy rule keeps
+// it and the rewrite clears read-only), and refused when the copy would
+// replace it, or when it is not the user's to make writable.
+bool CheckMachineList(SetupHost& host, const std::string& list, const std::string& source) {
+    struct stat info {};
+    std::string link;
+    const NoFollowResult state = StatNoFollow(list, info, link);
+    if (state == NoFollowResult::kLink) {
+        ReportLink(link, host.prompt);
         return false;
     }
-};
+    if (state != NoFollowResult::kOk || !S_ISREG(info.st_mode)) return true;   // the copy rule reports the rest
+    if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
+        ::faccessat(AT_FDCWD, list.c_str(), W_OK, AT_EACCESS) == 0)
+        return true;
+    struct stat sourceInfo {};
+    const bool newer = ::stat(source.c_str(), &sourceInfo) == 0 &&
+                       IsNewer({info.st_mtim.tv_sec, info.st_mtim.tv_nsec},
+                               {sourceInfo.st_mtim.tv_sec, sourceInfo.st_mtim.tv_nsec});
+    const bool ours = info.st_uid == ::geteuid() || ::geteuid() == 0;
+    if (newer && ours) return true;
+    Fail(host, WithValue(setuptext::kReadOnlyFile, list));
+    return false;
+}
+
+// Step 3's rewrite: the rows, one a line, with read-only cleared.
+bool RewriteMachineList(SetupHost& host, const std::string& list, const std::vector<std::string>& rows) {
+    struct stat info {};
+    std::string link;
+    const NoFollowResult state = StatNoFollow(list, info, link);
+    if (state == NoFollowResult::kLink) {
+        ReportLink(link, host.prompt);
+        return false;
+    }
+    const unsigned mode = state == NoFollowResult::kOk ? (info.st_mode & 07777) | S_IWUSR : kFileMode & ~CurrentUmask();
+    std::string text;
+    for (const std::string& row : rows) text += row + "\n";
+    return WriteSafely(host, list, text, mode);
+}
+
+// Step 7 for one machine: PATH1 and PATH2 written when PATH1 is empty.
+bool WriteWorkFolder(SetupHost& host, const std::string& machineFolder) {
+    const std::string path = JoinPath(machineFolder, setupname::kSettings);
+    std::string text;
+    std::string link;
+    struct stat info {};
+    NoFollowResult state = StatNoFollow(path, info, link);
+    if (state == NoFollowResult::kOk) state = ReadNoFollow(path, text, link);
+    if (state == NoFollowResult::kLink) {
+        ReportLink(link, host.prompt);
+        return false;
+    }
+    // Step 5 left the file: one that cannot be read now is not rewritten blind.
+    if (state != NoFollowResult::kOk || text.size() > kMaxInputFileSize) {
+        Fail(host, WithValue(setuptext::kFileNotWritten, path));
+        return false;
+    }
+    if (!ProfileFile::StringIn(text, "DIRECTORY", "PATH1", "").empty()) return true;
+    if (!ProfileFile::SetStrings(text, "DIRECTORY",
+                                 {{"PATH1", JoinPath(machineFolder, setupname::kWorkFolder)}, {"PATH2", ""}})) {
+        Fail(host, WithValue(setuptext::kFileNotWritten, path));
+        return false;
+    }
+    return WriteSafely(host, path, text, info.st_mode & 07777);
+}
 
 }  // namespace
+
+bool IsUsableFolderName(const std::string& folder) {
+    if (folder.empty() || folder.front() != '/') return false;
+    for (char c : folder)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) return false;
+    return true;
+}
 
 std::string DistributionFolder(const std::string& currentFolder) {
     std::string folder = currentFolder;
@@ -189,7 +231,7 @@ std::string DefaultDestination(const RegistryStore& registry, const std::string&
 
 FolderCheck CheckInstallFolder(std::string& folder) {
     while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    if (folder.empty() || folder.front() != '/' || HasControlCharacter(folder)) return FolderCheck::kInvalid;
+    if (!IsUsableFolderName(folder)) return FolderCheck::kInvalid;
     struct stat info {};
     if (::stat(folder.c_str(), &info) == 0) return S_ISDIR(info.st_mode) ? FolderCheck::kExists : FolderCheck::kInvalid;
     return errno == ENOENT ? FolderCheck::kMissing : FolderCheck::kInvalid;
@@ -229,10 +271,27 @@ std::vector<std::string> CollectListRows(const InstallPlan& plan) {
     return rows;
 }
 
-int RunInstall(const InstallPlan& plan, SetupHost& host, const std::function<void(int)>& progress) {
+bool ConfirmMachineSelection(const InstallPlan& plan, UserPrompt& prompt) {
+    for (bool selected : plan.selected)
+        if (selected) return true;
+    prompt.Message(setuptext::kNoMachineSelected, setuptext::kCaption, PromptIcon::kStop);
+    return false;
+}
+
+int RunInstall(const InstallPlan& givenPlan, SetupHost& host, const std::function<void(int)>& progress) {
     auto advance = [&](int step) {
         if (progress) progress(step);
     };
+    // RV_Tune alone, with no machine to choose, could only say so and exit.
+    if (!ConfirmMachineSelection(givenPlan, host.prompt)) return kSetupFailed;
+    // A target that is a link, or lies below one, is resolved once: the real
+    // folder is what is recorded and written, and from here on no link is followed.
+    InstallPlan plan = givenPlan;
+    if (!ResolveFolder(givenPlan.targetFolder, plan.targetFolder) ||
+        CheckInstallFolder(plan.targetFolder) != FolderCheck::kExists) {
+        Fail(host, WithValue(setuptext::kFolderInvalid, givenPlan.targetFolder));
+        return kSetupFailed;
+    }
     const std::string& source = plan.sourceFolder;
     const std::string& target = plan.targetFolder;
     auto copy = [&](const std::string& from, const std::string& to, CopyKind kind, unsigned mode) {
@@ -252,37 +311,20 @@ int RunInstall(const InstallPlan& plan, SetupHost& host, const std::function<voi
     const std::vector<std::string> rows = CollectListRows(plan);
     advance(2);
 
-    // 3. The machine list. A list someone made read-only is theirs: it is
-    // reported and left as it is rather than made writable behind their back.
+    // 3. The machine list.
     const std::string list = JoinPath(target, setupname::kMachineList);
-    struct stat listInfo {};
-    if (::stat(list.c_str(), &listInfo) == 0 &&
-        ((listInfo.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 ||
-         ::faccessat(AT_FDCWD, list.c_str(), W_OK, AT_EACCESS) != 0)) {
-        Fail(host, WithValue(setuptext::kReadOnlyFile, list));
+    if (!CheckMachineList(host, list, JoinPath(source, setupname::kMachineList)) ||
+        !copy(setupname::kMachineList, list, CopyKind::kPlain, kFileMode) ||
+        (!rows.empty() && !RewriteMachineList(host, list, rows)))
         return kSetupFailed;
-    }
-    if (!copy(setupname::kMachineList, list, CopyKind::kPlain, kFileMode)) return kSetupFailed;
-    if (!rows.empty()) {
-        std::string text;
-        for (const std::string& row : rows) text += row + "\n";
-        if (!WriteFileAtomic(list, text)) {
-            Fail(host, WithValue(setuptext::kFileNotWritten, list));
-            return kSetupFailed;
-        }
-    }
     advance(3);
 
     // 4. The machine folders and their work folders.
     for (std::size_t i = 0; i < machines.size(); ++i) {
         if (!plan.selected[i]) continue;
         const std::string folder = JoinPath(target, machines[i].folder);
-        for (const std::string& path : {folder, JoinPath(folder, setupname::kWorkFolder)}) {
-            if (!MakeFolder(path)) {
-                Fail(host, WithValue(setuptext::kFolderNotCreated, path));
-                return kSetupFailed;
-            }
-        }
+        if (!MakeFolder(host, folder) || !MakeFolder(host, JoinPath(folder, setupname::kWorkFolder)))
+            return kSetupFailed;
     }
     advance(4);
 
@@ -306,16 +348,8 @@ int RunInstall(const InstallPlan& plan, SetupHost& host, const std::function<voi
     advance(6);
 
     // 7. A machine without a data folder gets its work folder.
-    for (std::size_t i = 0; i < machines.size(); ++i) {
-        if (!plan.selected[i]) continue;
-        const std::string folder = JoinPath(target, machines[i].folder);
-        ProfileFile settings(JoinPath(folder, setupname::kSettings));
-        if (!settings.ReadString("DIRECTORY", "PATH1", "").empty()) continue;
-        if (!settings.WriteStrings("DIRECTORY", {{"PATH1", JoinPath(folder, setupname::kWorkFolder)}, {"PATH2", ""}})) {
-            Fail(host, WithValue(setuptext::kFileNotWritten, settings.Path()));
-            return kSetupFailed;
-        }
-    }
+    for (std::size_t i = 0; i < machines.size(); ++i)
+        if (plan.selected[i] && !WriteWorkFolder(host, JoinPath(target, machines[i].folder))) return kSetupFailed;
     advance(7);
 
     // 8. The registry. Without "Install Directory" RV_Tune finds nothing, so
@@ -332,70 +366,5 @@ int RunInstall(const InstallPlan& plan, SetupHost& host, const std::function<voi
 
     RemoveCleanupScript(host);
     host.prompt.Message(WithProduct(setuptext::kFinished), setuptext::kCaption, PromptIcon::kInformation);
-    return kSetupOk;
-}
-
-int RunUninstall(SetupHost& host, std::string* scriptPath) {
-    const auto value = host.registry.Query(ProgramRegistryKey(), regname::kInstallDirectory);
-    std::string folder;
-    if (value && value->type == RegistryValue::Type::kString) {
-        folder.assign(value->data.begin(), value->data.end());
-        while (!folder.empty() && folder.back() == '\0') folder.pop_back();
-    }
-    while (folder.size() > 1 && folder.back() == '/') folder.pop_back();
-    // Relative names would be taken from the current folder, an empty one
-    // from the root: neither is an installation.
-    if (folder.empty() || folder.front() != '/' || HasControlCharacter(folder)) {
-        Fail(host, WithValue(setuptext::kBadInstallDirectory, folder));
-        return kSetupFailed;
-    }
-
-    Remover remove;
-    std::vector<SetupMachine> machines = ShippedMachines();
-    remove.File(JoinPath(folder, setupname::kMachineList));
-    std::vector<bool> entered;
-    for (const SetupMachine& machine : machines) {
-        const std::string machineFolder = JoinPath(folder, machine.folder);
-        entered.push_back(remove.Enter(machineFolder));
-        if (entered.back()) remove.File(JoinPath(machineFolder, setupname::kSettings));
-    }
-    remove.File(JoinPath(folder, setupname::kProgram));
-    remove.File(JoinPath(folder, setupname::kPicture));
-    remove.File(JoinPath(folder, setupname::kColourPicture));
-    for (std::size_t i = 0; i < machines.size(); ++i)
-        if (entered[i]) remove.File(JoinPath(JoinPath(folder, machines[i].folder), setupname::kDefinition));
-    machines.push_back(OldestMachine());
-    entered.push_back(PathPresent(JoinPath(folder, OldestMachine().folder)) && IsRealFolder(JoinPath(folder, OldestMachine().folder)));
-    for (std::size_t i = 0; i < machines.size(); ++i) {
-        if (!entered[i]) continue;
-        const std::string machineFolder = JoinPath(folder, machines[i].folder);
-        const std::string work = JoinPath(machineFolder, setupname::kWorkFolder);
-        if (i < kShippedMachineCount && remove.Enter(work)) remove.File(JoinPath(work, setupname::kStandardData));
-        remove.Folder(work);
-        remove.Folder(machineFolder);
-    }
-    // The oldest machine's folder when it is a link: reported, not followed.
-    if (!entered.back()) remove.Enter(JoinPath(folder, OldestMachine().folder));
-    for (const std::string& shortcutFolder : {host.shortcuts.applications, host.shortcuts.desktop})
-        if (!shortcutFolder.empty()) remove.File(JoinPath(shortcutFolder, setupname::kShortcut));
-    if (!host.registry.DeleteKey(setupreg::kUninstallKey)) remove.left.push_back(setupreg::kUninstallKey);
-
-    if (!remove.left.empty()) {
-        std::string text = setuptext::kNotAllDeleted;
-        text += "\n";
-        for (const std::string& path : remove.left) text += "[" + path + "]\n";
-        text.pop_back();
-        host.prompt.Message(text, setuptext::kCaption, PromptIcon::kExclamation);
-        return kSetupFailed;
-    }
-
-    const std::string script = TempFolder() + setupname::kCleanupScript;
-    if (!WriteCleanupScript(script, CleanupScriptText(folder, setupname::kSetupProgram, script))) {
-        Fail(host, WithValue(setuptext::kScriptNotWritten, script));
-        return kSetupFailed;
-    }
-    host.registry.SetString(setupreg::kRunOnceKey, setupreg::kRunOnceValue, script);
-    if (scriptPath != nullptr) *scriptPath = script;
-    host.prompt.Message(setuptext::kUninstalled, setuptext::kCaption, PromptIcon::kInformation);
     return kSetupOk;
 }

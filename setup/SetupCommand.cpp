@@ -3,7 +3,7 @@
 #include <cstdio>
 
 #include "platform/AsciiText.h"
-#include "setup/CleanupScript.h"
+#include "platform/PathSearch.h"
 #include "setup/SetupTexts.h"
 
 const char kSetupUsage[] =
@@ -11,7 +11,8 @@ const char kSetupUsage[] =
     "       setup /R                   uninstall (asks first)\n"
     "       setup --target DIR [--machines CODE,...] --yes\n"
     "                                  install into DIR without pages; the machines\n"
-    "                                  by model code (default: all six)\n"
+    "                                  by model code (default: all six); a relative\n"
+    "                                  DIR is taken from the current folder\n"
     "       setup /R --yes             uninstall without the question\n"
     "Run from the distribution folder. Exit status: 0 done, 1 failed, 2 usage error.\n";
 
@@ -36,6 +37,7 @@ SetupArguments ParseSetupArguments(const std::vector<std::string>& arguments) {
             parsed.machinesGiven = true;
             parsed.selected.fill(false);
             const std::string list = arguments[++i];
+            if (list.empty()) parsed.error = "--machines names no machine: choose at least one";
             std::size_t start = 0;
             while (parsed.error.empty()) {
                 const std::size_t comma = list.find(',', start);
@@ -78,12 +80,8 @@ PromptAnswer ConsolePrompt::Ask(const std::string& text, const std::string& /*ca
 
 int RunUnattended(const SetupArguments& arguments, const std::string& currentFolder, SetupHost& host) {
     if (arguments.uninstall) {
-        std::string script;
-        if (RunUninstall(host, &script) != kSetupOk) return kExitFailed;
-        // Nothing runs the registry's RunOnce entries here: say where the script is.
-        std::printf("To remove the setup program and the emptied folder once setup has ended, run:\n"
-                    "  /bin/sh %s\n", ShellQuote(script).c_str());
-        return kExitOk;
+        // The end message names the clean-up script and how to run it.
+        return RunUninstall(host) == kSetupOk ? kExitOk : kExitFailed;
     }
     InstallPlan plan;
     plan.sourceFolder = DistributionFolder(currentFolder);
@@ -91,7 +89,11 @@ int RunUnattended(const SetupArguments& arguments, const std::string& currentFol
         host.prompt.Message(setuptext::kCannotExecute, setuptext::kCaption, PromptIcon::kStop);
         return kExitFailed;
     }
+    // A relative folder is taken from the folder setup was started in, as
+    // the shell that typed it means it.
     plan.targetFolder = arguments.target;
+    if (!plan.targetFolder.empty() && plan.targetFolder.front() != '/' && !currentFolder.empty())
+        plan.targetFolder = JoinPath(currentFolder, plan.targetFolder);
     if (!ConfirmInstallFolder(plan.targetFolder, host.prompt)) return kExitFailed;
     plan.selected = arguments.selected;
     return RunInstall(plan, host) == kSetupOk ? kExitOk : kExitFailed;

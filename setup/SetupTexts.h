@@ -39,6 +39,14 @@ constexpr const char* kBadInstallDirectory =
 constexpr const char* kRegistryNotWritten = "The registry file %s could not be written.";
 constexpr const char* kScriptNotWritten = "The clean-up script %s could not be written.";
 constexpr const char* kFileNotWritten = "The file:\n\n%s\n\ncould not be written.";
+constexpr const char* kLinkFound =
+    "The name:\n\n%s\n\nis a symbolic link. Setup writes nothing through a link; remove it and run Setup again.";
+constexpr const char* kNotAnInstallation =
+    "The folder:\n\n%s\n\nholds no installation of %1 (no RV_Tune and MCN_LIST.DAT as files of their own). "
+    "Nothing was deleted.";
+constexpr const char* kNoMachineSelected = "No machine is selected. Select at least one machine to install.";
+constexpr const char* kRunCleanupScript =
+    "To remove the setup program and the emptied folder once Setup has ended, run:\n%s";
 }  // namespace setuptext
 
 namespace setupname {
@@ -58,7 +66,11 @@ constexpr const char* kDefinition = "RV_Tune.stz";
 constexpr const char* kWorkFolder = "WORK";
 constexpr const char* kStandardData = "Standard_data.qsd";
 constexpr const char* kShortcut = "Orvandel.desktop";
-constexpr const char* kCleanupScript = "RV_Tune.sh";
+// The clean-up script: "RV_Tune-" and six letters or digits chosen when it
+// is made, then ".sh", so no other user can hold its name beforehand.
+constexpr const char* kCleanupScriptPrefix = "RV_Tune-";
+constexpr const char* kCleanupScriptSuffix = ".sh";
+constexpr const char* kCleanupScriptLegacy = "RV_Tune.sh";   // the fixed name earlier versions used
 }  // namespace setupname
 
 namespace setupreg {

@@ -80,6 +80,15 @@ std::string DesktopExecArgument(const std::string& argument) {
     return DesktopStringValue(quoted);
 }
 
+std::string DesktopExecLine(const std::string& program) {
+    const std::string quoted = DesktopExecArgument(program);
+    if (program.find('%') == std::string::npos) return quoted;
+    // Launchers built on GLib look the program up before they turn "%%"
+    // into "%", find no such file and refuse the whole entry. The shell is
+    // found; the program's path reaches it as an argument, expanded.
+    return "/bin/sh -c " + DesktopExecArgument("exec \"$0\"") + " " + quoted;
+}
+
 std::string DesktopEntryText(const std::string& program, const std::string& workingFolder,
                              const std::string& icon) {
     return "[Desktop Entry]\n"
@@ -87,7 +96,7 @@ std::string DesktopEntryText(const std::string& program, const std::string& work
            "Version=1.0\n"
            "Name=Orvandel\n"
            "Comment=Tune the fuel-injection ECU of a motorcycle\n"
-           "Exec=" + DesktopExecArgument(program) + "\n"
+           "Exec=" + DesktopExecLine(program) + "\n"
            "Path=" + DesktopStringValue(workingFolder) + "\n"
            "Icon=" + DesktopStringValue(icon) + "\n"
            "Terminal=false\n"

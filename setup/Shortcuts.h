@@ -18,6 +18,9 @@ ShortcutFolders UserShortcutFolders();
 std::string DesktopEntryText(const std::string& program, const std::string& workingFolder,
                              const std::string& icon);
 
+// The Exec value starting program: its one quoted argument, or, for a path
+// holding "%", that argument given to /bin/sh, which starts it.
+std::string DesktopExecLine(const std::string& program);
 // One argument of an Exec line: double-quoted with the characters the entry
 // format reserves escaped, then escaped as a string value.
 std::string DesktopExecArgument(const std::string& argument);

@@ -121,6 +121,14 @@ void CSetupWnd::onBrowse() {
 }
 
 void CSetupWnd::onInstall() {
+    InstallPlan plan;
+    plan.sourceFolder = source_;
+    for (std::size_t i = 0; i < machines_.size(); ++i) plan.selected[i] = machines_[i]->isChecked();
+    // Refused on the page, which stays for a machine to be ticked.
+    if (!ConfirmMachineSelection(plan, host_.prompt)) {
+        machines_[0]->setFocus();
+        return;
+    }
     std::string folder = folder_->text().toStdString();
     if (!ConfirmInstallFolder(folder, host_.prompt)) {
         folder_->setFocus();
@@ -128,10 +136,7 @@ void CSetupWnd::onInstall() {
         return;
     }
     folder_->setText(Q(folder));
-    InstallPlan plan;
-    plan.sourceFolder = source_;
     plan.targetFolder = folder;
-    for (std::size_t i = 0; i < machines_.size(); ++i) plan.selected[i] = machines_[i]->isChecked();
     for (QWidget* widget : std::initializer_list<QWidget*>{install_, cancel_, browse_, folder_})
         widget->setEnabled(false);
     for (QCheckBox* box : machines_) box->setEnabled(false);

@@ -12,6 +12,7 @@
 
 #include "platform/PathSearch.h"
 #include "platform/RegistryStore.h"
+#include "setup/SetupTexts.h"
 #include "setup/gui/SetupWnd.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDistribution.h"
@@ -135,6 +136,22 @@ private slots:
         QVERIFY(!fs::exists(target));
         QVERIFY(f.wnd->isVisible());
         QCOMPARE(f.wnd->progressBar()->value(), 0);
+    }
+
+    void everyMachineUntickedIsRefusedOnThePage() {
+        Fixture f;
+        f.ToInstallPage();
+        const std::string target = f.dir.File("target");
+        fs::create_directories(target);
+        f.TypeFolder(target);
+        for (std::size_t i = 0; i < kShippedMachineCount; ++i)
+            QTest::mouseClick(f.wnd->machineBox(i), Qt::LeftButton, {}, QPoint(4, 4));
+        QTest::mouseClick(f.wnd->installButton(), Qt::LeftButton);
+        QCOMPARE(f.prompt.Last().text, std::string(setuptext::kNoMachineSelected));
+        QVERIFY(f.wnd->isVisible());
+        QVERIFY(f.wnd->installButton()->isEnabled());
+        QCOMPARE(f.wnd->progressBar()->value(), 0);
+        QVERIFY(fs::is_empty(target));
     }
 
     void chosenMachinesInstallAndTheProgressBarRunsToTheEnd() {

@@ -112,7 +112,9 @@ TEST_F(SetupDistTest, InstallExportEveryMachineUninstallAndCleanUp) {
     EXPECT_EQ(Tree(dir.File("home")), (std::vector<std::string>{".local", ".local/share", ".local/share/applications", "Desktop"}));
     EXPECT_FALSE(registry.KeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune"));
     const std::string script = Text(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Uninstall RV_Tune");
-    EXPECT_EQ(script, dir.File("tmp/RV_Tune.sh"));
+    // A name of its own in the shared temporary folder, and the output says how to run it.
+    EXPECT_EQ(script.rfind(dir.File("tmp/RV_Tune-"), 0), 0u) << script;
+    EXPECT_NE(uninstall.out.find("\nsh '" + script + "'\n"), std::string::npos) << uninstall.out;
 
     const ProcessResult cleanup = Run(dir.Path(), {"/bin/sh", script});
     EXPECT_EQ(cleanup.status, 0) << cleanup.err;
@@ -148,13 +150,28 @@ TEST_F(SetupDistTest, ANewerInstalledFileSurvivesAReinstallAnOlderOneIsReplaced)
 }
 
 TEST_F(SetupDistTest, AReadOnlyMachineListStopsTheInstallWithAMessage) {
+    // Older than the package, so the copy would replace it.
     dir.Write(fs::relative(target, dir.Path()).string() + "/MCN_LIST.DAT", "the workshop's list\n");
+    const struct timespec past[2] = {{946684800, 0}, {946684800, 0}};   // the year 2000
+    ASSERT_EQ(::utimensat(AT_FDCWD, (target + "/MCN_LIST.DAT").c_str(), past, 0), 0);
     ::chmod((target + "/MCN_LIST.DAT").c_str(), 0444);
     const ProcessResult run = Install();
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("MCN_LIST.DAT\n\nis read-only."), std::string::npos) << run.err;
     EXPECT_EQ(dir.Read(fs::relative(target, dir.Path()).string() + "/MCN_LIST.DAT"), "the workshop's list\n");
     EXPECT_EQ(Text(registry, "SOFTWARE\\RV_Tune", "Install Directory"), "<missing>");
+}
+
+TEST_F(SetupDistTest, UninstallingTheHomeFolderIsRefusedAndDeletesNothing) {
+    dir.Write("home/MCN_LIST.DAT", "the user's own list\n");
+    dir.Write("home/KST26A/RV_Tune.ini", "the user's settings\n");
+    registry.SetString("SOFTWARE\\RV_Tune", "Install Directory", dir.File("home"));
+    const std::vector<std::string> before = Tree(dir.File("home"));
+    const ProcessResult run = Run(dir.Path(), {kDist + "/setup", "/R", "--yes"});
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(dir.File("home") + "\n\nholds no installation"), std::string::npos) << run.err;
+    EXPECT_EQ(Tree(dir.File("home")), before);
+    EXPECT_TRUE(Tree(dir.File("tmp")).empty());
 }
 
 TEST_F(SetupDistTest, OutsideADistributionFolderSetupRefuses) {

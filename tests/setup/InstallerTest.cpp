@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -144,7 +145,10 @@ TEST_F(InstallerTest, ASettingsFileWithItsWorkFolderKeepsIt) {
 }
 
 TEST_F(InstallerTest, AReadOnlyMachineListIsReportedAndLeftAsItWas) {
+    // Older than the package: the copy would replace it.
     dir.Write("Program Files/VOZA/RV_Tune/MCN_LIST.DAT", "the workshop's own list\n");
+    const struct timespec past[2] = {{946684800, 0}, {946684800, 0}};
+    ASSERT_EQ(::utimensat(AT_FDCWD, In("MCN_LIST.DAT").c_str(), past, 0), 0);
     ::chmod(In("MCN_LIST.DAT").c_str(), 0444);
     EXPECT_EQ(RunInstall(plan, host), kSetupFailed);
     EXPECT_EQ(Read(In("MCN_LIST.DAT")), "the workshop's own list\n");
@@ -276,13 +280,16 @@ TEST_F(InstallerTest, UninstallRemovesTheInstallAndLeavesTheCleanUpScript) {
     std::string script;
     ASSERT_EQ(RunUninstall(host, &script), kSetupOk);
     ASSERT_EQ(prompt.shown.size(), 1u);
-    EXPECT_EQ(prompt.Last().text, "Completed uninstallation.\r\nPlease restart your computer.");
+    EXPECT_EQ(prompt.Last().text, "Completed uninstallation.\r\nPlease restart your computer.\n\n"
+                                  "To remove the setup program and the emptied folder once Setup has ended, run:\n"
+                                  "sh '" + script + "'");
     // Only the running setup program is left, for the script.
     EXPECT_EQ(Tree(target), (std::vector<std::string>{"setup"}));
     EXPECT_EQ(Read(dir.File("Program Files/VOZA/beside.txt")), "not ours");
     EXPECT_FALSE(Present(dir.File("home/apps/Orvandel.desktop")));
     EXPECT_FALSE(Present(dir.File("home/Desktop/Orvandel.desktop")));
-    EXPECT_EQ(script, dir.File("tmp/RV_Tune.sh"));
+    EXPECT_EQ(FileNamePart(script).substr(0, 8), "RV_Tune-");
+    EXPECT_EQ(Tree(dir.File("tmp")), (std::vector<std::string>{FileNamePart(script)}));
     EXPECT_EQ(RegText(registry, setupreg::kRunOnceKey, setupreg::kRunOnceValue), script);
     EXPECT_FALSE(registry.KeyExists(setupreg::kUninstallKey));
     EXPECT_EQ(RegText(registry, "SOFTWARE\\RV_Tune", "Install Directory"), target);
@@ -299,7 +306,7 @@ TEST_F(InstallerTest, UninstallListsWhatTheUserKeptAndWritesNoScript) {
                                       In("KST26A") + "]\n[" + In("KST19A") + "]");
     EXPECT_EQ(Read(In("KST26A/WORK/race.qsd")), "the technician's calibration");
     EXPECT_FALSE(Present(In("KST26A/RV_Tune.ini")));
-    EXPECT_FALSE(Present(dir.File("tmp/RV_Tune.sh")));
+    EXPECT_TRUE(Tree(dir.File("tmp")).empty());   // the script written first went again
     EXPECT_FALSE(registry.Query(setupreg::kRunOnceKey, setupreg::kRunOnceValue));
 }
 

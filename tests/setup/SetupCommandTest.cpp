@@ -1,12 +1,16 @@
 // The setup command line and the desktop entries' escaping.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <string>
 #include <vector>
+
+#include <unistd.h>
 
 #include "setup/SetupCommand.h"
 #include "setup/Shortcuts.h"
 #include "tests/support/EnvOverride.h"
+#include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -85,6 +89,51 @@ TEST(DesktopEntryTest, HostileFolderNamesReachTheLauncherAsWritten) {
     EXPECT_EQ(entry.rfind("[Desktop Entry]\n", 0), 0u);
     EXPECT_NE(entry.find("\nType=Application\n"), std::string::npos);
     EXPECT_NE(entry.find("\nPath=/a b\n"), std::string::npos);
+}
+
+// A launcher's reading of a whole Exec value: string escapes, then words,
+// double-quoted ones with their backslash escapes, then "%%" as "%".
+std::vector<std::string> LauncherArgv(const std::string& value, bool expand = true) {
+    std::string line;
+    for (std::size_t i = 0; i < value.size(); ++i) line += value[i] == '\\' && i + 1 < value.size() ? value[++i] : value[i];
+    std::vector<std::string> argv;
+    for (std::size_t i = 0; i < line.size();) {
+        if (line[i] == ' ') {
+            ++i;
+            continue;
+        }
+        std::string word;
+        if (line[i] == '"') {
+            for (++i; i < line.size() && line[i] != '"'; ++i) word += line[i] == '\\' ? line[++i] : line[i];
+            ++i;
+        } else {
+            while (i < line.size() && line[i] != ' ') word += line[i++];
+        }
+        std::string expanded;
+        for (std::size_t j = 0; j < word.size(); ++j) {
+            expanded += word[j];
+            if (expand && word[j] == '%' && j + 1 < word.size() && word[j + 1] == '%') ++j;
+        }
+        argv.push_back(expanded);
+    }
+    return argv;
+}
+
+TEST(DesktopEntryTest, TheEntryStartsTheProgramWhateverItsFolderIsCalled) {
+    TempDir dir;
+    for (const std::string folder : {"plain", "50% off", "%f %u 100%%", "$HOME `id` \"q\" 'a' b\\c"}) {
+        SCOPED_TRACE(folder);
+        const std::string program = dir.Write(folder + "/RV_Tune", "#!/bin/sh\nprintf '%s' \"started $0\"\n");
+        ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+        const std::string exec = DesktopExecLine(program);
+        // Launchers look for the first word before expanding "%%": it must
+        // name a program as written.
+        EXPECT_EQ(::access(LauncherArgv(exec, false).at(0).c_str(), X_OK), 0) << exec;
+        const std::vector<std::string> argv = LauncherArgv(exec);
+        const ProcessResult run = RunProcess(argv, {}, std::chrono::seconds(20));
+        EXPECT_EQ(run.status, 0) << exec;
+        EXPECT_EQ(run.out, "started " + program) << exec;
+    }
 }
 
 TEST(DesktopEntryTest, TheFoldersFollowTheXdgVariables) {
