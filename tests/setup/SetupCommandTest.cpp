@@ -71,7 +71,9 @@ std::string LauncherReads(const std::string& value) {
             argument += unescaped[++i];
         } else {
             EXPECT_TRUE(c != '"' && c != '`' && c != '$') << "unescaped " << c << " in " << value;
-            if (c == '%') EXPECT_EQ(unescaped[++i], '%');
+            if (c == '%') {
+                EXPECT_EQ(unescaped[++i], '%');
+            }
             argument += c;
         }
     }
