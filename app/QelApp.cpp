@@ -174,12 +174,18 @@ bool CQelApp::InitInstance(Host& host) {
     tempDefinitionPath.clear();
     firstPart.clear();
     secondPart.clear();
+    openAtStart.clear();
     // Two arguments are the two file names as given: a path may hold blanks,
-    // quotes or "$". Any other command line is split at its first blank.
+    // quotes or "$". One argument is one file name, blanks and all: split at
+    // the blank, a double-clicked "x.qsd copy.qsd" would export x.qsd into
+    // "copy.qsd" of the working folder. Any other command line is split at
+    // its first blank.
     std::size_t blank = commandLine.find(' ');
     if (arguments.size() == 2) {
         firstPart = arguments[0];
         secondPart = arguments[1];
+    } else if (arguments.size() == 1) {
+        openAtStart = arguments[0];
     } else if (!commandLine.empty() && blank != std::string::npos) {
         firstPart = commandLine.substr(0, blank);
         secondPart = commandLine.substr(blank + 1);

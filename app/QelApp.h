@@ -42,7 +42,8 @@ struct AppOptions {
     std::string exeName = "RV_Tune";   // names the settings and definition files
     std::string commandLine;           // the arguments as one text
     // The arguments one by one. Exactly two are the batch conversion's input
-    // and output as they are; any other count goes by commandLine.
+    // and output as they are; exactly one is a data file to open; any other
+    // count goes by commandLine.
     std::vector<std::string> arguments;
     bool largeScreen = true;
     std::string registryPath;          // empty: RegistryStore::DefaultPath()
@@ -76,6 +77,9 @@ public:
     // Configuration and calibration state.
     std::string firstPart;                 // batch conversion: input file
     std::string secondPart;                // batch conversion: output file
+    // A data file named alone on the command line (a desktop's double click
+    // on a .qsd), opened as File > Open does once the main window shows.
+    std::string openAtStart;
     int openState = kOpenNone;
     int printLeft = 0, printTop = 0, printRight = 0, printBottom = 0, printLine = 0;
     std::string defaultFolder;

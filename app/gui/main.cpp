@@ -48,6 +48,15 @@ AppOptions OptionsFromArguments(const char* program, const std::vector<std::stri
     return options;
 }
 
+// The calibration to open once the main window shows: the data file named
+// alone on the command line, else $RV_TUNE_OPEN (the demo names its standard
+// data file there). Empty: none.
+std::string FileToOpen(const CQelApp& app) {
+    if (!app.openAtStart.empty()) return app.openAtStart;
+    const char* open = std::getenv("RV_TUNE_OPEN");
+    return open != nullptr ? open : "";
+}
+
 // Without a display nobody could answer a message box, so start-up runs with
 // the headless host and its messages go to stderr.
 int RunHeadless(AppOptions options) {
@@ -127,9 +136,9 @@ int main(int argc, char** argv) {
         // Start-up timing: the calibration (if any) is open in its windows
         // before the main window first shows, and no start-up picture waits.
         watcher->SetWindow(frame);
-        const char* open = std::getenv("RV_TUNE_OPEN");
-        if (open != nullptr && *open != '\0' && !frame->OpenDataFileOnFirstMap(open)) {
-            std::fprintf(stderr, "%s: %s did not open\n", app.exeName.c_str(), open);
+        const std::string open = FileToOpen(app);
+        if (!open.empty() && !frame->OpenDataFileOnFirstMap(open)) {
+            std::fprintf(stderr, "%s: %s did not open\n", app.exeName.c_str(), open.c_str());
             app.ExitInstance();
             return 1;
         }
@@ -143,10 +152,9 @@ int main(int argc, char** argv) {
     const SplashPlan plan = PlanSplash(QCoreApplication::applicationFilePath().toStdString(),
                                        screen ? screen->depth() : 24, app.registryStore());
     CSplashWnd* splash = ShowSplashThenMainWindow(plan, frame);
-    // A calibration to open once the main window shows (the demo names its
-    // standard data file).
-    if (const char* open = std::getenv("RV_TUNE_OPEN"); open != nullptr && *open != '\0') {
-        const std::string path = open;
+    // Through the Open command's own path, so a file that does not load gets
+    // its message over the main window.
+    if (const std::string path = FileToOpen(app); !path.empty()) {
         auto openFile = [frame, path] { frame->OpenDataFile(path); };
         if (splash != nullptr) QObject::connect(splash, &QObject::destroyed, frame, openFile);
         else QTimer::singleShot(0, frame, openFile);

@@ -216,9 +216,8 @@ TEST_F(StartupTest, TwoArgumentsAreTheTwoFileNamesAsGiven) {
         {{"it's \"$HOME\".qsd", " lead"}, "it's \"$HOME\".qsd", " lead", true},
         {{"", "out.txt"}, "", "out.txt", true},
         {{"", ""}, "", "", false},
-        // Other counts keep the one line split at its first blank.
+        // Three or more keep the one line split at its first blank.
         {{"a", "b", "c"}, "a", "b c", true},
-        {{"a b"}, "a", "b", true},
     };
     for (const Case& c : cases) {
         AppOptions options = Options();
@@ -233,6 +232,34 @@ TEST_F(StartupTest, TwoArgumentsAreTheTwoFileNamesAsGiven) {
         EXPECT_EQ(app.firstPart, c.first) << options.commandLine;
         EXPECT_EQ(app.secondPart, c.second) << options.commandLine;
         EXPECT_EQ(quiet.batchPosted, c.batch) << options.commandLine;
+    }
+}
+
+TEST_F(StartupTest, OneArgumentIsADataFileToOpenWhole) {
+    Registry();
+    Install("[RS232C]\n");
+    // The file a desktop passes for a double click: never split, never a
+    // conversion, whatever it holds.
+    const char* const files[] = {"/home/rider/x.qsd copy.qsd", "cal.qsd", " lead.qsd", "-x.qsd"};
+    for (const char* file : files) {
+        AppOptions options = Options(file);
+        options.arguments = {file};
+        HeadlessHost quiet(prompt);
+        CQelApp app(options);
+        ASSERT_TRUE(app.InitInstance(quiet)) << file;
+        EXPECT_EQ(app.openAtStart, file);
+        EXPECT_EQ(app.firstPart, "") << file;
+        EXPECT_EQ(app.secondPart, "") << file;
+        EXPECT_FALSE(quiet.batchPosted) << file;
+    }
+    // Nothing to open for an empty argument, or beside a conversion.
+    for (const std::vector<std::string>& arguments : {std::vector<std::string>{""}, {"in.qsd", "out.txt"}}) {
+        AppOptions options = Options();
+        options.arguments = arguments;
+        HeadlessHost quiet(prompt);
+        CQelApp app(options);
+        ASSERT_TRUE(app.InitInstance(quiet));
+        EXPECT_EQ(app.openAtStart, "");
     }
 }
 

@@ -95,6 +95,21 @@ private slots:
         QVERIFY(missing.err.contains("turned down"));
     }
 
+    // A data file named alone on the command line is the one opened, before
+    // RV_TUNE_OPEN; one that does not load ends the run as above.
+    void theOneFileOnTheCommandLineIsTheCalibrationOpened() {
+        testinstall::Install install;
+        install.WriteRegistry(true);
+        const std::string cal = install.dir.Write("my cal.qsd", testinstall::CalibrationFile());
+        const std::string missing = install.dir.File("missing.qsd");
+        const Run opened = RunProgram(install, {"--first-paint-exit", QString::fromStdString(cal)}, missing);
+        QVERIFY2(opened.status == 0, opened.err.constData());
+        QVERIFY2(opened.out.startsWith("first paint after "), opened.out.constData());
+        const Run refused = RunProgram(install, {"--first-paint-exit", QString::fromStdString(missing)}, cal);
+        QCOMPARE(refused.status, 1);
+        QVERIFY(refused.err.contains("missing.qsd did not open"));
+    }
+
     void helpDocumentsTheOptionWithoutStartingAnything() {
         testinstall::Install install;
         const Run run = RunProgram(install, {"--help"}, "");
