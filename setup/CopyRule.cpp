@@ -47,11 +47,6 @@ bool PlainCopy(const std::string& source, const std::string& target) {
 
 }  // namespace
 
-bool IsNewer(const FileTime& target, const FileTime& source) {
-    if (target.seconds != source.seconds) return target.seconds > source.seconds;
-    return target.nanoseconds > source.nanoseconds;
-}
-
 int CopyByRule(const std::string& source, const std::string& target, CopyKind kind, unsigned mode,
                UserPrompt& prompt) {
     struct stat targetLink {};
