@@ -139,6 +139,28 @@ std::string TempFolder() {
     return folder;
 }
 
+namespace {
+
+// A folder of the effective user that nobody else may enter; not a link.
+bool IsPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+std::string UserTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp != nullptr && tmp[0] != '\0') return TempFolder();
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return JoinPath(runtime, "");
+    const std::string own = "/tmp/orvandel-" + std::to_string(static_cast<unsigned long>(::geteuid()));
+    ::mkdir(own.c_str(), 0700);   // a folder already there is checked like a new one
+    if (IsPrivateFolder(own)) return own + "/";
+    return "/tmp/";
+}
+
 bool WriteFileAtomic(const std::string& path, const std::string& content) {
     if (path.empty() || path.back() == '/') return false;
     // Writing through a symbolic link replaces the file it points at, not the link.

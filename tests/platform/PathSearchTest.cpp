@@ -224,3 +224,27 @@ TEST(PathSearchTest, ReadWholeFileReadsRegularFilesOnly) {
 }
 
 }  // namespace
+
+TEST(PathSearchTest, UserTempFolderIsNeverSharedWithAnotherUser) {
+    TempDir dir;   // made private (mode 0700) like a runtime folder
+    dir.Write("open/.keep", "");
+    ::chmod(dir.File("open").c_str(), 0755);
+    const std::string own = "/tmp/orvandel-" + std::to_string(static_cast<unsigned long>(::geteuid())) + "/";
+    struct Case { const char* tmpdir; std::string runtime; std::string wanted; };
+    const Case cases[] = {
+        {"/var/rvtmp", dir.Path(), "/var/rvtmp/"},   // the user's own choice
+        {nullptr, dir.Path(), dir.Path() + "/"},
+        {"", dir.Path() + "/", dir.Path() + "/"},
+        {nullptr, dir.File("open"), own},            // others may enter it
+        {nullptr, dir.File("missing"), own},
+        {nullptr, "relative", own},
+    };
+    for (const Case& c : cases) {
+        EnvOverride tmp("TMPDIR", c.tmpdir);
+        EnvOverride runtime("XDG_RUNTIME_DIR", c.runtime);
+        EXPECT_EQ(UserTempFolder(), c.wanted) << c.runtime;
+    }
+    struct stat info {};
+    ASSERT_EQ(::lstat(own.c_str(), &info), 0);
+    EXPECT_EQ(info.st_mode & 077, 0u);
+}
