@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -155,9 +156,21 @@ std::string UserTempFolder() {
     if (tmp != nullptr && tmp[0] != '\0') return TempFolder();
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return JoinPath(runtime, "");
-    const std::string own = "/tmp/orvandel-" + std::to_string(static_cast<unsigned long>(::geteuid()));
-    ::mkdir(own.c_str(), 0700);   // a folder already there is checked like a new one
-    if (IsPrivateFolder(own)) return own + "/";
+    std::string cache;
+    if (const char* env = std::getenv("XDG_CACHE_HOME"); env != nullptr && env[0] == '/') {
+        cache = env;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        cache = JoinPath(home, ".cache");
+    } else if (const passwd* user = ::getpwuid(::geteuid()); user != nullptr && user->pw_dir != nullptr &&
+                                                              user->pw_dir[0] == '/') {
+        cache = JoinPath(user->pw_dir, ".cache");
+    }
+    if (!cache.empty()) {
+        const std::string own = JoinPath(cache, "orvandel");
+        ::mkdir(cache.c_str(), 0700);
+        ::mkdir(own.c_str(), 0700);   // a folder already there is checked like a new one
+        if (IsPrivateFolder(own)) return own + "/";
+    }
     return "/tmp/";
 }
 

@@ -11,8 +11,9 @@ std::string TempFolder();
 // A temporary folder no other user shares, for files of a fixed name that
 // another user's file there would block: $TMPDIR when set and not empty;
 // else $XDG_RUNTIME_DIR when it is the user's own private folder; else
-// "orvandel-<uid>" in /tmp, made private (mode 0700) and used only while it
-// is the user's and private (not a link); else "/tmp/". Ends with "/".
+// "orvandel" in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache),
+// made private (mode 0700) and used only while it is the user's and private
+// (not a link); else "/tmp/". Ends with "/".
 std::string UserTempFolder();
 
 // Writes content to path through a temporary file in the same folder that is

@@ -229,20 +229,30 @@ TEST(PathSearchTest, UserTempFolderIsNeverSharedWithAnotherUser) {
     TempDir dir;   // made private (mode 0700) like a runtime folder
     dir.Write("open/.keep", "");
     ::chmod(dir.File("open").c_str(), 0755);
-    const std::string own = "/tmp/orvandel-" + std::to_string(static_cast<unsigned long>(::geteuid())) + "/";
-    struct Case { const char* tmpdir; std::string runtime; std::string wanted; };
+    dir.Write("shared-cache/orvandel/.keep", "");
+    ::chmod(dir.File("shared-cache/orvandel").c_str(), 0777);
+    dir.Write("home/.keep", "");
+    const std::string own = dir.File("home/.cache/orvandel/");
+    const std::string cacheHome = dir.File("cache");
+    const std::string sharedCache = dir.File("shared-cache");
+    EnvOverride home("HOME", dir.File("home"));
+    struct Case { const char* tmpdir; std::string runtime; const char* cache; std::string wanted; };
     const Case cases[] = {
-        {"/var/rvtmp", dir.Path(), "/var/rvtmp/"},   // the user's own choice
-        {nullptr, dir.Path(), dir.Path() + "/"},
-        {"", dir.Path() + "/", dir.Path() + "/"},
-        {nullptr, dir.File("open"), own},            // others may enter it
-        {nullptr, dir.File("missing"), own},
-        {nullptr, "relative", own},
+        {"/var/rvtmp", dir.Path(), nullptr, "/var/rvtmp/"},   // the user's own choice
+        {nullptr, dir.Path(), nullptr, dir.Path() + "/"},
+        {"", dir.Path() + "/", nullptr, dir.Path() + "/"},
+        {nullptr, dir.File("open"), nullptr, own},            // others may enter it
+        {nullptr, dir.File("missing"), nullptr, own},
+        {nullptr, "relative", nullptr, own},
+        {nullptr, "", "relative", own},
+        {nullptr, "", cacheHome.c_str(), cacheHome + "/orvandel/"},
+        {nullptr, "", sharedCache.c_str(), "/tmp/"},   // others may write in it
     };
     for (const Case& c : cases) {
         EnvOverride tmp("TMPDIR", c.tmpdir);
         EnvOverride runtime("XDG_RUNTIME_DIR", c.runtime);
-        EXPECT_EQ(UserTempFolder(), c.wanted) << c.runtime;
+        EnvOverride cache("XDG_CACHE_HOME", c.cache);
+        EXPECT_EQ(UserTempFolder(), c.wanted) << c.runtime << " " << (c.cache ? c.cache : "");
     }
     struct stat info {};
     ASSERT_EQ(::lstat(own.c_str(), &info), 0);
