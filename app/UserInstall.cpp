@@ -66,11 +66,6 @@ InstallChoice ChooseInstallFolder(const std::string& recorded, const std::string
     if (HoldsInstallation(recorded, exeName) && (shipped.empty() || RealFolder(recorded) != shipped))
         return {recorded, ""};
     if (!shipped.empty()) return {userFolder.empty() ? shipped : userFolder, userFolder.empty() ? "" : shipped};
-    const std::size_t slash = programPath.rfind('/');
-    if (slash != std::string::npos && slash > 0) {
-        const std::string programFolder = programPath.substr(0, slash);
-        if (HoldsInstallation(programFolder, exeName)) return {programFolder, ""};
-    }
     return {recorded, ""};
 }
 

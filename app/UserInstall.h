@@ -23,8 +23,8 @@ struct InstallChoice {
 
 // The recorded folder while it holds an installation (other than the
 // shipped machines themselves); else, for a program run from the package,
-// the user's copy of its machines; else the folder of the program when that
-// holds an installation; else the recorded folder as it is.
+// the user's copy of its machines (the shipped folder itself without a
+// home); else the recorded folder as it is.
 InstallChoice ChooseInstallFolder(const std::string& recorded, const std::string& programPath,
                                   const std::string& exeName, const std::string& userFolder);
 
