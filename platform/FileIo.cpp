@@ -66,32 +66,11 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
-// A writer killed between creating its temporary file and the rename
-// leaves the file behind. Once a write of the same target has succeeded,
-// the temporary files of writers whose process is gone are removed, so they
-// do not pile up beside the user's files. A process that still runs (a
-// second program saving the same file, or a reused process id) keeps its own.
 void RemoveStaleTemps(const std::string& target) {
-    const std::string folder = FolderPart(target);
-    const std::string stem = TempStem(target);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) continue;
-        // <stem><pid>-<count>, digits only; anything else is not ours.
-        const std::size_t dash = name.find('-', stem.size());
-        if (dash == std::string::npos || dash == stem.size() || dash + 1 >= name.size() || dash - stem.size() > 9)
-            continue;
-        if (name.find_first_not_of("0123456789", stem.size()) != dash ||
-            name.find_first_not_of("0123456789", dash + 1) != std::string::npos)
-            continue;
-        const long pid = std::strtol(name.c_str() + stem.size(), nullptr, 10);
-        if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        ::unlinkat(::dirfd(dir), name.c_str(), 0);
-    }
-    ::closedir(dir);
+    const int folder = ::open(FolderPart(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    RemoveStaleTempsAt(folder, FileNamePart(target));
+    ::close(folder);
 }
 
 // Makes the rename itself durable: without it, a power cut soon after a
@@ -138,6 +117,32 @@ std::string TempFolder() {
     std::string folder = (tmp != nullptr && tmp[0] != '\0') ? std::string(tmp) : std::string("/tmp");
     if (folder.back() != '/') folder += '/';
     return folder;
+}
+
+void RemoveStaleTempsAt(int folder, const std::string& name) {
+    const std::string stem = TempStem(name);
+    const int listFd = ::dup(folder);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (dir == nullptr) {
+        if (listFd >= 0) ::close(listFd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string found = entry->d_name;
+        if (found.size() <= stem.size() || found.compare(0, stem.size(), stem) != 0) continue;
+        // <stem><pid>-<count>, digits only; anything else is not ours.
+        const std::size_t dash = found.find('-', stem.size());
+        if (dash == std::string::npos || dash == stem.size() || dash + 1 >= found.size() || dash - stem.size() > 9)
+            continue;
+        if (found.find_first_not_of("0123456789", stem.size()) != dash ||
+            found.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+            continue;
+        const long pid = std::strtol(found.c_str() + stem.size(), nullptr, 10);
+        if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        ::unlinkat(folder, found.c_str(), 0);
+    }
+    ::closedir(dir);
 }
 
 namespace {

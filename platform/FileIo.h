@@ -23,6 +23,13 @@ std::string UserTempFolder();
 // file it names gets the content, and the old file's mode, owner and group
 // carry over. Only regular files are replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
+// A writer killed between creating its temporary file (".<name>.tmp<pid>-<n>"
+// beside the target) and the rename leaves the file behind. Once a write of
+// the same name in the open folder has succeeded, the temporary files of
+// writers whose process is gone are removed, so they do not pile up beside
+// the user's files. A process that still runs (a second program saving the
+// same file, or a reused process id) keeps its own.
+void RemoveStaleTempsAt(int folder, const std::string& name);
 // Creates path with content, complete or not at all, and never over
 // anything: the content goes to a temporary file beside it that is then
 // linked to path, which fails when path exists (a symbolic link included).

@@ -56,8 +56,8 @@ bool WriteAll(int fd, const char* data, std::size_t size) {
 
 // Copies the open source into a new file in folder and gives it the
 // source's write time. The name has the form the atomic file writes use
-// (".name.tmp<pid>-<count>"), so a later save of the file clears one a
-// killed program left behind. 0, or the error number.
+// (".name.tmp<pid>-<count>"), so the next copy or save of the file clears
+// one a killed program left behind (RemoveStaleTempsAt). 0, or the error number.
 int WriteTemp(int source, const struct stat& sourceInfo, int folder, const std::string& name, std::string& tempName) {
     static unsigned counter = 0;
     int fd = -1;
@@ -136,6 +136,7 @@ void CopyFile(int sourceFolder, int targetFolder, const std::string& name, const
         return;
     }
     ++result.copied;
+    RemoveStaleTempsAt(targetFolder, name);
 }
 
 void CopyFolder(int sourceFolder, int targetFolder, const std::string& prefix, int depth, TreeCopyResult& result) {
