@@ -6,6 +6,7 @@
 #include <new>
 
 #include "app/Host.h"
+#include "app/UserInstall.h"
 #include "model/Strings.h"
 #include "config/Definition.h"
 #include "config/MachineList.h"
@@ -50,6 +51,7 @@ CQelApp::CQelApp(const AppOptions& options)
       exeName(options.exeName),
       commandLine(options.commandLine),
       arguments(options.arguments),
+      programPath(options.programPath),
       registry_(std::make_unique<RegistryStore>(
           options.registryPath.empty() ? RegistryStore::DefaultPath() : options.registryPath)) {}
 
@@ -111,6 +113,33 @@ std::string ProgramPath() {
 
 }  // namespace
 
+bool CQelApp::SelectMachine(Host& host, const std::string& why) {
+    switch (host.RunMachineSelect(*this)) {
+    case MachineSelectResult::kExitProcess:
+        exitCode = 0;
+        return false;
+    case MachineSelectResult::kUnavailable:
+        host.Prompt().Message(why +
+                                  "\nRun RV_Tune with a display once to choose the machine, or name its\n"
+                                  "folder for one run in RV_TUNE_MACHINE.",
+                              text::kProgramTitle, PromptIcon::kStop);
+        exitCode = 2;
+        return false;
+    case MachineSelectResult::kClosed:
+        break;
+    }
+    return true;
+}
+
+std::string CQelApp::MissingMachineFile() const {
+    const std::string root = registry.installDirectory + "/";
+    if (FindFileNoCase(JoinPath(root, registry.initializeFolder), exeName, ".INI").empty())
+        return FormatText(text::kSettingsMissing, exeName.c_str());
+    if (FindFileNoCase(JoinPath(root, registry.settingFolder), exeName, defname::kExtension).empty())
+        return deftext::kSetupFileMissing;
+    return "";
+}
+
 bool CQelApp::InitInstance(Host& host) {
     UserPrompt& prompt = host.Prompt();
 
@@ -120,13 +149,20 @@ bool CQelApp::InitInstance(Host& host) {
     if (!registry_->ParseError().empty())
         prompt.Message(registry_->ParseError(), text::kProgramTitle, PromptIcon::kExclamation);
 
-    // A package installs its machines beside the programs and writes no
-    // registry: without an installation recorded, those are the machines.
-    if (registry.installDirectory.empty()) registry.installDirectory = ShippedMachinesFolder(ProgramPath());
+    // The installation: the recorded one while it still is one, else (run
+    // from the package) the user's copy of the shipped machines. Derived at
+    // each start and never written, so a record left by an uninstall or a
+    // moved folder costs nothing once it is stale.
+    registry.installDirectory = PrepareInstallFolder(
+        ChooseInstallFolder(registry.installDirectory, programPath.empty() ? ProgramPath() : programPath, exeName,
+                            UserInstallFolder()),
+        prompt);
 
     // $RV_TUNE_MACHINE names the machine (its folder) for this run only, in
     // place of the recorded one; nothing is written.
-    if (const char* code = std::getenv("RV_TUNE_MACHINE"); code != nullptr && *code != '\0') {
+    const char* code = std::getenv("RV_TUNE_MACHINE");
+    const bool machineForRun = code != nullptr && *code != '\0';
+    if (machineForRun) {
         const std::string listPath = JoinPath(registry.installDirectory + "/", "MCN_LIST.DAT");
         const auto entry = FindMachineByFolder(ReadMachineList(listPath), code);
         if (!entry) {
@@ -140,21 +176,22 @@ bool CQelApp::InitInstance(Host& host) {
         registry.readEcuNum = entry->readCount;
     }
 
-    // No machine recorded: choose one.
+    // No machine recorded: choose one. A recorded machine whose settings
+    // file or definition is gone (uninstalled, or a machine the list names
+    // but that was not installed) is chosen again too, once: the choice
+    // starts afresh, and only what the user picks is written.
     if (!registry.HasMachine()) {
-        switch (host.RunMachineSelect(*this)) {
-        case MachineSelectResult::kExitProcess:
-            exitCode = 0;
-            return false;
-        case MachineSelectResult::kUnavailable:
-            prompt.Message("No target machine is recorded in " + registry_->Path() +
-                               ".\nRun RV_Tune with a display once to choose the machine, or name its\n"
-                               "folder for one run in RV_TUNE_MACHINE.",
-                           text::kProgramTitle, PromptIcon::kStop);
-            exitCode = 2;
-            return false;
-        case MachineSelectResult::kClosed:
-            break;
+        if (!SelectMachine(host, "No target machine is recorded in " + registry_->Path() + ".")) return false;
+    } else if (!machineForRun) {
+        const std::string missing = MissingMachineFile();
+        if (!missing.empty()) {
+            const std::string why = missing + "\nThe machine \"" + registry.machineName + "\" recorded in " +
+                                    registry_->Path() + " is not installed in " + registry.installDirectory + ".";
+            registry.machineName.clear();
+            registry.machineFolder.clear();
+            registry.initializeFolder.clear();
+            registry.settingFolder.clear();
+            if (!SelectMachine(host, why)) return false;
         }
     }
 

@@ -47,6 +47,9 @@ struct AppOptions {
     std::vector<std::string> arguments;
     bool largeScreen = true;
     std::string registryPath;          // empty: RegistryStore::DefaultPath()
+    // The program's own file, which tells whether it runs from the package;
+    // empty: the running program.
+    std::string programPath;
 };
 
 enum : int { kOpenNone = 0, kOpenChosen = 1, kOpenDocument = 3 };
@@ -95,9 +98,16 @@ public:
     std::string exeName;
     std::string commandLine;
     std::vector<std::string> arguments;
+    std::string programPath;
 
 private:
     void FillCommandSets();
+    // Runs Machine Select; false ends start-up. why opens the message of a
+    // host that cannot show the dialog.
+    bool SelectMachine(Host& host, const std::string& why);
+    // The message for the chosen machine's missing settings file or
+    // definition; empty when both are there.
+    std::string MissingMachineFile() const;
 
     std::unique_ptr<RegistryStore> registry_;
     int exitCode = 0;

@@ -26,7 +26,10 @@ void PrintUsage(std::FILE* out, const std::vector<CliCommand>& commands) {
     }
     std::fprintf(out,
                  "\nThe machine comes from the registry file $RV_TUNE_REGISTRY (else\n"
-                 "$XDG_CONFIG_HOME/RV_Tune/registry.reg). Exit status: 0 success, 1 failed\n"
+                 "$XDG_CONFIG_HOME/RV_Tune/registry.reg), or for one run from\n"
+                 "$RV_TUNE_MACHINE (a machine's folder name). Run from the package, rvtune\n"
+                 "works in the user's copy of the shipped machines, $XDG_DATA_HOME/orvandel\n"
+                 "(else ~/.local/share/orvandel). Exit status: 0 success, 1 failed\n"
                  "operation, 2 usage or configuration error; set-constant 3 when the value\n"
                  "saved is the one the constant's range held the value asked to.\n");
 }

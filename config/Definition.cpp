@@ -146,8 +146,10 @@ bool LoadDefinition(const RegistrySettings& registry, const std::string& exeName
         return false;
     }
 
-    // The temporary folder (the host's query always answers).
-    const std::string tempFolder = TempFolder();
+    // The temporary folder (the host's query always answers). The user's
+    // own: the file's name is fixed, and another user's file under it in a
+    // shared folder could not be replaced.
+    const std::string tempFolder = UserTempFolder();
 
     // A temporary file left by an earlier run goes first. Whatever stands
     // under that name counts, a dangling link included.

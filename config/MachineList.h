@@ -39,7 +39,8 @@ MachineSelectStep MachineSelectCancel(const RegistrySettings& settings, UserProm
 // The machines a package installs beside the programs: share/orvandel next
 // to the folder of programPath, or one level further up (RV_Tune itself lives
 // in lib/orvandel/ with its start-up pictures). The first that holds
-// "MCN_LIST.DAT", or empty. Used when the registry names no installation.
+// "MCN_LIST.DAT", or empty. A user of the package works in a copy of it
+// (app/UserInstall).
 std::string ShippedMachinesFolder(const std::string& programPath);
 
 // The entry whose folder is code (letter case ignored), or nothing.

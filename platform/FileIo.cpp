@@ -12,6 +12,7 @@
 
 #include <dirent.h>
 #include <fcntl.h>
+#include <pwd.h>
 #include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -65,32 +66,11 @@ int CreateTempBeside(const std::string& target, std::string& tempPath) {
     return -1;
 }
 
-// A writer killed between creating its temporary file and the rename
-// leaves the file behind. Once a write of the same target has succeeded,
-// the temporary files of writers whose process is gone are removed, so they
-// do not pile up beside the user's files. A process that still runs (a
-// second program saving the same file, or a reused process id) keeps its own.
 void RemoveStaleTemps(const std::string& target) {
-    const std::string folder = FolderPart(target);
-    const std::string stem = TempStem(target);
-    DIR* dir = ::opendir(folder.c_str());
-    if (dir == nullptr) return;
-    while (const dirent* entry = ::readdir(dir)) {
-        const std::string name = entry->d_name;
-        if (name.size() <= stem.size() || name.compare(0, stem.size(), stem) != 0) continue;
-        // <stem><pid>-<count>, digits only; anything else is not ours.
-        const std::size_t dash = name.find('-', stem.size());
-        if (dash == std::string::npos || dash == stem.size() || dash + 1 >= name.size() || dash - stem.size() > 9)
-            continue;
-        if (name.find_first_not_of("0123456789", stem.size()) != dash ||
-            name.find_first_not_of("0123456789", dash + 1) != std::string::npos)
-            continue;
-        const long pid = std::strtol(name.c_str() + stem.size(), nullptr, 10);
-        if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
-        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
-        ::unlinkat(::dirfd(dir), name.c_str(), 0);
-    }
-    ::closedir(dir);
+    const int folder = ::open(FolderPart(target).c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (folder < 0) return;
+    RemoveStaleTempsAt(folder, FileNamePart(target));
+    ::close(folder);
 }
 
 // Makes the rename itself durable: without it, a power cut soon after a
@@ -137,6 +117,66 @@ std::string TempFolder() {
     std::string folder = (tmp != nullptr && tmp[0] != '\0') ? std::string(tmp) : std::string("/tmp");
     if (folder.back() != '/') folder += '/';
     return folder;
+}
+
+void RemoveStaleTempsAt(int folder, const std::string& name) {
+    const std::string stem = TempStem(name);
+    const int listFd = ::dup(folder);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (dir == nullptr) {
+        if (listFd >= 0) ::close(listFd);
+        return;
+    }
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string found = entry->d_name;
+        if (found.size() <= stem.size() || found.compare(0, stem.size(), stem) != 0) continue;
+        // <stem><pid>-<count>, digits only; anything else is not ours.
+        const std::size_t dash = found.find('-', stem.size());
+        if (dash == std::string::npos || dash == stem.size() || dash + 1 >= found.size() || dash - stem.size() > 9)
+            continue;
+        if (found.find_first_not_of("0123456789", stem.size()) != dash ||
+            found.find_first_not_of("0123456789", dash + 1) != std::string::npos)
+            continue;
+        const long pid = std::strtol(found.c_str() + stem.size(), nullptr, 10);
+        if (pid <= 0 || pid == static_cast<long>(::getpid())) continue;
+        if (::kill(static_cast<pid_t>(pid), 0) == 0 || errno != ESRCH) continue;
+        ::unlinkat(folder, found.c_str(), 0);
+    }
+    ::closedir(dir);
+}
+
+namespace {
+
+// A folder of the effective user that nobody else may enter; not a link.
+bool IsPrivateFolder(const std::string& folder) {
+    struct stat info {};
+    return ::lstat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+           (info.st_mode & 077) == 0;
+}
+
+}  // namespace
+
+std::string UserTempFolder() {
+    const char* tmp = std::getenv("TMPDIR");
+    if (tmp != nullptr && tmp[0] != '\0') return TempFolder();
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return JoinPath(runtime, "");
+    std::string cache;
+    if (const char* env = std::getenv("XDG_CACHE_HOME"); env != nullptr && env[0] == '/') {
+        cache = env;
+    } else if (const char* home = std::getenv("HOME"); home != nullptr && home[0] == '/') {
+        cache = JoinPath(home, ".cache");
+    } else if (const passwd* user = ::getpwuid(::geteuid()); user != nullptr && user->pw_dir != nullptr &&
+                                                              user->pw_dir[0] == '/') {
+        cache = JoinPath(user->pw_dir, ".cache");
+    }
+    if (!cache.empty()) {
+        const std::string own = JoinPath(cache, "orvandel");
+        ::mkdir(cache.c_str(), 0700);
+        ::mkdir(own.c_str(), 0700);   // a folder already there is checked like a new one
+        if (IsPrivateFolder(own)) return own + "/";
+    }
+    return "/tmp/";
 }
 
 bool WriteFileAtomic(const std::string& path, const std::string& content) {

@@ -8,6 +8,13 @@
 // The temporary folder: $TMPDIR when set and not empty, else "/tmp"; always
 // ends with "/", so a file name can be appended directly.
 std::string TempFolder();
+// A temporary folder no other user shares, for files of a fixed name that
+// another user's file there would block: $TMPDIR when set and not empty;
+// else $XDG_RUNTIME_DIR when it is the user's own private folder; else
+// "orvandel" in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache),
+// made private (mode 0700) and used only while it is the user's and private
+// (not a link); else "/tmp/". Ends with "/".
+std::string UserTempFolder();
 
 // Writes content to path through a temporary file in the same folder that is
 // flushed and renamed over path; the old file is intact when this fails. It
@@ -16,6 +23,13 @@ std::string TempFolder();
 // file it names gets the content, and the old file's mode, owner and group
 // carry over. Only regular files are replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
+// A writer killed between creating its temporary file (".<name>.tmp<pid>-<n>"
+// beside the target) and the rename leaves the file behind. Once a write of
+// the same name in the open folder has succeeded, the temporary files of
+// writers whose process is gone are removed, so they do not pile up beside
+// the user's files. A process that still runs (a second program saving the
+// same file, or a reused process id) keeps its own.
+void RemoveStaleTempsAt(int folder, const std::string& name);
 // Creates path with content, complete or not at all, and never over
 // anything: the content goes to a temporary file beside it that is then
 // linked to path, which fails when path exists (a symbolic link included).

@@ -52,11 +52,6 @@ bool TargetContent(const std::string& source, CopyKind kind, std::string& conten
 
 }  // namespace
 
-bool IsNewer(const FileTime& target, const FileTime& source) {
-    if (target.seconds != source.seconds) return target.seconds > source.seconds;
-    return target.nanoseconds > source.nanoseconds;
-}
-
 void ReportLink(const std::string& link, UserPrompt& prompt) {
     prompt.Message(WithValue(setuptext::kLinkFound, link), setuptext::kCaption, PromptIcon::kStop);
 }

@@ -7,6 +7,7 @@
 // installed file is never newer than the distribution it came from.
 #include <string>
 
+#include "platform/TreeCopy.h"   // FileTime and IsNewer: the comparison of the rule
 #include "platform/UserPrompt.h"
 
 enum class CopyKind { kExpand, kPlain };
@@ -36,12 +37,3 @@ int CopyByRule(const std::string& source, const std::string& target, CopyKind ki
 // The message for a link found where setup would write: "The name: ... is
 // a symbolic link ...", naming the link.
 void ReportLink(const std::string& link, UserPrompt& prompt);
-
-// True when the target's last write lies after the source's. Both times are
-// instants; comparing them directly keeps the order through a change of the
-// clocks from summer to winter time, where local times repeat an hour.
-struct FileTime {
-    long long seconds = 0;
-    long nanoseconds = 0;
-};
-bool IsNewer(const FileTime& target, const FileTime& source);

@@ -36,6 +36,16 @@ TEST(SettingsCodesTest, TextsMapToTheCodesTheLinkUses) {
     for (const Case& c : cases) EXPECT_EQ(c.code(c.text), c.expected) << c.text;
 }
 
+// A host whose Machine Select dialog closes without a choice.
+struct ClosingSelectHost : HeadlessHost {
+    using HeadlessHost::HeadlessHost;
+    MachineSelectResult RunMachineSelect(CQelApp&) override {
+        ++selects;
+        return MachineSelectResult::kClosed;
+    }
+    int selects = 0;
+};
+
 // An installation tree with a registry file of its own.
 struct StartupTest : ::testing::Test {
     TempDir dir;
@@ -66,9 +76,12 @@ struct StartupTest : ::testing::Test {
 };
 
 TEST_F(StartupTest, MissingSettingsFileStopsWithExitCodeZero) {
+    // Machine Select comes first, and closes without a machine that has one.
     Registry();
+    ClosingSelectHost closing(prompt);
     CQelApp app(Options());
-    EXPECT_FALSE(app.InitInstance(host));
+    EXPECT_FALSE(app.InitInstance(closing));
+    EXPECT_EQ(closing.selects, 1);
     EXPECT_EQ(app.ExitCode(), 0);
     ASSERT_EQ(prompt.shown.size(), 1u);
     EXPECT_EQ(prompt.Last().text, "RV_Tune.ini is not exist.");
@@ -100,8 +113,9 @@ TEST_F(StartupTest, EmptyInstallDirectoryNeverSearchesTheWorkingFolder) {
     Install("[RS232C]\n");
     const std::string here = std::filesystem::current_path().string();
     ASSERT_EQ(::chdir(dir.File("install").c_str()), 0);
+    ClosingSelectHost closing(prompt);
     CQelApp app(Options());
-    const bool started = app.InitInstance(host);
+    const bool started = app.InitInstance(closing);
     ASSERT_EQ(::chdir(here.c_str()), 0);
     EXPECT_FALSE(started);
     EXPECT_EQ(app.ExitCode(), 0);

@@ -11,7 +11,8 @@
 // window-save (RV_Tune's Save, through build/bin/crashsave offscreen),
 // directory (the Directory dialog's list in the settings file),
 // monitor-selection (the monitor's item list in the settings file),
-// machine-select (the machine choice in the registry file).
+// machine-select (the machine choice in the registry file), user-copy (a
+// package user's copy of the shipped machines brought up to date).
 // Exit 0 when every kill left a sound file, 1 otherwise.
 #include <algorithm>
 #include <chrono>
@@ -31,6 +32,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -38,6 +40,7 @@
 #include "config/MachineList.h"
 #include "config/RegistrySettings.h"
 #include "ecu/MonitorSelection.h"
+#include "platform/TreeCopy.h"
 #include "files/SRecord.h"
 #include "platform/FileIo.h"
 #include "platform/ProfileFile.h"
@@ -295,6 +298,34 @@ public:
             });
         };
         writers.push_back(machine);
+
+        // Two versions of the package in turn, each made newer than the copy
+        // before it is brought up to date, as an update of the package is.
+        install_.dir.Write("shipped/0/T26/RV_Tune.STZ", LargeCalibration(5));
+        install_.dir.Write("shipped/1/T26/RV_Tune.STZ", LargeCalibration(6));
+        const std::string shipped = install_.dir.File("shipped/"), copy = install_.dir.File("user-copy");
+        Writer userCopy;
+        userCopy.name = "user-copy";
+        userCopy.target = copy + "/T26/RV_Tune.STZ";
+        userCopy.start = [=](int variant, bool once) {
+            return Fork([=](int readyFd) {
+                SignalReady(readyFd);
+                for (int v = variant;; v ^= 1) {
+                    struct stat copied {};
+                    const long long after = ::stat((copy + "/T26/RV_Tune.STZ").c_str(), &copied) == 0
+                                                ? static_cast<long long>(copied.st_mtim.tv_sec) + 1
+                                                : 1000000;
+                    const struct timespec times[2] = {{after, 0}, {after, 0}};
+                    const std::string source = shipped + std::to_string(v);
+                    TreeCopyResult result;
+                    if (::utimensat(AT_FDCWD, (source + "/T26/RV_Tune.STZ").c_str(), times, 0) != 0 ||
+                        !CopyTreeByTime(source, copy, result) || result.copied != 1)
+                        return kWriteFailed;
+                    if (once) return 0;
+                }
+            });
+        };
+        writers.push_back(userCopy);
         return writers;
     }
 

@@ -224,3 +224,24 @@ TEST(PathSearchTest, ReadWholeFileReadsRegularFilesOnly) {
 }
 
 }  // namespace
+
+TEST(PathSearchTest, UserTempFolderIsNeverSharedWithAnotherUser) {
+    TempDir dir;   // private (mode 0700), like a runtime folder
+    for (const char* folder : {"open/.keep", "home/.keep", "shared/orvandel/.keep"}) dir.Write(folder, "");
+    ::chmod(dir.File("shared/orvandel").c_str(), 0777);
+    EnvOverride home("HOME", dir.File("home"));
+    const std::string own = dir.File("home/.cache/orvandel/"), shared = dir.File("shared");
+    struct Case { const char* tmpdir; std::string runtime; const char* cache; std::string wanted; };
+    const Case cases[] = {
+        {"/var/rvtmp", dir.Path(), nullptr, "/var/rvtmp/"},   // the user's own choice
+        {nullptr, dir.Path(), nullptr, dir.Path() + "/"},
+        {"", dir.File("open"), "relative", own},               // others may enter it (mode 0755)
+        {nullptr, "", shared.c_str(), "/tmp/"},                // others may write in it
+    };
+    for (const Case& c : cases) {
+        EnvOverride tmp("TMPDIR", c.tmpdir);
+        EnvOverride runtime("XDG_RUNTIME_DIR", c.runtime);
+        EnvOverride cache("XDG_CACHE_HOME", c.cache);
+        EXPECT_EQ(UserTempFolder(), c.wanted) << c.runtime;
+    }
+}
