@@ -3,6 +3,7 @@
 #include <cstdio>
 #include <utility>
 
+#include "config/Definition.h"
 #include "config/RegistrySettings.h"
 #include "model/Calibration.h"
 #include "model/Maps.h"
@@ -283,6 +284,7 @@ ExchangeOutcome DataExchange::Write(ExchangeTarget target) {
             else if (readSource_ == ExchangeSource::kFile) job.file = exchangePath_;
             job.backup = backupBeforeWrite;
             job.maps = calibration_.HasImage() ? &calibration_.maps : nullptr;
+            job.layMaps = MapLayer();
             job.limits = guardLimits;
             return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
         }
@@ -377,8 +379,26 @@ ExchangeOutcome DataExchange::Restore(int entryId) {
     if (const int code = protocol_.CheckEcu(false); code != 0) return refuse(protocol_.CodeText(code));
     SafeWriteJob job = RestoreJob(entry, backupBeforeWrite);
     job.maps = calibration_.HasImage() ? &calibration_.maps : nullptr;
+    job.layMaps = MapLayer();
     job.limits = guardLimits;
     return RunSafeWrite(job) ? ExchangeOutcome::kComplete : ExchangeOutcome::kFail;
+}
+
+std::function<bool(std::uint16_t, const std::vector<std::uint8_t>&, MapList&)> DataExchange::MapLayer() const {
+    if (!calibration_.HasImage()) return {};
+    // The definition's maps over the open calibration with other bytes laid
+    // in: where the maps lie when the ECU holds those bytes.
+    return [this](std::uint16_t start, const std::vector<std::uint8_t>& bytes, MapList& maps) {
+        Calibration over;
+        if (!over.AllocateImage()) return false;
+        over.image() = calibration_.image();
+        for (std::size_t i = 0; i < bytes.size() && start + i < over.image().size(); ++i)
+            over.image()[start + i] = bytes[i];
+        over.definitionLines = calibration_.definitionLines;
+        const bool placed = LoadMapSection(over, over.image()) == 0;
+        maps = std::move(over.maps);
+        return placed;
+    };
 }
 
 ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& chooseFile) {

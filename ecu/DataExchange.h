@@ -155,6 +155,8 @@ private:
     Fill FillFromFile(DataPane& pane, const std::string& path);
     void SetBusy(bool busy);
     bool RunSafeWrite(const SafeWriteJob& job);
+    // SafeWriteJob::layMaps over the open calibration; empty without one.
+    std::function<bool(std::uint16_t, const std::vector<std::uint8_t>&, MapList&)> MapLayer() const;
     void Append(const std::string& text);
     void LogTransfer(const char* operation, const char* result, const DataPane* data, const std::string& file);
     void Message(const std::string& text);

@@ -308,6 +308,7 @@ EcuWriteResult EcuProtocol::WriteEcu(const std::vector<std::string>& lines) {
             if (!FlushInput(kWriteFlush, true)) result.code = str::kDataRemainsInPort;
             link_.ClearError();
         }
+        result.commandSent = result.code == 0;
         const bool started = result.code == 0 && SendEchoed(CommandByte('L')) && SendEchoed(CommandByte('W'));
         bool sent = started;
         const long long lineCount = static_cast<long long>(lines.size());

@@ -55,6 +55,7 @@ struct EcuWriteResult {
     std::string failAddress;    // after a failed transfer (may be empty)
     bool allSent = false;       // every record went out echoed; only the result byte may be missing
     bool interrupted = false;   // stopped by stopRequested before a record (code 1520)
+    bool commandSent = false;   // the write command went out: the ECU may hold part of the data
 };
 
 class EcuProtocol {

@@ -301,22 +301,33 @@ LogEntry Logbook::Load(int id) const {
     if (!ended || entry.time.empty() || entry.operation.empty() || result.empty())
         return damaged("the entry is incomplete");
     entry.result = result;
-    if (result == logbook::kStarted) {
+    // The outcome of a started write: a file under the outcome's name that
+    // cannot be read as one (a link to nowhere, a folder, garbage) damages
+    // the entry; an outcome beside an entry that awaited none is no entry's.
+    std::error_code endError;
+    const bool endPresent = fs::exists(fs::symlink_status(base + ".end", endError));
+    if (endPresent && result != logbook::kStarted) return damaged("an outcome lies beside an entry that had one");
+    if (result == logbook::kStarted && endPresent) {
+        // Four lines, the outcome of this very entry: one copied or linked
+        // from another entry names another number.
         std::string outcome;
-        if (ReadWholeFile(base + ".end", outcome)) {
-            const std::string prefix = std::string(kEndMagic) + "\nresult=";
-            const std::size_t detailAt = outcome.find("\ndetail=");
-            const std::size_t endAt = outcome.rfind("\nend\n");
-            if (outcome.size() > 64 * 1024 || outcome.compare(0, prefix.size(), prefix) != 0 ||
-                detailAt == std::string::npos || endAt == std::string::npos || endAt < detailAt ||
-                detailAt <= prefix.size() || endAt + 5 != outcome.size())
-                return damaged("the outcome of the write is unreadable");
-            entry.result = outcome.substr(prefix.size(), detailAt - prefix.size());
-            entry.detail = outcome.substr(detailAt + 8, endAt - detailAt - 8);
-            if (entry.result == logbook::kStarted || entry.result.find('\n') != std::string::npos ||
-                entry.detail.find('\n') != std::string::npos)
-                return damaged("the outcome of the write is unreadable");
+        std::vector<std::string> lines;
+        if (ReadWholeFile(base + ".end", outcome, 64 * 1024)) {
+            for (std::size_t at = 0; at < outcome.size();) {
+                const std::size_t end = outcome.find('\n', at);
+                if (end == std::string::npos) break;
+                lines.push_back(outcome.substr(at, end - at));
+                at = end + 1;
+            }
         }
+        const std::string resultKey = "result=", detailKey = "detail=";
+        if (lines.size() != 5 || outcome.back() != '\n' || lines[0] != kEndMagic ||
+            lines[1] != "entry=" + IdName(id, "") || lines[2].compare(0, resultKey.size(), resultKey) != 0 ||
+            lines[3].compare(0, detailKey.size(), detailKey) != 0 || lines[4] != "end" ||
+            lines[2].size() == resultKey.size() || lines[2] == resultKey + logbook::kStarted)
+            return damaged("the outcome of the write is unreadable");
+        entry.result = lines[2].substr(resultKey.size());
+        entry.detail = lines[3].substr(detailKey.size());
     }
     if (start.empty() && length.empty() && sum.empty()) return entry;
 
@@ -360,8 +371,8 @@ bool Logbook::Finish(int id, const std::string& result, const std::string& detai
         error = "logbook entry " + std::to_string(id) + " is not a write awaiting its outcome";
         return false;
     }
-    const std::string text = std::string(kEndMagic) + "\nresult=" + OneLine(result) + "\ndetail=" + OneLine(detail) +
-                             "\nend\n";
+    const std::string text = std::string(kEndMagic) + "\nentry=" + IdName(id, "") + "\nresult=" + OneLine(result) +
+                             "\ndetail=" + OneLine(detail) + "\nend\n";
     // Created once: a second outcome, or a file planted under its name, is
     // never replaced.
     if (WriteFileExclusive((fs::path(folder_) / IdName(id, ".end")).string(), text) != ExclusiveWrite::kWritten) {
@@ -436,7 +447,7 @@ bool Logbook::LastEcuData(const std::string& machine, const std::string& ecu, Lo
             entry = std::move(candidate);
             return true;
         }
-        if (!candidate.WritesEcu()) continue;
+        if (!candidate.WritesEcu() || candidate.result == logbook::kNotSent) continue;
         // A write that failed or was cut may have left anything in the ECU.
         if (candidate.result != logbook::kComplete || !candidate.hasData) return false;
         later.push_back(std::move(candidate));

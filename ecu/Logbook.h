@@ -39,6 +39,8 @@ constexpr const char* kInterrupted = "interrupted";
 // A write whose outcome never reached the logbook: the program was killed
 // or the machine lost power while the records went out.
 constexpr const char* kStarted = "started";
+// A write refused before its command went out: the ECU holds what it held.
+constexpr const char* kNotSent = "not sent";
 constexpr const char* kFolderName = "LOGBOOK";
 }  // namespace logbook
 

@@ -89,15 +89,28 @@ bool SafeWrite::Guard(const SafeWriteJob& job, std::uint16_t oldStart, const std
                       SafeWriteResult& result) {
     if (!job.guard) return true;
     static const MapList kNoMaps;
-    result.guard = CheckPlausibility(job.maps ? *job.maps : kNoMaps, job.start, job.bytes, oldStart, old, job.limits);
+    const MapList* cells = job.maps;
+    MapList newMaps, oldMaps;
+    std::vector<std::string> layout;
+    if (job.layMaps) {
+        const bool newPlaced = job.layMaps(job.start, job.bytes, newMaps);
+        const bool oldPlaced = job.layMaps(oldStart, old, oldMaps);
+        layout = LayoutChanges(newMaps, newPlaced, oldMaps, oldPlaced);
+        cells = oldPlaced || oldMaps.size() >= newMaps.size() ? &oldMaps : &newMaps;
+    }
+    result.guard = CheckPlausibility(cells ? *cells : kNoMaps, job.start, job.bytes, oldStart, old, job.limits);
+    result.guard.layout = std::move(layout);
     // Data in which no map lies (a restore of some other range, no maps
     // known) passes no check at all: it is asked like a write with no history.
     const bool nothingCompared = result.guard.comparedCells == 0;
     if (nothingCompared)
-        result.guard.unchecked = (job.maps ? "No map of the definition lies in " + Address(job.start) + "-" +
-                                                 Address(job.start + static_cast<long>(job.bytes.size()) - 1)
-                                           : std::string("No calibration is open to tell where the maps lie")) +
-                                 ", so the plausibility guard cannot check this write.";
+        result.guard.unchecked =
+            (!cells || cells->empty()
+                 ? std::string("No maps are known for this data (no calibration is open, or the definition's "
+                               "maps cannot be placed over it)")
+                 : "No map of the definition lies in " + Address(job.start) + "-" +
+                       Address(job.start + static_cast<long>(job.bytes.size()) - 1)) +
+            ", so the plausibility guard cannot check this write.";
     if (nothingCompared ? Confirm(result.guard, true) : !result.guard.Flagged() || Confirm(result.guard, false))
         return true;
     result.status = SafeWriteStatus::kRefused;
@@ -212,6 +225,7 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
         result.status = SafeWriteStatus::kNotLogged;
         result.detail = "the logbook cannot take the write: " + result.logError;
         Message("The write could not be entered in the logbook (" + result.logError + "). Nothing was written.");
+        result.logError.clear();   // said in the message
         Line("Write to ECU data", logbook::kFail);
         return result;
     }
@@ -223,8 +237,7 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     protocol_.stopRequested = stopRequested;
     const EcuWriteResult written = protocol_.WriteEcu(lines);
     protocol_.stopRequested = previousStop;
-    result.dataSent = written.code != str::kPortUsedByOther && written.code != str::kNoResponse &&
-                      written.code != str::kEcuTypeDifferent && written.code != str::kDataRemainsInPort;
+    result.dataSent = written.commandSent;
     // Every record went out but the ECU's result byte did not come: only
     // the read-back can tell whether the data is there.
     const bool resultByteMissing = written.code == str::kFailedToCorrespond && written.allSent;
@@ -275,7 +288,11 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     if (result.status != SafeWriteStatus::kInterrupted)
         Line("Write to ECU data", result.Complete() ? logbook::kComplete : logbook::kFail);
 
+    // A write refused before its command went out (the ECU silent or of
+    // another type) left the ECU as it was: its entry says so, and the
+    // history reads past it.
     const char* outcome = result.Complete()                                  ? logbook::kComplete
+                          : !result.dataSent                                 ? logbook::kNotSent
                           : result.status == SafeWriteStatus::kInterrupted ? logbook::kInterrupted
                                                                            : logbook::kFail;
     std::string detail = job.detail;
@@ -287,7 +304,9 @@ SafeWriteResult SafeWrite::Run(const SafeWriteJob& job) {
     if (result.backupId != 0) add("backup in entry " + std::to_string(result.backupId));
     // Without its outcome the entry stays "started": the ECU is then taken
     // to hold anything, never the data of this write.
-    if (std::string error; !book_.Finish(result.entryId, outcome, detail, error)) result.logError = error;
+    if (std::string error; !book_.Finish(result.entryId, outcome, detail, error))
+        result.logError = error + "; the entry stays \"" + logbook::kStarted +
+                          "\", so nothing of this ECU counts as known until it is read again";
     return result;
 }
 

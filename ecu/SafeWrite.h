@@ -29,6 +29,11 @@ struct SafeWriteJob {
     bool backup = true;
     bool guard = true;                      // off only to write back this run's own backup
     const MapList* maps = nullptr;          // for the guard; none: nothing to compare
+    // The definition's maps laid over the image with bytes (from start) in
+    // it; true when every map was placed. Map sizes lie in the data, so the
+    // guard places the maps over what the ECU holds too, and compares the
+    // cells where the ECU has them. Empty: job.maps for both.
+    std::function<bool(std::uint16_t start, const std::vector<std::uint8_t>& bytes, MapList& maps)> layMaps;
     GuardLimits limits;
 };
 
@@ -54,8 +59,8 @@ struct SafeWriteResult {
     bool Complete() const { return status == SafeWriteStatus::kComplete; }
     // The ECU may no longer hold what it held before.
     bool EcuTouched() const {
-        return status == SafeWriteStatus::kWriteFailed || status == SafeWriteStatus::kVerifyFailed ||
-               (status == SafeWriteStatus::kInterrupted && dataSent);
+        return dataSent && (status == SafeWriteStatus::kWriteFailed || status == SafeWriteStatus::kVerifyFailed ||
+                            status == SafeWriteStatus::kInterrupted);
     }
 };
 

@@ -1,6 +1,8 @@
 #include "ecu/WriteGuard.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <tuple>
 
 #include "platform/ProfileFile.h"
 
@@ -73,8 +75,43 @@ GuardReport CheckPlausibility(const MapList& maps, std::uint16_t newStart, const
     return report;
 }
 
+namespace {
+
+std::string Where(const MapItem& item) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04X (%d %s)", static_cast<unsigned>(item.start), item.count,
+                  item.elementSize == 2 ? "words" : "bytes");
+    return text;
+}
+
+}  // namespace
+
+std::vector<std::string> LayoutChanges(const MapList& newMaps, bool newPlaced, const MapList& oldMaps, bool oldPlaced) {
+    std::vector<std::string> lines;
+    if (newPlaced != oldPlaced) {
+        lines.push_back(newPlaced ? "The definition's maps cannot all be placed over what the ECU holds now."
+                                  : "The definition's maps cannot all be placed over the data to write.");
+    }
+    if (newMaps.size() != oldMaps.size())
+        lines.push_back("The data lays out " + std::to_string(newMaps.size()) + " maps, what the ECU holds " +
+                        std::to_string(oldMaps.size()) + ".");
+    for (std::size_t i = 0; i < newMaps.size() && i < oldMaps.size(); ++i) {
+        const MapRecord& now = *newMaps[i];
+        const MapRecord& ecu = *oldMaps[i];
+        for (const auto& [item, was, label] :
+             {std::make_tuple(&now.z, &ecu.z, "THROT"), std::make_tuple(&now.x, &ecu.x, "RPM"),
+              std::make_tuple(&now.y, &ecu.y, "DATA")}) {
+            if (item->start == was->start && item->count == was->count && item->elementSize == was->elementSize)
+                continue;
+            lines.push_back(now.name + ": " + label + " at " + Where(*item) + ", in the ECU at " + Where(*was) + ".");
+        }
+    }
+    return lines;
+}
+
 std::string GuardReport::Summary() const {
     std::string text;
+    for (const std::string& line : layout) text += line + "\n";
     for (const MapGuardResult& map : maps) {
         text += map.map + ": " + std::to_string(map.changedCells) + " of " + std::to_string(map.cells) +
                 " cells changed, " + std::to_string(map.largeCells) + " over the limit";

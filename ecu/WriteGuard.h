@@ -47,15 +47,23 @@ struct MapGuardResult {
 };
 
 struct GuardReport {
+    // Where the maps the data lays out differ from those the ECU's content
+    // lays out (a map count or size byte changed), one line each.
+    std::vector<std::string> layout;
     std::vector<MapGuardResult> maps;    // only the maps that need a confirmation
     int comparedCells = 0;               // cells of every map found in both blocks
     // Why the write cannot be checked at all (no map lies in it, nothing
     // known of the ECU); "" when it was checked.
     std::string unchecked;
-    bool Flagged() const { return !maps.empty(); }
+    bool Flagged() const { return !maps.empty() || !layout.empty(); }
     // One line per map: "Main: 1 of 6 cells changed, 1 over the limit; row 2 column 1: 30 -> 60".
     std::string Summary() const;
 };
+
+// The lines of GuardReport::layout for the maps the new data lays out
+// (newMaps, placed: the definition placed them all) against those the ECU's
+// content lays out (oldMaps, oldPlaced); empty when both lie the same.
+std::vector<std::string> LayoutChanges(const MapList& newMaps, bool newPlaced, const MapList& oldMaps, bool oldPlaced);
 
 // The cells of every map compared between the new data (newStart, newBytes)
 // and the old (oldStart, oldBytes); a cell outside either block is not compared.

@@ -36,6 +36,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     ProfileFile settings(ini);
     if (settings.ReadString("RS232C", "PORT", "").size() >= ProfileFile::kBufferSize) __builtin_trap();
     settings.ReadInt("PRECISION", "X", 0);
+    // A path is the buffer's text, only not cut.
+    const std::string cut = settings.ReadString("DIRECTORY", "PATH2", "");
+    const std::string path = settings.ReadPath("DIRECTORY", "PATH2", "");
+    if (path.size() >= ProfileFile::kMaxPathSize) __builtin_trap();
+    // Whole when read at all (one too long for the system reads as none).
+    if (!path.empty() && (path.compare(0, cut.size(), cut) != 0 || (cut.size() < 259 && path != cut)))
+        __builtin_trap();
+    const std::string longPath = "/" + std::string(300, 'p');
+    if (!settings.WriteString("DIRECTORY", "PATH3", longPath) ||
+        ProfileFile(ini).ReadPath("DIRECTORY", "PATH3", "") != longPath)
+        __builtin_trap();
     if (!settings.WriteString("DIRECTORY", "PATH1", "/work folder/1")) __builtin_trap();
     if (ProfileFile(ini).ReadString("DIRECTORY", "PATH1", "") != "/work folder/1") __builtin_trap();
 

@@ -78,6 +78,28 @@ TEST_F(SafeWriteTest, TheWriteIsEnteredAsStartedBeforeItsFirstRecordAndNotSentWi
     EXPECT_EQ(ecu.received, "");
 }
 
+TEST_F(SafeWriteTest, AWriteTheEcuRefusedBeforeItsCommandLeavesTheHistoryStanding) {
+    LogEntry read;
+    read.operation = logbook::kRead;
+    read.result = logbook::kComplete;
+    read.machine = "TST01";
+    read.ecu = "M1";
+    read.hasData = true;
+    read.start = 0x1000;
+    read.data = data;
+    std::string error;
+    ASSERT_TRUE(book.Add(read, error));
+    ecu.id = "X9";   // another ECU type: nothing goes out
+    const SafeWriteResult result = write.Run(Job());
+    EXPECT_FALSE(result.EcuTouched());
+    LogEntry entry;
+    ASSERT_TRUE(book.Find(result.entryId, entry));
+    EXPECT_EQ(entry.result, logbook::kNotSent);
+    LogEntry known;
+    ASSERT_TRUE(book.LastEcuData("TST01", "M1", known));
+    EXPECT_EQ(known.id, read.id);
+}
+
 TEST_F(SafeWriteTest, DataTheGuardCannotCheckIsAskedAboutFirst) {
     MapList elsewhere;   // one map, at 0x2000: none lies in the data written
     elsewhere.push_back(std::make_unique<MapRecord>());

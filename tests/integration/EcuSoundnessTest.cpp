@@ -153,13 +153,34 @@ TEST_F(EcuCommandsTest, ARestoreTheGuardCannotCheckNeedsForce) {
 
     const Outcome refused = Tune({"restore", "1"});
     EXPECT_EQ(refused.status, 1) << refused.err;
-    EXPECT_NE(refused.err.find("No map of the definition lies in 1020-102F"), std::string::npos) << refused.err;
+    EXPECT_NE(refused.err.find("the plausibility guard cannot check this write"), std::string::npos) << refused.err;
     EXPECT_NE(refused.out.find("Plausibility guard   --->   Refused"), std::string::npos) << refused.out;
     const Outcome forced = Tune({"restore", "1", "--force"});
     EXPECT_EQ(forced.status, 0) << forced.err;
     std::vector<std::uint8_t> expected = Range(image);
     expected[0x23] = 9;
     EXPECT_EQ(EcuMemory(), expected);
+}
+
+// Map sizes lie in the data: a file whose first map shrinks to one cell
+// moves the second map, and its cells, where the ECU has none of them. The
+// guard places the maps over what the ECU holds and weighs the cells there.
+TEST_F(EcuCommandsTest, TheGuardWeighsCellsWhereTheEcuHasTheMaps) {
+    StartEcu(original);
+    Image image = testinstall::CalibrationImage();
+    image[0x1000] = 1, image[0x1001] = 1;   // Main: 1 x 1
+    for (int a = 0x1014; a <= 0x101C; ++a) image[a] = 0xF0;   // Twin's cells in the ECU's layout
+    std::uint8_t sum = 0;
+    for (int a = kDataStart; a < kDataEnd; ++a) sum = static_cast<std::uint8_t>(sum + image[a]);
+    image[kDataEnd] = static_cast<std::uint8_t>(0x7F - sum);
+    const std::string moved = install.dir.Write("moved.qsd", DataFile(image));
+
+    const Outcome refused = Tune({"write-ecu", moved});
+    EXPECT_EQ(refused.status, 1) << refused.err;
+    EXPECT_NE(refused.err.find("Main: DATA at 1004 (1 bytes), in the ECU at 1007 (6 bytes)"), std::string::npos)
+        << refused.err;
+    EXPECT_NE(refused.err.find("Twin: "), std::string::npos) << refused.err;
+    EXPECT_EQ(EcuMemory(), Range(testinstall::CalibrationImage()));
 }
 
 // A single write moves a cell; a later write of the old calibration moves it
