@@ -257,6 +257,18 @@ TEST_F(LogbookTest, AStartedWriteTakesItsOutcomeOnceAndWithoutItTheEcuIsUnknown)
         ASSERT_TRUE(book.Find(next.id, now));
         EXPECT_TRUE(now.Damaged()) << planted;
     }
+    // An outcome copied from another entry, or laid beside one that awaited
+    // none, is no outcome of it.
+    LogEntry copied = write;
+    ASSERT_TRUE(book.Add(copied, error));
+    char name[16];
+    std::snprintf(name, sizeof name, "%06d.end", copied.id);
+    dir.Write("WORK/LOGBOOK/" + std::string(name), dir.Read("WORK/LOGBOOK/000002.end"));
+    dir.Write("WORK/LOGBOOK/000001.end", dir.Read("WORK/LOGBOOK/000002.end"));
+    for (int id : {copied.id, 1}) {
+        ASSERT_TRUE(book.Find(id, now));
+        EXPECT_TRUE(now.Damaged()) << id;
+    }
 }
 
 // One map of 2 x 3 byte cells at 0x1007 and one of 2 word cells at 0x1010.
