@@ -30,20 +30,6 @@ std::string FolderPart(const std::string& path) {
     return path.substr(0, slash);
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0) {
-            if (errno == EINTR) continue;
-            return false;
-        }
-        if (written == 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // The name stem of every temporary file written for target: "." + name +
 // ".tmp", the name cut so that the temporary name stays within the file
 // system's name limit. The writer's process id and a count follow.
@@ -111,6 +97,20 @@ bool MayWriteInPlace(const std::string& target, const struct stat& info) {
 }
 
 }  // namespace
+
+bool WriteAll(int fd, const char* data, std::size_t size) {
+    while (size > 0) {
+        const ssize_t written = ::write(fd, data, size);
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (written == 0) return false;
+        data += written;
+        size -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
 
 std::string TempFolder() {
     const char* tmp = std::getenv("TMPDIR");

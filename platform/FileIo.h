@@ -34,6 +34,10 @@ void RemoveStaleTempsAt(int folder, const std::string& name);
 // anything: the content goes to a temporary file beside it that is then
 // linked to path, which fails when path exists (a symbolic link included).
 // Two writers racing for one name: exactly one gets it.
+// Writes all of data to fd, again after an interrupted call; false on any
+// error or a write that takes nothing.
+bool WriteAll(int fd, const char* data, std::size_t size);
+
 enum class ExclusiveWrite { kWritten, kExists, kFailed };
 ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& content);
 // The largest data file, image file, definition, settings file or registry

@@ -9,6 +9,8 @@
 #include <fcntl.h>
 #include <unistd.h>
 
+#include "platform/FileIo.h"
+
 namespace {
 
 // Closes the descriptor it holds when it goes away.
@@ -73,17 +75,6 @@ NoFollowResult OpenFolderOf(const std::string& path, Descriptor& folder, std::st
     const NoFollowResult result = OpenFolderNoFollow(folderPath, false, fd, link);
     folder.Reset(fd);
     return result;
-}
-
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
 }
 
 }  // namespace

@@ -43,17 +43,6 @@ void Fail(TreeCopyResult& result, const std::string& reason) {
     if (result.error.empty()) result.error = reason;
 }
 
-bool WriteAll(int fd, const char* data, std::size_t size) {
-    while (size > 0) {
-        const ssize_t written = ::write(fd, data, size);
-        if (written < 0 && errno == EINTR) continue;
-        if (written <= 0) return false;
-        data += written;
-        size -= static_cast<std::size_t>(written);
-    }
-    return true;
-}
-
 // Copies the open source into a new file in folder and gives it the
 // source's write time. The name has the form the atomic file writes use
 // (".name.tmp<pid>-<count>"), so the next copy or save of the file clears
