@@ -158,7 +158,17 @@ bool IsPrivateFolder(const std::string& folder) {
 
 std::string UserTempFolder() {
     const char* tmp = std::getenv("TMPDIR");
-    if (tmp != nullptr && tmp[0] != '\0') return TempFolder();
+    if (tmp != nullptr && tmp[0] != '\0') {
+        // A shared $TMPDIR (/tmp itself) gets a folder of this user's in it.
+        const std::string shared = TempFolder();
+        struct stat info {};
+        if (::stat(shared.c_str(), &info) == 0 && S_ISDIR(info.st_mode) && info.st_uid == ::geteuid() &&
+            (info.st_mode & 022) == 0)
+            return shared;   // the user's own, and nobody else may create files in it
+        const std::string own = shared + "orvandel-" + std::to_string(::geteuid());
+        ::mkdir(own.c_str(), 0700);   // one already there is checked like a new one
+        if (IsPrivateFolder(own)) return own + "/";
+    }
     const char* runtime = std::getenv("XDG_RUNTIME_DIR");
     if (runtime != nullptr && runtime[0] == '/' && IsPrivateFolder(runtime)) return JoinPath(runtime, "");
     std::string cache;

@@ -9,8 +9,10 @@
 // ends with "/", so a file name can be appended directly.
 std::string TempFolder();
 // A temporary folder no other user shares, for files of a fixed name that
-// another user's file there would block: $TMPDIR when set and not empty;
-// else $XDG_RUNTIME_DIR when it is the user's own private folder; else
+// another user's file there would block: $TMPDIR when set, not empty, the
+// user's and writable by nobody else, else "orvandel-<uid>" in it (a shared
+// one, as /tmp is), made private (mode 0700)
+// and used only while it is the user's and private; else $XDG_RUNTIME_DIR when it is the user's own private folder; else
 // "orvandel" in the user's cache folder ($XDG_CACHE_HOME, else ~/.cache),
 // made private (mode 0700) and used only while it is the user's and private
 // (not a link); else "/tmp/". Ends with "/".

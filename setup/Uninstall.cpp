@@ -100,7 +100,8 @@ int RunUninstall(SetupHost& host, std::string* scriptPath) {
     std::string script;
     if (!WriteCleanupScript(folder, setupname::kSetupProgram, script)) {
         Fail(host, WithValue(setuptext::kScriptNotWritten, TempFolder() + setupname::kCleanupScriptPrefix + "XXXXXX" +
-                                                              setupname::kCleanupScriptSuffix));
+                                                              setupname::kCleanupScriptSuffix) +
+                       "\nNothing was deleted.");
         return kSetupFailed;
     }
 

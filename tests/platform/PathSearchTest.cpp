@@ -227,13 +227,19 @@ TEST(PathSearchTest, ReadWholeFileReadsRegularFilesOnly) {
 
 TEST(PathSearchTest, UserTempFolderIsNeverSharedWithAnotherUser) {
     TempDir dir;   // private (mode 0700), like a runtime folder
-    for (const char* folder : {"open/.keep", "home/.keep", "shared/orvandel/.keep"}) dir.Write(folder, "");
+    for (const char* folder : {"open/.keep", "home/.keep", "shared/orvandel/.keep", "ptmp/.keep", "stmp/.keep"})
+        dir.Write(folder, "");
     ::chmod(dir.File("shared/orvandel").c_str(), 0777);
+    ::chmod(dir.File("ptmp").c_str(), 0700);
+    ::chmod(dir.File("stmp").c_str(), 01777);
     EnvOverride home("HOME", dir.File("home"));
     const std::string own = dir.File("home/.cache/orvandel/"), shared = dir.File("shared");
+    const std::string ptmp = dir.File("ptmp"), stmp = dir.File("stmp");
     struct Case { const char* tmpdir; std::string runtime; const char* cache; std::string wanted; };
     const Case cases[] = {
-        {"/var/rvtmp", dir.Path(), nullptr, "/var/rvtmp/"},   // the user's own choice
+        {ptmp.c_str(), dir.Path(), nullptr, ptmp + "/"},   // the user's own private choice
+        // a shared one (as /tmp is) gets a folder of the user's in it
+        {stmp.c_str(), dir.Path(), nullptr, stmp + "/orvandel-" + std::to_string(::geteuid()) + "/"},
         {nullptr, dir.Path(), nullptr, dir.Path() + "/"},
         {"", dir.File("open"), "relative", own},               // others may enter it (mode 0755)
         {nullptr, "", shared.c_str(), "/tmp/"},                // others may write in it
