@@ -56,15 +56,18 @@ void ReportLink(const std::string& link, UserPrompt& prompt) {
     prompt.Message(WithValue(setuptext::kLinkFound, link), setuptext::kCaption, PromptIcon::kStop);
 }
 
+NoFollowResult StatReportingLink(const std::string& path, struct stat& info, UserPrompt& prompt) {
+    std::string link;
+    const NoFollowResult state = StatNoFollow(path, info, link);
+    if (state == NoFollowResult::kLink) ReportLink(link, prompt);
+    return state;
+}
+
 int CopyByRule(const std::string& source, const std::string& target, CopyKind kind, unsigned mode,
                UserPrompt& prompt) {
-    std::string link;
     struct stat targetInfo {};
-    const NoFollowResult state = StatNoFollow(target, targetInfo, link);
-    if (state == NoFollowResult::kLink) {
-        ReportLink(link, prompt);
-        return kLinkFound;
-    }
+    const NoFollowResult state = StatReportingLink(target, targetInfo, prompt);
+    if (state == NoFollowResult::kLink) return kLinkFound;
     // A target that cannot even be looked at is left to the write, which fails.
     const bool exists = state == NoFollowResult::kOk;
     struct stat sourceInfo {};
@@ -80,6 +83,7 @@ int CopyByRule(const std::string& source, const std::string& target, CopyKind ki
     bool ok = (!exists || MayReplace(target, targetInfo)) && (exists || StatSource(source, sourceInfo)) &&
               TargetContent(source, kind, content);
     if (ok) {
+        std::string link;
         const NoFollowResult written =
             WriteNoFollow(target, content, static_cast<mode_t>(mode) & ~CurrentUmask(), &sourceInfo.st_mtim, link);
         if (written == NoFollowResult::kLink) {

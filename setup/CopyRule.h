@@ -7,6 +7,9 @@
 // installed file is never newer than the distribution it came from.
 #include <string>
 
+#include <sys/stat.h>
+
+#include "platform/NoFollowFile.h"
 #include "platform/TreeCopy.h"   // FileTime and IsNewer: the comparison of the rule
 #include "platform/UserPrompt.h"
 
@@ -37,3 +40,6 @@ int CopyByRule(const std::string& source, const std::string& target, CopyKind ki
 // The message for a link found where setup would write: "The name: ... is
 // a symbolic link ...", naming the link.
 void ReportLink(const std::string& link, UserPrompt& prompt);
+// StatNoFollow of a name setup is about to write, with a link found on the
+// way reported through ReportLink (kLink is then returned).
+NoFollowResult StatReportingLink(const std::string& path, struct stat& info, UserPrompt& prompt);

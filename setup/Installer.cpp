@@ -135,12 +135,8 @@ void RemoveCleanupScript(SetupHost& host) {
 // replace it, or when it is not the user's to make writable.
 bool CheckMachineList(SetupHost& host, const std::string& list, const std::string& source) {
     struct stat info {};
-    std::string link;
-    const NoFollowResult state = StatNoFollow(list, info, link);
-    if (state == NoFollowResult::kLink) {
-        ReportLink(link, host.prompt);
-        return false;
-    }
+    const NoFollowResult state = StatReportingLink(list, info, host.prompt);
+    if (state == NoFollowResult::kLink) return false;
     if (state != NoFollowResult::kOk || !S_ISREG(info.st_mode)) return true;   // the copy rule reports the rest
     if ((info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) != 0 &&
         ::faccessat(AT_FDCWD, list.c_str(), W_OK, AT_EACCESS) == 0)
@@ -158,12 +154,8 @@ bool CheckMachineList(SetupHost& host, const std::string& list, const std::strin
 // Step 3's rewrite: the rows, one a line, with read-only cleared.
 bool RewriteMachineList(SetupHost& host, const std::string& list, const std::vector<std::string>& rows) {
     struct stat info {};
-    std::string link;
-    const NoFollowResult state = StatNoFollow(list, info, link);
-    if (state == NoFollowResult::kLink) {
-        ReportLink(link, host.prompt);
-        return false;
-    }
+    const NoFollowResult state = StatReportingLink(list, info, host.prompt);
+    if (state == NoFollowResult::kLink) return false;
     const unsigned mode = state == NoFollowResult::kOk ? (info.st_mode & 07777) | S_IWUSR : kFileMode & ~CurrentUmask();
     std::string text;
     for (const std::string& row : rows) text += row + "\n";

@@ -11,6 +11,7 @@
 
 #include "ecu/Logbook.h"
 #include "ecu/WriteGuard.h"
+#include "tests/support/LogEntries.h"
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -20,15 +21,8 @@ struct LogbookTest : ::testing::Test {
     Logbook book{dir.File("WORK/LOGBOOK")};
 
     LogEntry Data(const char* operation, std::vector<std::uint8_t> data, std::uint16_t start = 0x1000) {
-        LogEntry entry;
-        entry.operation = operation;
-        entry.result = logbook::kComplete;
-        entry.machine = "TST01";
-        entry.ecu = "M1";
+        LogEntry entry = logtest::Entry(operation, logbook::kComplete, start, std::move(data));
         entry.file = "/work/cal,1.qsd";
-        entry.hasData = true;
-        entry.start = start;
-        entry.data = std::move(data);
         std::string error;
         EXPECT_TRUE(book.Add(entry, error)) << error;
         return entry;
@@ -123,13 +117,7 @@ TEST_F(LogbookTest, NumbersAreNeverReusedAndHistoryIsPerMachineAndEcu) {
     LogEntry last;
     ASSERT_TRUE(book.LastEcuData("TST01", "M1", last));
     EXPECT_EQ(last.id, other.id);
-    LogEntry failed;
-    failed.operation = logbook::kWrite;
-    failed.result = logbook::kFail;
-    failed.machine = "TST01";
-    failed.ecu = "M1";
-    failed.hasData = true;
-    failed.data = {9, 9, 9};
+    LogEntry failed = logtest::Entry(logbook::kWrite, logbook::kFail, 0, {9, 9, 9});
     std::string error;
     ASSERT_TRUE(book.Add(failed, error));
 
@@ -224,14 +212,7 @@ TEST_F(LogbookTest, SingleWritesAfterTheLastReadAreWhatTheEcuHoldsNow) {
 
 TEST_F(LogbookTest, AStartedWriteTakesItsOutcomeOnceAndWithoutItTheEcuIsUnknown) {
     Data(logbook::kRead, {1, 2, 3, 4});
-    LogEntry write;
-    write.operation = logbook::kWrite;
-    write.result = logbook::kStarted;
-    write.machine = "TST01";
-    write.ecu = "M1";
-    write.hasData = true;
-    write.start = 0x1000;
-    write.data = {9, 9, 9, 9};
+    LogEntry write = logtest::Entry(logbook::kWrite, logbook::kStarted, 0x1000, {9, 9, 9, 9});
     std::string error;
     ASSERT_TRUE(book.Add(write, error)) << error;
     LogEntry now;

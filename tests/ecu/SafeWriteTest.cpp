@@ -10,6 +10,7 @@
 #include "ecu/SafeWrite.h"
 #include "files/SRecord.h"
 #include "tests/ecu/EcuFixture.h"
+#include "tests/support/LogEntries.h"
 
 namespace {
 
@@ -79,14 +80,7 @@ TEST_F(SafeWriteTest, TheWriteIsEnteredAsStartedBeforeItsFirstRecordAndNotSentWi
 }
 
 TEST_F(SafeWriteTest, AWriteTheEcuRefusedBeforeItsCommandLeavesTheHistoryStanding) {
-    LogEntry read;
-    read.operation = logbook::kRead;
-    read.result = logbook::kComplete;
-    read.machine = "TST01";
-    read.ecu = "M1";
-    read.hasData = true;
-    read.start = 0x1000;
-    read.data = data;
+    LogEntry read = logtest::Entry(logbook::kRead, logbook::kComplete, 0x1000, data);
     std::string error;
     ASSERT_TRUE(book.Add(read, error));
     ecu.id = "X9";   // another ECU type: nothing goes out

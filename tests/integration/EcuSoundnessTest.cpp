@@ -12,6 +12,7 @@
 #include "ecu/Logbook.h"
 #include "platform/SerialPort.h"
 #include "tests/integration/EcuCommandsFixture.h"
+#include "tests/support/LogEntries.h"
 
 namespace {
 
@@ -138,14 +139,8 @@ TEST_F(EcuCommandsTest, ARestoreOfAnEntryTheEcuNeverHeldOrOfAnotherBikeIsRefused
 TEST_F(EcuCommandsTest, ARestoreTheGuardCannotCheckNeedsForce) {
     StartEcu(original);
     const Image image = testinstall::CalibrationImage();
-    LogEntry entry;
-    entry.operation = logbook::kRead;
-    entry.result = logbook::kComplete;
-    entry.machine = "TST01";
-    entry.ecu = "M1";
-    entry.hasData = true;
-    entry.start = 0x1020;
-    entry.data.assign(image.begin() + 0x1020, image.begin() + 0x1030);
+    LogEntry entry = logtest::Entry(logbook::kRead, logbook::kComplete, 0x1020,
+                                    std::vector<std::uint8_t>(image.begin() + 0x1020, image.begin() + 0x1030));
     entry.data[3] = 9;   // Six Fields: 7 -> 9
     Logbook book(install.dir.File("install/TST01/WORK/LOGBOOK"));
     std::string error;

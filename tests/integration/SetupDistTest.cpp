@@ -18,32 +18,18 @@
 #include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "platform/RegistryStore.h"
+#include "tests/support/InstallChecks.h"
 #include "tests/support/Process.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using installcheck::Tree;
+using installcheck::RegText;
 
 const std::string kDist = std::string(RV_BIN_DIR) + "/../dist";
 constexpr auto kBound = std::chrono::seconds(60);
-
-std::vector<std::string> Tree(const std::string& folder) {
-    std::vector<std::string> paths;
-    if (!fs::exists(folder)) return paths;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        paths.push_back(fs::relative(entry.path(), folder).string());
-    std::sort(paths.begin(), paths.end());
-    return paths;
-}
-
-std::string Text(const RegistryStore& reg, const std::string& key, const std::string& name) {
-    const auto value = reg.Query(key, name);
-    if (!value) return "<missing>";
-    std::string text(value->data.begin(), value->data.end());
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
 
 struct SetupDistTest : ::testing::Test {
     TempDir dir;
@@ -85,8 +71,8 @@ TEST_F(SetupDistTest, InstallExportEveryMachineUninstallAndCleanUp) {
     const ProcessResult install = Install();
     ASSERT_EQ(install.status, 0) << install.err;
     EXPECT_EQ(install.out, "Setup has finished installing Orvandel on your computer.\n");
-    EXPECT_EQ(Text(registry, "SOFTWARE\\RV_Tune", "Install Directory"), target);
-    EXPECT_EQ(Text(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune", "UninstallString"),
+    EXPECT_EQ(RegText(registry, "SOFTWARE\\RV_Tune", "Install Directory"), target);
+    EXPECT_EQ(RegText(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune", "UninstallString"),
               target + "/setup /R");
 
     // Each machine chosen in turn, its standard calibration exported in batch mode.
@@ -111,7 +97,7 @@ TEST_F(SetupDistTest, InstallExportEveryMachineUninstallAndCleanUp) {
     EXPECT_EQ(Tree(target), (std::vector<std::string>{"setup"}));
     EXPECT_EQ(Tree(dir.File("home")), (std::vector<std::string>{".local", ".local/share", ".local/share/applications", "Desktop"}));
     EXPECT_FALSE(registry.KeyExists("SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\RV_Tune"));
-    const std::string script = Text(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Uninstall RV_Tune");
+    const std::string script = RegText(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Uninstall RV_Tune");
     // A name of its own in the shared temporary folder, and the output says how to run it.
     EXPECT_EQ(script.rfind(dir.File("tmp/RV_Tune-"), 0), 0u) << script;
     EXPECT_NE(uninstall.out.find("\nsh '" + script + "'\n"), std::string::npos) << uninstall.out;
@@ -124,7 +110,7 @@ TEST_F(SetupDistTest, InstallExportEveryMachineUninstallAndCleanUp) {
 
     // The next install removes the RunOnce value the uninstall left.
     ASSERT_EQ(Install({"--machines", "PLV23A"}).status, 0);
-    EXPECT_EQ(Text(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Uninstall RV_Tune"), "<missing>");
+    EXPECT_EQ(RegText(registry, "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\RunOnce", "Uninstall RV_Tune"), "<missing>");
     EXPECT_FALSE(fs::exists(target + "/KST26A"));
     ExpectNothingRan();
 }
@@ -159,7 +145,7 @@ TEST_F(SetupDistTest, AReadOnlyMachineListStopsTheInstallWithAMessage) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.err.find("MCN_LIST.DAT\n\nis read-only."), std::string::npos) << run.err;
     EXPECT_EQ(dir.Read(fs::relative(target, dir.Path()).string() + "/MCN_LIST.DAT"), "the workshop's list\n");
-    EXPECT_EQ(Text(registry, "SOFTWARE\\RV_Tune", "Install Directory"), "<missing>");
+    EXPECT_EQ(RegText(registry, "SOFTWARE\\RV_Tune", "Install Directory"), "<missing>");
 }
 
 TEST_F(SetupDistTest, UninstallingTheHomeFolderIsRefusedAndDeletesNothing) {

@@ -22,12 +22,15 @@
 #include "setup/SetupTexts.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDistribution.h"
+#include "tests/support/InstallChecks.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using installcheck::RegText;
+using installcheck::Tree;
 
 constexpr const char* kOutsideText = "a file of someone else's\n";
 constexpr long long kYear2000 = 946684800;
@@ -39,23 +42,6 @@ std::tuple<std::string, unsigned, long long, long> Snapshot(const std::string& p
     struct stat info {};
     ::lstat(path.c_str(), &info);
     return {bytes, info.st_mode & 07777, info.st_mtim.tv_sec, info.st_mtim.tv_nsec};
-}
-
-std::string RegText(const RegistryStore& reg, const std::string& key, const std::string& name) {
-    const auto value = reg.Query(key, name);
-    if (!value) return "<missing>";
-    std::string text(value->data.begin(), value->data.end());
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
-
-std::vector<std::string> Tree(const std::string& folder) {
-    std::vector<std::string> paths;
-    if (!fs::exists(folder)) return paths;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        paths.push_back(fs::relative(entry.path(), folder).string());
-    std::sort(paths.begin(), paths.end());
-    return paths;
 }
 
 struct InstallSafetyTest : ::testing::Test {

@@ -19,36 +19,21 @@
 #include "setup/SetupTexts.h"
 #include "tests/support/EnvOverride.h"
 #include "tests/support/FakeDistribution.h"
+#include "tests/support/InstallChecks.h"
 #include "tests/support/RecordingPrompt.h"
 #include "tests/support/TempDir.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using installcheck::RegText;
+using installcheck::Tree;
 
 const char* const kCodes[] = {"KST26A", "HRN26C", "OSP24B", "MRL25D", "PLV23A", "HRR26E"};
-
-std::string RegText(const RegistryStore& reg, const std::string& key, const std::string& name) {
-    const auto value = reg.Query(key, name);
-    if (!value) return "<missing>";
-    std::string text(value->data.begin(), value->data.end());
-    while (!text.empty() && text.back() == '\0') text.pop_back();
-    return text;
-}
 
 bool Present(const std::string& path) {
     struct stat info {};
     return ::lstat(path.c_str(), &info) == 0;
-}
-
-// Every path below folder, relative, sorted.
-std::vector<std::string> Tree(const std::string& folder) {
-    std::vector<std::string> paths;
-    if (!fs::exists(folder)) return paths;
-    for (const auto& entry : fs::recursive_directory_iterator(folder))
-        paths.push_back(fs::relative(entry.path(), folder).string());
-    std::sort(paths.begin(), paths.end());
-    return paths;
 }
 
 struct InstallerTest : ::testing::Test {
