@@ -28,6 +28,7 @@
 #include "app/gui/ChildFrame.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/DirectoryDlg.h"
+#include "app/gui/FrameCommands.h"
 #include "app/gui/FrameLogbook.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
@@ -149,89 +150,19 @@ QString CMainFrame::MachineName() const { return bar_->MachineName(); }
 
 // --- construction ----------------------------------------------------------
 
-QAction* CMainFrame::AddAction(int id, const QString& text, const QList<QKeySequence>& keys) {
-    auto* a = new QAction(text, this);
-    a->setObjectName(QString("command%1").arg(id));
-    a->setShortcuts(keys);
-    a->setShortcutContext(Qt::WindowShortcut);
-    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    addAction(a);
-    actions_[id] = a;
-    return a;
-}
-
 void CMainFrame::CreateActions() {
-    using K = QKeySequence;
-    AddAction(cmd::kOpen, "&Open\tCtrl+O", {K("Ctrl+O")});
-    AddAction(cmd::kExit, "E&xit\tAlt+F4");
-    AddAction(cmd::kDirectory, "&Directory...");
-    AddAction(cmd::kMachineSelect, "&MachineSelect...");
-    AddAction(cmd::kToolBox, "&Tool box...");
-    AddAction(cmd::kAbout, Q(Str(str::kAboutMenu)));
-    AddAction(cmd::kClose, "&Close");
-    AddAction(cmd::kSave, "&Save...");
-    AddAction(cmd::kMenu, "&Menu...\tF1", {K(Qt::Key_F1)});
-    AddAction(cmd::kUndo, "&Undo\tCtrl+Z", {K("Ctrl+Z"), K("Alt+Backspace")});
-    AddAction(cmd::kCopy, "&Copy\tCtrl+C", {K("Ctrl+C"), K("Ctrl+Insert")});
-    AddAction(cmd::kPaste, "&Paste\tCtrl+V", {K("Ctrl+V"), K("Shift+Insert")});
-    AddAction(cmd::kCut, "Cu&t\tCtrl+X", {K("Ctrl+X"), K("Shift+Delete")});
-    AddAction(cmd::kMultiMapEdit, "&Multi Map Edit...");
-    AddAction(cmd::kIndividualEdit, "&Individual Edit");
-    AddAction(cmd::kMonitor, "&Monitor...\tCtrl+M");
-    AddAction(cmd::kMonitorCtrlM, "&Monitor...\tCtrl+M", {K("Ctrl+M")});
-    AddAction(cmd::kMonitorStart, "St&art");
-    AddAction(cmd::kMonitorStop, "St&op");
-    AddAction(cmd::kItemSet, "&Item set...");
-    AddAction(cmd::kRs232c, "&RS232C...");
-    AddAction(cmd::kTitle, "&Title...");
-    AddAction(cmd::kConstantsList, "&Constants list...");
-    AddAction(cmd::kDataExchange, "Data &Exchange...");
-    AddAction(cmd::kLogbook, "&Logbook...");
-    AddAction(cmd::kMathsSet, "Set to &Value...\tCtrl+Shift+S", {K("Ctrl+Shift+S")});
-    AddAction(cmd::kMathsAdd, "&Add Value...\tCtrl+Shift+A", {K("Ctrl+Shift+A")});
-    AddAction(cmd::kMathsScale, "Scale by &Percent...\tCtrl+Shift+P", {K("Ctrl+Shift+P")});
-    AddAction(cmd::kInterpolateRows, "Interpolate Along &Rows\tCtrl+Shift+R", {K("Ctrl+Shift+R")});
-    AddAction(cmd::kInterpolateColumns, "Interpolate Along C&olumns\tCtrl+Shift+K", {K("Ctrl+Shift+K")});
-    AddAction(cmd::kInterpolateBoth, "Interpolate Across &Both\tCtrl+Shift+B", {K("Ctrl+Shift+B")});
-    AddAction(cmd::kSmooth, "S&mooth\tCtrl+Shift+M", {K("Ctrl+Shift+M")});
-    AddAction(cmd::kCompareWith, "Compare &with...\tCtrl+Shift+O", {K("Ctrl+Shift+O")});
-    AddAction(cmd::kDifferences, "&Differences...\tCtrl+Shift+D", {K("Ctrl+Shift+D")});
-    AddAction(cmd::kEndCompare, "&End compare");
-    AddAction(cmd::kCopyFromCompare, "Copy &from compare\tCtrl+Shift+F", {K("Ctrl+Shift+F")});
-    AddAction(cmd::kCopyMapFromCompare, "Copy map from compar&e");
-    AddAction(cmd::kOpenMapWindow, "&Map");
-    AddAction(cmd::kOpenTableWindow, "&Table");
-    AddAction(cmd::kOpenHexWindow, "&HEX");
-    AddAction(cmd::kWindowCascade, "&Cascade");
-    AddAction(cmd::kWindowTile, "&Tile");
-    AddAction(cmd::kAllLines, "&All\tAlt+A");
-    AddAction(cmd::kMonitorDialog, "&Monitor Dialog");
-    AddAction(cmd::kNextPane, "Next Pane", {K(Qt::Key_F6)});
-    AddAction(cmd::kPreviousPane, "Previous Pane", {K("Shift+F6")});
-    AddAction(cmd::kFlipAllLines, "All Lines", {K(Qt::Key_F4)});
-    AddAction(cmd::kFocusSwap, "Focus", {K(Qt::Key_F5)});
-    AddAction(cmd::kToggleDataRpm, "DATA/RPM", {K("Shift+F5")});
-    AddAction(cmd::kPreviousLine, "Previous Line", {K(Qt::Key_F2)});
-    AddAction(cmd::kNextLine, "Next Line", {K(Qt::Key_F3)});
-    AddAction(cmd::kForwardEnter, "Enter", {K(Qt::Key_Return), K(Qt::Key_Enter)});
-    AddAction(cmd::kForwardPageUp, "Step Up", {K(Qt::Key_PageUp)});
-    AddAction(cmd::kForwardPageDown, "Step Down", {K(Qt::Key_PageDown)});
-    AddAction(cmd::kForwardCtrlShiftPageUp, "Step Up", {K("Ctrl+Shift+PgUp")});
-    AddAction(cmd::kForwardCtrlShiftPageDown, "Step Down", {K("Ctrl+Shift+PgDown")});
-    AddAction(cmd::kForwardShiftUp, "Up", {K("Shift+Up")});
-    AddAction(cmd::kForwardShiftDown, "Down", {K("Shift+Down")});
-    AddAction(cmd::kForwardShiftLeft, "Left", {K("Shift+Left")});
-    AddAction(cmd::kForwardShiftRight, "Right", {K("Shift+Right")});
-    AddAction(cmd::kForwardCtrlShiftUp, "Select Up", {K("Ctrl+Shift+Up")});
-    AddAction(cmd::kForwardCtrlShiftDown, "Select Down", {K("Ctrl+Shift+Down")});
-    AddAction(cmd::kForwardCtrlShiftLeft, "Select Left", {K("Ctrl+Shift+Left")});
-    AddAction(cmd::kForwardCtrlShiftRight, "Select Right", {K("Ctrl+Shift+Right")});
-    AddAction(cmd::kForwardCtrlShiftC, "Key 24", {K("Ctrl+Shift+C")});
-    AddAction(cmd::kForwardCtrlShiftV, "Key 25", {K("Ctrl+Shift+V")});
-    AddAction(cmd::kForwardCtrlShiftEnter, "Key 26", {K("Ctrl+Shift+Return")});
-    actions_[cmd::kAllLines]->setCheckable(true);
-    for (int id : {cmd::kMonitor, cmd::kMonitorCtrlM, cmd::kMonitorStart, cmd::kMonitorStop})
-        actions_[id]->setCheckable(true);
+    for (const FrameCommand& row : Commands()) {
+        if (row.text && !*row.text) continue;   // a button's or a message's command: no item, no key
+        auto* a = new QAction(row.text ? QString(row.text) : Q(Str(str::kAboutMenu)), this);
+        a->setObjectName(QString("command%1").arg(row.id));
+        if (*row.keys) a->setShortcuts(QKeySequence::listFromString(row.keys));
+        a->setShortcutContext(Qt::WindowShortcut);
+        a->setCheckable(QueryCommandUi(row.id, FrameState{}).checkable);
+        const int id = row.id;
+        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
+        addAction(a);
+        actions_[row.id] = a;
+    }
 }
 
 void CMainFrame::CreateDialogBar() {
@@ -247,51 +178,34 @@ void CMainFrame::InstallMenu(int resource) {
     menuResource_ = resource;
     menuBar()->clear();
     menus_.clear();
-    auto menu = [this](const char* title) {
+    static const std::pair<FrameMenu, const char*> kMenus[] = {
+        {kFileMenu, "&File"}, {kEditMenu, "&Edit"}, {kMonitorMenu, "&Monitor"},
+        {kSetMenu, "&Set"},   {kWindowMenu, "&Window"}, {kHelpMenu, "&Help"},
+    };
+    auto rowsOf = [resource](FrameMenu menu) {
+        std::vector<const FrameCommand*> rows;
+        for (const FrameCommand& row : Commands())
+            if (row.menu == menu && row.InMenu(resource)) rows.push_back(&row);
+        return rows;
+    };
+    auto fill = [this](QMenu* m, const std::vector<const FrameCommand*>& rows) {
+        for (const FrameCommand* row : rows) {
+            if ((row->where & sep) && !m->isEmpty()) m->addSeparator();
+            m->addAction(actions_.at(row->id));
+        }
+    };
+    for (const auto& [which, title] : kMenus) {
+        const std::vector<const FrameCommand*> rows = rowsOf(which);
+        const std::vector<const FrameCommand*> open = which == kWindowMenu ? rowsOf(kOpenMenu)
+                                                                           : std::vector<const FrameCommand*>{};
+        if (rows.empty() && open.empty()) continue;
         QMenu* m = menuBar()->addMenu(title);
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
         m->installEventFilter(this);
         menus_.push_back(m);
-        return m;
-    };
-    auto add = [this](QMenu* m, std::initializer_list<int> ids) {
-        for (int id : ids) m->addAction(actions_.at(id));
-    };
-    if (resource == 2) {
-        QMenu* file = menu("&File");
-        add(file, {cmd::kOpen});
-        file->addSeparator();
-        add(file, {cmd::kExit});
-        add(menu("&Set"), {cmd::kDirectory, cmd::kMachineSelect});
-        add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
-        return;
+        if (!open.empty()) fill(m->addMenu("&Open"), open);
+        fill(m, rows);
     }
-    QMenu* file = menu("&File");
-    add(file, {cmd::kClose, cmd::kSave, cmd::kMenu});
-    file->addSeparator();
-    add(file, {cmd::kCompareWith, cmd::kDifferences, cmd::kEndCompare});
-    file->addSeparator();
-    add(file, {cmd::kExit});
-    if (resource == 3) {
-        QMenu* edit = menu("&Edit");
-        add(edit, {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
-        edit->addSeparator();
-        add(edit, {cmd::kMathsSet, cmd::kMathsAdd, cmd::kMathsScale});
-        edit->addSeparator();
-        add(edit, {cmd::kInterpolateRows, cmd::kInterpolateColumns, cmd::kInterpolateBoth, cmd::kSmooth});
-        edit->addSeparator();
-        add(edit, {cmd::kCopyFromCompare, cmd::kCopyMapFromCompare});
-    }
-    add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
-    add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kLogbook,
-                       cmd::kDirectory, cmd::kMachineSelect});
-    QMenu* window = menu("&Window");
-    QMenu* open = window->addMenu("&Open");
-    add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow, cmd::kOpenHexWindow});
-    add(window, {cmd::kWindowCascade, cmd::kWindowTile});
-    if (resource == 3) add(window, {cmd::kAllLines});
-    add(window, {cmd::kMonitorDialog});
-    add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
 }
 
 QAction* CMainFrame::action(int id) const {
@@ -411,61 +325,10 @@ void CMainFrame::OnCommand(int id) {
         UpdateCommandUi();
         return;
     }
-    switch (id) {
-        case cmd::kOpen: OnOpen(); break;
-        case cmd::kSave: OnSave(); break;
-        case cmd::kClose: CloseCalibration(); break;
-        case cmd::kExit: close(); break;
-        case cmd::kMenu: OnMenu(); break;
-        case cmd::kUndo: OnUndo(); break;
-        case cmd::kCut: if (ActiveChild()) ActiveChild()->Cut(); break;
-        case cmd::kCopy: if (ActiveChild()) ActiveChild()->Copy(); break;
-        case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
-        case cmd::kMultiMapEdit: MultiMapEdit(); break;
-        case cmd::kIndividualEdit: OnIndividualEdit(); break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: OnMonitor(); break;
-        case cmd::kMonitorStart: monitor_->StartFromMenu(); break;
-        case cmd::kMonitorStop: monitor_->Stop(); break;
-        case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
-        case cmd::kItemSet: OnItemSet(); break;
-        case cmd::kRs232c: OnRs232c(); break;
-        case cmd::kTitle: OnTitle(); break;
-        case cmd::kConstantsList: ConstantsList(); break;
-        case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kLogbook: OnLogbook(); break;
-        case cmd::kMathsSet: TableMaths(TableMathsOp::kSet); break;
-        case cmd::kMathsAdd: TableMaths(TableMathsOp::kAdd); break;
-        case cmd::kMathsScale: TableMaths(TableMathsOp::kScale); break;
-        case cmd::kInterpolateRows: TableMaths(TableMathsOp::kInterpolateRows); break;
-        case cmd::kInterpolateColumns: TableMaths(TableMathsOp::kInterpolateColumns); break;
-        case cmd::kInterpolateBoth: TableMaths(TableMathsOp::kInterpolateBoth); break;
-        case cmd::kSmooth: TableMaths(TableMathsOp::kSmooth); break;
-        case cmd::kCompareWith: OnCompareWith(); break;
-        case cmd::kEndCompare: EndCompare(); break;
-        case cmd::kDifferences: ShowDifferences(); break;
-        case cmd::kCopyFromCompare: CopyFromCompare(false); break;
-        case cmd::kCopyMapFromCompare: CopyFromCompare(true); break;
-        case cmd::kDirectory: OnDirectory(); break;
-        case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: OnToolBox(); break;
-        case cmd::kAbout: OnAbout(); break;
-        case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
-        case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
-        case cmd::kOpenHexWindow: OpenWindow(kWindowHex); break;
-        case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
-        case cmd::kWindowTile: TileHorizontally(); break;
-        case cmd::kNextPane: mdi_->activateNextSubWindow(); break;
-        case cmd::kPreviousPane: mdi_->activatePreviousSubWindow(); break;
-        case cmd::kAllLines: OnAllLines(); break;
-        case cmd::kFlipAllLines:
-            if (HasDocumentWindow() && app_.currentMap && app_.currentMap->z.count > 1) OnAllLines();
-            break;
-        case cmd::kFocusSwap: OnFocusSwap(); break;
-        case cmd::kToggleDataRpm: OnToggleDataRpm(); break;
-        case cmd::kPreviousLine: StepLine(bar_->lineSelector()->currentIndex() - 1); break;
-        case cmd::kNextLine: StepLine(bar_->lineSelector()->currentIndex() + 1); break;
-        case cmd::kOk: CommitTyped(true); break;
-        default: break;
+    for (const FrameCommand& row : Commands()) {
+        if (row.id != id) continue;
+        row.handler(*this);
+        break;
     }
     if (monitorWnd_) monitorWnd_->Refresh();
     RefreshDifferences(false);
@@ -964,6 +827,24 @@ void CMainFrame::ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& co
     if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetStatusText(account);
     RefreshDifferences(false);
     UpdateCommandUi();
+}
+
+void CMainFrame::OnClipboard(int id) {
+    CChildWnd* child = ActiveChild();
+    if (!child) return;
+    if (id == cmd::kCut) child->Cut();
+    else if (id == cmd::kCopy) child->Copy();
+    else child->Paste();
+}
+
+void CMainFrame::OnFlipAllLines() {
+    if (HasDocumentWindow() && app_.currentMap && app_.currentMap->z.count > 1) OnAllLines();
+}
+
+void CMainFrame::StepLineBy(int step) { StepLine(bar_->lineSelector()->currentIndex() + step); }
+
+void CMainFrame::OnMonitorDialog() {
+    if (monitorWnd_) monitorWnd_->BringToFront();
 }
 
 void CMainFrame::OnUndo() {

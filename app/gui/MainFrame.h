@@ -27,6 +27,7 @@ class CMonitorWnd;
 struct CompareCopy;
 struct DifferenceRow;
 class CProgressWnd;
+struct FrameCommand;
 class DataExchange;
 class Logbook;
 class SafeWrite;
@@ -162,10 +163,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The command table (app/FrameCommands.def) with its handlers.
+    static const std::vector<FrameCommand>& Commands();
     void CreateActions();
     void CreateDialogBar();
     void InstallMenu(int resource);
-    QAction* AddAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
     void ForwardKey(int code);
     bool CalibrationOpen() const;
     bool HasDocumentWindow() const;
@@ -176,6 +178,10 @@ private:
     void OnSave();
     void OnMenu();
     void OnUndo();
+    void OnClipboard(int id);   // Cut, Copy or Paste in the active window
+    void OnFlipAllLines();
+    void StepLineBy(int step);
+    void OnMonitorDialog();
     void OnAllLines();
     void OnToggleDataRpm();
     void OnIndividualEdit();
