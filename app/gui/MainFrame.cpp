@@ -32,7 +32,8 @@
 #include "app/gui/FrameLogbook.h"
 #include "app/gui/ToolBoxDlg.h"
 #include "edit/gui/TitleDlg.h"
-#include "edit/gui/DifferencesDlg.h"
+#include "edit/gui/CompareController.h"
+#include "edit/gui/TableMathsController.h"
 #include "edit/gui/TableMathsDlg.h"
 #include "edit/gui/TableWnd.h"
 #include "app/CommandIds.h"
@@ -87,6 +88,10 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
     setCentralWidget(mdi_);
+    maths_ = std::make_unique<TableMathsController>(app_, dialogs_, prompt_, this);
+    compare_ = std::make_unique<CompareController>(
+        app_, app_.compared, *this, dialogs_, prompt_,
+        [this](Calibration& into, const std::string& path) { return LoadCompared(into, path); }, this);
     CreateActions();
     CreateDialogBar();
     InstallMenu(2);
@@ -331,23 +336,48 @@ void CMainFrame::OnCommand(int id) {
         break;
     }
     if (monitorWnd_) monitorWnd_->Refresh();
-    RefreshDifferences(false);
+    compare_->RefreshDifferences(false);
     UpdateCommandUi();
 }
 
 std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
+
+FileDialogRequest CMainFrame::DataFileRequest(const std::string& title) const {
+    FileDialogRequest request;
+    request.title = title;
+    request.folder = app_.defaultFolder;
+    request.defaultExtension = Str(str::kDataFileExtension);
+    request.filters = FilterEntries(Str(str::kDataFileFilter));
+    return request;
+}
+
+void CMainFrame::RefreshViews() {
+    if (doc_) doc_->RefreshViews(0);
+}
+
+std::string CMainFrame::LoadCompared(Calibration& into, const std::string& path) {
+    // A definition load also sets the machine's line settings, command set
+    // and expected identification: a scratch machine takes them, knowing
+    // only the folder the file must name.
+    MachineConfig machine;
+    machine.registry.machineFolder = app_.registry.machineFolder;
+    machine.registry.machineName = app_.registry.machineName;
+    const int result = LoadCalibrationLike(app_, into, machine, prompt_, path);
+    if (result == kLoaded) {
+        into.dataFileName = FileNamePart(path);
+        return {};
+    }
+    return result == kOtherMachine ? Str(str::kMachineTypeDifferent)
+           : result == kUnreadable ? Str(str::kOpenFailed)
+                                   : std::string("The file is damaged.");
+}
 
 void CMainFrame::OnOpen() {
     // A new load replaces the maps the open windows show: they go first.
     if (doc_ || CalibrationOpen()) {
         if (!CloseCalibration()) return;
     }
-    FileDialogRequest request;
-    request.title = text::kOpenFileTitle;
-    request.folder = app_.defaultFolder;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
+    const std::string path = AskFile(DataFileRequest(text::kOpenFileTitle));
     if (path.empty()) return;
     OpenDataFile(path);
 }
@@ -476,7 +506,7 @@ bool CMainFrame::CloseCalibration() {
     SaveMonitorItems();
     if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
     monitor_->Stop();
-    if (differencesDlg_) differencesDlg_->hide();
+    compare_->HideDifferences();
     CloseDocument();
     ResetCalibration(app_);
     allLines_.clear();
@@ -520,7 +550,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
     }
     SaveMonitorItems();
     if (monitorWnd_) monitorWnd_->hide();
-    if (differencesDlg_) differencesDlg_->hide();
+    compare_->HideDifferences();
     monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
@@ -605,125 +635,7 @@ void CMainFrame::TileHorizontally() {
     }
 }
 
-void CMainFrame::TableMaths(TableMathsOp op) {
-    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
-    CQelView* view = ActiveView();
-    MapRecord* map = app_.currentMap;
-    if (!table || !view || !map) return;
-    // A value typed but not yet entered counts first, as a cursor move would take it.
-    table->CommitPending();
-    EditContext context = view->MakeEditContext(app_);
-    const std::vector<CellRef> cells = MathsCells(*map);
-    TableMathsPlan plan;
-    if (TableMathsTakesValue(op)) {
-        CTableMathsDlg dialog(context, *map, cells, op, this);
-        if (dialogs_.RunTableMaths(dialog) != QDialog::Accepted) return;
-        plan = dialog.Plan();
-    } else {
-        plan = PlanTableMaths(context, *map, cells, op, 0.0f);
-    }
-    if (plan.result == kMathsOutsideData) {
-        prompt_.Show(OutsideDataMessage(plan.refusal, CTableMathsDlg::Caption(op).toStdString()));
-        return;
-    }
-    ApplyTableMaths(context, *map, plan);
-    table->AfterEdit();
-    table->SetStatusText(CTableMathsDlg::Caption(op).toStdString() + ": " + MathsSummary(plan, context, *map));
-}
-
-// --- compare ------------------------------------------------------------------
-
-namespace {
-
-constexpr const char* kCompareCaption = "Compare";
-
-}  // namespace
-
-void CMainFrame::OnCompareWith() {
-    FileDialogRequest request;
-    request.title = "Compare with";
-    request.folder = app_.defaultFolder;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
-    if (path.empty()) return;
-    // The file loads into a calibration of its own; the one being edited and
-    // a compare already open stay as they are until it has loaded whole. A
-    // definition load also sets the machine's line settings, command set and
-    // expected identification: a scratch machine takes them, knowing only
-    // the folder the file must name.
-    auto candidate = std::make_unique<Calibration>();
-    MachineConfig machine;
-    machine.registry.machineFolder = app_.registry.machineFolder;
-    machine.registry.machineName = app_.registry.machineName;
-    const int result = LoadCalibrationLike(app_, *candidate, machine, prompt_, path);
-    if (result != kLoaded) {
-        std::string why = result == kOtherMachine ? Str(str::kMachineTypeDifferent)
-                          : result == kUnreadable ? Str(str::kOpenFailed)
-                                                  : std::string("The file is damaged.");
-        prompt_.Message(why + "\n" + path + "\nNothing was opened to compare with.", kCompareCaption,
-                        PromptIcon::kExclamation);
-        return;
-    }
-    candidate->dataFileName = FileNamePart(path);
-    app_.compared = std::move(candidate);
-    if (doc_) doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
-    ShowDifferences();
-}
-
-void CMainFrame::EndCompare() {
-    app_.compared.reset();
-    if (differencesDlg_) differencesDlg_->hide();
-    if (doc_) doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
-}
-
-void CMainFrame::ShowDifferences() {
-    if (!app_.compared) return;
-    if (!differencesDlg_) {
-        differencesDlg_ = new CDifferencesDlg(this);
-        differencesDlg_->openMap = [this](const DifferenceRow& row) {
-            OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
-        };
-        differencesDlg_->copyRow = [this](const DifferenceRow& row) { CopyRowFromCompare(row); };
-        // A constant's undo step goes into the list of the map shown.
-        differencesDlg_->canCopy = [this](const DifferenceRow& row) {
-            return row.kind != DifferenceKind::kConstant || (ActiveView() && app_.currentMap);
-        };
-    }
-    differencesDlg_->setWindowTitle(Q("Differences - " + app_.compared->dataFileName));
-    RefreshDifferences(true);
-    differencesDlg_->show();
-    differencesDlg_->raise();
-}
-
-void CMainFrame::RefreshDifferences(bool force) {
-    if (!differencesDlg_ || !app_.compared || !app_.HasImage()) return;
-    if (!force && !differencesDlg_->isVisible()) return;
-    // Only a changed image changes the list: the cursor moves cost a compare of the images.
-    if (!force && differencesImage_ && *differencesImage_ == app_.image()) {
-        differencesDlg_->UpdateButtons();
-        return;
-    }
-    if (!differencesImage_) differencesImage_ = std::make_unique<Image>();
-    *differencesImage_ = app_.image();
-    const CalibrationDifferences differences = DiffCalibrations(app_, *app_.compared);
-    std::string heading = "Edited: " + app_.dataFileName + "    Compared: " + app_.compared->dataFileName + "\n";
-    if (differences.Empty()) {
-        heading += "The two calibrations hold the same data.";
-    } else {
-        auto count = [](std::size_t n, const char* one, const char* many) {
-            return std::to_string(n) + " " + (n == 1 ? one : many);
-        };
-        heading += count(differences.maps.size(), "map", "maps") + ", " +
-                   count(differences.constants.size(), "constant", "constants") + " and " +
-                   count(differences.bytes.size(), "byte range", "byte ranges") + " differ.";
-    }
-    differencesDlg_->SetRows(DifferenceRows(app_, differences), Q(heading));
-}
-
-CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, int column) {
+CQelView* CMainFrame::OpenMapAt(const std::string& name, int row, int column) {
     MapRecord* map = FindMap(app_.maps, name);
     if (!map || EndDrags()) return nullptr;
     if (auto* active = dynamic_cast<CTableWnd*>(ActiveChild())) active->CommitPending();
@@ -749,7 +661,7 @@ CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, i
     }
     // The cursor on the first differing cell, the selection's anchor with it.
     if (row >= 0 && column >= 0) {
-        EditContext context = table->MakeEditContext(app_);
+        EditContext context = table->MakeEditContext();
         PlaceCursor(context, *map, {kEditData, row, column});
         AnchorSelection(*map, row, column);
     }
@@ -759,74 +671,6 @@ CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, i
     table->setFocus();
     UpdateCommandUi();
     return table;
-}
-
-void CMainFrame::CopyFromCompare(bool wholeMap) {
-    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
-    CQelView* view = ActiveView();
-    MapRecord* map = app_.currentMap;
-    if (!table || !view || !map || !app_.compared) return;
-    table->CommitPending();
-    CompareCopy copy;
-    if (wholeMap) {
-        copy = PlanMapCopy(app_, *map, *app_.compared);
-    } else {
-        // The selection, or the cursor's DATA cell when nothing is selected.
-        std::vector<CellRef> cells = SelectedCells(*map);
-        if (cells.empty() && map->cursor.mode == kEditData) cells.push_back({map->cursor.row, map->cursor.column});
-        if (cells.empty()) {
-            table->SetStatusText("Copy from compare: choose DATA cells first");
-            return;
-        }
-        copy = PlanCellCopy(app_, *map, *app_.compared, cells);
-    }
-    ApplyCopy(view, *map, copy, wholeMap ? "map '" + map->name + "'" : std::string());
-}
-
-void CMainFrame::CopyRowFromCompare(const DifferenceRow& row) {
-    if (!app_.compared) return;
-    if (row.kind == DifferenceKind::kMap) {
-        // The map is shown first: its Undo takes the copy back.
-        CQelView* table = OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
-        MapRecord* map = app_.currentMap;
-        if (!table || !map || map->name != row.name) return;
-        ApplyCopy(table, *map, PlanMapCopy(app_, *map, *app_.compared), "map '" + row.name + "'");
-    } else if (row.kind == DifferenceKind::kConstant) {
-        CQelView* view = ActiveView();
-        MapRecord* map = app_.currentMap;
-        if (!view || !map) return;
-        ApplyCopy(view, *map, PlanConstantCopy(app_, *app_.compared, row.name), "constant '" + row.name + "'");
-    }
-}
-
-void CMainFrame::ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what) {
-    if (!copy.refusal.empty()) {
-        prompt_.Message("Copy from compare: " + copy.refusal + ".\nNothing was copied.", kCompareCaption,
-                        PromptIcon::kExclamation);
-        return;
-    }
-    EditContext context = view->MakeEditContext(app_);
-    std::string account;
-    if (copy.writes.empty()) {
-        account = "Copy from compare: nothing differs";
-    } else if (ApplyCompareCopy(context, map, copy) == 0) {
-        prompt_.Message("Copy from compare: the map has no cell to hold the undo step.\nNothing was copied.",
-                        kCompareCaption, PromptIcon::kExclamation);
-        return;
-    } else {
-        account = "Copy from compare: ";
-        if (!what.empty()) account += what + ", ";
-        account += std::to_string(copy.cells) + (copy.cells == 1 ? " cell" : " cells");
-        if (copy.otherBytes > 0)
-            account += " and " + std::to_string(copy.otherBytes) + (copy.otherBytes == 1 ? " other byte" : " other bytes");
-        account += " copied";
-        for (const std::string& shared : copy.sharedAxes) account += "; '" + shared + "' shares the axes and changed too";
-    }
-    if (doc_) doc_->RefreshViews(0);
-    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
-    if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetStatusText(account);
-    RefreshDifferences(false);
-    UpdateCommandUi();
 }
 
 void CMainFrame::OnClipboard(int id) {
@@ -1136,7 +980,7 @@ void CMainFrame::RefreshDialogBar() {
         }
     }
     // Every edit passes here: the Differences list follows the image.
-    RefreshDifferences(false);
+    compare_->RefreshDifferences(false);
     UpdateCommandUi();
 }
 

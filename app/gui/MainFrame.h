@@ -18,11 +18,15 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "ecu/gui/BlockWriteStop.h"
+#include "edit/gui/CompareController.h"
+#include "edit/gui/EditWindows.h"
 #include "edit/gui/QelDoc.h"
+#include "edit/gui/TableMathsController.h"
 #include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
 
 class CDifferencesDlg;
+struct Calibration;
 class CMonitorWnd;
 struct CompareCopy;
 struct DifferenceRow;
@@ -49,7 +53,7 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 
-class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
+class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -68,14 +72,14 @@ public:
     void OnCommand(int id);
     CommandUi QueryCommand(int id);
     // Applies every update rule to the menu items and tool buttons.
-    void UpdateCommandUi();
+    void UpdateCommandUi() override;
     QAction* action(int id) const;
     QToolButton* toolButton(int id) const;
     // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
     int MenuResource() const { return menuResource_; }
 
     CQelDoc* Document() const { return doc_.get(); }
-    CQelView* ActiveView() const;
+    CQelView* ActiveView() const override;
     std::vector<CQelView*> Views() const;
     // A new child frame with a view of the kind on the current map; nullptr
     // when the kind has no window or there is no map.
@@ -85,22 +89,14 @@ public:
     // Tiles the child windows one above the other, each the full width.
     void TileHorizontally();
 
-    // Set, add, scale, interpolate or smooth the table window's selection.
-    void TableMaths(TableMathsOp op);
+    // The command families.
+    TableMathsController& Maths() { return *maths_; }
+    CompareController& Compare() { return *compare_; }
+    CDifferencesDlg* DifferencesWindow() const { return compare_->DifferencesWindow(); }
 
-    // Compare: a second calibration of the machine opened read-only beside
-    // the edited one, its Differences list, and copies from it.
-    void OnCompareWith();
-    void EndCompare();
-    void ShowDifferences();
-    CDifferencesDlg* DifferencesWindow() const { return differencesDlg_; }
-    // The named map in the table window (opened when there is none), the
-    // cursor on row and column when given; the table's view, or nullptr.
-    CQelView* OpenMapFromDifferences(const std::string& name, int row, int column);
-    // The table's selection (or its cursor cell), or its whole map.
-    void CopyFromCompare(bool wholeMap);
-    // A row of the Differences list: its map, shown first, or its constant.
-    void CopyRowFromCompare(const DifferenceRow& row);
+    // EditWindows
+    CQelView* OpenMapAt(const std::string& name, int row, int column) override;
+    void RefreshViews() override;
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -220,11 +216,10 @@ private:
     void ClearDialogBar();
     void ChildFrameClosed();
     std::string AskFile(const FileDialogRequest& request);
-    // The Differences list again when the image changed since (or always).
-    void RefreshDifferences(bool force);
-    // A planned copy written with its undo step in map's list, the windows
-    // and the list refreshed; a refusal shown. what names a map or constant.
-    void ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what);
+    // A data file request of the machine's folder under title.
+    FileDialogRequest DataFileRequest(const std::string& title) const;
+    // Loads a file to compare with (CompareController::LoadLike).
+    std::string LoadCompared(Calibration& into, const std::string& path);
 
     CQelApp& app_;
     UserPrompt& prompt_;
@@ -250,8 +245,8 @@ private:
     std::unique_ptr<EcuSession> session_;
     std::unique_ptr<Monitor> monitor_;
     CMonitorWnd* monitorWnd_ = nullptr;
-    CDifferencesDlg* differencesDlg_ = nullptr;
-    std::unique_ptr<Image> differencesImage_;   // the image the list was made from
+    std::unique_ptr<TableMathsController> maths_;
+    std::unique_ptr<CompareController> compare_;
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
     BlockWriteStop writeStop_{prompt_};
