@@ -13,3 +13,7 @@ struct FileDialogRequest {
     std::string defaultExtension;
     std::vector<std::string> filters;
 };
+
+// A file dialog filter from the string table's form ("Text(*.qsd)|*.qsd|
+// All Files(*.*)|*.*||") to a list of "Text(*.qsd)" entries, one per pair.
+std::vector<std::string> FilterEntries(const std::string& tableFilter);

@@ -56,6 +56,7 @@
 #include "ecu/gui/DataExchangeDlg.h"
 #include "ecu/gui/LogbookDlg.h"
 #include "ecu/gui/ItemSetDlg.h"
+#include "ecu/gui/EcuController.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "ecu/gui/Rs232cDlg.h"
 #include "edit/gui/ChildWndFactory.h"
@@ -118,6 +119,10 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
                                             linkTimer_, prompt_, *progress_);
     linkTimer_.onTick = [this] { session_->OnTick(); };
     monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    ecu_ = std::make_unique<EcuController>(
+        EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, *session_, *monitor_,
+                 writeStop_},
+        *this, dialogs_, prompt_, this);
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(session_->writeLog);
@@ -139,9 +144,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 }
 
 CMainFrame::~CMainFrame() {
-    // The window shows the monitor, which goes before the frame's children.
-    delete monitorWnd_;
-    monitorWnd_ = nullptr;
+    ecu_.reset();   // the monitor's window goes before the monitor
     monitor_.reset();
     session_->ClosePort();
     linkTimer_.onTick = nullptr;
@@ -271,7 +274,7 @@ FrameState CMainFrame::CurrentState() {
     state.mapLinked = app_.mapLinkState != kLinkNone;
     state.portOpen = session_ && session_->PortOpen();
     state.hasMonitorItems = !app_.diagItems.empty();
-    state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
+    state.monitorWindowShown = ecu_ && ecu_->MonitorWindowShown();
     state.currentMap = app_.currentMap != nullptr;
     state.comparing = app_.compared != nullptr;
     state.selectorMap = SelectorMap() != nullptr;
@@ -335,7 +338,7 @@ void CMainFrame::OnCommand(int id) {
         row.handler(*this);
         break;
     }
-    if (monitorWnd_) monitorWnd_->Refresh();
+    ecu_->RefreshMonitorWindow();
     compare_->RefreshDifferences(false);
     UpdateCommandUi();
 }
@@ -422,7 +425,7 @@ bool CMainFrame::LoadForOpen(const std::string& path) {
     }
     app_.dataFilePath = path;
     app_.dataFileName = FileNamePart(path);
-    LoadMonitorItems();
+    ecu_->LoadMonitorItems();
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
@@ -503,9 +506,7 @@ bool CMainFrame::CloseCalibration() {
     }
     // The monitor belongs to the calibration: its list is kept in the
     // settings file, and without a calibration nothing could stop it.
-    SaveMonitorItems();
-    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
-    monitor_->Stop();
+    ecu_->EndMonitor(false);
     compare_->HideDifferences();
     CloseDocument();
     ResetCalibration(app_);
@@ -548,10 +549,8 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
             return;
         }
     }
-    SaveMonitorItems();
-    if (monitorWnd_) monitorWnd_->hide();
+    ecu_->EndMonitor(true);
     compare_->HideDifferences();
-    monitor_->Stop();
     CloseDocument();
     ResetCalibration(app_);
     session_->ClosePort();
@@ -687,10 +686,6 @@ void CMainFrame::OnFlipAllLines() {
 
 void CMainFrame::StepLineBy(int step) { StepLine(bar_->lineSelector()->currentIndex() + step); }
 
-void CMainFrame::OnMonitorDialog() {
-    if (monitorWnd_) monitorWnd_->BringToFront();
-}
-
 void CMainFrame::OnUndo() {
     MapRecord* map = app_.currentMap;
     CQelView* view = ActiveView();
@@ -818,110 +813,11 @@ void CMainFrame::ConstantsList() {
     if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
 }
 
-std::unique_ptr<SafeWrite> CMainFrame::MakeSafeWrite(Logbook& book, ::DataExchange& exchange) {
-    auto safeWrite = std::make_unique<SafeWrite>(session_->Protocol(), book, prompt_, logbook_->Machine(),
-                                                 logbook_->Ecu());
-    safeWrite->onPhase = [this](WritePhase phase) { progress_->SetPhase(PhaseName(phase)); };
-    safeWrite->confirm = [this](const GuardReport& report, bool noHistory) {
-        return prompt_.Ask(GuardQuestion(report, noHistory), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
-                           PromptIcon::kExclamation, PromptAnswer::kNo) == PromptAnswer::kYes;
-    };
-    writeStop_.Attach(*safeWrite);
-    exchange.safeWrite = safeWrite.get();
-    exchange.guardLimits = ReadGuardLimits(ProfileFile(app_.settingsFilePath));
-    exchange.backupBeforeWrite = exchange.guardLimits.backup;
-    exchange.offerRestore = [this](const SafeWriteResult& failed) {
-        return prompt_.Ask(RestoreQuestion(failed), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
-                           PromptIcon::kExclamation, PromptAnswer::kYes) == PromptAnswer::kYes;
-    };
-    return safeWrite;
-}
+void CMainFrame::SetPhase(const std::string& phase) { progress_->SetPhase(phase); }
 
-void CMainFrame::OnLogbook() {
-    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
-    CLogbookDlg dialog(book, this);
-    dialog.writeStop = &writeStop_;
-    dialog.restore = [this, &book](const LogEntry& entry) { return logbook_->Restore(book, entry); };
-    dialog.open = [this](const LogEntry& entry) { return logbook_->Open(entry); };
-    dialogs_.RunLogbook(dialog);
-    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
-}
+bool CMainFrame::RestoreEntry(Logbook& book, const LogEntry& entry) { return logbook_->Restore(book, entry); }
 
-void CMainFrame::DataExchange() {
-    const int remembered = app_.modified;
-    ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
-    // Writes to the ECU go through the backup, write and verify sequence.
-    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
-    auto safeWrite = MakeSafeWrite(book, exchange);
-    CDataExchangeDlg dialog(exchange, this);
-    dialog.writeStop = &writeStop_;
-    dialog.fileDialog = [this](const FileDialogSpec& spec) {
-        FileDialogRequest request;
-        request.title = spec.title;
-        request.folder = spec.folder;
-        request.defaultExtension = spec.defaultExtension;
-        request.filters = FilterEntries(spec.filter);
-        return AskFile(request);
-    };
-    // The windows behind the dialog show the new values at once.
-    dialog.onDataTakenOver = [this] {
-        if (doc_) doc_->RefreshViews(0);
-    };
-    dialogs_.RunDataExchange(dialog);
-    progress_->SetPhase("");
-    const bool taken = exchange.DataTakenOver();
-    if (taken && doc_) doc_->RefreshViews(0);
-    app_.modified = taken ? 1 : remembered;
-    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
-}
-
-// --- monitor ---------------------------------------------------------------------
-
-void CMainFrame::OnMonitor() {
-    if (monitorWnd_ && monitorWnd_->isVisible()) {
-        monitorWnd_->close();
-        return;
-    }
-    if (!monitorWnd_) {
-        monitorWnd_ = new CMonitorWnd(*monitor_, this);
-        monitorWnd_->onClosed = [this] { UpdateCommandUi(); };
-    }
-    monitorWnd_->Open();
-}
-
-void CMainFrame::OnItemSet() {
-    ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
-    CItemSetDlg dialog(set, this);
-    if (dialogs_.RunItemSet(dialog) != QDialog::Accepted) return;
-    ProfileFile settings(app_.settingsFilePath);
-    bool rebuild = false;
-    if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
-        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kProductName),
-                        PromptIcon::kExclamation);
-    if (rebuild && monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
-}
-
-void CMainFrame::OnRs232c() {
-    Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
-    CRs232cDlg dialog(model, prompt_, this);
-    if (dialogs_.RunRs232c(dialog) != QDialog::Accepted) return;
-    ProfileFile settings(app_.settingsFilePath);
-    if (!ApplySerialCodes(session_->Link(), *monitor_, dialog.Result(), settings, app_.registryStore()))
-        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
-                        PromptIcon::kExclamation);
-}
-
-void CMainFrame::LoadMonitorItems() {
-    monitor_->SetDialogList(LoadMonitorSelection(ProfileFile(app_.settingsFilePath), app_.diagItems));
-    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
-}
-
-void CMainFrame::SaveMonitorItems() {
-    // Before any data file was loaded there is no list to keep.
-    if (app_.diagItems.empty() || app_.settingsFilePath.empty()) return;
-    ProfileFile settings(app_.settingsFilePath);
-    SaveMonitorSelection(settings, app_.diagItems, monitor_->DialogList().Entries());
-}
+bool CMainFrame::OpenEntry(const LogEntry& entry) { return logbook_->Open(entry); }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
     return logbook_->SendSingleWrites(*session_, bytes);

@@ -18,6 +18,7 @@
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "ecu/gui/BlockWriteStop.h"
+#include "ecu/gui/EcuController.h"
 #include "edit/gui/CompareController.h"
 #include "edit/gui/EditWindows.h"
 #include "edit/gui/QelDoc.h"
@@ -30,6 +31,7 @@ struct Calibration;
 class CMonitorWnd;
 struct CompareCopy;
 struct DifferenceRow;
+struct LogEntry;
 class CProgressWnd;
 struct FrameCommand;
 class DataExchange;
@@ -53,7 +55,8 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 
-class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows {
+class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
+                   public EcuWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -98,6 +101,12 @@ public:
     CQelView* OpenMapAt(const std::string& name, int row, int column) override;
     void RefreshViews() override;
 
+    // EcuWindows
+    void SetPhase(const std::string& phase) override;
+    bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
+    bool OpenEntry(const LogEntry& entry) override;
+    EcuController& Ecu() { return *ecu_; }
+
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
     QComboBox* lineSelector() const { return bar_->lineSelector(); }
@@ -114,11 +123,7 @@ public:
 
     // MenuDlgHost
     void ConstantsList() override;
-    void DataExchange() override;
-    void OnLogbook();
-    // A safe write for an exchange, with the window's questions, the
-    // progress window's phases and the stop a close during it may ask for.
-    std::unique_ptr<SafeWrite> MakeSafeWrite(Logbook& book, ::DataExchange& exchange);
+    void DataExchange() override { ecu_->Exchange(); }
     // The block write running in a window's command, for the closes during it.
     BlockWriteStop& WriteStop() { return writeStop_; }
     void RefillMapSelector() override;
@@ -142,7 +147,7 @@ public:
     // The live monitor polled by the link timer, and its window (nullptr
     // until it was first opened).
     Monitor& LiveMonitor() { return *monitor_; }
-    CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
+    CMonitorWnd* MonitorWindow() const { return ecu_->MonitorWindow(); }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
     // Loads the data file at path as the Open command does after its file
@@ -177,7 +182,6 @@ private:
     void OnClipboard(int id);   // Cut, Copy or Paste in the active window
     void OnFlipAllLines();
     void StepLineBy(int step);
-    void OnMonitorDialog();
     void OnAllLines();
     void OnToggleDataRpm();
     void OnIndividualEdit();
@@ -189,13 +193,6 @@ private:
     void OnMapSelected(int index);
     void OnLineSelected(int index);
     void OnFocusSwap();
-    void OnMonitor();
-    void OnItemSet();
-    void OnRs232c();
-    // The monitor's list from the settings file after a data file load, and
-    // back into it when the calibration goes.
-    void LoadMonitorItems();
-    void SaveMonitorItems();
     // The keyboard back to the widget that had it before a menu took it.
     void RestoreWorkFocus();
     // Ends every drag running in a map window of the document; true when one ran.
@@ -244,11 +241,11 @@ private:
     CProgressWnd* progress_;
     std::unique_ptr<EcuSession> session_;
     std::unique_ptr<Monitor> monitor_;
-    CMonitorWnd* monitorWnd_ = nullptr;
     std::unique_ptr<TableMathsController> maths_;
     std::unique_ptr<CompareController> compare_;
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
     BlockWriteStop writeStop_{prompt_};
     std::unique_ptr<FrameLogbook> logbook_;
+    std::unique_ptr<EcuController> ecu_;
 };
