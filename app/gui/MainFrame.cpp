@@ -25,6 +25,7 @@
 #include <cstdio>
 
 #include "app/gui/AboutDlg.h"
+#include "app/gui/CalibrationController.h"
 #include "app/gui/ChildFrame.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/DirectoryDlg.h"
@@ -123,6 +124,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, *session_, *monitor_,
                  writeStop_},
         *this, dialogs_, prompt_, this);
+    life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(session_->writeLog);
@@ -158,21 +160,6 @@ QString CMainFrame::MachineName() const { return bar_->MachineName(); }
 
 // --- construction ----------------------------------------------------------
 
-void CMainFrame::CreateActions() {
-    for (const FrameCommand& row : Commands()) {
-        if (row.text && !*row.text) continue;   // a button's or a message's command: no item, no key
-        auto* a = new QAction(row.text ? QString(row.text) : Q(Str(str::kAboutMenu)), this);
-        a->setObjectName(QString("command%1").arg(row.id));
-        if (*row.keys) a->setShortcuts(QKeySequence::listFromString(row.keys));
-        a->setShortcutContext(Qt::WindowShortcut);
-        a->setCheckable(QueryCommandUi(row.id, FrameState{}).checkable);
-        const int id = row.id;
-        connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-        addAction(a);
-        actions_[row.id] = a;
-    }
-}
-
 void CMainFrame::CreateDialogBar() {
     bar_ = new CDialogBar(this);
     addToolBar(Qt::TopToolBarArea, bar_);
@@ -180,49 +167,6 @@ void CMainFrame::CreateDialogBar() {
     connect(bar_, &CDialogBar::mapActivated, this, &CMainFrame::OnMapSelected);
     connect(bar_, &CDialogBar::lineActivated, this, &CMainFrame::OnLineSelected);
     bar_->dataField()->installEventFilter(this);
-}
-
-void CMainFrame::InstallMenu(int resource) {
-    menuResource_ = resource;
-    menuBar()->clear();
-    menus_.clear();
-    static const std::pair<FrameMenu, const char*> kMenus[] = {
-        {kFileMenu, "&File"}, {kEditMenu, "&Edit"}, {kMonitorMenu, "&Monitor"},
-        {kSetMenu, "&Set"},   {kWindowMenu, "&Window"}, {kHelpMenu, "&Help"},
-    };
-    auto rowsOf = [resource](FrameMenu menu) {
-        std::vector<const FrameCommand*> rows;
-        for (const FrameCommand& row : Commands())
-            if (row.menu == menu && row.InMenu(resource)) rows.push_back(&row);
-        return rows;
-    };
-    auto fill = [this](QMenu* m, const std::vector<const FrameCommand*>& rows) {
-        for (const FrameCommand* row : rows) {
-            if ((row->where & sep) && !m->isEmpty()) m->addSeparator();
-            m->addAction(actions_.at(row->id));
-        }
-    };
-    for (const auto& [which, title] : kMenus) {
-        const std::vector<const FrameCommand*> rows = rowsOf(which);
-        const std::vector<const FrameCommand*> open = which == kWindowMenu ? rowsOf(kOpenMenu)
-                                                                           : std::vector<const FrameCommand*>{};
-        if (rows.empty() && open.empty()) continue;
-        QMenu* m = menuBar()->addMenu(title);
-        connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
-        m->installEventFilter(this);
-        menus_.push_back(m);
-        if (!open.empty()) fill(m->addMenu("&Open"), open);
-        fill(m, rows);
-    }
-}
-
-QAction* CMainFrame::action(int id) const {
-    auto it = actions_.find(id);
-    return it == actions_.end() ? nullptr : it->second;
-}
-
-QToolButton* CMainFrame::toolButton(int id) const {
-    return bar_->toolButton(id);
 }
 
 // --- state -------------------------------------------------------------------
@@ -253,62 +197,7 @@ bool CMainFrame::AllLines() const {
     return it != allLines_.end() && it->second;
 }
 
-// --- update rules ----------------------------------------------------------
-
-FrameState CMainFrame::CurrentState() {
-    FrameState state;
-    CChildWnd* child = ActiveChild();
-    state.calibrationOpen = CalibrationOpen();
-    state.hasDocumentWindow = HasDocumentWindow();
-    if (child) {
-        state.activeKind = child->Kind();
-        state.childHasSelection = child->HasSelection();
-        state.childCellEditing = child->CellEditing();
-    }
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    state.clipboardHasText = mime && mime->hasText();
-    const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
-    state.undoText = UndoMenuText(undoMap);
-    state.undoEnabled = UndoMenuEnabled(undoMap);
-    state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
-    state.mapLinked = app_.mapLinkState != kLinkNone;
-    state.portOpen = session_ && session_->PortOpen();
-    state.hasMonitorItems = !app_.diagItems.empty();
-    state.monitorWindowShown = ecu_ && ecu_->MonitorWindowShown();
-    state.currentMap = app_.currentMap != nullptr;
-    state.comparing = app_.compared != nullptr;
-    state.selectorMap = SelectorMap() != nullptr;
-    state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
-    state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
-    state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
-    state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
-    state.allLinesThirdState = bar_->allBox()->checkState() == Qt::PartiallyChecked;
-    state.allLines = AllLines();
-    state.lineIndex = bar_->lineSelector()->currentIndex();
-    state.lineCount = bar_->lineSelector()->count();
-    return state;
-}
-
-CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }
-
-void CMainFrame::UpdateCommandUi() {
-    const FrameState state = CurrentState();
-    for (auto& [id, a] : actions_) {
-        const CommandUi ui = QueryCommandUi(id, state);
-        a->setEnabled(ui.enabled);
-        if (ui.checkable) a->setChecked(ui.checked);
-        if (!ui.text.empty()) a->setText(Q(ui.text));
-    }
-    for (auto& [id, button] : bar_->toolButtons()) button->setEnabled(QueryCommandUi(id, state).enabled);
-    if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
-}
-
 // --- commands ----------------------------------------------------------------
-
-void CMainFrame::ForwardKey(int code) {
-    CChildWnd* child = ActiveChild();
-    if (child) child->KeyCommand(code);
-}
 
 bool CMainFrame::EndDrags() {
     bool ended = false;
@@ -317,42 +206,7 @@ bool CMainFrame::EndDrags() {
     return ended;
 }
 
-void CMainFrame::OnCommand(int id) {
-    if (!QueryCommand(id).enabled) return;
-    // A drag in the map window owns the cursor cell until its button comes
-    // up: a command arriving meanwhile (Ctrl+Z, F2, F3, ...) ends the drag as
-    // the right button would and does nothing else, so that neither the
-    // dragged value nor the command lands on a cell nobody chose.
-    if (EndDrags()) {
-        UpdateCommandUi();
-        return;
-    }
-    if (id == cmd::kForwardEnter && bar_->dataField()->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
-    if (const int code = ForwardCode(id)) {
-        ForwardKey(code);
-        UpdateCommandUi();
-        return;
-    }
-    for (const FrameCommand& row : Commands()) {
-        if (row.id != id) continue;
-        row.handler(*this);
-        break;
-    }
-    ecu_->RefreshMonitorWindow();
-    compare_->RefreshDifferences(false);
-    UpdateCommandUi();
-}
-
 std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
-
-FileDialogRequest CMainFrame::DataFileRequest(const std::string& title) const {
-    FileDialogRequest request;
-    request.title = title;
-    request.folder = app_.defaultFolder;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    return request;
-}
 
 void CMainFrame::RefreshViews() {
     if (doc_) doc_->RefreshViews(0);
@@ -375,63 +229,33 @@ std::string CMainFrame::LoadCompared(Calibration& into, const std::string& path)
                                    : std::string("The file is damaged.");
 }
 
-void CMainFrame::OnOpen() {
-    // A new load replaces the maps the open windows show: they go first.
-    if (doc_ || CalibrationOpen()) {
-        if (!CloseCalibration()) return;
-    }
-    const std::string path = AskFile(DataFileRequest(text::kOpenFileTitle));
-    if (path.empty()) return;
-    OpenDataFile(path);
-}
+void CMainFrame::OpenDataFile(const std::string& path) { life_->OpenDataFile(path); }
 
-void CMainFrame::OpenDataFile(const std::string& path) {
-    if (!LoadForOpen(path)) return;
-    int mapIndex = -1;
-    if (!RunMenu(mapIndex)) {
-        ResetToDataLoaded();
-        return;
-    }
-    ShowChosenMap(mapIndex, true);
-}
+bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) { return life_->OpenDataFileOnFirstMap(path); }
 
-bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) {
-    if (!LoadForOpen(path)) return false;
-    if (app_.maps.empty()) {
-        ResetToDataLoaded();
-        return false;
-    }
-    ShowChosenMap(0, true);
-    OpenWindow(kWindowHex);
-    TileHorizontally();
-    return HasDocumentWindow();
-}
+bool CMainFrame::CloseCalibration() { return life_->Close(); }
 
-bool CMainFrame::LoadForOpen(const std::string& path) {
-    if (doc_ || CalibrationOpen()) {
-        if (!CloseCalibration()) return false;
-    }
-    const int result = LoadDataFile(app_, app_, prompt_, path);
-    if (result == kOtherMachine || result == kUnreadable) {
-        prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
-                        Str(str::kProductName), PromptIcon::kExclamation);
-        ResetCalibration(app_);
-        return false;
-    }
-    if (result != kLoaded) {   // abandoned after its message
-        ResetCalibration(app_);
-        RefillMapSelector();
-        return false;
-    }
-    app_.dataFilePath = path;
-    app_.dataFileName = FileNamePart(path);
-    ecu_->LoadMonitorItems();
+void CMainFrame::ShowLoaded(const std::string& path) {
     allLines_.clear();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
-    return true;
+}
+
+void CMainFrame::ShowSaved(const std::string& fileName) {
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
+    if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + fileName));
+}
+
+void CMainFrame::ShowNoCalibration() {
+    allLines_.clear();
+    setWindowTitle(Q(Str(str::kProductName)));
+    fillingSelectors_ = true;
+    bar_->mapSelector()->clear();
+    fillingSelectors_ = false;
+    ClearDialogBar();
+    InstallMenu(2);
 }
 
 bool CMainFrame::RunMenu(int& mapIndex) {
@@ -468,58 +292,6 @@ void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
     SelectMapByName(name);
 }
 
-void CMainFrame::OnMenu() {
-    int mapIndex = -1;
-    if (!RunMenu(mapIndex)) return;
-    ShowChosenMap(mapIndex, false);
-}
-
-void CMainFrame::OnSave() {
-    FileDialogRequest request;
-    request.save = true;
-    request.title = text::kSaveAsTitle;
-    request.folder = app_.defaultFolder;
-    request.proposedName = app_.dataFileName;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
-    if (path.empty()) return;
-    // The checksum byte reaches linked maps like any other byte.
-    const LinkPropagation propagate = AppLinkPropagation(app_);
-    if (!SaveDataFile(app_, path, [&propagate](std::uint16_t address, std::uint8_t value) {
-            propagate(address, value, 0);
-        })) {
-        prompt_.Message(Str(str::kSaveError), Str(str::kProductName), PromptIcon::kExclamation);
-        return;
-    }
-    app_.dataFilePath = path;
-    app_.dataFileName = FileNamePart(path);
-    QMdiSubWindow* sub = mdi_->currentSubWindow();
-    if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + app_.dataFileName));
-}
-
-bool CMainFrame::CloseCalibration() {
-    if (doc_) doc_->PrepareViews(0);
-    if (app_.modified && CalibrationOpen()) {
-        const bool close = doc_ ? doc_->ConfirmClose() : ConfirmCloseWithoutSaving(prompt_);
-        if (!close) return false;
-    }
-    // The monitor belongs to the calibration: its list is kept in the
-    // settings file, and without a calibration nothing could stop it.
-    ecu_->EndMonitor(false);
-    compare_->HideDifferences();
-    CloseDocument();
-    ResetCalibration(app_);
-    allLines_.clear();
-    setWindowTitle(Q(Str(str::kProductName)));
-    fillingSelectors_ = true;
-    bar_->mapSelector()->clear();
-    fillingSelectors_ = false;
-    ClearDialogBar();
-    InstallMenu(2);
-    return true;
-}
-
 void CMainFrame::CloseDocument() {
     closingDocument_ = true;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
@@ -542,17 +314,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (doc_) doc_->PrepareViews(0);
-    if (app_.modified && CalibrationOpen()) {
-        if (!ConfirmCloseWithoutSaving(prompt_)) {
-            event->ignore();
-            return;
-        }
+    if (!life_->Quit()) {
+        event->ignore();
+        return;
     }
-    ecu_->EndMonitor(true);
-    compare_->HideDifferences();
-    CloseDocument();
-    ResetCalibration(app_);
     session_->ClosePort();
     event->accept();
 }

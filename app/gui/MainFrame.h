@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "app/CommandRules.h"
+#include "app/gui/CalibrationController.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/FrameDialogs.h"
 #include "app/gui/MenuDlg.h"
@@ -56,7 +57,7 @@ class QTimer;
 class QToolButton;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
-                   public EcuWindows {
+                   public EcuWindows, public CalibrationWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -81,16 +82,16 @@ public:
     // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
     int MenuResource() const { return menuResource_; }
 
-    CQelDoc* Document() const { return doc_.get(); }
+    CQelDoc* Document() const override { return doc_.get(); }
     CQelView* ActiveView() const override;
     std::vector<CQelView*> Views() const;
     // A new child frame with a view of the kind on the current map; nullptr
     // when the kind has no window or there is no map.
-    CQelView* OpenWindow(int kind);
+    CQelView* OpenWindow(int kind) override;
     // The map the map selector names (a link group by its first map), or none.
     MapRecord* SelectorMap() const;
     // Tiles the child windows one above the other, each the full width.
-    void TileHorizontally();
+    void TileHorizontally() override;
 
     // The command families.
     TableMathsController& Maths() { return *maths_; }
@@ -106,6 +107,17 @@ public:
     bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
     bool OpenEntry(const LogEntry& entry) override;
     EcuController& Ecu() { return *ecu_; }
+
+    // CalibrationWindows
+    bool HasDocumentWindow() const override;
+    void CloseDocument() override;
+    void ShowNoCalibration() override;
+    void ShowLoaded(const std::string& path) override;
+    void ShowSaved(const std::string& fileName) override;
+    void ResetToDataLoaded() override;
+    bool RunMenu(int& mapIndex) override;
+    void ShowChosenMap(int mapIndex, bool fromOpen) override;
+    CalibrationController& Life() { return *life_; }
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -171,13 +183,9 @@ private:
     void InstallMenu(int resource);
     void ForwardKey(int code);
     bool CalibrationOpen() const;
-    bool HasDocumentWindow() const;
     CChildWnd* ActiveChild() const;
     FrameState CurrentState();
 
-    void OnOpen();
-    void OnSave();
-    void OnMenu();
     void OnUndo();
     void OnClipboard(int id);   // Cut, Copy or Paste in the active window
     void OnFlipAllLines();
@@ -200,21 +208,10 @@ private:
     // The Data field's refusal or range message: at once for OK and Enter,
     // after the focus change when the field lost the focus.
     void ShowTypedMessage(const PromptMessage& message, bool now);
-    // Runs the Menu dialog; true when a map was chosen.
-    bool RunMenu(int& mapIndex);
-    // The document's windows for the chosen map after OK in the Menu dialog.
-    void ShowChosenMap(int mapIndex, bool fromOpen);
-    // The load of the two open commands, up to the choice of a map: false
-    // when nothing was loaded (the message has been shown).
-    bool LoadForOpen(const std::string& path);
-    void CloseDocument();
-    void ResetToDataLoaded();
     void FillLineList();
     void ClearDialogBar();
     void ChildFrameClosed();
     std::string AskFile(const FileDialogRequest& request);
-    // A data file request of the machine's folder under title.
-    FileDialogRequest DataFileRequest(const std::string& title) const;
     // Loads a file to compare with (CompareController::LoadLike).
     std::string LoadCompared(Calibration& into, const std::string& path);
 
@@ -248,4 +245,5 @@ private:
     BlockWriteStop writeStop_{prompt_};
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
+    std::unique_ptr<CalibrationController> life_;
 };
