@@ -135,3 +135,20 @@ bool CalibrationController::Quit() {
     ResetCalibration(app_);
     return true;
 }
+
+std::string CalibrationController::LoadCompared(Calibration& into, const std::string& path) {
+    // A definition load also sets the machine's line settings, command set
+    // and expected identification: a scratch machine takes them, knowing
+    // only the folder the file must name.
+    MachineConfig machine;
+    machine.registry.machineFolder = app_.registry.machineFolder;
+    machine.registry.machineName = app_.registry.machineName;
+    const int result = LoadCalibrationLike(app_, into, machine, prompt_, path);
+    if (result == kLoaded) {
+        into.dataFileName = FileNamePart(path);
+        return {};
+    }
+    return result == kOtherMachine ? Str(str::kMachineTypeDifferent)
+           : result == kUnreadable ? Str(str::kOpenFailed)
+                                   : std::string("The file is damaged.");
+}

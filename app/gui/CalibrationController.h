@@ -10,6 +10,7 @@ class CQelApp;
 class CQelDoc;
 class CQelView;
 class CompareController;
+struct Calibration;
 class EcuController;
 class FrameDialogs;
 class QWidget;
@@ -62,6 +63,9 @@ public:
     bool Close();
     // The main window closes: false when the user kept the calibration.
     bool Quit();
+    // Loads a file to compare with into a calibration of its own
+    // (CompareController::LoadLike): the reason it did not load, or empty.
+    std::string LoadCompared(Calibration& into, const std::string& path);
     // A data file of the machine's folder under title.
     FileDialogRequest DataFileRequest(const std::string& title) const;
 

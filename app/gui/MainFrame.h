@@ -15,7 +15,9 @@
 #include "app/CommandRules.h"
 #include "app/gui/CalibrationController.h"
 #include "app/gui/DialogBar.h"
+#include "app/gui/DialogCommands.h"
 #include "app/gui/FrameDialogs.h"
+#include "app/gui/MapSelection.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "ecu/gui/BlockWriteStop.h"
@@ -57,7 +59,8 @@ class QTimer;
 class QToolButton;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
-                   public EcuWindows, public CalibrationWindows {
+                   public EcuWindows, public CalibrationWindows,
+                   public SelectorWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -118,6 +121,11 @@ public:
     bool RunMenu(int& mapIndex) override;
     void ShowChosenMap(int mapIndex, bool fromOpen) override;
     CalibrationController& Life() { return *life_; }
+    MapSelectionController& Selection() { return *selection_; }
+    DialogCommands& Dialogs() { return *dialogCommands_; }
+
+    // SelectorWindows
+    bool EndDrags() override;
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -134,7 +142,7 @@ public:
     bool CloseCalibration();
 
     // MenuDlgHost
-    void ConstantsList() override;
+    void ConstantsList() override { dialogCommands_->ConstantsList(); }
     void DataExchange() override { ecu_->Exchange(); }
     // The block write running in a window's command, for the closes during it.
     BlockWriteStop& WriteStop() { return writeStop_; }
@@ -188,32 +196,11 @@ private:
 
     void OnUndo();
     void OnClipboard(int id);   // Cut, Copy or Paste in the active window
-    void OnFlipAllLines();
-    void StepLineBy(int step);
-    void OnAllLines();
-    void OnToggleDataRpm();
-    void OnIndividualEdit();
-    void OnMachineSelect();
-    void OnAbout();
-    void OnDirectory();
-    void OnTitle();
-    void OnToolBox();
-    void OnMapSelected(int index);
-    void OnLineSelected(int index);
     void OnFocusSwap();
     // The keyboard back to the widget that had it before a menu took it.
     void RestoreWorkFocus();
-    // Ends every drag running in a map window of the document; true when one ran.
-    bool EndDrags();
-    // The Data field's refusal or range message: at once for OK and Enter,
-    // after the focus change when the field lost the focus.
-    void ShowTypedMessage(const PromptMessage& message, bool now);
-    void FillLineList();
-    void ClearDialogBar();
     void ChildFrameClosed();
     std::string AskFile(const FileDialogRequest& request);
-    // Loads a file to compare with (CompareController::LoadLike).
-    std::string LoadCompared(Calibration& into, const std::string& path);
 
     CQelApp& app_;
     UserPrompt& prompt_;
@@ -226,10 +213,8 @@ private:
     QTimer* idleTimer_;
     int menuResource_ = 0;
     std::unique_ptr<CQelDoc> doc_;
-    std::map<std::string, bool> allLines_;      // per map name
     QPointer<QWidget> workFocus_;               // the last focus widget outside the menus
     bool closingDocument_ = false;
-    bool fillingSelectors_ = false;
 
     // The line to the ECU, in the order it is built; the session goes first.
     QtEventPump pump_;
@@ -246,4 +231,6 @@ private:
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
     std::unique_ptr<CalibrationController> life_;
+    std::unique_ptr<MapSelectionController> selection_;
+    std::unique_ptr<DialogCommands> dialogCommands_;
 };
