@@ -40,8 +40,40 @@ struct FrameState {
     int lineCount = 0;
 };
 
+// The update rules a command's row names (app/FrameCommands.def).
+enum class CommandRule {
+    kAlways,
+    kNever,
+    kCalibrationOpen,      // a data file is loaded
+    kUndo,                 // text and state from the active view's map
+    kClipboard,            // Cut, Copy: a HEX or table window with a selection or a cell in editing
+    kPaste,                // as kClipboard, and text on the clipboard
+    kTableMaths,           // a table window over a map
+    kComparing,            // a calibration open and a second one compared with it
+    kCopyFromCompare,      // a table window over a map, and a compare
+    kMultiMapEdit,
+    kMapLinked,
+    kMonitor,              // the monitor's rules (ecu/MonitorWindow), checked while shown
+    kMonitorKey,           // kMonitor, and the document's accelerator table
+    kMonitorStart,
+    kMonitorStop,
+    kMonitorDialog,
+    kItemSet,
+    kOpenMapWindow,        // a map to show and no window of the kind yet
+    kOpenTableWindow,
+    kOpenHexWindow,
+    kAllLines,
+    kDocumentKey,          // a key of the document's accelerator table: a document window
+    kPreviousLine,         // kDocumentKey, and a line above the selected one
+    kNextLine,             // kDocumentKey, and a line below the selected one
+};
+
+CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state);
+
 // The key command code the frame passes to the active child window for id,
 // 0 when the command is not forwarded.
 int ForwardCode(int id);
 
+// The rule of the command's row applied to state; a command without a row
+// is enabled.
 CommandUi QueryCommandUi(int id, const FrameState& state);

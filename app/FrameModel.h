@@ -3,6 +3,7 @@
 // (the Line list, the Point and Data fields), what the dialog bar's OK does
 // with a typed DATA value, the Line step, Toggle DATA/RPM, the copy-back of
 // the constants list, and the map groups of the Menu dialog.
+#include "platform/FileDialogRequest.h"
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -107,6 +108,4 @@ bool ConfirmCloseWithoutSaving(UserPrompt& prompt);
 // modified flag cleared, and a compare ended.
 void ResetCalibration(CQelApp& app);
 
-// A file dialog filter from the string table's form ("Text(*.qsd)|*.qsd|
-// All Files(*.*)|*.*||") to a list of "Text(*.qsd)" entries, one per pair.
-std::vector<std::string> FilterEntries(const std::string& tableFilter);
+

@@ -8,7 +8,10 @@
 #include <string>
 #include <vector>
 
+#include "ecu/gui/EcuDialogs.h"
+#include "edit/gui/EditDialogs.h"
 #include "model/Image.h"
+#include "platform/FileDialogRequest.h"
 
 class CConstantsDlg;
 class CDataExchangeDlg;
@@ -24,21 +27,11 @@ class CToolBoxDlg;
 class QWidget;
 struct UserPrompt;
 
-// A file dialog request; the answer is the chosen path, empty for Cancel.
-struct FileDialogRequest {
-    bool save = false;
-    std::string title;
-    std::string folder;        // DIRECTORY PATH1
-    std::string proposedName;
-    std::string defaultExtension;
-    std::vector<std::string> filters;
-};
-
-class FrameDialogs {
+// The dialogs of the editing and ECU controllers, and the frame's own.
+class FrameDialogs : public EditDialogs, public EcuDialogs {
 public:
-    virtual ~FrameDialogs() = default;
-    // The chosen path; empty for Cancel.
-    virtual std::string AskFile(QWidget* parent, const FileDialogRequest& request) = 0;
+    // The chosen path; empty for Cancel. One answer for every layer.
+    std::string AskFile(QWidget* parent, const FileDialogRequest& request) override = 0;
     // Runs the Menu dialog to its end: QDialog::Accepted or Rejected.
     virtual int RunMenu(CMenuDlg& dialog) = 0;
     // The constants list over a copy of the image: QDialog::Accepted for OK
@@ -46,16 +39,10 @@ public:
     virtual int RunConstants(CConstantsDlg& dialog) = 0;
     // The Multi Map Edit dialog: QDialog::Accepted when OK stored a link state.
     virtual int RunMultiMap(CMultiMapDlg& dialog) = 0;
-    // Each runs its dialog to its end: QDialog::Accepted or Rejected. What
-    // the user did is in the core objects the dialog was built on.
-    virtual int RunDataExchange(CDataExchangeDlg& dialog) = 0;
-    virtual int RunLogbook(CLogbookDlg& dialog) = 0;
-    virtual int RunItemSet(CItemSetDlg& dialog) = 0;
-    virtual int RunRs232c(CRs232cDlg& dialog) = 0;
+    // Each runs its dialog to its end: QDialog::Accepted or Rejected.
     virtual int RunDirectory(CDirectoryDlg& dialog) = 0;
     virtual int RunTitles(CTitleDlg& dialog) = 0;
     virtual int RunToolBox(CToolBoxDlg& dialog) = 0;
-    virtual int RunTableMaths(CTableMathsDlg& dialog) = 0;
 };
 
 class QtFrameDialogs : public FrameDialogs {

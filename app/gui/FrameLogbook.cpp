@@ -64,7 +64,7 @@ bool FrameLogbook::ConfirmDoubtful(const LogEntry& entry, const std::string& use
 
 bool FrameLogbook::Restore(Logbook& book, const LogEntry& entry) {
     ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, frame_.Session().Protocol(), prompt_);
-    auto safeWrite = frame_.MakeSafeWrite(book, exchange);
+    auto safeWrite = frame_.Ecu().MakeSafeWrite(book, exchange);
     exchange.confirmUnverifiedRestore = [this](const LogEntry& doubtful) {
         return ConfirmDoubtful(doubtful, "Write it to the ECU all the same?", Str(str::kCaptionWriteToEcu));
     };

@@ -1,7 +1,6 @@
 #include "app/gui/MainFrame.h"
 
 #include "edit/MultiMapEdit.h"
-#include "edit/gui/ConstantsDlg.h"
 #include "edit/gui/MultiMapDlg.h"
 
 #include <QAction>
@@ -24,40 +23,27 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/gui/AboutDlg.h"
+#include "app/gui/CalibrationController.h"
 #include "app/gui/ChildFrame.h"
+#include "app/gui/DialogCommands.h"
 #include "app/gui/DialogBar.h"
-#include "app/gui/DirectoryDlg.h"
+#include "app/gui/FrameCommands.h"
 #include "app/gui/FrameLogbook.h"
-#include "app/gui/ToolBoxDlg.h"
-#include "edit/gui/TitleDlg.h"
-#include "edit/gui/DifferencesDlg.h"
-#include "edit/gui/TableMathsDlg.h"
+#include "app/gui/MapSelection.h"
+#include "edit/gui/CompareController.h"
+#include "edit/gui/TableMathsController.h"
 #include "edit/gui/TableWnd.h"
 #include "app/CommandIds.h"
 #include "app/FrameModel.h"
-#include "app/gui/MachineSelectDlg.h"
 #include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "platform/ProfileFile.h"
-#include "config/Definition.h"
-#include "ecu/DataExchange.h"
 #include "ecu/Logbook.h"
-#include "ecu/SafeWrite.h"
-#include "ecu/WriteGuard.h"
 #include "ecu/EcuSession.h"
-#include "ecu/ItemSet.h"
 #include "ecu/Monitor.h"
-#include "ecu/MonitorSelection.h"
-#include "ecu/Rs232cParams.h"
-#include "ecu/gui/DataExchangeDlg.h"
-#include "ecu/gui/LogbookDlg.h"
-#include "ecu/gui/ItemSetDlg.h"
-#include "ecu/gui/MonitorWnd.h"
-#include "ecu/gui/Rs232cDlg.h"
+#include "ecu/gui/EcuController.h"
 #include "edit/gui/ChildWndFactory.h"
-#include "edit/CalibrationCompare.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
 #include "edit/gui/QelView.h"
@@ -66,7 +52,6 @@
 #include "files/DataFile.h"
 #include "model/Maps.h"
 #include "platform/PathSearch.h"
-#include "platform/ProfileFile.h"
 #include "platform/SerialPort.h"
 
 namespace {
@@ -86,10 +71,14 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
     setCentralWidget(mdi_);
+    maths_ = std::make_unique<TableMathsController>(app_, dialogs_, prompt_, this);
+    compare_ = std::make_unique<CompareController>(
+        app_, app_.compared, *this, dialogs_, prompt_,
+        [this](Calibration& into, const std::string& path) { return life_->LoadCompared(into, path); }, this);
     CreateActions();
     CreateDialogBar();
     InstallMenu(2);
-    ClearDialogBar();
+    selection_->Clear();
 
     idleTimer_ = new QTimer(this);
     connect(idleTimer_, &QTimer::timeout, this, &CMainFrame::UpdateCommandUi);
@@ -112,6 +101,16 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
                                             linkTimer_, prompt_, *progress_);
     linkTimer_.onTick = [this] { session_->OnTick(); };
     monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    ecu_ = std::make_unique<EcuController>(
+        EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, *session_, *monitor_,
+                 writeStop_},
+        *this, dialogs_, prompt_, this);
+    life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
+    dialogCommands_ = std::make_unique<DialogCommands>(
+        app_, dialogs_, prompt_, this, [this](const std::vector<EcuByteWrite>& bytes) { return WriteToEcu(bytes); },
+        [this] {
+            if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
+        });
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(session_->writeLog);
@@ -133,9 +132,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 }
 
 CMainFrame::~CMainFrame() {
-    // The window shows the monitor, which goes before the frame's children.
-    delete monitorWnd_;
-    monitorWnd_ = nullptr;
+    ecu_.reset();   // the monitor's window goes before the monitor
     monitor_.reset();
     session_->ClosePort();
     linkTimer_.onTick = nullptr;
@@ -149,158 +146,14 @@ QString CMainFrame::MachineName() const { return bar_->MachineName(); }
 
 // --- construction ----------------------------------------------------------
 
-QAction* CMainFrame::AddAction(int id, const QString& text, const QList<QKeySequence>& keys) {
-    auto* a = new QAction(text, this);
-    a->setObjectName(QString("command%1").arg(id));
-    a->setShortcuts(keys);
-    a->setShortcutContext(Qt::WindowShortcut);
-    connect(a, &QAction::triggered, this, [this, id] { OnCommand(id); });
-    addAction(a);
-    actions_[id] = a;
-    return a;
-}
-
-void CMainFrame::CreateActions() {
-    using K = QKeySequence;
-    AddAction(cmd::kOpen, "&Open\tCtrl+O", {K("Ctrl+O")});
-    AddAction(cmd::kExit, "E&xit\tAlt+F4");
-    AddAction(cmd::kDirectory, "&Directory...");
-    AddAction(cmd::kMachineSelect, "&MachineSelect...");
-    AddAction(cmd::kToolBox, "&Tool box...");
-    AddAction(cmd::kAbout, Q(Str(str::kAboutMenu)));
-    AddAction(cmd::kClose, "&Close");
-    AddAction(cmd::kSave, "&Save...");
-    AddAction(cmd::kMenu, "&Menu...\tF1", {K(Qt::Key_F1)});
-    AddAction(cmd::kUndo, "&Undo\tCtrl+Z", {K("Ctrl+Z"), K("Alt+Backspace")});
-    AddAction(cmd::kCopy, "&Copy\tCtrl+C", {K("Ctrl+C"), K("Ctrl+Insert")});
-    AddAction(cmd::kPaste, "&Paste\tCtrl+V", {K("Ctrl+V"), K("Shift+Insert")});
-    AddAction(cmd::kCut, "Cu&t\tCtrl+X", {K("Ctrl+X"), K("Shift+Delete")});
-    AddAction(cmd::kMultiMapEdit, "&Multi Map Edit...");
-    AddAction(cmd::kIndividualEdit, "&Individual Edit");
-    AddAction(cmd::kMonitor, "&Monitor...\tCtrl+M");
-    AddAction(cmd::kMonitorCtrlM, "&Monitor...\tCtrl+M", {K("Ctrl+M")});
-    AddAction(cmd::kMonitorStart, "St&art");
-    AddAction(cmd::kMonitorStop, "St&op");
-    AddAction(cmd::kItemSet, "&Item set...");
-    AddAction(cmd::kRs232c, "&RS232C...");
-    AddAction(cmd::kTitle, "&Title...");
-    AddAction(cmd::kConstantsList, "&Constants list...");
-    AddAction(cmd::kDataExchange, "Data &Exchange...");
-    AddAction(cmd::kLogbook, "&Logbook...");
-    AddAction(cmd::kMathsSet, "Set to &Value...\tCtrl+Shift+S", {K("Ctrl+Shift+S")});
-    AddAction(cmd::kMathsAdd, "&Add Value...\tCtrl+Shift+A", {K("Ctrl+Shift+A")});
-    AddAction(cmd::kMathsScale, "Scale by &Percent...\tCtrl+Shift+P", {K("Ctrl+Shift+P")});
-    AddAction(cmd::kInterpolateRows, "Interpolate Along &Rows\tCtrl+Shift+R", {K("Ctrl+Shift+R")});
-    AddAction(cmd::kInterpolateColumns, "Interpolate Along C&olumns\tCtrl+Shift+K", {K("Ctrl+Shift+K")});
-    AddAction(cmd::kInterpolateBoth, "Interpolate Across &Both\tCtrl+Shift+B", {K("Ctrl+Shift+B")});
-    AddAction(cmd::kSmooth, "S&mooth\tCtrl+Shift+M", {K("Ctrl+Shift+M")});
-    AddAction(cmd::kCompareWith, "Compare &with...\tCtrl+Shift+O", {K("Ctrl+Shift+O")});
-    AddAction(cmd::kDifferences, "&Differences...\tCtrl+Shift+D", {K("Ctrl+Shift+D")});
-    AddAction(cmd::kEndCompare, "&End compare");
-    AddAction(cmd::kCopyFromCompare, "Copy &from compare\tCtrl+Shift+F", {K("Ctrl+Shift+F")});
-    AddAction(cmd::kCopyMapFromCompare, "Copy map from compar&e");
-    AddAction(cmd::kOpenMapWindow, "&Map");
-    AddAction(cmd::kOpenTableWindow, "&Table");
-    AddAction(cmd::kOpenHexWindow, "&HEX");
-    AddAction(cmd::kWindowCascade, "&Cascade");
-    AddAction(cmd::kWindowTile, "&Tile");
-    AddAction(cmd::kAllLines, "&All\tAlt+A");
-    AddAction(cmd::kMonitorDialog, "&Monitor Dialog");
-    AddAction(cmd::kNextPane, "Next Pane", {K(Qt::Key_F6)});
-    AddAction(cmd::kPreviousPane, "Previous Pane", {K("Shift+F6")});
-    AddAction(cmd::kFlipAllLines, "All Lines", {K(Qt::Key_F4)});
-    AddAction(cmd::kFocusSwap, "Focus", {K(Qt::Key_F5)});
-    AddAction(cmd::kToggleDataRpm, "DATA/RPM", {K("Shift+F5")});
-    AddAction(cmd::kPreviousLine, "Previous Line", {K(Qt::Key_F2)});
-    AddAction(cmd::kNextLine, "Next Line", {K(Qt::Key_F3)});
-    AddAction(cmd::kForwardEnter, "Enter", {K(Qt::Key_Return), K(Qt::Key_Enter)});
-    AddAction(cmd::kForwardPageUp, "Step Up", {K(Qt::Key_PageUp)});
-    AddAction(cmd::kForwardPageDown, "Step Down", {K(Qt::Key_PageDown)});
-    AddAction(cmd::kForwardCtrlShiftPageUp, "Step Up", {K("Ctrl+Shift+PgUp")});
-    AddAction(cmd::kForwardCtrlShiftPageDown, "Step Down", {K("Ctrl+Shift+PgDown")});
-    AddAction(cmd::kForwardShiftUp, "Up", {K("Shift+Up")});
-    AddAction(cmd::kForwardShiftDown, "Down", {K("Shift+Down")});
-    AddAction(cmd::kForwardShiftLeft, "Left", {K("Shift+Left")});
-    AddAction(cmd::kForwardShiftRight, "Right", {K("Shift+Right")});
-    AddAction(cmd::kForwardCtrlShiftUp, "Select Up", {K("Ctrl+Shift+Up")});
-    AddAction(cmd::kForwardCtrlShiftDown, "Select Down", {K("Ctrl+Shift+Down")});
-    AddAction(cmd::kForwardCtrlShiftLeft, "Select Left", {K("Ctrl+Shift+Left")});
-    AddAction(cmd::kForwardCtrlShiftRight, "Select Right", {K("Ctrl+Shift+Right")});
-    AddAction(cmd::kForwardCtrlShiftC, "Key 24", {K("Ctrl+Shift+C")});
-    AddAction(cmd::kForwardCtrlShiftV, "Key 25", {K("Ctrl+Shift+V")});
-    AddAction(cmd::kForwardCtrlShiftEnter, "Key 26", {K("Ctrl+Shift+Return")});
-    actions_[cmd::kAllLines]->setCheckable(true);
-    for (int id : {cmd::kMonitor, cmd::kMonitorCtrlM, cmd::kMonitorStart, cmd::kMonitorStop})
-        actions_[id]->setCheckable(true);
-}
-
 void CMainFrame::CreateDialogBar() {
     bar_ = new CDialogBar(this);
     addToolBar(Qt::TopToolBarArea, bar_);
     connect(bar_, &CDialogBar::commandRequested, this, [this](int id) { OnCommand(id); });
-    connect(bar_, &CDialogBar::mapActivated, this, &CMainFrame::OnMapSelected);
-    connect(bar_, &CDialogBar::lineActivated, this, &CMainFrame::OnLineSelected);
+    selection_ = std::make_unique<MapSelectionController>(app_, *bar_, *this, *compare_, prompt_, this);
+    connect(bar_, &CDialogBar::mapActivated, this, [this](int index) { selection_->MapChosen(index); });
+    connect(bar_, &CDialogBar::lineActivated, this, [this](int index) { selection_->LineChosen(index); });
     bar_->dataField()->installEventFilter(this);
-}
-
-void CMainFrame::InstallMenu(int resource) {
-    menuResource_ = resource;
-    menuBar()->clear();
-    menus_.clear();
-    auto menu = [this](const char* title) {
-        QMenu* m = menuBar()->addMenu(title);
-        connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
-        m->installEventFilter(this);
-        menus_.push_back(m);
-        return m;
-    };
-    auto add = [this](QMenu* m, std::initializer_list<int> ids) {
-        for (int id : ids) m->addAction(actions_.at(id));
-    };
-    if (resource == 2) {
-        QMenu* file = menu("&File");
-        add(file, {cmd::kOpen});
-        file->addSeparator();
-        add(file, {cmd::kExit});
-        add(menu("&Set"), {cmd::kDirectory, cmd::kMachineSelect});
-        add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
-        return;
-    }
-    QMenu* file = menu("&File");
-    add(file, {cmd::kClose, cmd::kSave, cmd::kMenu});
-    file->addSeparator();
-    add(file, {cmd::kCompareWith, cmd::kDifferences, cmd::kEndCompare});
-    file->addSeparator();
-    add(file, {cmd::kExit});
-    if (resource == 3) {
-        QMenu* edit = menu("&Edit");
-        add(edit, {cmd::kUndo, cmd::kCopy, cmd::kPaste, cmd::kMultiMapEdit, cmd::kIndividualEdit});
-        edit->addSeparator();
-        add(edit, {cmd::kMathsSet, cmd::kMathsAdd, cmd::kMathsScale});
-        edit->addSeparator();
-        add(edit, {cmd::kInterpolateRows, cmd::kInterpolateColumns, cmd::kInterpolateBoth, cmd::kSmooth});
-        edit->addSeparator();
-        add(edit, {cmd::kCopyFromCompare, cmd::kCopyMapFromCompare});
-    }
-    add(menu("&Monitor"), {cmd::kMonitor, cmd::kMonitorStart, cmd::kMonitorStop, cmd::kItemSet});
-    add(menu("&Set"), {cmd::kRs232c, cmd::kTitle, cmd::kConstantsList, cmd::kDataExchange, cmd::kLogbook,
-                       cmd::kDirectory, cmd::kMachineSelect});
-    QMenu* window = menu("&Window");
-    QMenu* open = window->addMenu("&Open");
-    add(open, {cmd::kOpenMapWindow, cmd::kOpenTableWindow, cmd::kOpenHexWindow});
-    add(window, {cmd::kWindowCascade, cmd::kWindowTile});
-    if (resource == 3) add(window, {cmd::kAllLines});
-    add(window, {cmd::kMonitorDialog});
-    add(menu("&Help"), {cmd::kToolBox, cmd::kAbout});
-}
-
-QAction* CMainFrame::action(int id) const {
-    auto it = actions_.find(id);
-    return it == actions_.end() ? nullptr : it->second;
-}
-
-QToolButton* CMainFrame::toolButton(int id) const {
-    return bar_->toolButton(id);
 }
 
 // --- state -------------------------------------------------------------------
@@ -325,68 +178,7 @@ std::vector<CQelView*> CMainFrame::Views() const {
     return doc_ ? doc_->Views() : std::vector<CQelView*>{};
 }
 
-bool CMainFrame::AllLines() const {
-    if (!app_.currentMap) return false;
-    auto it = allLines_.find(app_.currentMap->name);
-    return it != allLines_.end() && it->second;
-}
-
-// --- update rules ----------------------------------------------------------
-
-FrameState CMainFrame::CurrentState() {
-    FrameState state;
-    CChildWnd* child = ActiveChild();
-    state.calibrationOpen = CalibrationOpen();
-    state.hasDocumentWindow = HasDocumentWindow();
-    if (child) {
-        state.activeKind = child->Kind();
-        state.childHasSelection = child->HasSelection();
-        state.childCellEditing = child->CellEditing();
-    }
-    const QMimeData* mime = QGuiApplication::clipboard()->mimeData();
-    state.clipboardHasText = mime && mime->hasText();
-    const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
-    state.undoText = UndoMenuText(undoMap);
-    state.undoEnabled = UndoMenuEnabled(undoMap);
-    state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
-    state.mapLinked = app_.mapLinkState != kLinkNone;
-    state.portOpen = session_ && session_->PortOpen();
-    state.hasMonitorItems = !app_.diagItems.empty();
-    state.monitorWindowShown = monitorWnd_ && monitorWnd_->isVisible() && monitor_ && monitor_->WindowShown();
-    state.currentMap = app_.currentMap != nullptr;
-    state.comparing = app_.compared != nullptr;
-    state.selectorMap = SelectorMap() != nullptr;
-    state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
-    state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);
-    state.tableWindowOpen = doc_ && doc_->HasViewOfKind(kWindowTable);
-    state.hexWindowOpen = doc_ && doc_->HasViewOfKind(kWindowHex);
-    state.allLinesThirdState = bar_->allBox()->checkState() == Qt::PartiallyChecked;
-    state.allLines = AllLines();
-    state.lineIndex = bar_->lineSelector()->currentIndex();
-    state.lineCount = bar_->lineSelector()->count();
-    return state;
-}
-
-CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }
-
-void CMainFrame::UpdateCommandUi() {
-    const FrameState state = CurrentState();
-    for (auto& [id, a] : actions_) {
-        const CommandUi ui = QueryCommandUi(id, state);
-        a->setEnabled(ui.enabled);
-        if (ui.checkable) a->setChecked(ui.checked);
-        if (!ui.text.empty()) a->setText(Q(ui.text));
-    }
-    for (auto& [id, button] : bar_->toolButtons()) button->setEnabled(QueryCommandUi(id, state).enabled);
-    if (actions_.count(cmd::kAbout)) actions_[cmd::kAbout]->setText(Q(Str(str::kAboutMenu)));
-}
-
 // --- commands ----------------------------------------------------------------
-
-void CMainFrame::ForwardKey(int code) {
-    CChildWnd* child = ActiveChild();
-    if (child) child->KeyCommand(code);
-}
 
 bool CMainFrame::EndDrags() {
     bool ended = false;
@@ -395,147 +187,37 @@ bool CMainFrame::EndDrags() {
     return ended;
 }
 
-void CMainFrame::OnCommand(int id) {
-    if (!QueryCommand(id).enabled) return;
-    // A drag in the map window owns the cursor cell until its button comes
-    // up: a command arriving meanwhile (Ctrl+Z, F2, F3, ...) ends the drag as
-    // the right button would and does nothing else, so that neither the
-    // dragged value nor the command lands on a cell nobody chose.
-    if (EndDrags()) {
-        UpdateCommandUi();
-        return;
-    }
-    if (id == cmd::kForwardEnter && bar_->dataField()->hasFocus()) id = cmd::kOk;   // Enter in the Data field is its OK
-    if (const int code = ForwardCode(id)) {
-        ForwardKey(code);
-        UpdateCommandUi();
-        return;
-    }
-    switch (id) {
-        case cmd::kOpen: OnOpen(); break;
-        case cmd::kSave: OnSave(); break;
-        case cmd::kClose: CloseCalibration(); break;
-        case cmd::kExit: close(); break;
-        case cmd::kMenu: OnMenu(); break;
-        case cmd::kUndo: OnUndo(); break;
-        case cmd::kCut: if (ActiveChild()) ActiveChild()->Cut(); break;
-        case cmd::kCopy: if (ActiveChild()) ActiveChild()->Copy(); break;
-        case cmd::kPaste: if (ActiveChild()) ActiveChild()->Paste(); break;
-        case cmd::kMultiMapEdit: MultiMapEdit(); break;
-        case cmd::kIndividualEdit: OnIndividualEdit(); break;
-        case cmd::kMonitor: case cmd::kMonitorCtrlM: case cmd::kMonitorButton: OnMonitor(); break;
-        case cmd::kMonitorStart: monitor_->StartFromMenu(); break;
-        case cmd::kMonitorStop: monitor_->Stop(); break;
-        case cmd::kMonitorDialog: if (monitorWnd_) monitorWnd_->BringToFront(); break;
-        case cmd::kItemSet: OnItemSet(); break;
-        case cmd::kRs232c: OnRs232c(); break;
-        case cmd::kTitle: OnTitle(); break;
-        case cmd::kConstantsList: ConstantsList(); break;
-        case cmd::kDataExchange: DataExchange(); break;
-        case cmd::kLogbook: OnLogbook(); break;
-        case cmd::kMathsSet: TableMaths(TableMathsOp::kSet); break;
-        case cmd::kMathsAdd: TableMaths(TableMathsOp::kAdd); break;
-        case cmd::kMathsScale: TableMaths(TableMathsOp::kScale); break;
-        case cmd::kInterpolateRows: TableMaths(TableMathsOp::kInterpolateRows); break;
-        case cmd::kInterpolateColumns: TableMaths(TableMathsOp::kInterpolateColumns); break;
-        case cmd::kInterpolateBoth: TableMaths(TableMathsOp::kInterpolateBoth); break;
-        case cmd::kSmooth: TableMaths(TableMathsOp::kSmooth); break;
-        case cmd::kCompareWith: OnCompareWith(); break;
-        case cmd::kEndCompare: EndCompare(); break;
-        case cmd::kDifferences: ShowDifferences(); break;
-        case cmd::kCopyFromCompare: CopyFromCompare(false); break;
-        case cmd::kCopyMapFromCompare: CopyFromCompare(true); break;
-        case cmd::kDirectory: OnDirectory(); break;
-        case cmd::kMachineSelect: OnMachineSelect(); break;
-        case cmd::kToolBox: OnToolBox(); break;
-        case cmd::kAbout: OnAbout(); break;
-        case cmd::kOpenMapWindow: OpenWindow(kWindowMap); break;
-        case cmd::kOpenTableWindow: OpenWindow(kWindowTable); break;
-        case cmd::kOpenHexWindow: OpenWindow(kWindowHex); break;
-        case cmd::kWindowCascade: mdi_->cascadeSubWindows(); break;
-        case cmd::kWindowTile: TileHorizontally(); break;
-        case cmd::kNextPane: mdi_->activateNextSubWindow(); break;
-        case cmd::kPreviousPane: mdi_->activatePreviousSubWindow(); break;
-        case cmd::kAllLines: OnAllLines(); break;
-        case cmd::kFlipAllLines:
-            if (HasDocumentWindow() && app_.currentMap && app_.currentMap->z.count > 1) OnAllLines();
-            break;
-        case cmd::kFocusSwap: OnFocusSwap(); break;
-        case cmd::kToggleDataRpm: OnToggleDataRpm(); break;
-        case cmd::kPreviousLine: StepLine(bar_->lineSelector()->currentIndex() - 1); break;
-        case cmd::kNextLine: StepLine(bar_->lineSelector()->currentIndex() + 1); break;
-        case cmd::kOk: CommitTyped(true); break;
-        default: break;
-    }
-    if (monitorWnd_) monitorWnd_->Refresh();
-    RefreshDifferences(false);
-    UpdateCommandUi();
-}
-
 std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
 
-void CMainFrame::OnOpen() {
-    // A new load replaces the maps the open windows show: they go first.
-    if (doc_ || CalibrationOpen()) {
-        if (!CloseCalibration()) return;
-    }
-    FileDialogRequest request;
-    request.title = text::kOpenFileTitle;
-    request.folder = app_.defaultFolder;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
-    if (path.empty()) return;
-    OpenDataFile(path);
+void CMainFrame::RefreshViews() {
+    if (doc_) doc_->RefreshViews(0);
 }
 
-void CMainFrame::OpenDataFile(const std::string& path) {
-    if (!LoadForOpen(path)) return;
-    int mapIndex = -1;
-    if (!RunMenu(mapIndex)) {
-        ResetToDataLoaded();
-        return;
-    }
-    ShowChosenMap(mapIndex, true);
-}
+void CMainFrame::OpenDataFile(const std::string& path) { life_->OpenDataFile(path); }
 
-bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) {
-    if (!LoadForOpen(path)) return false;
-    if (app_.maps.empty()) {
-        ResetToDataLoaded();
-        return false;
-    }
-    ShowChosenMap(0, true);
-    OpenWindow(kWindowHex);
-    TileHorizontally();
-    return HasDocumentWindow();
-}
+bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) { return life_->OpenDataFileOnFirstMap(path); }
 
-bool CMainFrame::LoadForOpen(const std::string& path) {
-    if (doc_ || CalibrationOpen()) {
-        if (!CloseCalibration()) return false;
-    }
-    const int result = LoadDataFile(app_, app_, prompt_, path);
-    if (result == kOtherMachine || result == kUnreadable) {
-        prompt_.Message(Str(result == kOtherMachine ? str::kMachineTypeDifferent : str::kOpenFailed),
-                        Str(str::kProductName), PromptIcon::kExclamation);
-        ResetCalibration(app_);
-        return false;
-    }
-    if (result != kLoaded) {   // abandoned after its message
-        ResetCalibration(app_);
-        RefillMapSelector();
-        return false;
-    }
-    app_.dataFilePath = path;
-    app_.dataFileName = FileNamePart(path);
-    LoadMonitorItems();
-    allLines_.clear();
+bool CMainFrame::CloseCalibration() { return life_->Close(); }
+
+void CMainFrame::ShowLoaded(const std::string& path) {
+    selection_->ForgetAllLines();
     setWindowTitle(Q(Str(str::kProductName) + " - " + path));
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
-    return true;
+}
+
+void CMainFrame::ShowSaved(const std::string& fileName) {
+    QMdiSubWindow* sub = mdi_->currentSubWindow();
+    if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + fileName));
+}
+
+void CMainFrame::ShowNoCalibration() {
+    selection_->ForgetAllLines();
+    setWindowTitle(Q(Str(str::kProductName)));
+    selection_->ClearMapSelector();
+    selection_->Clear();
+    InstallMenu(2);
 }
 
 bool CMainFrame::RunMenu(int& mapIndex) {
@@ -572,60 +254,6 @@ void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
     SelectMapByName(name);
 }
 
-void CMainFrame::OnMenu() {
-    int mapIndex = -1;
-    if (!RunMenu(mapIndex)) return;
-    ShowChosenMap(mapIndex, false);
-}
-
-void CMainFrame::OnSave() {
-    FileDialogRequest request;
-    request.save = true;
-    request.title = text::kSaveAsTitle;
-    request.folder = app_.defaultFolder;
-    request.proposedName = app_.dataFileName;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
-    if (path.empty()) return;
-    // The checksum byte reaches linked maps like any other byte.
-    const LinkPropagation propagate = AppLinkPropagation(app_);
-    if (!SaveDataFile(app_, path, [&propagate](std::uint16_t address, std::uint8_t value) {
-            propagate(address, value, 0);
-        })) {
-        prompt_.Message(Str(str::kSaveError), Str(str::kProductName), PromptIcon::kExclamation);
-        return;
-    }
-    app_.dataFilePath = path;
-    app_.dataFileName = FileNamePart(path);
-    QMdiSubWindow* sub = mdi_->currentSubWindow();
-    if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + app_.dataFileName));
-}
-
-bool CMainFrame::CloseCalibration() {
-    if (doc_) doc_->PrepareViews(0);
-    if (app_.modified && CalibrationOpen()) {
-        const bool close = doc_ ? doc_->ConfirmClose() : ConfirmCloseWithoutSaving(prompt_);
-        if (!close) return false;
-    }
-    // The monitor belongs to the calibration: its list is kept in the
-    // settings file, and without a calibration nothing could stop it.
-    SaveMonitorItems();
-    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->close();
-    monitor_->Stop();
-    if (differencesDlg_) differencesDlg_->hide();
-    CloseDocument();
-    ResetCalibration(app_);
-    allLines_.clear();
-    setWindowTitle(Q(Str(str::kProductName)));
-    fillingSelectors_ = true;
-    bar_->mapSelector()->clear();
-    fillingSelectors_ = false;
-    ClearDialogBar();
-    InstallMenu(2);
-    return true;
-}
-
 void CMainFrame::CloseDocument() {
     closingDocument_ = true;
     for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
@@ -648,19 +276,10 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
         event->ignore();
         return;
     }
-    if (doc_) doc_->PrepareViews(0);
-    if (app_.modified && CalibrationOpen()) {
-        if (!ConfirmCloseWithoutSaving(prompt_)) {
-            event->ignore();
-            return;
-        }
+    if (!life_->Quit()) {
+        event->ignore();
+        return;
     }
-    SaveMonitorItems();
-    if (monitorWnd_) monitorWnd_->hide();
-    if (differencesDlg_) differencesDlg_->hide();
-    monitor_->Stop();
-    CloseDocument();
-    ResetCalibration(app_);
     session_->ClosePort();
     event->accept();
 }
@@ -668,12 +287,7 @@ void CMainFrame::closeEvent(QCloseEvent* event) {
 void CMainFrame::RequestClose() { QMetaObject::invokeMethod(this, "close", Qt::QueuedConnection); }
 
 void CMainFrame::ResetToDataLoaded() {
-    fillingSelectors_ = true;
-    bar_->lineSelector()->clear();
-    fillingSelectors_ = false;
-    bar_->allBox()->setEnabled(false);
-    bar_->dataField()->clear();
-    bar_->pointField()->clear();
+    selection_->ClearLines();
     InstallMenu(4);
     // The link groups come back as the definition gives them, whether or
     // not a link was in force.
@@ -690,12 +304,6 @@ void CMainFrame::ChildFrameClosed() {
     bar_->ShowDocumentControls(false);
     ResetToDataLoaded();
     UpdateCommandUi();
-}
-
-MapRecord* CMainFrame::SelectorMap() const {
-    const std::string name = bar_->mapSelector()->currentText().toStdString();
-    // A link group's label ("#1,#2", "#2,#3") stands for its first map.
-    return FindMap(app_.maps, MapOfSelectorEntry(app_.mapLinkState, app_.mapLink, name));
 }
 
 CQelView* CMainFrame::OpenWindow(int kind) {
@@ -725,7 +333,7 @@ CQelView* CMainFrame::OpenWindow(int kind) {
     frame->show();
     mdi_->setActiveSubWindow(frame);
     view->setFocus();
-    FillLineList();
+    selection_->FillLineList();
     return view;
 }
 
@@ -742,135 +350,14 @@ void CMainFrame::TileHorizontally() {
     }
 }
 
-void CMainFrame::TableMaths(TableMathsOp op) {
-    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
-    CQelView* view = ActiveView();
-    MapRecord* map = app_.currentMap;
-    if (!table || !view || !map) return;
-    // A value typed but not yet entered counts first, as a cursor move would take it.
-    table->CommitPending();
-    EditContext context = view->MakeEditContext(app_);
-    const std::vector<CellRef> cells = MathsCells(*map);
-    TableMathsPlan plan;
-    if (TableMathsTakesValue(op)) {
-        CTableMathsDlg dialog(context, *map, cells, op, this);
-        if (dialogs_.RunTableMaths(dialog) != QDialog::Accepted) return;
-        plan = dialog.Plan();
-    } else {
-        plan = PlanTableMaths(context, *map, cells, op, 0.0f);
-    }
-    if (plan.result == kMathsOutsideData) {
-        prompt_.Show(OutsideDataMessage(plan.refusal, CTableMathsDlg::Caption(op).toStdString()));
-        return;
-    }
-    ApplyTableMaths(context, *map, plan);
-    table->AfterEdit();
-    table->SetStatusText(CTableMathsDlg::Caption(op).toStdString() + ": " + MathsSummary(plan, context, *map));
-}
-
-// --- compare ------------------------------------------------------------------
-
-namespace {
-
-constexpr const char* kCompareCaption = "Compare";
-
-}  // namespace
-
-void CMainFrame::OnCompareWith() {
-    FileDialogRequest request;
-    request.title = "Compare with";
-    request.folder = app_.defaultFolder;
-    request.defaultExtension = Str(str::kDataFileExtension);
-    request.filters = FilterEntries(Str(str::kDataFileFilter));
-    const std::string path = AskFile(request);
-    if (path.empty()) return;
-    // The file loads into a calibration of its own; the one being edited and
-    // a compare already open stay as they are until it has loaded whole. A
-    // definition load also sets the machine's line settings, command set and
-    // expected identification: a scratch machine takes them, knowing only
-    // the folder the file must name.
-    auto candidate = std::make_unique<Calibration>();
-    MachineConfig machine;
-    machine.registry.machineFolder = app_.registry.machineFolder;
-    machine.registry.machineName = app_.registry.machineName;
-    const int result = LoadCalibrationLike(app_, *candidate, machine, prompt_, path);
-    if (result != kLoaded) {
-        std::string why = result == kOtherMachine ? Str(str::kMachineTypeDifferent)
-                          : result == kUnreadable ? Str(str::kOpenFailed)
-                                                  : std::string("The file is damaged.");
-        prompt_.Message(why + "\n" + path + "\nNothing was opened to compare with.", kCompareCaption,
-                        PromptIcon::kExclamation);
-        return;
-    }
-    candidate->dataFileName = FileNamePart(path);
-    app_.compared = std::move(candidate);
-    if (doc_) doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
-    ShowDifferences();
-}
-
-void CMainFrame::EndCompare() {
-    app_.compared.reset();
-    if (differencesDlg_) differencesDlg_->hide();
-    if (doc_) doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
-}
-
-void CMainFrame::ShowDifferences() {
-    if (!app_.compared) return;
-    if (!differencesDlg_) {
-        differencesDlg_ = new CDifferencesDlg(this);
-        differencesDlg_->openMap = [this](const DifferenceRow& row) {
-            OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
-        };
-        differencesDlg_->copyRow = [this](const DifferenceRow& row) { CopyRowFromCompare(row); };
-        // A constant's undo step goes into the list of the map shown.
-        differencesDlg_->canCopy = [this](const DifferenceRow& row) {
-            return row.kind != DifferenceKind::kConstant || (ActiveView() && app_.currentMap);
-        };
-    }
-    differencesDlg_->setWindowTitle(Q("Differences - " + app_.compared->dataFileName));
-    RefreshDifferences(true);
-    differencesDlg_->show();
-    differencesDlg_->raise();
-}
-
-void CMainFrame::RefreshDifferences(bool force) {
-    if (!differencesDlg_ || !app_.compared || !app_.HasImage()) return;
-    if (!force && !differencesDlg_->isVisible()) return;
-    // Only a changed image changes the list: the cursor moves cost a compare of the images.
-    if (!force && differencesImage_ && *differencesImage_ == app_.image()) {
-        differencesDlg_->UpdateButtons();
-        return;
-    }
-    if (!differencesImage_) differencesImage_ = std::make_unique<Image>();
-    *differencesImage_ = app_.image();
-    const CalibrationDifferences differences = DiffCalibrations(app_, *app_.compared);
-    std::string heading = "Edited: " + app_.dataFileName + "    Compared: " + app_.compared->dataFileName + "\n";
-    if (differences.Empty()) {
-        heading += "The two calibrations hold the same data.";
-    } else {
-        auto count = [](std::size_t n, const char* one, const char* many) {
-            return std::to_string(n) + " " + (n == 1 ? one : many);
-        };
-        heading += count(differences.maps.size(), "map", "maps") + ", " +
-                   count(differences.constants.size(), "constant", "constants") + " and " +
-                   count(differences.bytes.size(), "byte range", "byte ranges") + " differ.";
-    }
-    differencesDlg_->SetRows(DifferenceRows(app_, differences), Q(heading));
-}
-
-CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, int column) {
+CQelView* CMainFrame::OpenMapAt(const std::string& name, int row, int column) {
     MapRecord* map = FindMap(app_.maps, name);
     if (!map || EndDrags()) return nullptr;
     if (auto* active = dynamic_cast<CTableWnd*>(ActiveChild())) active->CommitPending();
     CQelView* table = nullptr;
     for (CQelView* view : Views())
         if (view->Kind() == kWindowTable) table = view;
-    fillingSelectors_ = true;
-    bar_->mapSelector()->setCurrentIndex(
-        bar_->mapSelector()->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name))));
-    fillingSelectors_ = false;
+    selection_->ChooseEntryOf(name);
     if (app_.currentMap) ClearSelection(*app_.currentMap);
     if (!table) {
         const bool fresh = !HasDocumentWindow();
@@ -886,11 +373,11 @@ CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, i
     }
     // The cursor on the first differing cell, the selection's anchor with it.
     if (row >= 0 && column >= 0) {
-        EditContext context = table->MakeEditContext(app_);
+        EditContext context = table->MakeEditContext();
         PlaceCursor(context, *map, {kEditData, row, column});
         AnchorSelection(*map, row, column);
     }
-    FillLineList();
+    selection_->FillLineList();
     doc_->RefreshViews(0);
     if (table->ChildWnd()) table->ChildWnd()->UpdateWindow();
     table->setFocus();
@@ -898,72 +385,12 @@ CQelView* CMainFrame::OpenMapFromDifferences(const std::string& name, int row, i
     return table;
 }
 
-void CMainFrame::CopyFromCompare(bool wholeMap) {
-    auto* table = dynamic_cast<CTableWnd*>(ActiveChild());
-    CQelView* view = ActiveView();
-    MapRecord* map = app_.currentMap;
-    if (!table || !view || !map || !app_.compared) return;
-    table->CommitPending();
-    CompareCopy copy;
-    if (wholeMap) {
-        copy = PlanMapCopy(app_, *map, *app_.compared);
-    } else {
-        // The selection, or the cursor's DATA cell when nothing is selected.
-        std::vector<CellRef> cells = SelectedCells(*map);
-        if (cells.empty() && map->cursor.mode == kEditData) cells.push_back({map->cursor.row, map->cursor.column});
-        if (cells.empty()) {
-            table->SetStatusText("Copy from compare: choose DATA cells first");
-            return;
-        }
-        copy = PlanCellCopy(app_, *map, *app_.compared, cells);
-    }
-    ApplyCopy(view, *map, copy, wholeMap ? "map '" + map->name + "'" : std::string());
-}
-
-void CMainFrame::CopyRowFromCompare(const DifferenceRow& row) {
-    if (!app_.compared) return;
-    if (row.kind == DifferenceKind::kMap) {
-        // The map is shown first: its Undo takes the copy back.
-        CQelView* table = OpenMapFromDifferences(row.name, row.firstRow, row.firstColumn);
-        MapRecord* map = app_.currentMap;
-        if (!table || !map || map->name != row.name) return;
-        ApplyCopy(table, *map, PlanMapCopy(app_, *map, *app_.compared), "map '" + row.name + "'");
-    } else if (row.kind == DifferenceKind::kConstant) {
-        CQelView* view = ActiveView();
-        MapRecord* map = app_.currentMap;
-        if (!view || !map) return;
-        ApplyCopy(view, *map, PlanConstantCopy(app_, *app_.compared, row.name), "constant '" + row.name + "'");
-    }
-}
-
-void CMainFrame::ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what) {
-    if (!copy.refusal.empty()) {
-        prompt_.Message("Copy from compare: " + copy.refusal + ".\nNothing was copied.", kCompareCaption,
-                        PromptIcon::kExclamation);
-        return;
-    }
-    EditContext context = view->MakeEditContext(app_);
-    std::string account;
-    if (copy.writes.empty()) {
-        account = "Copy from compare: nothing differs";
-    } else if (ApplyCompareCopy(context, map, copy) == 0) {
-        prompt_.Message("Copy from compare: the map has no cell to hold the undo step.\nNothing was copied.",
-                        kCompareCaption, PromptIcon::kExclamation);
-        return;
-    } else {
-        account = "Copy from compare: ";
-        if (!what.empty()) account += what + ", ";
-        account += std::to_string(copy.cells) + (copy.cells == 1 ? " cell" : " cells");
-        if (copy.otherBytes > 0)
-            account += " and " + std::to_string(copy.otherBytes) + (copy.otherBytes == 1 ? " other byte" : " other bytes");
-        account += " copied";
-        for (const std::string& shared : copy.sharedAxes) account += "; '" + shared + "' shares the axes and changed too";
-    }
-    if (doc_) doc_->RefreshViews(0);
-    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
-    if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetStatusText(account);
-    RefreshDifferences(false);
-    UpdateCommandUi();
+void CMainFrame::OnClipboard(int id) {
+    CChildWnd* child = ActiveChild();
+    if (!child) return;
+    if (id == cmd::kCut) child->Cut();
+    else if (id == cmd::kCopy) child->Copy();
+    else child->Paste();
 }
 
 void CMainFrame::OnUndo() {
@@ -978,77 +405,6 @@ void CMainFrame::OnUndo() {
     if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
 }
 
-void CMainFrame::OnAllLines() {
-    MapRecord* map = app_.currentMap;
-    if (!map) return;
-    if (map->z.count < 2) {
-        bar_->allBox()->setCheckState(Qt::PartiallyChecked);
-        return;
-    }
-    bool& flag = allLines_[map->name];
-    flag = !flag;
-    bar_->allBox()->setCheckState(flag ? Qt::Checked : Qt::Unchecked);
-    // The graph pane paints itself: the map window and its pane both redraw.
-    for (CQelView* view : Views())
-        if (view->Kind() == kWindowMap && view->ChildWnd()) view->ChildWnd()->RefreshFromImage();
-}
-
-void CMainFrame::OnToggleDataRpm() {
-    MapRecord* map = app_.currentMap;
-    if (app_.definitionKind != kDefinitionFreeMap || !HasDocumentWindow() || !map) return;
-    if (map->cursor.mode != kEditData && map->cursor.mode != kEditRpm) return;
-    doc_->PrepareViews(0);
-    ToggleDataRpm(app_, *map);
-    doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild(); child && child->Kind() == kWindowTable) child->UpdateWindow();
-}
-
-void CMainFrame::OnIndividualEdit() {
-    if (prompt_.Ask(Str(str::kCancelMapLink), Str(str::kProductName), PromptButtons::kOkCancel,
-                    PromptIcon::kQuestion, PromptAnswer::kOk) == PromptAnswer::kCancel)
-        return;
-    if (app_.currentMap) ClearSelection(*app_.currentMap);
-    DropMapLink(app_);
-    RefillMapSelector();
-    if (app_.currentMap) {
-        const std::string name = app_.currentMap->name;
-        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(Q(name)));
-        SelectMapByName(name);
-    }
-}
-
-void CMainFrame::OnMachineSelect() {
-    CMachineSelectDlg dialog(app_, prompt_, this);
-    if (dialog.exec() == CMachineSelectDlg::kExitProgram) QCoreApplication::exit(0);
-}
-
-void CMainFrame::OnAbout() {
-    CAboutDlg dialog(this);
-    dialog.exec();
-}
-
-void CMainFrame::OnDirectory() {
-    CDirectoryDlg dialog(app_, prompt_, this);
-    dialogs_.RunDirectory(dialog);
-}
-
-// The editor works on a copy of the data file's titles; OK puts what it
-// changed back into the file's lines, which the next save writes.
-void CMainFrame::OnTitle() {
-    std::vector<std::string> titles;
-    std::vector<int> pairLines;
-    ReadTitles(app_.dataLines, titles, &pairLines);
-    CTitleDlg dialog(titles, pairLines, app_.modified, prompt_, CalibrationOpen(), this);
-    if (dialogs_.RunTitles(dialog) == QDialog::Accepted && CalibrationOpen() &&
-        StoreTitles(app_.dataLines, dialog.Titles(), dialog.PairLines()))
-        app_.modified = 1;
-}
-
-void CMainFrame::OnToolBox() {
-    CToolBoxDlg dialog(this);
-    dialogs_.RunToolBox(dialog);
-}
-
 void CMainFrame::OnFocusSwap() {
     CQelView* view = ActiveView();
     if (view && view->isAncestorOf(QApplication::focusWidget())) bar_->mapSelector()->setFocus();
@@ -1058,145 +414,15 @@ void CMainFrame::OnFocusSwap() {
 bool CMainFrame::MultiMapEdit() {
     CMultiMapDlg dialog(app_, prompt_, this);
     if (dialogs_.RunMultiMap(dialog) != QDialog::Accepted) return false;
-    if (app_.mapLinkState == kLinkNone) DropMapLink(app_);
-    if (app_.currentMap) ClearSelection(*app_.currentMap);
-    RefillMapSelector();
-    // A link shows its first group; without one the current map stays.
-    if (app_.mapLinkState != kLinkNone && bar_->mapSelector()->count() > 0) {
-        fillingSelectors_ = true;
-        bar_->mapSelector()->setCurrentIndex(0);
-        fillingSelectors_ = false;
-    }
-    if (bar_->mapSelector()->currentIndex() >= 0) SelectMapByName(bar_->mapSelector()->currentText().toStdString());
-    UpdateCommandUi();
+    selection_->AfterMultiMapEdit();
     return true;
 }
 
-void CMainFrame::ConstantsList() {
-    auto buffer = std::make_unique<Image>(app_.image());
-    // Shift+Enter: the committed value goes into the image in use and to the
-    // ECU at once, besides the dialog's copy.
-    auto liveWrite = [this](std::uint16_t address, const std::vector<std::uint8_t>& bytes) {
-        std::vector<EcuByteWrite> writes;
-        for (std::size_t i = 0; i < bytes.size(); ++i) {
-            const auto at = static_cast<std::uint16_t>(address + i);
-            if (app_.image()[at] != bytes[i]) app_.modified = 1;
-            app_.image()[at] = bytes[i];
-            writes.push_back({at, bytes[i]});
-        }
-        logbook_->SendSingleWrites(*session_, writes);
-    };
-    CConstantsDlg dialog(app_.definitionLines, *buffer, prompt_, liveWrite, app_.Data(), this);
-    // Without a listed constant the dialog ends at once with Cancel.
-    const bool ok = dialog.ConstantCount() > 0 && dialogs_.RunConstants(dialog) == QDialog::Accepted;
-    if (ok && CopyBackImage(app_.image(), *buffer)) app_.modified = 1;
-    if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
-}
+void CMainFrame::SetPhase(const std::string& phase) { progress_->SetPhase(phase); }
 
-std::unique_ptr<SafeWrite> CMainFrame::MakeSafeWrite(Logbook& book, ::DataExchange& exchange) {
-    auto safeWrite = std::make_unique<SafeWrite>(session_->Protocol(), book, prompt_, logbook_->Machine(),
-                                                 logbook_->Ecu());
-    safeWrite->onPhase = [this](WritePhase phase) { progress_->SetPhase(PhaseName(phase)); };
-    safeWrite->confirm = [this](const GuardReport& report, bool noHistory) {
-        return prompt_.Ask(GuardQuestion(report, noHistory), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
-                           PromptIcon::kExclamation, PromptAnswer::kNo) == PromptAnswer::kYes;
-    };
-    writeStop_.Attach(*safeWrite);
-    exchange.safeWrite = safeWrite.get();
-    exchange.guardLimits = ReadGuardLimits(ProfileFile(app_.settingsFilePath));
-    exchange.backupBeforeWrite = exchange.guardLimits.backup;
-    exchange.offerRestore = [this](const SafeWriteResult& failed) {
-        return prompt_.Ask(RestoreQuestion(failed), Str(str::kCaptionWriteToEcu), PromptButtons::kYesNo,
-                           PromptIcon::kExclamation, PromptAnswer::kYes) == PromptAnswer::kYes;
-    };
-    return safeWrite;
-}
+bool CMainFrame::RestoreEntry(Logbook& book, const LogEntry& entry) { return logbook_->Restore(book, entry); }
 
-void CMainFrame::OnLogbook() {
-    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
-    CLogbookDlg dialog(book, this);
-    dialog.writeStop = &writeStop_;
-    dialog.restore = [this, &book](const LogEntry& entry) { return logbook_->Restore(book, entry); };
-    dialog.open = [this](const LogEntry& entry) { return logbook_->Open(entry); };
-    dialogs_.RunLogbook(dialog);
-    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
-}
-
-void CMainFrame::DataExchange() {
-    const int remembered = app_.modified;
-    ::DataExchange exchange(app_, app_.registry, app_.defaultFolder, session_->Protocol(), prompt_);
-    // Writes to the ECU go through the backup, write and verify sequence.
-    Logbook book(Logbook::FolderFor(app_.settingsFilePath));
-    auto safeWrite = MakeSafeWrite(book, exchange);
-    CDataExchangeDlg dialog(exchange, this);
-    dialog.writeStop = &writeStop_;
-    dialog.fileDialog = [this](const FileDialogSpec& spec) {
-        FileDialogRequest request;
-        request.title = spec.title;
-        request.folder = spec.folder;
-        request.defaultExtension = spec.defaultExtension;
-        request.filters = FilterEntries(spec.filter);
-        return AskFile(request);
-    };
-    // The windows behind the dialog show the new values at once.
-    dialog.onDataTakenOver = [this] {
-        if (doc_) doc_->RefreshViews(0);
-    };
-    dialogs_.RunDataExchange(dialog);
-    progress_->SetPhase("");
-    const bool taken = exchange.DataTakenOver();
-    if (taken && doc_) doc_->RefreshViews(0);
-    app_.modified = taken ? 1 : remembered;
-    if (writeStop_.TakeClosing() & BlockWriteStop::kFrame) RequestClose();
-}
-
-// --- monitor ---------------------------------------------------------------------
-
-void CMainFrame::OnMonitor() {
-    if (monitorWnd_ && monitorWnd_->isVisible()) {
-        monitorWnd_->close();
-        return;
-    }
-    if (!monitorWnd_) {
-        monitorWnd_ = new CMonitorWnd(*monitor_, this);
-        monitorWnd_->onClosed = [this] { UpdateCommandUi(); };
-    }
-    monitorWnd_->Open();
-}
-
-void CMainFrame::OnItemSet() {
-    ItemSet set(app_.diagItems, monitor_->DialogList(), monitor_->StatusBarList());
-    CItemSetDlg dialog(set, this);
-    if (dialogs_.RunItemSet(dialog) != QDialog::Accepted) return;
-    ProfileFile settings(app_.settingsFilePath);
-    bool rebuild = false;
-    if (!ApplyItemSet(set, *monitor_, app_.diagItems, settings, rebuild))
-        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kProductName),
-                        PromptIcon::kExclamation);
-    if (rebuild && monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
-}
-
-void CMainFrame::OnRs232c() {
-    Rs232cDialog model(CurrentSerialCodes(app_), SettingsFileSerialCodes(ProfileFile(app_.settingsFilePath)));
-    CRs232cDlg dialog(model, prompt_, this);
-    if (dialogs_.RunRs232c(dialog) != QDialog::Accepted) return;
-    ProfileFile settings(app_.settingsFilePath);
-    if (!ApplySerialCodes(session_->Link(), *monitor_, dialog.Result(), settings, app_.registryStore()))
-        prompt_.Message(Str(str::kWriteFailed) + "\n" + app_.settingsFilePath, Str(str::kCaptionRs232c),
-                        PromptIcon::kExclamation);
-}
-
-void CMainFrame::LoadMonitorItems() {
-    monitor_->SetDialogList(LoadMonitorSelection(ProfileFile(app_.settingsFilePath), app_.diagItems));
-    if (monitorWnd_ && monitorWnd_->isVisible()) monitorWnd_->Rebuild();
-}
-
-void CMainFrame::SaveMonitorItems() {
-    // Before any data file was loaded there is no list to keep.
-    if (app_.diagItems.empty() || app_.settingsFilePath.empty()) return;
-    ProfileFile settings(app_.settingsFilePath);
-    SaveMonitorSelection(settings, app_.diagItems, monitor_->DialogList().Entries());
-}
+bool CMainFrame::OpenEntry(const LogEntry& entry) { return logbook_->Open(entry); }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
     return logbook_->SendSingleWrites(*session_, bytes);
@@ -1204,165 +430,21 @@ int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
 
 // --- dialog bar --------------------------------------------------------------
 
-void CMainFrame::RefillMapSelector() {
-    fillingSelectors_ = true;
-    bar_->mapSelector()->clear();
-    for (const std::string& entry : MapSelectorEntries(app_.maps, app_.mapLinkState, app_.mapLink))
-        bar_->mapSelector()->addItem(Q(entry));
-    if (app_.currentMap)
-        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(
-            Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
-    fillingSelectors_ = false;
-}
+void CMainFrame::RefillMapSelector() { selection_->RefillMapSelector(); }
+void CMainFrame::RefreshDialogBar() { selection_->Refresh(); }
+void CMainFrame::UpdateLineEntry(int column, const QString& text) { selection_->UpdateLineEntry(column, text); }
+bool CMainFrame::AllLines() const { return selection_->AllLines(); }
+MapRecord* CMainFrame::SelectorMap() const { return selection_->SelectorMap(); }
+void CMainFrame::SelectMapByName(const std::string& name) { selection_->SelectMapByName(name); }
+void CMainFrame::StepLine(int index) { selection_->StepLine(index); }
+void CMainFrame::CommitTyped(bool okButton) { selection_->CommitTyped(okButton); }
 
-void CMainFrame::ClearDialogBar() {
-    fillingSelectors_ = true;
-    bar_->Clear();
-    fillingSelectors_ = false;
-}
-
-void CMainFrame::FillLineList() {
-    MapRecord* map = app_.currentMap;
-    fillingSelectors_ = true;
-    bar_->lineSelector()->clear();
-    if (map) {
-        const LineList list = LineListOf(app_, *map);
-        for (std::size_t i = 0; i < list.texts.size(); ++i) bar_->lineSelector()->addItem(Q(list.texts[i]), static_cast<int>(i));
-        bar_->lineSelector()->setCurrentIndex(list.selected >= 0 ? list.selected : (list.texts.empty() ? -1 : 0));
-        bar_->allBox()->setCheckState(map->z.count < 2 ? Qt::PartiallyChecked : AllLines() ? Qt::Checked : Qt::Unchecked);
-    }
-    fillingSelectors_ = false;
-    RefreshDialogBar();
-}
-
-void CMainFrame::RefreshDialogBar() {
-    MapRecord* map = app_.currentMap;
-    if (map && app_.HasImage()) {
-        DialogBarFields fields;
-        if (DialogBarFieldsOf(app_, *map, bar_->lineSelector()->currentIndex(), fields)) {
-            if (fields.lineFollows >= 0 && fields.lineFollows < bar_->lineSelector()->count()) {
-                fillingSelectors_ = true;
-                bar_->lineSelector()->setCurrentIndex(fields.lineFollows);
-                fillingSelectors_ = false;
-            }
-            // A drag in the map window shows its moving value before the
-            // image has it.
-            DraggedFields dragged;
-            if (DraggedFieldText(*map, app_.formats, dragged))
-                (dragged.data ? fields.data : fields.point) = dragged.text;
-            bar_->pointField()->setText(Q(fields.point));
-            if (!bar_->dataField()->hasFocus()) bar_->dataField()->setText(Q(fields.data));
-        }
-    }
-    // Every edit passes here: the Differences list follows the image.
-    RefreshDifferences(false);
-    UpdateCommandUi();
+void CMainFrame::ViewActivated(CQelView*) {
+    selection_->ShowCurrentMap();
+    selection_->FillLineList();
 }
 
 void CMainFrame::SetMainCaption(const QString& caption) { setWindowTitle(caption); }
-
-void CMainFrame::UpdateLineEntry(int column, const QString& text) {
-    if (column >= 0 && column < bar_->lineSelector()->count()) bar_->lineSelector()->setItemText(column, text);
-}
-
-void CMainFrame::ViewActivated(CQelView*) {
-    if (app_.currentMap) {
-        fillingSelectors_ = true;
-        bar_->mapSelector()->setCurrentIndex(bar_->mapSelector()->findText(
-            Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, app_.currentMap->name))));
-        fillingSelectors_ = false;
-    }
-    FillLineList();
-}
-
-void CMainFrame::SelectMapByName(const std::string& entry) {
-    if (!doc_) return;
-    const std::string name = MapOfSelectorEntry(app_.mapLinkState, app_.mapLink, entry);
-    for (CQelView* view : doc_->Views()) {
-        if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
-        view->ShowMap(name);
-    }
-    FillLineList();
-    doc_->RefreshViews(kWindowMap);
-}
-
-void CMainFrame::OnMapSelected(int index) {
-    if (fillingSelectors_ || index < 0) return;
-    if (EndDrags()) {
-        // The map stays; so does the selector.
-        RefillMapSelector();
-        return;
-    }
-    if (app_.currentMap) ClearSelection(*app_.currentMap);
-    SelectMapByName(bar_->mapSelector()->itemText(index).toStdString());
-    UpdateCommandUi();
-}
-
-void CMainFrame::OnLineSelected(int index) {
-    if (fillingSelectors_) return;
-    if (EndDrags()) {
-        FillLineList();
-        return;
-    }
-    if (app_.currentMap) ClearSelection(*app_.currentMap);
-    if (!app_.currentMap || index >= app_.currentMap->z.count) return;
-    StepLine(index);
-}
-
-void CMainFrame::StepLine(int index) {
-    MapRecord* map = app_.currentMap;
-    if (!map || !doc_) return;
-    if (CChildWnd* child = ActiveChild(); child && child->EditPending()) return;
-    index = std::clamp(index, 0, std::max(bar_->lineSelector()->count() - 1, 0));
-    if (index >= map->z.count) return;
-    fillingSelectors_ = true;
-    bar_->lineSelector()->setCurrentIndex(index);
-    fillingSelectors_ = false;
-    doc_->PrepareViews(0);
-    StepToLine(app_, *map, index);
-    doc_->RefreshViews(0);
-    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
-}
-
-void CMainFrame::CommitTyped(bool okButton) {
-    MapRecord* map = app_.currentMap;
-    if (!map) return;
-    if (EndDrags()) {
-        RefreshDialogBar();
-        return;
-    }
-    CQelView* view = ActiveView();
-    EditContext context = view ? view->MakeEditContext(app_) : AppLinkedEditContext(app_);
-    const TypedValueResult result =
-        CommitTypedValue(context, app_, *map, bar_->dataField()->text().toStdString(), okButton);
-    CChildWnd* child = ActiveChild();
-    // The field always shows what the cell holds now; a refused text goes.
-    auto showText = [this, &result] {
-        bar_->dataField()->setText(Q(result.dataText));
-        bar_->dataField()->setModified(false);
-    };
-    if (result.committed || result.refused) {
-        if (result.written && doc_) doc_->RefreshViews(0);
-        if (child) child->UpdateWindow();
-        showText();
-        if (result.message) ShowTypedMessage(*result.message, okButton);
-        UpdateCommandUi();
-        return;
-    }
-    if (!okButton) {
-        showText();
-        return;
-    }
-    if (result.clearField) {
-        bar_->dataField()->clear();
-        return;
-    }
-    if (child) child->UpdateWindow();
-    if (result.wrongWord) prompt_.Message(Str(str::kWrongWord2), Str(str::kProductName), PromptIcon::kExclamation);
-    RefreshDialogBar();
-    bar_->dataField()->setText(Q(result.dataText));
-    bar_->dataField()->setModified(false);
-}
 
 void CMainFrame::RestoreWorkFocus() {
     if (QApplication::activePopupWidget()) return;   // another menu opened meanwhile
@@ -1380,16 +462,6 @@ void CMainFrame::RestoreWorkFocus() {
     if (auto* editor = qobject_cast<QLineEdit*>(target); editor && !editor->isModified()) editor->selectAll();
 }
 
-void CMainFrame::ShowTypedMessage(const PromptMessage& message, bool now) {
-    if (now) {
-        prompt_.Show(message);
-        return;
-    }
-    // The field lost the focus: the message waits until the focus has
-    // settled where the user put it.
-    QTimer::singleShot(0, this, [this, message] { prompt_.Show(message); });
-}
-
 bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) {
         auto* menu = qobject_cast<QMenu*>(watched);
@@ -1400,12 +472,6 @@ bool CMainFrame::eventFilter(QObject* watched, QEvent* event) {
             QTimer::singleShot(0, this, [this] { RestoreWorkFocus(); });
         }
     }
-    // The focus going to the OK button is its click coming: OK commits the
-    // text, with its messages, once.
-    if (watched == bar_->dataField() && event->type() == QEvent::FocusOut && app_.currentMap && bar_->dataField()->isModified() &&
-        QApplication::focusWidget() != bar_->okButton()) {
-        bar_->dataField()->setModified(false);
-        CommitTyped(false);
-    }
+    if (watched == bar_->dataField() && event->type() == QEvent::FocusOut) selection_->DataFieldLeft();
     return QMainWindow::eventFilter(watched, event);
 }

@@ -13,20 +13,30 @@
 #include <vector>
 
 #include "app/CommandRules.h"
+#include "app/gui/CalibrationController.h"
 #include "app/gui/DialogBar.h"
+#include "app/gui/DialogCommands.h"
 #include "app/gui/FrameDialogs.h"
+#include "app/gui/MapSelection.h"
 #include "app/gui/MenuDlg.h"
 #include "app/gui/QtEventPump.h"
 #include "ecu/gui/BlockWriteStop.h"
+#include "ecu/gui/EcuController.h"
+#include "edit/gui/CompareController.h"
+#include "edit/gui/EditWindows.h"
 #include "edit/gui/QelDoc.h"
+#include "edit/gui/TableMathsController.h"
 #include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
 
 class CDifferencesDlg;
+struct Calibration;
 class CMonitorWnd;
 struct CompareCopy;
 struct DifferenceRow;
+struct LogEntry;
 class CProgressWnd;
+struct FrameCommand;
 class DataExchange;
 class Logbook;
 class SafeWrite;
@@ -48,7 +58,9 @@ class QPushButton;
 class QTimer;
 class QToolButton;
 
-class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost {
+class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
+                   public EcuWindows, public CalibrationWindows,
+                   public SelectorWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -67,39 +79,53 @@ public:
     void OnCommand(int id);
     CommandUi QueryCommand(int id);
     // Applies every update rule to the menu items and tool buttons.
-    void UpdateCommandUi();
+    void UpdateCommandUi() override;
     QAction* action(int id) const;
     QToolButton* toolButton(int id) const;
     // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
     int MenuResource() const { return menuResource_; }
 
-    CQelDoc* Document() const { return doc_.get(); }
-    CQelView* ActiveView() const;
+    CQelDoc* Document() const override { return doc_.get(); }
+    CQelView* ActiveView() const override;
     std::vector<CQelView*> Views() const;
     // A new child frame with a view of the kind on the current map; nullptr
     // when the kind has no window or there is no map.
-    CQelView* OpenWindow(int kind);
+    CQelView* OpenWindow(int kind) override;
     // The map the map selector names (a link group by its first map), or none.
     MapRecord* SelectorMap() const;
     // Tiles the child windows one above the other, each the full width.
-    void TileHorizontally();
+    void TileHorizontally() override;
 
-    // Set, add, scale, interpolate or smooth the table window's selection.
-    void TableMaths(TableMathsOp op);
+    // The command families.
+    TableMathsController& Maths() { return *maths_; }
+    CompareController& Compare() { return *compare_; }
+    CDifferencesDlg* DifferencesWindow() const { return compare_->DifferencesWindow(); }
 
-    // Compare: a second calibration of the machine opened read-only beside
-    // the edited one, its Differences list, and copies from it.
-    void OnCompareWith();
-    void EndCompare();
-    void ShowDifferences();
-    CDifferencesDlg* DifferencesWindow() const { return differencesDlg_; }
-    // The named map in the table window (opened when there is none), the
-    // cursor on row and column when given; the table's view, or nullptr.
-    CQelView* OpenMapFromDifferences(const std::string& name, int row, int column);
-    // The table's selection (or its cursor cell), or its whole map.
-    void CopyFromCompare(bool wholeMap);
-    // A row of the Differences list: its map, shown first, or its constant.
-    void CopyRowFromCompare(const DifferenceRow& row);
+    // EditWindows
+    CQelView* OpenMapAt(const std::string& name, int row, int column) override;
+    void RefreshViews() override;
+
+    // EcuWindows
+    void SetPhase(const std::string& phase) override;
+    bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
+    bool OpenEntry(const LogEntry& entry) override;
+    EcuController& Ecu() { return *ecu_; }
+
+    // CalibrationWindows
+    bool HasDocumentWindow() const override;
+    void CloseDocument() override;
+    void ShowNoCalibration() override;
+    void ShowLoaded(const std::string& path) override;
+    void ShowSaved(const std::string& fileName) override;
+    void ResetToDataLoaded() override;
+    bool RunMenu(int& mapIndex) override;
+    void ShowChosenMap(int mapIndex, bool fromOpen) override;
+    CalibrationController& Life() { return *life_; }
+    MapSelectionController& Selection() { return *selection_; }
+    DialogCommands& Dialogs() { return *dialogCommands_; }
+
+    // SelectorWindows
+    bool EndDrags() override;
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -116,12 +142,8 @@ public:
     bool CloseCalibration();
 
     // MenuDlgHost
-    void ConstantsList() override;
-    void DataExchange() override;
-    void OnLogbook();
-    // A safe write for an exchange, with the window's questions, the
-    // progress window's phases and the stop a close during it may ask for.
-    std::unique_ptr<SafeWrite> MakeSafeWrite(Logbook& book, ::DataExchange& exchange);
+    void ConstantsList() override { dialogCommands_->ConstantsList(); }
+    void DataExchange() override { ecu_->Exchange(); }
     // The block write running in a window's command, for the closes during it.
     BlockWriteStop& WriteStop() { return writeStop_; }
     void RefillMapSelector() override;
@@ -145,7 +167,7 @@ public:
     // The live monitor polled by the link timer, and its window (nullptr
     // until it was first opened).
     Monitor& LiveMonitor() { return *monitor_; }
-    CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
+    CMonitorWnd* MonitorWindow() const { return ecu_->MonitorWindow(); }
     QtEventPump& Pump() { return pump_; }
     QtLinkTimer& Timer() { return linkTimer_; }
     // Loads the data file at path as the Open command does after its file
@@ -162,63 +184,23 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    // The command table (app/FrameCommands.def) with its handlers.
+    static const std::vector<FrameCommand>& Commands();
     void CreateActions();
     void CreateDialogBar();
     void InstallMenu(int resource);
-    QAction* AddAction(int id, const QString& text, const QList<QKeySequence>& keys = {});
     void ForwardKey(int code);
     bool CalibrationOpen() const;
-    bool HasDocumentWindow() const;
     CChildWnd* ActiveChild() const;
     FrameState CurrentState();
 
-    void OnOpen();
-    void OnSave();
-    void OnMenu();
     void OnUndo();
-    void OnAllLines();
-    void OnToggleDataRpm();
-    void OnIndividualEdit();
-    void OnMachineSelect();
-    void OnAbout();
-    void OnDirectory();
-    void OnTitle();
-    void OnToolBox();
-    void OnMapSelected(int index);
-    void OnLineSelected(int index);
+    void OnClipboard(int id);   // Cut, Copy or Paste in the active window
     void OnFocusSwap();
-    void OnMonitor();
-    void OnItemSet();
-    void OnRs232c();
-    // The monitor's list from the settings file after a data file load, and
-    // back into it when the calibration goes.
-    void LoadMonitorItems();
-    void SaveMonitorItems();
     // The keyboard back to the widget that had it before a menu took it.
     void RestoreWorkFocus();
-    // Ends every drag running in a map window of the document; true when one ran.
-    bool EndDrags();
-    // The Data field's refusal or range message: at once for OK and Enter,
-    // after the focus change when the field lost the focus.
-    void ShowTypedMessage(const PromptMessage& message, bool now);
-    // Runs the Menu dialog; true when a map was chosen.
-    bool RunMenu(int& mapIndex);
-    // The document's windows for the chosen map after OK in the Menu dialog.
-    void ShowChosenMap(int mapIndex, bool fromOpen);
-    // The load of the two open commands, up to the choice of a map: false
-    // when nothing was loaded (the message has been shown).
-    bool LoadForOpen(const std::string& path);
-    void CloseDocument();
-    void ResetToDataLoaded();
-    void FillLineList();
-    void ClearDialogBar();
     void ChildFrameClosed();
     std::string AskFile(const FileDialogRequest& request);
-    // The Differences list again when the image changed since (or always).
-    void RefreshDifferences(bool force);
-    // A planned copy written with its undo step in map's list, the windows
-    // and the list refreshed; a refusal shown. what names a map or constant.
-    void ApplyCopy(CQelView* view, MapRecord& map, const CompareCopy& copy, const std::string& what);
 
     CQelApp& app_;
     UserPrompt& prompt_;
@@ -231,10 +213,8 @@ private:
     QTimer* idleTimer_;
     int menuResource_ = 0;
     std::unique_ptr<CQelDoc> doc_;
-    std::map<std::string, bool> allLines_;      // per map name
     QPointer<QWidget> workFocus_;               // the last focus widget outside the menus
     bool closingDocument_ = false;
-    bool fillingSelectors_ = false;
 
     // The line to the ECU, in the order it is built; the session goes first.
     QtEventPump pump_;
@@ -243,11 +223,14 @@ private:
     CProgressWnd* progress_;
     std::unique_ptr<EcuSession> session_;
     std::unique_ptr<Monitor> monitor_;
-    CMonitorWnd* monitorWnd_ = nullptr;
-    CDifferencesDlg* differencesDlg_ = nullptr;
-    std::unique_ptr<Image> differencesImage_;   // the image the list was made from
+    std::unique_ptr<TableMathsController> maths_;
+    std::unique_ptr<CompareController> compare_;
     bool inputHeldBeforeWrite_ = false;
     bool closeAfterEcuWrite_ = false;
     BlockWriteStop writeStop_{prompt_};
     std::unique_ptr<FrameLogbook> logbook_;
+    std::unique_ptr<EcuController> ecu_;
+    std::unique_ptr<CalibrationController> life_;
+    std::unique_ptr<MapSelectionController> selection_;
+    std::unique_ptr<DialogCommands> dialogCommands_;
 };

@@ -54,6 +54,8 @@ EditContext CQelView::MakeEditContext(CQelApp& app) {
     });
 }
 
+EditContext CQelView::MakeEditContext() { return MakeEditContext(doc_.App()); }
+
 void CQelView::UpdateLineEntry(int column, const QString& text) { doc_.Frame().UpdateLineEntry(column, text); }
 bool CQelView::AllLines() const { return doc_.Frame().AllLines(); }
 int CQelView::WriteToEcu(const std::vector<EcuByteWrite>& bytes) { return doc_.Frame().WriteToEcu(bytes); }

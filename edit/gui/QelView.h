@@ -31,6 +31,8 @@ public:
     void SetCaption(const QString& caption) override;
     void PrepareViews(int exceptKind) override;
     EditContext MakeEditContext(CQelApp& app) override;
+    // The same over the document's calibration.
+    EditContext MakeEditContext();
     void UpdateLineEntry(int column, const QString& text) override;
     bool AllLines() const override;
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;

@@ -24,19 +24,15 @@
 
 namespace {
 
-const QColor kLightGrey(192, 192, 192);
-
 QString Text(const std::string& text) { return QString::fromStdString(text); }
 
-// A cell's text; the cell the map window is dragging shows the moving value,
-// which the image receives only when the drag is committed.
-QString ShownText(const EditContext& context, const MapRecord& map, const TableCell& cell) {
+}  // namespace
+
+QString ShownCellText(const EditContext& context, const MapRecord& map, const TableCell& cell) {
     std::string text;
     if (DraggedCellText(map, context.formats, cell.mode, cell.row, cell.column, text)) return Text(text);
     return Text(CellText(context, map, cell));
 }
-
-}  // namespace
 
 bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing) {
     switch (event->type()) {
@@ -59,32 +55,6 @@ bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing) {
             return false;
     }
 }
-
-// --- the grid -------------------------------------------------------------
-
-CTableGrid::CTableGrid(CTableWnd& owner) : QAbstractScrollArea(&owner), owner_(owner) {
-    setObjectName("tableGrid");
-    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    setFrameShape(QFrame::NoFrame);
-    viewport()->setAutoFillBackground(false);
-}
-
-void CTableGrid::paintEvent(QPaintEvent* event) {
-    QPainter painter(viewport());
-    owner_.PaintGrid(painter, event->rect());
-}
-
-void CTableGrid::mousePressEvent(QMouseEvent* event) {
-    owner_.GridPressed(event->position().toPoint(), event->modifiers());
-}
-
-void CTableGrid::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    owner_.UpdateScrollRanges();
-}
-
-void CTableGrid::scrollContentsBy(int, int) { owner_.GridScrolled(); }
 
 // --- the window -----------------------------------------------------------
 
@@ -162,211 +132,6 @@ void CTableWnd::RefreshFromImage() {
 
 void CTableWnd::UpdateWindow() { RefreshFromImage(); }
 
-void CTableWnd::resizeEvent(QResizeEvent*) {
-    const int top = Shape().rpmHeader ? cellHeight_ : 0;
-    const int statusHeight = cellHeight_ + 2;
-    statusLine_->setGeometry(0, std::max(height() - statusHeight, 0), width(), statusHeight);
-    grid_->setGeometry(cellWidth_, top, std::max(width() - cellWidth_, 0), std::max(height() - top - statusHeight, 0));
-    UpdateScrollRanges();
-    PlaceEditor();
-}
-
-void CTableWnd::UpdateScrollRanges() {
-    const TableShape shape = Shape();
-    const QSize area = grid_->viewport()->size();
-    const int visibleColumns = std::max(area.width() / cellWidth_, 1);
-    const int visibleLines = std::max(area.height() / cellHeight_, 1);
-    grid_->horizontalScrollBar()->setRange(0, std::max(shape.columns - visibleColumns, 0));
-    grid_->horizontalScrollBar()->setPageStep(visibleColumns);
-    grid_->verticalScrollBar()->setRange(0, std::max(shape.lines - visibleLines, 0));
-    grid_->verticalScrollBar()->setPageStep(visibleLines);
-}
-
-void CTableWnd::GridScrolled() {
-    // The header follows the grid, and so does the editor over its cell.
-    update();
-    grid_->viewport()->update();
-    MapRecord* map = Map();
-    if (!map) return;
-    const TableShape shape = Shape();
-    const TableCell cell{map->cursor.mode, map->cursor.row, map->cursor.column};
-    const int line = GridLineOf(shape, cell);
-    if (line >= 0 && gridEditor_->isVisible()) {
-        gridEditor_->move((cell.column - firstColumn()) * cellWidth_, (line - firstLine()) * cellHeight_);
-    } else if (axisEditor_->isVisible()) {
-        if (cell.mode == kEditThrot) {
-            const int l = shape.doubled ? 2 * cell.column + 1 : cell.column;
-            axisEditor_->move(0, (shape.rpmHeader ? cellHeight_ : 0) + (l - firstLine()) * cellHeight_);
-        } else {
-            axisEditor_->move(cellWidth_ + (cell.column - firstColumn()) * cellWidth_, 0);
-        }
-    }
-}
-
-QPoint CTableWnd::GridCellCentre(const TableCell& cell) const {
-    const int line = GridLineOf(Shape(), cell);
-    return QPoint((cell.column - firstColumn()) * cellWidth_ + cellWidth_ / 2,
-                  (line - firstLine()) * cellHeight_ + cellHeight_ / 2);
-}
-
-QPoint CTableWnd::HeaderCellCentre(const TableCell& cell) const {
-    const TableShape shape = Shape();
-    if (cell.mode == kEditRpm)
-        return QPoint(cellWidth_ + (cell.column - firstColumn()) * cellWidth_ + cellWidth_ / 2, cellHeight_ / 2);
-    const int line = shape.doubled ? 2 * cell.column + 1 : cell.column;
-    return QPoint(cellWidth_ / 2,
-                  (shape.rpmHeader ? cellHeight_ : 0) + (line - firstLine()) * cellHeight_ + cellHeight_ / 2);
-}
-
-void CTableWnd::paintEvent(QPaintEvent*) {
-    QPainter painter(this);
-    MapRecord* map = Map();
-    const TableShape shape = Shape();
-    // The grid's cells paint themselves; the header, the scroll bars'
-    // corner and anything the grid leaves free are grey.
-    const QRect cells(grid_->mapTo(this, grid_->viewport()->pos()), grid_->viewport()->size());
-    for (const QRect& part : QRegion(rect()).subtracted(QRegion(cells))) painter.fillRect(part, kLightGrey);
-    const int top = shape.rpmHeader ? cellHeight_ : 0;
-    headerMarks_.clear();
-    if (!map) return;
-    UpdateCaption();
-    const EditContext context = Context();
-    painter.setFont(font_);
-    painter.setPen(Qt::black);
-
-    const CompareMarks marks = Marks();
-    std::vector<TableCell> headerMarks;
-    std::vector<QRect> headerBoxes;
-
-    // The THROT column: one value per row, on the second line of a doubled row.
-    for (int line = firstLine(); line < shape.lines; ++line) {
-        const int y = top + (line - firstLine()) * cellHeight_;
-        if (y > height()) break;
-        painter.drawLine(0, y + cellHeight_ - 1, cellWidth_ - 1, y + cellHeight_ - 1);
-        if (shape.doubled && line % 2 == 0) continue;
-        const int row = shape.doubled ? line / 2 : line;
-        painter.drawText(QRect(0, y, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
-                         Text(CellText(context, *map, {kEditThrot, 0, row})));
-        if (marks.Differs({kEditThrot, 0, row})) {
-            headerMarks.push_back({kEditThrot, 0, row});
-            headerBoxes.push_back(QRect(0, y, cellWidth_, cellHeight_));
-        }
-    }
-    painter.drawLine(cellWidth_ - 1, 0, cellWidth_ - 1, height());
-    if (shape.rpmHeader) {
-        for (int column = firstColumn(); column < shape.columns; ++column) {
-            const int x = cellWidth_ + (column - firstColumn()) * cellWidth_;
-            if (x > width()) break;
-            painter.drawText(QRect(x, 0, cellWidth_ - 2, cellHeight_), Qt::AlignRight | Qt::AlignVCenter,
-                             ShownText(context, *map, {kEditRpm, 0, column}));
-            painter.drawLine(x + cellWidth_ - 1, 0, x + cellWidth_ - 1, cellHeight_ - 1);
-            if (marks.Differs({kEditRpm, 0, column})) {
-                headerMarks.push_back({kEditRpm, 0, column});
-                headerBoxes.push_back(QRect(x, 0, cellWidth_, cellHeight_));
-            }
-        }
-        painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
-    }
-    PaintCompareMarks(painter, headerBoxes);
-    headerMarks_ = std::move(headerMarks);
-}
-
-CompareMarks CTableWnd::Marks() const {
-    const MapRecord* map = Map();
-    if (!map || !app_.compared) return {};
-    return MapCompareMarks(app_.definitionKind, *map, app_.image(), *app_.compared, app_.Data());
-}
-
-void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes) {
-    // Told apart without colour: an outline of black and white dashes inside
-    // the cell and a black corner triangle edged in white, drawn over the
-    // selection's outline, so that they show on white, on the header's grey
-    // and on the selection's blue alike.
-    QPen white(Qt::white);
-    white.setWidth(2);
-    QPen dashed(Qt::black);
-    dashed.setWidth(2);
-    dashed.setStyle(Qt::DashLine);
-    const int corner = std::max(cellHeight_ / 2, 6);
-    for (const QRect& box : boxes) {
-        const QRect outline = box.adjusted(1, 1, -2, -2);
-        painter.setBrush(Qt::NoBrush);
-        painter.setPen(white);
-        painter.drawRect(outline);
-        painter.setPen(dashed);
-        painter.drawRect(outline);
-        const QPoint triangle[3] = {box.topLeft(), box.topLeft() + QPoint(corner, 0), box.topLeft() + QPoint(0, corner)};
-        painter.setPen(QPen(Qt::white, 1));
-        painter.setBrush(Qt::black);
-        painter.drawPolygon(triangle, 3);
-    }
-    painter.setBrush(Qt::NoBrush);
-}
-
-std::vector<TableCell> CTableWnd::MarkedCells() const {
-    std::vector<TableCell> cells = headerMarks_;
-    cells.insert(cells.end(), gridMarks_.begin(), gridMarks_.end());
-    return cells;
-}
-
-void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
-    const QSize size = grid_->viewport()->size();
-    painter.fillRect(area, Qt::white);
-    MapRecord* map = Map();
-    gridMarks_.clear();
-    if (!map) return;
-    const TableShape shape = Shape();
-    const EditContext context = Context();
-    painter.setFont(font_);
-    const int usedWidth = (shape.columns - firstColumn()) * cellWidth_;
-    const int usedHeight = (shape.lines - firstLine()) * cellHeight_;
-    const CompareMarks marks = Marks();
-    std::vector<TableCell> gridMarks;
-    std::vector<QRect> gridBoxes;
-
-    // The cell outlines in one go, then the texts: a full table is 255
-    // cells, and switching pens per cell costs more than the lines do.
-    std::vector<QRect> outlines;
-    painter.setPen(Qt::black);
-    for (int line = firstLine(); line < shape.lines; ++line) {
-        const int y = (line - firstLine()) * cellHeight_;
-        if (y > size.height()) break;
-        for (int column = firstColumn(); column < shape.columns; ++column) {
-            const int x = (column - firstColumn()) * cellWidth_;
-            if (x > size.width()) break;
-            const TableCell cell = CellOfGridLine(shape, line, column);
-            const QRect box(x, y, cellWidth_, cellHeight_);
-            if (marks.Differs(cell)) {
-                gridMarks.push_back(cell);
-                gridBoxes.push_back(box);
-            }
-            if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
-            outlines.push_back(box.adjusted(0, 0, -1, -1));
-            painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
-                             ShownText(context, *map, cell));
-        }
-    }
-    painter.setPen(kLightGrey);
-    painter.drawRects(outlines.data(), static_cast<int>(outlines.size()));
-    // Selected cells are outlined.
-    QPen blue(Qt::blue);
-    blue.setWidth(5);
-    painter.setPen(blue);
-    painter.setBrush(Qt::NoBrush);
-    for (const CellRef& cell : SelectedCells(*map)) {
-        const int line = GridLineOf(shape, {kEditData, cell.row, cell.column});
-        painter.drawRect((cell.column - firstColumn()) * cellWidth_ + 2, (line - firstLine()) * cellHeight_ + 2,
-                         cellWidth_ - 5, cellHeight_ - 5);
-    }
-    PaintCompareMarks(painter, gridBoxes);
-    gridMarks_ = std::move(gridMarks);
-    // Beyond the last column and row.
-    QBrush hatch(kLightGrey, Qt::DiagCrossPattern);
-    if (usedWidth < size.width()) painter.fillRect(QRect(usedWidth, 0, size.width() - usedWidth, size.height()), hatch);
-    if (usedHeight < size.height())
-        painter.fillRect(QRect(0, usedHeight, std::min(usedWidth, size.width()), size.height() - usedHeight), hatch);
-}
-
 void CTableWnd::PlaceEditor() {
     MapRecord* map = Map();
     if (!map || map->cursor.mode == kEditNone) {
@@ -409,7 +174,7 @@ void CTableWnd::PlaceEditor() {
         gridEditor_->hide();
     }
     editor->setGeometry(box);
-    editor->setText(ShownText(context, *map, cell));
+    editor->setText(ShownCellText(context, *map, cell));
     editor->selectAll();
     editor->show();
     UpdateStatusLine();

@@ -23,6 +23,11 @@ class CTableWnd;
 // click from its press to its release. true when the event was taken.
 bool SelectOnClick(QLineEdit* editor, QEvent* event, bool& swallowing);
 
+// A cell's text as the table shows it; the cell the map window is dragging
+// shows the moving value, which the image receives only when the drag is
+// committed.
+QString ShownCellText(const EditContext& context, const MapRecord& map, const TableCell& cell);
+
 // The DATA grid: paints and takes the mouse for the table window.
 class CTableGrid : public QAbstractScrollArea {
 public:
