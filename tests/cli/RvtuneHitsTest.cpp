@@ -33,8 +33,7 @@ struct RvtuneHitsTest : ::testing::Test {
                                                            "[Diag.Com]\n"
                                                            "D,01,Engine Speed,rpm,2,1,0\n"
                                                            "D,02,Throttle,%,1,0.5,0\n"
-                                                           "D,05,Battery,V,1,0.1,0\n"
-                                                           "D,06,Throttle B,%,1,0.5,0\n");
+                                                           "D,05,Battery,V,1,0.1,0\n");
         install.dir.Write("install/TST01/WORK/TST01.qsd", testinstall::CalibrationFile());
     }
     ProcessResult Tune(std::vector<std::string> args) {
@@ -68,28 +67,6 @@ TEST_F(RvtuneHitsTest, GridOfSecondsAsTextAndCsv) {
               "100.0,0.000,1.250,0.250\n");
 }
 
-TEST_F(RvtuneHitsTest, TheSettingsChooseTheThrottleItemAndNotesGoToStderrBesideCsv) {
-    install.dir.Write("install/TST01/RV_Tune.INI",
-                      "[RS232C]\nPORT=PORT1\n[PRECISION]\nX=0\nY=1\nZ=1\n[Operating Point]\nTHROT=Throttle B\n");
-    // Throttle B has 100 in the first row, then nothing; the last line is cut off.
-    const std::string log = install.dir.Write("b.csv",
-                                              "time_s,Engine Speed [rpm],Throttle B [%]\n"
-                                              "0.0,9000,100\n"
-                                              "2.0,1000,\n"
-                                              "3.0,1000,0\n"
-                                              "3.5,1000,0\n"
-                                              "4.0,10");
-    ProcessResult o = Tune({"hits", log, "--map", "Main", "--csv"});
-    ASSERT_EQ(o.status, 0) << o.err;
-    EXPECT_EQ(o.out,
-              "THROT\\RPM,1000,2000,3000\n"
-              "0.0,0.500,0.000,0.000\n"
-              "100.0,0.000,0.000,2.000\n");
-    EXPECT_NE(o.err.find("has no line end"), std::string::npos) << o.err;
-    EXPECT_NE(o.err.find("1.000 s in 1 sample without a value for RPM or THROT"), std::string::npos) << o.err;
-    EXPECT_NE(o.err.find("2.000 s in 1 sample outside the map's axes"), std::string::npos) << o.err;
-}
-
 TEST_F(RvtuneHitsTest, ErrorsSayWhatIsWrong) {
     const std::string noThrottle = install.dir.Write("rpm-only.csv", "time_s,Engine Speed [rpm]\n0,1000\n");
     const std::string bad = install.dir.Write("bad.csv", "time_s,Engine Speed [rpm],Throttle [%]\n0,1000,5\n1,x,5\n");
@@ -102,10 +79,8 @@ TEST_F(RvtuneHitsTest, ErrorsSayWhatIsWrong) {
         {{"hits", ride, "--map", "Nope"}, 1, "no map named 'Nope'; the maps are: Main, Twin"},
         {{"hits", noThrottle, "--map", "Main"}, 1, "the log has no column \"Throttle\" (the THROT item)"},
         {{"hits", bad, "--map", "Main"}, 1, "line 3: \"x\" in column Engine Speed is not a number"},
-        {{"hits", install.dir.File("none.csv"), "--map", "Main"}, 1, "cannot read the file"},
         {{"hits", ride, "--map", "Main", "--file", install.dir.File("none.qsd")}, 1, "none.qsd"},
         {{"hits", ride, "--csv", "Main"}, 2, "give one LOG and --map NAME"},
-        {{"hits", ride, "--map", "Main", "--rows"}, 2, "unknown option --rows"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.args.back());

@@ -41,16 +41,13 @@ TEST(LocateOnAxisTest, FindsTheSegmentWhicheverWayTheAxisRuns) {
     };
     const Case cases[] = {
         {{1, 2, 3}, 2.5f, 1, 2, 0.5f, false},
-        {{1, 2, 3}, 1.0f, 0, 0, 0.0f, false},           // first breakpoint
         {{1, 2, 3}, 3.0f, 2, 2, 0.0f, false},           // last breakpoint
         {{1, 2, 3}, 0.0f, 0, 0, 0.0f, true},            // below: held at the first
         {{1, 2, 3}, 9.0f, 2, 2, 0.0f, true},            // above: held at the last
         {{30, 20, 10}, 25.0f, 0, 1, 0.5f, false},       // falling
         {{30, 20, 10}, 40.0f, 0, 0, 0.0f, true},        // falling, above its first value
-        {{30, 20, 10}, 5.0f, 2, 2, 0.0f, true},
         {{10, 20, 20, 30}, 20.0f, 1, 1, 0.0f, false},   // equal neighbours: the first takes it
         {{10, 20, 20, 30}, 25.0f, 2, 3, 0.5f, false},
-        {{10, 10}, 10.0f, 0, 0, 0.0f, false},
         {{10, 10}, 12.0f, 0, 0, 0.0f, true},
         {{5}, 700.0f, 0, 0, 0.0f, false},               // one value: no extent to lie outside of
         {{1000, 1500, 3000}, 2000.0f, 1, 2, 1.0f / 3, false},   // by value, not by index
@@ -65,24 +62,26 @@ TEST(LocateOnAxisTest, FindsTheSegmentWhicheverWayTheAxisRuns) {
     }
 }
 
-TEST_F(OperatingCellsTest, PointsBetweenAndOnBreakpoints) {
+TEST_F(OperatingCellsTest, PointsBetweenOnAndOutsideTheBreakpoints) {
     struct Case {
         float rpm, throt;
         std::vector<Share> shares;
         int nearestRow, nearestColumn;
         float row, column;
+        bool rpmClamped = false, throtClamped = false;
     };
     const Case cases[] = {
         // Halfway between four cells: a quarter each, the first is nearest.
         {1250, 15, {{0, 0, .25f}, {0, 1, .25f}, {1, 0, .25f}, {1, 1, .25f}}, 0, 0, 0.5f, 0.5f},
         // Three quarters of the way in both: 1/16, 3/16, 3/16, 9/16.
         {1375, 27.5f, {{1, 0, .0625f}, {1, 1, .1875f}, {2, 0, .1875f}, {2, 1, .5625f}}, 2, 1, 1.75f, 0.75f},
-        // On both breakpoints: one cell takes all.
+        // On both breakpoints one cell takes all; on one of them, two cells.
         {1500, 20, {{1, 1, 1}}, 1, 1, 1.0f, 1.0f},
-        {2500, 30, {{2, 3, 1}}, 2, 3, 2.0f, 3.0f},
-        // On one breakpoint: two cells.
         {1500, 15, {{0, 1, .5f}, {1, 1, .5f}}, 0, 1, 0.5f, 1.0f},
         {1100, 20, {{1, 0, .8f}, {1, 1, .2f}}, 1, 0, 1.0f, 0.2f},
+        // Outside: held at the edge, and said so.
+        {500, 5, {{0, 0, 1}}, 0, 0, 0.0f, 0.0f, true, true},
+        {12000, 25, {{1, 3, .5f}, {2, 3, .5f}}, 1, 3, 1.5f, 3.0f, true, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.rpm << " rpm, " << c.throt);
@@ -92,44 +91,9 @@ TEST_F(OperatingCellsTest, PointsBetweenAndOnBreakpoints) {
         EXPECT_EQ(got.nearestColumn, c.nearestColumn);
         EXPECT_NEAR(got.row, c.row, 1e-5);
         EXPECT_NEAR(got.column, c.column, 1e-5);
-        EXPECT_FALSE(got.rpmClamped || got.throtClamped);
-    }
-}
-
-TEST_F(OperatingCellsTest, PointsOutsideAreHeldAtTheEdgeAndSaidSo) {
-    struct Case {
-        float rpm, throt;
-        std::vector<Share> shares;
-        bool rpmClamped, throtClamped;
-    };
-    const Case cases[] = {
-        {500, 5, {{0, 0, 1}}, true, true},
-        {9000, 99, {{2, 3, 1}}, true, true},
-        {1250, 0, {{0, 0, .5f}, {0, 1, .5f}}, false, true},
-        {12000, 25, {{1, 3, .5f}, {2, 3, .5f}}, true, false},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << c.rpm << " rpm, " << c.throt);
-        const OperatingCells got = At(c.rpm, c.throt);
-        ExpectShares(got, c.shares);
         EXPECT_EQ(got.rpmClamped, c.rpmClamped);
         EXPECT_EQ(got.throtClamped, c.throtClamped);
     }
-}
-
-TEST_F(OperatingCellsTest, FallingAxesWeighByValue) {
-    // THROT 30, 20, 10 and RPM 2500, 2000, 1000, 500: the rows and columns
-    // run the other way, the weights still follow the values.
-    const std::uint8_t throt[] = {30, 20, 10};
-    const std::uint8_t rpm[] = {50, 40, 20, 10};
-    for (int i = 0; i < 3; ++i) image[map.z.start + i] = throt[i];
-    for (int i = 0; i < 4; ++i) image[map.x.start + i] = rpm[i];
-    // 1250 lies three quarters of the way from 2000 (column 1) to 1000
-    // (column 2); throttle 25 halfway between rows 0 and 1.
-    const OperatingCells got = At(1250, 25);
-    ExpectShares(got, {{0, 1, .5f * .25f}, {0, 2, .5f * .75f}, {1, 1, .5f * .25f}, {1, 2, .5f * .75f}});
-    EXPECT_NEAR(got.column, 1.75f, 1e-5);
-    EXPECT_EQ(got.nearestColumn, 2);
 }
 
 TEST_F(OperatingCellsTest, EachRowOfATypeTwoMapUsesItsOwnRpmLine) {
@@ -141,19 +105,6 @@ TEST_F(OperatingCellsTest, EachRowOfATypeTwoMapUsesItsOwnRpmLine) {
     ExpectShares(got, {{0, 2, .25f}, {0, 3, .25f}, {1, 0, .25f}, {1, 1, .25f}});
     EXPECT_NEAR(got.column, 0.5f * 2.5f + 0.5f * 0.5f, 1e-5);
     EXPECT_FALSE(got.rpmClamped);
-    // 1200 lies below row 1's line: held at its first column, and said so.
-    const OperatingCells low = At(1200, 20);
-    ExpectShares(low, {{1, 0, 1}});
-    EXPECT_TRUE(low.rpmClamped);
-}
-
-TEST_F(OperatingCellsTest, AMapOfOneLineTakesEveryThrottle) {
-    image[0x0100] = 1;
-    map.z.count = 1;
-    map.y.count = 4;
-    const OperatingCells got = At(1750, 80);
-    ExpectShares(got, {{0, 1, .5f}, {0, 2, .5f}});
-    EXPECT_FALSE(got.throtClamped);
 }
 
 TEST_F(OperatingCellsTest, AxesThatGiveNoValuesGiveNoCells) {
@@ -164,7 +115,6 @@ TEST_F(OperatingCellsTest, AxesThatGiveNoValuesGiveNoCells) {
     };
     const Case cases[] = {
         {"no RPM column", [](OperatingCellsTest& t) { t.map.x.count = 0; }, AxesStatus::kEmptyMap},
-        {"no THROT row", [](OperatingCellsTest& t) { t.map.z.count = 0; }, AxesStatus::kEmptyMap},
         {"an RPM byte outside the data",
          [](OperatingCellsTest& t) { t.context.keptData = DataSpan{0x0100, 0x0107}; }, AxesStatus::kNotInData},
         {"a THROT byte on the checksum",
@@ -187,18 +137,6 @@ TEST_F(OperatingCellsTest, AxesThatGiveNoValuesGiveNoCells) {
     context.keptData = DataSpan{0x0100, 0x0200};
     EXPECT_TRUE(At(1250, 15).found);
     EXPECT_FALSE(At(NAN, 15).found);
-}
-
-TEST_F(OperatingCellsTest, ListedAxesComeFromTheDefinitionNotTheImage) {
-    context.definitionKind = kEditConfigMapDefinition;
-    map.type = kMapOneRpmRow;
-    map.z.values = {-10, 30, 80};
-    map.z.count = 3;
-    map.x.values = {1000, 2000, 4000, 6000};
-    // The image holds no axis: a data span without those bytes is no matter.
-    context.keptData = DataSpan{0x0200, 0x0300};
-    const OperatingCells got = At(3000, 55);
-    ExpectShares(got, {{1, 1, .25f}, {1, 2, .25f}, {2, 1, .25f}, {2, 2, .25f}});
 }
 
 }  // namespace

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "platform/FileIo.h"
+#include "platform/FileIo.h"   // kMaxInputFileSize
 #include "tests/support/TempDir.h"
 
 namespace {
@@ -19,13 +19,12 @@ TEST(DatalogReaderTest, ReadsHeaderRowsAndEmptyFields) {
                              log, error))
         << error;
     ASSERT_EQ(log.columns.size(), 3u);
-    EXPECT_EQ(log.columns[0].name, "Engine Speed");
-    EXPECT_EQ(log.columns[0].unit, "rpm");
-    EXPECT_EQ(log.columns[1].unit, "%");
-    EXPECT_EQ(log.columns[2].name, "Gear");
-    EXPECT_EQ(log.columns[2].unit, "");
-    EXPECT_EQ(log.columns[0].decimals, 0);
+    const std::pair<std::string, std::string> named[] = {{"Engine Speed", "rpm"}, {"Throttle", "%"}, {"Gear", ""}};
+    for (std::size_t i = 0; i < 3; ++i)
+        EXPECT_EQ(std::make_pair(log.columns[i].name, log.columns[i].unit), named[i]);
     EXPECT_EQ(log.columns[1].decimals, 1);
+    EXPECT_EQ(FindDatalogColumn(log, "Gear"), 2);
+    EXPECT_EQ(FindDatalogColumn(log, "gear"), kNoDatalogColumn);
     ASSERT_EQ(log.Rows(), 3u);
     EXPECT_DOUBLE_EQ(log.times[2], 0.6);
     EXPECT_DOUBLE_EQ(log.Value(1, 0), 3100);
@@ -59,7 +58,6 @@ TEST(DatalogReaderTest, ALastLineWithoutItsLineEndIsDropped) {
         {"time_s,A\n0.0,1\n0.1,2\n", 2, false},
         {"time_s,A\n0.0,1\n0.1,2", 1, true},
         {"time_s,A\n0.0,1\n0.1,", 1, true},
-        {"time_s,A\n0.0,1\n0.", 1, true},
         {"time_s,\"A\"\n0.0,\"1", 0, true},    // cut inside a quoted field
         {"time_s,A\n", 0, false},
     };
@@ -85,13 +83,10 @@ TEST(DatalogReaderTest, RefusalsNameTheLine) {
         {"time_s,A,,B\n", "line 1: header field 3 has no name"},
         {"time_s,A,B\n0.0,1,2\n0.1,1\n", "line 3: 2 fields, but the header has 3"},
         {"time_s,A\n0.0,1,2\n", "line 2: 3 fields, but the header has 2"},
-        {"time_s,A\n0.0,1\n\n0.2,1\n", "line 3: 1 fields, but the header has 2"},
         {"time_s,A\n0.0,abc\n", "line 2: \"abc\" in column A is not a number"},
         {"time_s,A\n0.0,nan\n", "line 2: \"nan\" in column A is not a number"},
         {"time_s,A\n0.0,1e999\n", "line 2: \"1e999\" in column A is not a number"},
-        {"time_s,A\n0.0,1,5\n", "line 2: 3 fields, but the header has 2"},
         {"time_s,A\n0.0,1.2.3\n", "line 2: \"1.2.3\" in column A is not a number"},
-        {"time_s,A\n0.0,-\n", "line 2: \"-\" in column A is not a number"},
         {"time_s,A\n,1\n", "line 2: time_s is empty"},
         {"time_s,A\n0.5,1\n0.4,1\n", "line 3: time_s 0.4 goes back from line 2"},
         {"time_s,A\n0.0,\"1\"x\n", "line 2: text after the closing quote of field 2"},
@@ -126,18 +121,12 @@ TEST(DatalogReaderTest, FilesOverTheLimitOrMissingAreRefused) {
     std::fclose(f);
     EXPECT_FALSE(ReadDatalog(big, log, error));
     EXPECT_EQ(error, "the file is larger than 16 MB");
-
-    ASSERT_TRUE(WriteFileAtomic(dir.File("ok.csv"), "time_s,A\n0,1\n"));
-    EXPECT_TRUE(ReadDatalog(dir.File("ok.csv"), log, error)) << error;
-    EXPECT_EQ(log.Rows(), 1u);
 }
 
-TEST(DatalogReaderTest, ColumnsAreFoundByTheirExactName) {
+TEST(DatalogReaderTest, TwoColumnsOfOneNameAreNoAnswer) {
     Datalog log;
     std::string error;
-    ASSERT_TRUE(ParseDatalog("time_s,RPM [rpm],TPS [%],TPS [deg]\n", log, error));
-    EXPECT_EQ(FindDatalogColumn(log, "RPM"), 0);
-    EXPECT_EQ(FindDatalogColumn(log, "rpm"), kNoDatalogColumn);
+    ASSERT_TRUE(ParseDatalog("time_s,TPS [%],TPS [deg]\n", log, error));
     EXPECT_EQ(FindDatalogColumn(log, "TPS"), kAmbiguousDatalogColumn);
 }
 

@@ -35,7 +35,6 @@ TEST(OperatingPointTest, DefaultsAreFoundByNameAndUnit) {
         {Items({{"Throttle Position", "%"}, {"RPM", "rpm"}}), 1, 0},
         // The right name with another unit, or the unit under another name.
         {Items({{"Engine Speed", "km/h"}, {"Throttle", "V"}, {"Idle Speed", "rpm"}, {"Lean", "%"}}), -1, -1},
-        {{}, -1, -1},
     };
     for (std::size_t i = 0; i < std::size(cases); ++i) {
         SCOPED_TRACE(i);
@@ -80,10 +79,6 @@ TEST(OperatingPointTest, SavingRewritesOnlyItsOwnSection) {
     const OperatingPoint point = LoadOperatingPoint(settings, kKestrel);
     EXPECT_EQ(point.rpm.item, 3);
     EXPECT_EQ(point.throt.item, 1);   // an empty value is the default again
-
-    // A settings file that cannot be written stays as it was.
-    ProfileFile elsewhere(dir.File("no-such-folder/RV_Tune.INI"));
-    EXPECT_FALSE(SaveOperatingPoint(elsewhere, kKestrel, 0, 1));
 }
 
 TEST(OperatingPointTest, ReasonsWhyNoCursorIsShown) {
