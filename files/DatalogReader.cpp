@@ -143,11 +143,16 @@ DatalogColumn ParseDatalogHeaderField(std::string_view field) {
     field = Trim(field);
     const std::size_t open = field.rfind(" [");
     if (!field.empty() && field.back() == ']' && open != std::string_view::npos) {
-        column.name.assign(Trim(field.substr(0, open)));
-        column.unit.assign(Trim(field.substr(open + 2, field.size() - open - 3)));
-    } else {
-        column.name.assign(field);
+        const std::string_view unit = Trim(field.substr(open + 2, field.size() - open - 3));
+        // "NAME []" is no unit: a writer puts NAME alone then, so the whole
+        // field is the name, and it reads the same when written again.
+        if (!unit.empty()) {
+            column.name.assign(Trim(field.substr(0, open)));
+            column.unit.assign(unit);
+            return column;
+        }
     }
+    column.name.assign(field);
     return column;
 }
 

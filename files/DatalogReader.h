@@ -40,5 +40,6 @@ int FindDatalogColumn(const Datalog& log, std::string_view name);
 
 // A header field "NAME [UNIT]" split into name and unit: the unit is the
 // text between the last " [" and a closing "]" at the end; "NAME" alone has
-// an empty unit. Blanks around both are dropped.
+// an empty unit, and so has a field whose brackets hold only blanks, which
+// is all name. Blanks around both are dropped.
 DatalogColumn ParseDatalogHeaderField(std::string_view field);

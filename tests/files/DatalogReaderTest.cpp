@@ -123,7 +123,21 @@ TEST(DatalogReaderTest, FilesOverTheLimitOrMissingAreRefused) {
     EXPECT_EQ(error, "the file is larger than 16 MB");
 }
 
-TEST(DatalogReaderTest, TwoColumnsOfOneNameAreNoAnswer) {
+TEST(DatalogReaderTest, HeaderFieldsSplitIntoNameAndUnit) {
+    struct Case {
+        const char* field;
+        const char* name;
+        const char* unit;
+    };
+    // Brackets holding only blanks are no unit: the field reads back the
+    // same when a writer puts the name alone.
+    const Case cases[] = {{" TPS [ % ] ", "TPS", "%"}, {"Mode [a] [b]", "Mode [a]", "b"},
+                          {"nje [ ] [ ]", "nje [ ] [ ]", ""}, {"Gear[x]", "Gear[x]", ""}};
+    for (const Case& c : cases) {
+        const DatalogColumn column = ParseDatalogHeaderField(c.field);
+        EXPECT_EQ(column.name, c.name) << c.field;
+        EXPECT_EQ(column.unit, c.unit) << c.field;
+    }
     Datalog log;
     std::string error;
     ASSERT_TRUE(ParseDatalog("time_s,TPS [%],TPS [deg]\n", log, error));
