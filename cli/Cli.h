@@ -32,6 +32,8 @@ const std::vector<CliCommand>& FileCommands();
 const std::vector<CliCommand>& EcuCommands();
 // Restore and the logbook (cli/CommandsLogbook.cpp).
 const std::vector<CliCommand>& LogbookCommands();
+// The time a recorded ride spent on a map (cli/CommandsHits.cpp).
+const std::vector<CliCommand>& HitsCommands();
 
 // Messages as single lines on stderr, "rvtune: <text>"; questions take their
 // default answer, since nobody is there to ask.

@@ -14,7 +14,7 @@ namespace {
 // Every group of subcommands, in the order --help lists them.
 std::vector<CliCommand> AllCommands() {
     std::vector<CliCommand> all;
-    for (const auto* group : {&FileCommands(), &EcuCommands(), &LogbookCommands()}) all.insert(all.end(), group->begin(), group->end());
+    for (const auto* group : {&FileCommands(), &EcuCommands(), &LogbookCommands(), &HitsCommands()}) all.insert(all.end(), group->begin(), group->end());
     return all;
 }
 
