@@ -2,7 +2,7 @@
 
 #include "app/QelApp.h"
 #include "app/gui/MainFrame.h"
-#include "app/gui/ProgressWnd.h"
+#include "ecu/gui/ProgressWnd.h"
 #include "ecu/DataExchange.h"
 #include "ecu/Logbook.h"
 #include "ecu/SafeWrite.h"

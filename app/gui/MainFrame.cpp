@@ -1,12 +1,7 @@
 #include "app/gui/MainFrame.h"
 
-#include "edit/MultiMapEdit.h"
-#include "edit/gui/MultiMapDlg.h"
-
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QKeyEvent>
@@ -15,44 +10,20 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMimeData>
-#include <QPushButton>
 #include <QScreen>
 #include <QTimer>
-#include <QToolButton>
 #include <algorithm>
-#include <cstdio>
 
-#include "app/gui/CalibrationController.h"
-#include "app/gui/ChildFrame.h"
-#include "app/gui/DialogCommands.h"
-#include "app/gui/DialogBar.h"
-#include "app/gui/FrameCommands.h"
-#include "app/gui/FrameLogbook.h"
-#include "app/gui/MapSelection.h"
-#include "edit/gui/CompareController.h"
-#include "edit/gui/TableMathsController.h"
-#include "edit/gui/TableWnd.h"
-#include "app/CommandIds.h"
 #include "app/FrameModel.h"
-#include "app/gui/ProgressWnd.h"
 #include "app/QelApp.h"
-#include "model/Strings.h"
-#include "platform/ProfileFile.h"
-#include "ecu/Logbook.h"
+#include "app/gui/FrameLogbook.h"
 #include "ecu/EcuSession.h"
-#include "ecu/Monitor.h"
-#include "ecu/gui/EcuController.h"
-#include "edit/gui/ChildWndFactory.h"
-#include "edit/LinkedMaps.h"
-#include "edit/MapGraphState.h"
-#include "edit/gui/QelView.h"
-#include "edit/TableModel.h"
-#include "edit/UndoList.h"
+#include "ecu/gui/ProgressWnd.h"
 #include "files/DataFile.h"
-#include "model/Maps.h"
-#include "platform/PathSearch.h"
-#include "platform/SerialPort.h"
+#include "edit/LinkedMaps.h"
+#include "edit/gui/MultiMapDlg.h"
+#include "edit/gui/QelView.h"
+#include "model/Strings.h"
 
 namespace {
 
@@ -75,8 +46,11 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     compare_ = std::make_unique<CompareController>(
         app_, app_.compared, *this, dialogs_, prompt_,
         [this](Calibration& into, const std::string& path) { return life_->LoadCompared(into, path); }, this);
+    edit_ = std::make_unique<EditCommands>(app_, *this);
     CreateActions();
     CreateDialogBar();
+    FrameWindowsHost& host = *this;
+    windows_ = std::make_unique<FrameWindows>(app_, prompt_, *this, host, *mdi_, *bar_, *selection_);
     InstallMenu(2);
     selection_->Clear();
 
@@ -95,15 +69,11 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 
-    port_ = std::make_unique<PosixSerialPort>(&app_.registryStore());
-    progress_ = new CProgressWnd(this);
-    session_ = std::make_unique<EcuSession>(app_, app_.definitionLines, *port_, pump_,
-                                            linkTimer_, prompt_, *progress_);
-    linkTimer_.onTick = [this] { session_->OnTick(); };
-    monitor_ = std::make_unique<Monitor>(app_.diagItems, session_->Link(), session_->Protocol(), prompt_);
+    line_ = std::make_unique<EcuLine>(app_, app_, app_.registryStore(), prompt_, this);
+    line_->onCloseAfterWrite = [this] { RequestClose(); };
     ecu_ = std::make_unique<EcuController>(
-        EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, *session_, *monitor_,
-                 writeStop_},
+        EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, Session(),
+                 LiveMonitor(), WriteStop()},
         *this, dialogs_, prompt_, this);
     life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
     dialogCommands_ = std::make_unique<DialogCommands>(
@@ -113,32 +83,14 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         });
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
-    logbook_->Point(session_->writeLog);
-    // A single write runs inside the command of a window; keys and clicks
-    // that could close that window wait until it is over.
-    session_->onWriteRunning = [this](bool running) {
-        if (running) {
-            inputHeldBeforeWrite_ = pump_.holdUserInput;
-            pump_.holdUserInput = true;
-            return;
-        }
-        pump_.holdUserInput = inputHeldBeforeWrite_;
-        if (closeAfterEcuWrite_) {
-            closeAfterEcuWrite_ = false;
-            RequestClose();
-        }
-    };
+    logbook_->Point(Session().writeLog);
     UpdateCommandUi();
 }
 
 CMainFrame::~CMainFrame() {
     ecu_.reset();   // the monitor's window goes before the monitor
-    monitor_.reset();
-    session_->ClosePort();
-    linkTimer_.onTick = nullptr;
-    closingDocument_ = true;
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
-    doc_.reset();
+    line_->End();
+    windows_->End();
 }
 
 void CMainFrame::SetMachineName(const QString& name) { bar_->SetMachineName(name); }
@@ -159,39 +111,6 @@ void CMainFrame::CreateDialogBar() {
 // --- state -------------------------------------------------------------------
 
 bool CMainFrame::CalibrationOpen() const { return !app_.dataFilePath.empty(); }
-
-bool CMainFrame::HasDocumentWindow() const { return doc_ && !doc_->Views().empty(); }
-
-CQelView* CMainFrame::ActiveView() const {
-    QMdiSubWindow* sub = mdi_->currentSubWindow();
-    if (!sub) sub = mdi_->activeSubWindow();
-    auto* frame = qobject_cast<CChildFrame*>(sub);
-    return frame ? frame->View() : nullptr;
-}
-
-CChildWnd* CMainFrame::ActiveChild() const {
-    CQelView* view = ActiveView();
-    return view ? view->ChildWnd() : nullptr;
-}
-
-std::vector<CQelView*> CMainFrame::Views() const {
-    return doc_ ? doc_->Views() : std::vector<CQelView*>{};
-}
-
-// --- commands ----------------------------------------------------------------
-
-bool CMainFrame::EndDrags() {
-    bool ended = false;
-    for (CQelView* view : Views())
-        if (view->ChildWnd() && view->ChildWnd()->CancelDrag()) ended = true;
-    return ended;
-}
-
-std::string CMainFrame::AskFile(const FileDialogRequest& request) { return dialogs_.AskFile(this, request); }
-
-void CMainFrame::RefreshViews() {
-    if (doc_) doc_->RefreshViews(0);
-}
 
 void CMainFrame::OpenDataFile(const std::string& path) { life_->OpenDataFile(path); }
 
@@ -228,59 +147,15 @@ bool CMainFrame::RunMenu(int& mapIndex) {
     return mapIndex >= 0 && mapIndex < static_cast<int>(app_.maps.size());
 }
 
-void CMainFrame::ShowChosenMap(int mapIndex, bool fromOpen) {
-    const std::string name = app_.maps[static_cast<std::size_t>(mapIndex)]->name;
-    if (fromOpen) app_.openState = kOpenChosen;
-    if (!HasDocumentWindow()) {
-        app_.currentMap = app_.maps[static_cast<std::size_t>(mapIndex)].get();
-        OpenWindow(kWindowMap);
-        OpenWindow(kWindowTable);
-        if (HasDocumentWindow()) app_.openState = kOpenDocument;
-        mdi_->activateNextSubWindow();
-    } else if (doc_->HasViewOfKind(kWindowMap)) {
-        if (doc_->HasViewOfKind(kWindowTable)) {
-            if (ActiveView() && ActiveView()->Kind() == kWindowTable) mdi_->activateNextSubWindow();
-        } else {
-            OpenWindow(kWindowTable);
-            mdi_->activateNextSubWindow();
-        }
-    } else if (!OpenWindow(kWindowMap) && !doc_->HasViewOfKind(kWindowTable)) {
-        OpenWindow(kWindowTable);
-    }
-    TileHorizontally();
-    mdi_->activateNextSubWindow();
-    const int entry = bar_->mapSelector()->findText(Q(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
-    if (entry >= 0) bar_->mapSelector()->setCurrentIndex(entry);
-    SelectMapByName(name);
-}
-
-void CMainFrame::CloseDocument() {
-    closingDocument_ = true;
-    for (QMdiSubWindow* sub : mdi_->subWindowList()) delete sub;
-    closingDocument_ = false;
-    doc_.reset();
-    bar_->ShowDocumentControls(false);
-}
-
 void CMainFrame::closeEvent(QCloseEvent* event) {
-    if (session_->WriteRunning()) {
-        // The write's waits run inside a window's command; the frame closes
-        // when it is over, with the usual question.
-        closeAfterEcuWrite_ = true;
+    // A write running inside a window's command holds the close: a single
+    // write closes the frame when it is over, with the usual question; a
+    // block write asks first, at its next record boundary.
+    if (line_->HoldClose() || !life_->Quit()) {
         event->ignore();
         return;
     }
-    if (writeStop_.WriteRunning()) {
-        // A block write asks first, at its next record boundary.
-        writeStop_.HoldClose(BlockWriteStop::kFrame);
-        event->ignore();
-        return;
-    }
-    if (!life_->Quit()) {
-        event->ignore();
-        return;
-    }
-    session_->ClosePort();
+    Session().ClosePort();
     event->accept();
 }
 
@@ -296,119 +171,11 @@ void CMainFrame::ResetToDataLoaded() {
     if (dropped) RefillMapSelector();
 }
 
-void CMainFrame::ChildFrameClosed() {
-    if (closingDocument_ || !doc_) return;
-    if (!doc_->Views().empty()) return;
-    // The last window of the calibration closed: the calibration stays loaded.
-    doc_.reset();
-    bar_->ShowDocumentControls(false);
+void CMainFrame::DocumentOpened() { InstallMenu(3); }
+
+void CMainFrame::LastWindowClosed() {
     ResetToDataLoaded();
     UpdateCommandUi();
-}
-
-CQelView* CMainFrame::OpenWindow(int kind) {
-    // With no active view the window opens on the map chosen in the map
-    // selector (after a cancelled Menu dialog there is no current map yet).
-    if (!ActiveView()) {
-        if (MapRecord* chosen = SelectorMap()) app_.currentMap = chosen;
-    }
-    if (!app_.currentMap) return nullptr;
-    const bool fresh = !doc_;
-    if (fresh) doc_ = std::make_unique<CQelDoc>(app_, prompt_, *this);
-    CQelView* view = CQelView::Create(*doc_, kind);
-    if (!view) {
-        if (fresh) doc_.reset();
-        return nullptr;
-    }
-    if (fresh) {
-        doc_->OnOpenDocument();
-        InstallMenu(3);
-        bar_->ShowDocumentControls(true);
-        bar_->allBox()->setEnabled(true);
-    }
-    auto* frame = new CChildFrame(*doc_, view);
-    frame->onClosed = [this] { ChildFrameClosed(); };
-    mdi_->addSubWindow(frame);
-    frame->setGeometry(mdi_->viewport()->rect());
-    frame->show();
-    mdi_->setActiveSubWindow(frame);
-    view->setFocus();
-    selection_->FillLineList();
-    return view;
-}
-
-void CMainFrame::TileHorizontally() {
-    const QList<QMdiSubWindow*> windows = mdi_->subWindowList();
-    if (windows.isEmpty()) return;
-    const QRect area = mdi_->viewport()->rect();
-    const int height = std::max(area.height() / static_cast<int>(windows.size()), CChildFrame::kMinimumHeight);
-    int y = 0;
-    for (QMdiSubWindow* w : windows) {
-        if (w->isMinimized() || w->isMaximized()) w->showNormal();
-        w->setGeometry(0, y, area.width(), height);
-        y += height;
-    }
-}
-
-CQelView* CMainFrame::OpenMapAt(const std::string& name, int row, int column) {
-    MapRecord* map = FindMap(app_.maps, name);
-    if (!map || EndDrags()) return nullptr;
-    if (auto* active = dynamic_cast<CTableWnd*>(ActiveChild())) active->CommitPending();
-    CQelView* table = nullptr;
-    for (CQelView* view : Views())
-        if (view->Kind() == kWindowTable) table = view;
-    selection_->ChooseEntryOf(name);
-    if (app_.currentMap) ClearSelection(*app_.currentMap);
-    if (!table) {
-        const bool fresh = !HasDocumentWindow();
-        if (fresh) app_.currentMap = map;
-        table = OpenWindow(kWindowTable);
-        if (!table) return nullptr;
-        if (fresh) app_.openState = kOpenDocument;
-    }
-    mdi_->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
-    for (CQelView* view : Views()) {
-        if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
-        view->ShowMap(name);
-    }
-    // The cursor on the first differing cell, the selection's anchor with it.
-    if (row >= 0 && column >= 0) {
-        EditContext context = table->MakeEditContext();
-        PlaceCursor(context, *map, {kEditData, row, column});
-        AnchorSelection(*map, row, column);
-    }
-    selection_->FillLineList();
-    doc_->RefreshViews(0);
-    if (table->ChildWnd()) table->ChildWnd()->UpdateWindow();
-    table->setFocus();
-    UpdateCommandUi();
-    return table;
-}
-
-void CMainFrame::OnClipboard(int id) {
-    CChildWnd* child = ActiveChild();
-    if (!child) return;
-    if (id == cmd::kCut) child->Cut();
-    else if (id == cmd::kCopy) child->Copy();
-    else child->Paste();
-}
-
-void CMainFrame::OnUndo() {
-    MapRecord* map = app_.currentMap;
-    CQelView* view = ActiveView();
-    if (!map || !view) return;
-    EditContext context = view->MakeEditContext(app_);
-    if (Undo(context, *map) != 1) return;
-    ClearSelection(*map);
-    if (map->cursor.mode == kEditData) AnchorSelection(*map, map->cursor.row, map->cursor.column);
-    doc_->RefreshViews(0);
-    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
-}
-
-void CMainFrame::OnFocusSwap() {
-    CQelView* view = ActiveView();
-    if (view && view->isAncestorOf(QApplication::focusWidget())) bar_->mapSelector()->setFocus();
-    else if (QMdiSubWindow* sub = mdi_->currentSubWindow()) sub->widget()->setFocus();
 }
 
 bool CMainFrame::MultiMapEdit() {
@@ -418,14 +185,14 @@ bool CMainFrame::MultiMapEdit() {
     return true;
 }
 
-void CMainFrame::SetPhase(const std::string& phase) { progress_->SetPhase(phase); }
+void CMainFrame::SetPhase(const std::string& phase) { ProgressWindow().SetPhase(phase); }
 
 bool CMainFrame::RestoreEntry(Logbook& book, const LogEntry& entry) { return logbook_->Restore(book, entry); }
 
 bool CMainFrame::OpenEntry(const LogEntry& entry) { return logbook_->Open(entry); }
 
 int CMainFrame::WriteToEcu(const std::vector<EcuByteWrite>& bytes) {
-    return logbook_->SendSingleWrites(*session_, bytes);
+    return logbook_->SendSingleWrites(Session(), bytes);
 }
 
 // --- dialog bar --------------------------------------------------------------

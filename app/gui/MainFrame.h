@@ -1,12 +1,12 @@
 #pragma once
 // The main frame: the MDI window with the menus, the accelerators and the
-// dialog bar. Every command arrives here first; the frame either handles it
-// or passes it to the active view's window as a key command code. It owns
-// the document of the open calibration and offers the dialog bar's
-// operations to the document, the views and the Menu dialog.
+// dialog bar. Every command arrives here first; the frame either passes it
+// to the controller of its family or to the active view's window as a key
+// command code. The child windows are FrameWindows', the line to the ECU is
+// EcuLine's; the frame offers the dialog bar's operations to the document,
+// the views and the Menu dialog.
 #include <QMainWindow>
 #include <QPointer>
-#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -17,40 +17,31 @@
 #include "app/gui/DialogBar.h"
 #include "app/gui/DialogCommands.h"
 #include "app/gui/FrameDialogs.h"
+#include "app/gui/FrameWindows.h"
 #include "app/gui/MapSelection.h"
 #include "app/gui/MenuDlg.h"
-#include "app/gui/QtEventPump.h"
-#include "ecu/gui/BlockWriteStop.h"
 #include "ecu/gui/EcuController.h"
+#include "ecu/gui/EcuLine.h"
 #include "edit/gui/CompareController.h"
+#include "edit/gui/EditCommands.h"
 #include "edit/gui/EditWindows.h"
 #include "edit/gui/QelDoc.h"
 #include "edit/gui/TableMathsController.h"
-#include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
 
 class CDifferencesDlg;
-struct Calibration;
 class CMonitorWnd;
-struct CompareCopy;
-struct DifferenceRow;
-struct LogEntry;
 class CProgressWnd;
-struct FrameCommand;
-class DataExchange;
-class Logbook;
-class SafeWrite;
 class EcuSession;
 class FrameLogbook;
 class Monitor;
-class PosixSerialPort;
-
+struct FrameCommand;
+struct LogEntry;
 class CQelApp;
 class CQelView;
 class QAction;
 class QCheckBox;
 class QComboBox;
-class QLabel;
 class QLineEdit;
 class QMdiArea;
 class QMenu;
@@ -59,8 +50,8 @@ class QTimer;
 class QToolButton;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
-                   public EcuWindows, public CalibrationWindows,
-                   public SelectorWindows {
+                   public EcuWindows, public CalibrationWindows, public SelectorWindows,
+                   private FrameWindowsHost {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -85,47 +76,44 @@ public:
     // The menu bar's menus as installed now: 2 (no calibration), 3 or 4.
     int MenuResource() const { return menuResource_; }
 
-    CQelDoc* Document() const override { return doc_.get(); }
-    CQelView* ActiveView() const override;
-    std::vector<CQelView*> Views() const;
-    // A new child frame with a view of the kind on the current map; nullptr
-    // when the kind has no window or there is no map.
-    CQelView* OpenWindow(int kind) override;
-    // The map the map selector names (a link group by its first map), or none.
-    MapRecord* SelectorMap() const;
-    // Tiles the child windows one above the other, each the full width.
-    void TileHorizontally() override;
-
     // The command families.
     TableMathsController& Maths() { return *maths_; }
     CompareController& Compare() { return *compare_; }
     CDifferencesDlg* DifferencesWindow() const { return compare_->DifferencesWindow(); }
+    EditCommands& Edit() { return *edit_; }
+    EcuController& Ecu() { return *ecu_; }
+    CalibrationController& Life() { return *life_; }
+    MapSelectionController& Selection() { return *selection_; }
+    DialogCommands& Dialogs() { return *dialogCommands_; }
+    FrameWindows& Windows() { return *windows_; }
 
-    // EditWindows
-    CQelView* OpenMapAt(const std::string& name, int row, int column) override;
-    void RefreshViews() override;
+    // The child windows (FrameWindows) as the controllers, the document
+    // and the command table ask for them.
+    CQelDoc* Document() const override { return windows_->Document(); }
+    CQelView* ActiveView() const override { return windows_->ActiveView(); }
+    std::vector<CQelView*> Views() const { return windows_->Views(); }
+    bool HasDocumentWindow() const override { return windows_->HasDocumentWindow(); }
+    CQelView* OpenWindow(int kind) override { return windows_->OpenWindow(kind); }
+    void TileHorizontally() override { windows_->TileHorizontally(); }
+    void ShowChosenMap(int mapIndex, bool fromOpen) override { windows_->ShowChosenMap(mapIndex, fromOpen); }
+    void CloseDocument() override { windows_->CloseDocument(); }
+    CQelView* OpenMapAt(const std::string& name, int row, int column) override {
+        return windows_->OpenMapAt(name, row, column);
+    }
+    void RefreshViews() override { windows_->RefreshViews(); }
+    bool EndDrags() override { return windows_->EndDrags(); }
 
     // EcuWindows
     void SetPhase(const std::string& phase) override;
     bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
     bool OpenEntry(const LogEntry& entry) override;
-    EcuController& Ecu() { return *ecu_; }
 
     // CalibrationWindows
-    bool HasDocumentWindow() const override;
-    void CloseDocument() override;
     void ShowNoCalibration() override;
     void ShowLoaded(const std::string& path) override;
     void ShowSaved(const std::string& fileName) override;
     void ResetToDataLoaded() override;
     bool RunMenu(int& mapIndex) override;
-    void ShowChosenMap(int mapIndex, bool fromOpen) override;
-    CalibrationController& Life() { return *life_; }
-    MapSelectionController& Selection() { return *selection_; }
-    DialogCommands& Dialogs() { return *dialogCommands_; }
-
-    // SelectorWindows
-    bool EndDrags() override;
 
     // Dialog bar controls.
     QComboBox* mapSelector() const { return bar_->mapSelector(); }
@@ -136,6 +124,8 @@ public:
     QPushButton* okButton() const { return bar_->okButton(); }
 
     // Algorithms of the frame, also for the Menu dialog.
+    // The map the map selector names (a link group by its first map), or none.
+    MapRecord* SelectorMap() const;
     void SelectMapByName(const std::string& name);
     void StepLine(int index);
     void CommitTyped(bool okButton);
@@ -144,8 +134,6 @@ public:
     // MenuDlgHost
     void ConstantsList() override { dialogCommands_->ConstantsList(); }
     void DataExchange() override { ecu_->Exchange(); }
-    // The block write running in a window's command, for the closes during it.
-    BlockWriteStop& WriteStop() { return writeStop_; }
     void RefillMapSelector() override;
     bool MultiMapEdit() override;
     void RequestClose() override;
@@ -158,18 +146,14 @@ public:
     int WriteToEcu(const std::vector<EcuByteWrite>& bytes) override;
     void ViewActivated(CQelView* view) override;
 
-    // The line to the ECU, owned here for the whole run and shared with the
-    // windows: the port ("COM<n>" through RV_TUNE_COM<n> or the registry),
-    // the Qt event pump its waits dispatch, timer 1 (the 100 ms link timer),
-    // the protocol with its progress window, and the single writes.
-    EcuSession& Session() { return *session_; }
-    CProgressWnd& ProgressWindow() { return *progress_; }
-    // The live monitor polled by the link timer, and its window (nullptr
-    // until it was first opened).
-    Monitor& LiveMonitor() { return *monitor_; }
+    // The line to the ECU (EcuLine), owned here for the whole run and shared
+    // with the windows; the monitor's window is nullptr until first opened.
+    EcuSession& Session() { return line_->Session(); }
+    CProgressWnd& ProgressWindow() { return line_->ProgressWindow(); }
+    Monitor& LiveMonitor() { return line_->LiveMonitor(); }
     CMonitorWnd* MonitorWindow() const { return ecu_->MonitorWindow(); }
-    QtEventPump& Pump() { return pump_; }
-    QtLinkTimer& Timer() { return linkTimer_; }
+    QtLinkTimer& Timer() { return line_->Timer(); }
+    BlockWriteStop& WriteStop() { return line_->WriteStop(); }
     // Loads the data file at path as the Open command does after its file
     // dialog: the open calibration is closed first (asking when changed),
     // then the Menu dialog chooses the map.
@@ -191,16 +175,13 @@ private:
     void InstallMenu(int resource);
     void ForwardKey(int code);
     bool CalibrationOpen() const;
-    CChildWnd* ActiveChild() const;
+    CChildWnd* ActiveChild() const { return windows_->ActiveChild(); }
     FrameState CurrentState();
-
-    void OnUndo();
-    void OnClipboard(int id);   // Cut, Copy or Paste in the active window
-    void OnFocusSwap();
+    // FrameWindowsHost
+    void DocumentOpened() override;
+    void LastWindowClosed() override;
     // The keyboard back to the widget that had it before a menu took it.
     void RestoreWorkFocus();
-    void ChildFrameClosed();
-    std::string AskFile(const FileDialogRequest& request);
 
     CQelApp& app_;
     UserPrompt& prompt_;
@@ -212,25 +193,17 @@ private:
     std::vector<QMenu*> menus_;
     QTimer* idleTimer_;
     int menuResource_ = 0;
-    std::unique_ptr<CQelDoc> doc_;
     QPointer<QWidget> workFocus_;               // the last focus widget outside the menus
-    bool closingDocument_ = false;
 
-    // The line to the ECU, in the order it is built; the session goes first.
-    QtEventPump pump_;
-    QtLinkTimer linkTimer_;
-    std::unique_ptr<PosixSerialPort> port_;
-    CProgressWnd* progress_;
-    std::unique_ptr<EcuSession> session_;
-    std::unique_ptr<Monitor> monitor_;
+    // The line goes last, after every controller that uses it.
+    std::unique_ptr<EcuLine> line_;
     std::unique_ptr<TableMathsController> maths_;
     std::unique_ptr<CompareController> compare_;
-    bool inputHeldBeforeWrite_ = false;
-    bool closeAfterEcuWrite_ = false;
-    BlockWriteStop writeStop_{prompt_};
+    std::unique_ptr<EditCommands> edit_;
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
     std::unique_ptr<CalibrationController> life_;
     std::unique_ptr<MapSelectionController> selection_;
+    std::unique_ptr<FrameWindows> windows_;
     std::unique_ptr<DialogCommands> dialogCommands_;
 };

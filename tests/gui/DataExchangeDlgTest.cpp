@@ -16,7 +16,7 @@
 #include <functional>
 #include <set>
 
-#include "app/gui/ProgressWnd.h"
+#include "ecu/gui/ProgressWnd.h"
 #include "ecu/EcuRecords.h"
 #include "ecu/Monitor.h"
 #include "ecu/EcuSession.h"

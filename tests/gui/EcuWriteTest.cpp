@@ -21,7 +21,7 @@
 #include "app/CommandIds.h"
 #include "app/HeadlessHost.h"
 #include "app/gui/MainFrame.h"
-#include "app/gui/ProgressWnd.h"
+#include "ecu/gui/ProgressWnd.h"
 #include "app/QelApp.h"
 #include "model/Strings.h"
 #include "ecu/EcuRecords.h"

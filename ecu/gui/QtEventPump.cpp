@@ -1,4 +1,4 @@
-#include "app/gui/QtEventPump.h"
+#include "ecu/gui/QtEventPump.h"
 
 #include <QAbstractEventDispatcher>
 #include <QCoreApplication>

@@ -1,4 +1,4 @@
-#include "app/gui/ProgressWnd.h"
+#include "ecu/gui/ProgressWnd.h"
 
 #include <QApplication>
 #include <QLabel>

@@ -1,0 +1,189 @@
+#include "app/gui/FrameWindows.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QCheckBox>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+
+#include "app/QelApp.h"
+#include "app/gui/ChildFrame.h"
+#include "app/gui/DialogBar.h"
+#include "app/gui/MapSelection.h"
+#include "edit/MultiMapEdit.h"
+#include "edit/TableModel.h"
+#include "edit/gui/QelDoc.h"
+#include "edit/gui/QelView.h"
+#include "edit/gui/TableWnd.h"
+#include "model/Maps.h"
+
+FrameWindows::FrameWindows(CQelApp& app, UserPrompt& prompt, DocumentFrame& frame, FrameWindowsHost& host,
+                           QMdiArea& mdi, CDialogBar& bar, MapSelectionController& selection)
+    : app_(app), prompt_(prompt), frame_(frame), host_(host), mdi_(mdi), bar_(bar), selection_(selection) {}
+
+FrameWindows::~FrameWindows() = default;
+
+bool FrameWindows::HasDocumentWindow() const { return doc_ && !doc_->Views().empty(); }
+
+CQelView* FrameWindows::ActiveView() const {
+    QMdiSubWindow* sub = mdi_.currentSubWindow();
+    if (!sub) sub = mdi_.activeSubWindow();
+    auto* frame = qobject_cast<CChildFrame*>(sub);
+    return frame ? frame->View() : nullptr;
+}
+
+CChildWnd* FrameWindows::ActiveChild() const {
+    CQelView* view = ActiveView();
+    return view ? view->ChildWnd() : nullptr;
+}
+
+std::vector<CQelView*> FrameWindows::Views() const {
+    return doc_ ? doc_->Views() : std::vector<CQelView*>{};
+}
+
+bool FrameWindows::EndDrags() {
+    bool ended = false;
+    for (CQelView* view : Views())
+        if (view->ChildWnd() && view->ChildWnd()->CancelDrag()) ended = true;
+    return ended;
+}
+
+void FrameWindows::RefreshViews() {
+    if (doc_) doc_->RefreshViews(0);
+}
+
+CQelView* FrameWindows::OpenWindow(int kind) {
+    // With no active view the window opens on the map chosen in the map
+    // selector (after a cancelled Menu dialog there is no current map yet).
+    if (!ActiveView()) {
+        if (MapRecord* chosen = selection_.SelectorMap()) app_.currentMap = chosen;
+    }
+    if (!app_.currentMap) return nullptr;
+    const bool fresh = !doc_;
+    if (fresh) doc_ = std::make_unique<CQelDoc>(app_, prompt_, frame_);
+    CQelView* view = CQelView::Create(*doc_, kind);
+    if (!view) {
+        if (fresh) doc_.reset();
+        return nullptr;
+    }
+    if (fresh) {
+        doc_->OnOpenDocument();
+        host_.DocumentOpened();
+        bar_.ShowDocumentControls(true);
+        bar_.allBox()->setEnabled(true);
+    }
+    auto* frame = new CChildFrame(*doc_, view);
+    frame->onClosed = [this] { ChildFrameClosed(); };
+    mdi_.addSubWindow(frame);
+    frame->setGeometry(mdi_.viewport()->rect());
+    frame->show();
+    mdi_.setActiveSubWindow(frame);
+    view->setFocus();
+    selection_.FillLineList();
+    return view;
+}
+
+void FrameWindows::ShowChosenMap(int mapIndex, bool fromOpen) {
+    const std::string name = app_.maps[static_cast<std::size_t>(mapIndex)]->name;
+    if (fromOpen) app_.openState = kOpenChosen;
+    if (!HasDocumentWindow()) {
+        app_.currentMap = app_.maps[static_cast<std::size_t>(mapIndex)].get();
+        OpenWindow(kWindowMap);
+        OpenWindow(kWindowTable);
+        if (HasDocumentWindow()) app_.openState = kOpenDocument;
+        mdi_.activateNextSubWindow();
+    } else if (doc_->HasViewOfKind(kWindowMap)) {
+        if (doc_->HasViewOfKind(kWindowTable)) {
+            if (ActiveView() && ActiveView()->Kind() == kWindowTable) mdi_.activateNextSubWindow();
+        } else {
+            OpenWindow(kWindowTable);
+            mdi_.activateNextSubWindow();
+        }
+    } else if (!OpenWindow(kWindowMap) && !doc_->HasViewOfKind(kWindowTable)) {
+        OpenWindow(kWindowTable);
+    }
+    TileHorizontally();
+    mdi_.activateNextSubWindow();
+    const int entry =
+        bar_.mapSelector()->findText(QString::fromStdString(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
+    if (entry >= 0) bar_.mapSelector()->setCurrentIndex(entry);
+    selection_.SelectMapByName(name);
+}
+
+CQelView* FrameWindows::OpenMapAt(const std::string& name, int row, int column) {
+    MapRecord* map = FindMap(app_.maps, name);
+    if (!map || EndDrags()) return nullptr;
+    if (auto* active = dynamic_cast<CTableWnd*>(ActiveChild())) active->CommitPending();
+    CQelView* table = nullptr;
+    for (CQelView* view : Views())
+        if (view->Kind() == kWindowTable) table = view;
+    selection_.ChooseEntryOf(name);
+    if (app_.currentMap) ClearSelection(*app_.currentMap);
+    if (!table) {
+        const bool fresh = !HasDocumentWindow();
+        if (fresh) app_.currentMap = map;
+        table = OpenWindow(kWindowTable);
+        if (!table) return nullptr;
+        if (fresh) app_.openState = kOpenDocument;
+    }
+    mdi_.setActiveSubWindow(qobject_cast<QMdiSubWindow*>(table->parentWidget()));
+    for (CQelView* view : Views()) {
+        if (view->ChildWnd()) view->ChildWnd()->PrepareRefresh();
+        view->ShowMap(name);
+    }
+    // The cursor on the first differing cell, the selection's anchor with it.
+    if (row >= 0 && column >= 0) {
+        EditContext context = table->MakeEditContext();
+        PlaceCursor(context, *map, {kEditData, row, column});
+        AnchorSelection(*map, row, column);
+    }
+    selection_.FillLineList();
+    doc_->RefreshViews(0);
+    if (table->ChildWnd()) table->ChildWnd()->UpdateWindow();
+    table->setFocus();
+    host_.UpdateCommandUi();
+    return table;
+}
+
+void FrameWindows::TileHorizontally() {
+    const QList<QMdiSubWindow*> windows = mdi_.subWindowList();
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_.viewport()->rect();
+    const int height = std::max(area.height() / static_cast<int>(windows.size()), CChildFrame::kMinimumHeight);
+    int y = 0;
+    for (QMdiSubWindow* w : windows) {
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        w->setGeometry(0, y, area.width(), height);
+        y += height;
+    }
+}
+
+void FrameWindows::FocusSwap() {
+    CQelView* view = ActiveView();
+    if (view && view->isAncestorOf(QApplication::focusWidget())) bar_.mapSelector()->setFocus();
+    else if (QMdiSubWindow* sub = mdi_.currentSubWindow()) sub->widget()->setFocus();
+}
+
+void FrameWindows::CloseDocument() {
+    closingDocument_ = true;
+    for (QMdiSubWindow* sub : mdi_.subWindowList()) delete sub;
+    closingDocument_ = false;
+    doc_.reset();
+    bar_.ShowDocumentControls(false);
+}
+
+void FrameWindows::End() {
+    closingDocument_ = true;
+    for (QMdiSubWindow* sub : mdi_.subWindowList()) delete sub;
+    doc_.reset();
+}
+
+void FrameWindows::ChildFrameClosed() {
+    if (closingDocument_ || !doc_) return;
+    if (!doc_->Views().empty()) return;
+    // The last window of the calibration closed: the calibration stays loaded.
+    doc_.reset();
+    bar_.ShowDocumentControls(false);
+    host_.LastWindowClosed();
+}

@@ -1,0 +1,76 @@
+#pragma once
+// The child windows of the open calibration in the main frame's MDI area:
+// the document they show, a window of a kind opened on the current map, the
+// windows the Menu dialog's choice and a compare row open, the tiling, the
+// focus swap with the dialog bar, and the end of them all.
+#include <memory>
+#include <string>
+#include <vector>
+
+class CChildWnd;
+class CDialogBar;
+class CQelApp;
+class CQelDoc;
+class CQelView;
+class MapSelectionController;
+class QMdiArea;
+struct DocumentFrame;
+struct UserPrompt;
+
+// What the child windows ask of the frame around them.
+struct FrameWindowsHost {
+    virtual ~FrameWindowsHost() = default;
+    // The first window of a calibration opened: the document's menus go up.
+    virtual void DocumentOpened() = 0;
+    // The user closed the last window; the calibration stays loaded.
+    virtual void LastWindowClosed() = 0;
+    virtual void UpdateCommandUi() = 0;
+};
+
+class FrameWindows {
+public:
+    // frame: what the document asks of the frame (the dialog bar, the
+    // caption, the writes to the ECU).
+    FrameWindows(CQelApp& app, UserPrompt& prompt, DocumentFrame& frame, FrameWindowsHost& host, QMdiArea& mdi,
+                 CDialogBar& bar, MapSelectionController& selection);
+    ~FrameWindows();
+
+    CQelDoc* Document() const { return doc_.get(); }
+    bool HasDocumentWindow() const;
+    CQelView* ActiveView() const;
+    CChildWnd* ActiveChild() const;
+    std::vector<CQelView*> Views() const;
+    // Ends a drag running in any window; true when one ran.
+    bool EndDrags();
+    void RefreshViews();
+
+    // A new child frame with a view of the kind on the current map; nullptr
+    // when the kind has no window or there is no map.
+    CQelView* OpenWindow(int kind);
+    // The map chosen in the Menu dialog in the map and table windows.
+    void ShowChosenMap(int mapIndex, bool fromOpen);
+    // The named map in the table window (opened when there is none), the
+    // cursor on row and column when given; the table's view, or nullptr.
+    CQelView* OpenMapAt(const std::string& name, int row, int column);
+    // Tiles the child windows one above the other, each the full width.
+    void TileHorizontally();
+    // F5: the keyboard from the active window to the map selector and back.
+    void FocusSwap();
+    // Every window closes and the document ends; the calibration stays.
+    void CloseDocument();
+    // The same at the end of the frame, which then tells nobody.
+    void End();
+
+private:
+    void ChildFrameClosed();
+
+    CQelApp& app_;
+    UserPrompt& prompt_;
+    DocumentFrame& frame_;
+    FrameWindowsHost& host_;
+    QMdiArea& mdi_;
+    CDialogBar& bar_;
+    MapSelectionController& selection_;
+    std::unique_ptr<CQelDoc> doc_;
+    bool closingDocument_ = false;
+};
