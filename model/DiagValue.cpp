@@ -13,10 +13,13 @@ constexpr int kMaxDecimals = 6;
 // 0.100000001...
 int DecimalsOf(float number) {
     const double value = std::fabs(static_cast<double>(number));
+    if (value == 0.0) return 0;
     double scale = 1.0;
     for (int decimals = 0; decimals < kMaxDecimals; ++decimals, scale *= 10.0) {
+        // Relative to the number: a tiny factor is no whole number.
         const double scaled = value * scale;
-        if (std::fabs(scaled - std::round(scaled)) <= 1e-5 * std::max(1.0, scaled)) return decimals;
+        const double whole = std::round(scaled);
+        if (whole != 0.0 && std::fabs(scaled - whole) <= 1e-5 * scaled) return decimals;
     }
     return kMaxDecimals;
 }
