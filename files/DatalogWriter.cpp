@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <system_error>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -27,6 +28,31 @@ std::string FolderOf(const std::string& path) {
     if (slash == std::string::npos) return ".";
     if (slash == 0) return "/";
     return path.substr(0, slash);
+}
+
+// A log whose writer was killed while making it leaves its temporary file
+// (".<name>.tmp<pid>-<n>"); no later log takes that name again, so each new
+// log clears those of every name whose writer is gone.
+void RemoveStaleLogTemps(int folder) {
+    // A duplicate shares the folder's read position: each listing starts over.
+    ::lseek(folder, 0, SEEK_SET);
+    const int listFd = ::dup(folder);
+    DIR* dir = listFd < 0 ? nullptr : ::fdopendir(listFd);
+    if (!dir) {
+        if (listFd >= 0) ::close(listFd);
+        return;
+    }
+    std::vector<std::string> names;
+    while (const dirent* entry = ::readdir(dir)) {
+        const std::string found = entry->d_name;
+        const std::size_t tmp = found.find(".csv.tmp");
+        if (found.size() > 1 && found[0] == '.' && tmp != std::string::npos) names.push_back(found.substr(1, tmp + 3));
+    }
+    ::closedir(dir);
+    for (const std::string& name : names) {
+        ::lseek(folder, 0, SEEK_SET);
+        RemoveStaleTempsAt(folder, name);
+    }
 }
 
 }  // namespace
@@ -123,6 +149,7 @@ DatalogOpen DatalogWriter::CreateInFolder(const std::string& folder, std::time_t
         const DatalogOpen opened = CreateIn(logs, folder, DatalogFileName(local, copy));
         if (opened != DatalogOpen::kExists) {
             if (opened != DatalogOpen::kOk) ::close(logs);
+            else RemoveStaleLogTemps(logs);
             return opened;
         }
     }
