@@ -1,9 +1,13 @@
-// The monitor's row rate against "ecusim --baud 19200 --precise" with the
-// ten items of the shipped machines (two of two bytes, eight of one):
+// The monitor's row rate against "ecusim --baud 19200" with the ten items
+// of the shipped machines (two of two bytes, eight of one):
 // today's poll of one step a 100 ms tick, and a recording at line speed
 // into a datalog, through the serial link, the monitor, the recorder and
 // the writer, driven as rvtune datalog drives them. The line-limited rate:
 // each item is its request byte and its answer bytes, 10 bits each.
+// ecusim paces its bytes on a timer, so they leave no earlier than the line
+// lets them and often a little later; with --precise it waits for each
+// byte's moment awake, which on a machine shared with other work takes the
+// processor from the tool too, so that row is reported beside the target.
 //
 //   build/bin/DatalogBench [--runs N] [--seconds S]   the rows of bench/run
 #include <chrono>
@@ -78,10 +82,11 @@ struct Bench {
     std::unique_ptr<EcuSession> session;
     std::unique_ptr<Monitor> monitor;
 
-    Bench() {
+    explicit Bench(bool precise) {
         std::string pattern = (fs::temp_directory_path() / "datalogbench-XXXXXX").string();
         root = ::mkdtemp(pattern.data());
-        std::vector<std::string> arguments = {"--baud", std::to_string(kBaud), "--precise", "--ride"};
+        std::vector<std::string> arguments = {"--baud", std::to_string(kBaud), "--ride"};
+        if (precise) arguments.push_back("--precise");
         for (int i = 1; i <= 10; ++i)
             arguments.insert(arguments.end(), {"--item", rows::Format("%02X", i) + (i == 1 || i == 6 ? ":2" : ":1")});
         sim = std::make_unique<EcusimProcess>(root + "/ecu", arguments);
@@ -160,31 +165,38 @@ int main(int argc, char** argv) {
         if (std::string(argv[i]) == "--seconds") seconds = std::atof(argv[i + 1]);
     const std::vector<DiagItem> items = Items();
     const double line = LineRowsPerSecond(items);
-    std::vector<double> ticks, records;
-    std::size_t rowsWritten = 0;
+    std::vector<double> ticks, records, preciseRecords;
     for (int run = 0; run < runs; ++run) {
-        Bench bench;
-        if (!bench.sim->Ready()) {
-            std::fprintf(stderr, "DatalogBench: ecusim did not come up\n");
-            return 1;
-        }
-        if (run == 0) ticks.push_back(bench.TickRate(3));
-        records.push_back(bench.RecordRate(seconds, rowsWritten));
-        if (records.back() == 0 || (run == 0 && ticks.back() == 0)) {
-            std::fprintf(stderr, "DatalogBench: a run failed\n");
-            return 1;
+        for (const bool precise : {false, true}) {
+            Bench bench(precise);
+            if (!bench.sim->Ready()) {
+                std::fprintf(stderr, "DatalogBench: ecusim did not come up\n");
+                return 1;
+            }
+            if (run == 0 && !precise) ticks.push_back(bench.TickRate(3));
+            std::size_t rowsWritten = 0;
+            (precise ? preciseRecords : records).push_back(bench.RecordRate(seconds, rowsWritten));
+            if ((precise ? preciseRecords : records).back() == 0 || (run == 0 && ticks.back() == 0)) {
+                std::fprintf(stderr, "DatalogBench: a run failed\n");
+                return 1;
+            }
         }
     }
-    const double tick = rows::Median(ticks), record = rows::Median(records);
-    rows::Print("monitor rows of 10 items (2 of 2 bytes), 19200 baud, ecusim --precise: one step a 100 ms tick",
-                rows::Format("line-limited %.1f rows/s", line), rows::Format("%.2f rows/s", tick) +
-                    rows::Format(" = %.3f x", tick / line),
+    const std::string what = "monitor rows of 10 items (2 of 2 bytes), 19200 baud, ecusim";
+    const std::string reference = rows::Format("line-limited %.1f rows/s", line);
+    auto measured = [&](const std::vector<double>& rates) {
+        std::string text = rows::Format("%.1f rows/s", rows::Median(rates)) +
+                           rows::Format(" = %.3f x (runs of ", rows::Median(rates) / line) +
+                           rows::Format("%.0f s:", seconds);
+        for (const double rate : rates) text += rows::Format(" %.1f", rate);
+        return text + ")";
+    };
+    const double tick = rows::Median(ticks);
+    rows::Print(what + ": one step a 100 ms tick (the monitor window)", reference,
+                rows::Format("%.2f rows/s", tick) + rows::Format(" = %.3f x", tick / line), "report", "-");
+    rows::Print(what + ": recorded at line speed into a datalog", reference, measured(records), ">= 0.8 x",
+                rows::Verdict(rows::Median(records) / line >= 0.8));
+    rows::Print(what + " --precise: recorded at line speed into a datalog", reference, measured(preciseRecords),
                 "report", "-");
-    rows::Print("monitor rows of 10 items (2 of 2 bytes), 19200 baud, ecusim --precise: recorded at line speed "
-                "into a datalog",
-                rows::Format("line-limited %.1f rows/s", line),
-                rows::Format("%.1f rows/s", record) + rows::Format(" = %.3f x", record / line) +
-                    " (" + std::to_string(rowsWritten) + rows::Format(" rows in %.0f s)", seconds),
-                ">= 0.8 x", rows::Verdict(record / line >= 0.8));
     return 0;
 }
