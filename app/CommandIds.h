@@ -75,6 +75,8 @@ enum : int {
     kDifferences = 32910,
     kCopyFromCompare = 32911,
     kCopyMapFromCompare = 32912,
+    // Our addition: the monitor's values recorded into a datalog.
+    kMonitorRecord = 32913,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

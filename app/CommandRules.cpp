@@ -31,6 +31,7 @@ CommandUi MonitorRule(MonitorCommand command, const FrameState& state) {
     monitorState.windowShown = state.monitorWindowShown;
     monitorState.portOpen = state.portOpen;
     monitorState.haveItems = state.hasMonitorItems;
+    monitorState.recording = state.monitorRecording;
     const MonitorCommandUi rule = MonitorCommandRule(command, monitorState);
     CommandUi ui;
     ui.enabled = rule.enabled;
@@ -74,6 +75,7 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
         case CommandRule::kMonitorStart: return MonitorRule(MonitorCommand::kStart, state);
         case CommandRule::kMonitorStop: return MonitorRule(MonitorCommand::kStop, state);
         case CommandRule::kMonitorDialog: return MonitorRule(MonitorCommand::kMonitorDialog, state);
+        case CommandRule::kMonitorRecord: return MonitorRule(MonitorCommand::kRecord, state);
         case CommandRule::kItemSet: return MonitorRule(MonitorCommand::kItemSet, state);
         case CommandRule::kOpenMapWindow:
             ui.enabled = state.mapWindowAvailable && anyMap && !state.mapWindowOpen;

@@ -27,6 +27,7 @@ struct FrameState {
     bool portOpen = false;
     bool hasMonitorItems = false;
     bool monitorWindowShown = false;
+    bool monitorRecording = false;     // the monitor records into a datalog
     bool currentMap = false;           // the calibration has a current map
     bool comparing = false;            // a second calibration is open to compare with
     bool selectorMap = false;          // the map selector names a map
@@ -58,6 +59,7 @@ enum class CommandRule {
     kMonitorStart,
     kMonitorStop,
     kMonitorDialog,
+    kMonitorRecord,
     kItemSet,
     kOpenMapWindow,        // a map to show and no window of the kind yet
     kOpenTableWindow,

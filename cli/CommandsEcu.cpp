@@ -164,18 +164,6 @@ int RunSingleWrite(const std::vector<std::string>& arguments, bool word) {
 int RunWriteByte(const std::vector<std::string>& arguments) { return RunSingleWrite(arguments, false); }
 int RunWriteWord(const std::vector<std::string>& arguments) { return RunSingleWrite(arguments, true); }
 
-// Seconds as a decimal number, 0 < seconds <= one day.
-bool ParseSeconds(const std::string& text, double& seconds) {
-    seconds = ParseDecimalReal(text);
-    bool plain = !text.empty();
-    int dots = 0;
-    for (const char c : text) {
-        if (c == '.') ++dots;
-        else if (c < '0' || c > '9') plain = false;
-    }
-    return plain && dots <= 1 && seconds > 0 && seconds <= 86400;
-}
-
 int RunMonitor(const std::vector<std::string>& arguments) {
     const std::string command = "monitor";
     Options options;
@@ -194,22 +182,7 @@ int RunMonitor(const std::vector<std::string>& arguments) {
         return kExitUsage;
     }
     std::vector<std::uint8_t> selection;
-    if (const std::string* names = options.Find("--items")) {
-        std::string rest = *names;
-        while (!rest.empty()) {
-            const std::string name = NextField(rest);
-            std::size_t index = 0;
-            while (index < app.diagItems.size() && app.diagItems[index].name != name) ++index;
-            if (index >= app.diagItems.size() || index > 0xFF)
-                return Usage(command, "no monitor item named '" + name + "'");
-            if (selection.size() >= monitor::kDialogMax)
-                return Usage(command, "at most 30 items");
-            selection.push_back(static_cast<std::uint8_t>(index));
-        }
-        if (selection.empty()) return Usage(command, "--items names no item");
-    } else {
-        selection = LoadMonitorSelection(ProfileFile(app.settingsFilePath), app.diagItems);
-    }
+    if (int status = SelectMonitorItems(command, options, app, selection); status != kExitOk) return status;
 
     Monitor monitor(app.diagItems, session.link(), session.protocol(), session.prompt());
     monitor.SetDialogList(selection);
@@ -278,6 +251,9 @@ const std::vector<CliCommand>& EcuCommands() {
          RunWriteWord},
         {"monitor", "[--items A,B] [--seconds S] [--csv FILE] [--port DEV]",
          "poll the monitor items for S seconds (10): one time-stamped row per round", 0, 8, RunMonitor},
+        {"datalog", "--seconds S [--items A,B] [--out FILE.csv [--force]] [--gap MS] [--port DEV]",
+         "record the monitor items at line speed for S seconds into FILE (default: a new log in LOGS)", 2, 11,
+         RunDatalog},
     };
     return commands;
 }

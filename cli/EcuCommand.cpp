@@ -4,6 +4,8 @@
 #include <cstdint>
 
 #include "config/Definition.h"
+#include "ecu/Monitor.h"
+#include "ecu/MonitorSelection.h"
 #include "ecu/WriteGuard.h"
 #include "files/DataFile.h"
 #include "model/Parse.h"
@@ -114,6 +116,39 @@ void PrintReport(const std::string& report) {
     }
     std::printf("%s\n", compact.c_str());
     std::fflush(stdout);
+}
+
+bool ParseSeconds(const std::string& text, double& seconds) {
+    seconds = ParseDecimalReal(text);
+    bool plain = !text.empty();
+    int dots = 0;
+    for (const char c : text) {
+        if (c == '.') ++dots;
+        else if (c < '0' || c > '9') plain = false;
+    }
+    return plain && dots <= 1 && seconds > 0 && seconds <= 86400;
+}
+
+int SelectMonitorItems(const std::string& command, const Options& options, const CQelApp& app,
+                       std::vector<std::uint8_t>& selection) {
+    selection.clear();
+    const std::string* names = options.Find("--items");
+    if (!names) {
+        selection = LoadMonitorSelection(ProfileFile(app.settingsFilePath), app.diagItems);
+        return kExitOk;
+    }
+    std::string rest = *names;
+    while (!rest.empty()) {
+        const std::string name = NextField(rest);
+        std::size_t index = 0;
+        while (index < app.diagItems.size() && app.diagItems[index].name != name) ++index;
+        if (index >= app.diagItems.size() || index > 0xFF)
+            return Usage(command, "no monitor item named '" + name + "'");
+        if (selection.size() >= monitor::kDialogMax) return Usage(command, "at most 30 items");
+        selection.push_back(static_cast<std::uint8_t>(index));
+    }
+    if (selection.empty()) return Usage(command, "--items names no item");
+    return kExitOk;
 }
 
 std::string MachineName(const CQelApp& app) {

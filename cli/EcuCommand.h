@@ -44,6 +44,16 @@ std::string MachineName(const CQelApp& app);
 
 class StopSignals;
 class EcuCommand;
+
+// Seconds as a decimal number, 0 < seconds <= one day.
+bool ParseSeconds(const std::string& text, double& seconds);
+// The monitor items of --items NAME,... (at most 30, each name an item of
+// the definition), else the selection the monitor window would show:
+// kExitOk, or kExitUsage after the reason was reported.
+int SelectMonitorItems(const std::string& command, const Options& options, const CQelApp& app,
+                       std::vector<std::uint8_t>& selection);
+// rvtune datalog (cli/CommandsDatalog.cpp).
+int RunDatalog(const std::vector<std::string>& arguments);
 struct SafeWriteResult;
 
 // After a write that may have left the ECU half-written: the exact command

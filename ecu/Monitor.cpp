@@ -1,30 +1,17 @@
 #include "ecu/Monitor.h"
 
 #include <algorithm>
-#include <charconv>
 #include <cmath>
 #include <cstdio>
+#include <thread>
 
 #include "model/Strings.h"
 #include "ecu/EcuProtocol.h"
 #include "ecu/SerialLink.h"
 #include "platform/UserPrompt.h"
 
-float ParseDecimalReal(const std::string& text) {
-    std::size_t at = 0;
-    while (at < text.size() && (text[at] == ' ' || text[at] == '\t')) ++at;
-    // from_chars takes no leading "+", the C library does.
-    if (at < text.size() && text[at] == '+' && at + 1 < text.size() && text[at + 1] != '-') ++at;
-    double value = 0.0;
-    const char* first = text.data() + at;
-    const auto parsed = std::from_chars(first, text.data() + text.size(), value);
-    if (parsed.ec != std::errc() || !std::isfinite(value)) return 0.0F;
-    const auto single = static_cast<float>(value);
-    return std::isfinite(single) ? single : 0.0F;
-}
-
 std::string FormatValue(const DiagItem& item, std::uint16_t raw) {
-    const float value = ParseDecimalReal(item.offset) + static_cast<float>(raw) * ParseDecimalReal(item.factor);
+    const float value = DiagValue(item, raw);
     // A float's whole part has at most 39 digits.
     char text[64];
     std::snprintf(text, sizeof text, "%.8f", static_cast<double>(value));
@@ -60,7 +47,12 @@ bool MonitorItemList::Remove(std::size_t position) {
 
 Monitor::Monitor(const std::vector<DiagItem>& items, SerialLink& link, EcuProtocol& protocol,
                  UserPrompt& prompt)
-    : items_(items), link_(link), protocol_(protocol), prompt_(prompt) {
+    : clock([] { return std::chrono::steady_clock::now(); }),
+      pause([](std::chrono::steady_clock::duration wait) { std::this_thread::sleep_for(wait); }),
+      items_(items),
+      link_(link),
+      protocol_(protocol),
+      prompt_(prompt) {
     link_.monitorHook = [this] { PollTick(); };
 }
 
@@ -118,6 +110,8 @@ void Monitor::FinishCurrent() {
 void Monitor::PollTick() {
     if (!link_.portOpen) return;
     ++tick_;
+    // A recording asks as fast as the line goes, from RecordStep.
+    if (recording_) return;
 
     if (ItemCurrent()) {
         if (static_cast<std::size_t>(current_) >= items_.size()) {
@@ -217,6 +211,7 @@ int Monitor::StartFromButton() {
 }
 
 void Monitor::Stop() {
+    EndRecording(true);
     if (link_.portOpen) {
         const int calls = std::max(1, static_cast<int>(link_.silenceCountdown));
         for (int call = 0; call < calls && ItemCurrent(); ++call) PollTick();
@@ -262,6 +257,8 @@ std::vector<MonitorRow> Monitor::Rows() const {
 }
 
 void Monitor::SetDialogList(const std::vector<std::uint8_t>& entries) {
+    // The rows of a log keep the columns its header names.
+    EndRecording(true);
     dialogList_.Assign(entries);
     rowValues_.assign(dialogList_.Size(), std::string());
     MarkAllStale();

@@ -4,13 +4,16 @@
 // request/answer state machine that advances once per 100 ms link-timer tick
 // (PollTick, installed as the link's monitor hook). Windows read the rows and
 // the button text from here; rvtune drives the same object headless.
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/DiagItem.h"
+#include "model/DiagValue.h"
 
 class EcuProtocol;
 class SerialLink;
@@ -25,15 +28,20 @@ constexpr const char* kLogLabel = "Monitor";
 constexpr const char* kError = "Error";
 constexpr const char* kStartText = "St&art";
 constexpr const char* kStopText = "St&op";
+// After an answer a recording missed, the line is read until it is quiet,
+// at most this many bytes (an ECU that babbles without end).
+constexpr std::size_t kDrainMax = 2048;
 }  // namespace monitor
+
+// One row of a recording: per entry of the dialog list, in its order, the
+// raw answer, or none when no whole answer came in time (or the entry names
+// no item).
+using RecordedRaws = std::vector<std::optional<std::uint16_t>>;
 
 // The value text of an item: offset + raw * factor in single precision; with
 // one decimal while the whole part (sign included) has fewer than 6
 // characters, else the whole part alone, cut and not rounded.
 std::string FormatValue(const DiagItem& item, std::uint16_t raw);
-// A decimal number at the start of text, as the C library reads one; 0 when
-// there is none or it is not finite. Independent of the locale.
-float ParseDecimalReal(const std::string& text);
 
 // An ordered list of item indices with a capacity, edited as the item set
 // dialog edits it.
@@ -113,6 +121,34 @@ public:
     // Answers completed since the monitor was made, of every list.
     std::size_t AnswersRead() const { return answersRead_; }
 
+    // Recording at line speed (ecu/MonitorRecording.cpp). While recording,
+    // the link timer's tick asks nothing; each RecordStep asks the next
+    // entry of the dialog list and waits for its answer, so the items go
+    // back to back as fast as the line carries them, and the rows of the
+    // window show the answers as before. Starting forgets a request of the
+    // tick poll still awaiting its answer, and drops its answer when it
+    // comes. false when the port is closed or the list is empty.
+    bool StartRecording();
+    // Ends a recording the caller started; the tick poll goes on.
+    void StopRecording();
+    bool Recording() const { return recording_; }
+    // One request and its answer. true when the recording moved on to the
+    // next entry; false when it could not now (not recording, an exchange
+    // runs, the port closed: the recording then ends).
+    bool RecordStep();
+    // The least time from one request of a recording to the next; zero (the
+    // default) sends each as soon as the answer before it is in.
+    void SetRequestGap(std::chrono::microseconds gap) { requestGap_ = gap; }
+    std::chrono::microseconds RequestGap() const { return requestGap_; }
+    // Every whole round of the list while recording.
+    std::function<void(const RecordedRaws& row)> onRecordRow;
+    // The monitor ended a recording itself: Stop, a new dialog list, the
+    // port closed under it.
+    std::function<void()> onRecordingEnded;
+    // The clock and the pause of the request gap; tests replace them.
+    std::function<std::chrono::steady_clock::time_point()> clock;
+    std::function<void(std::chrono::steady_clock::duration)> pause;
+
 private:
     bool ItemCurrent() const { return current_ >= 0; }
     // Forgets the awaited item and gives the comm lock back.
@@ -123,6 +159,12 @@ private:
     int ShowStartMessage(int code);
     // Every row value is stale from here on, and the round starts anew.
     void MarkAllStale();
+    // Recording.
+    void EndRecording(bool tell);
+    void DrainLateAnswer();
+    void WaitRequestGap();
+    // The value of dialog row row became text (answered: a value).
+    void ShowRecorded(std::size_t row, const std::string& text, bool answered);
     // Ticks one round takes when every item answers in time: request and
     // answer bytes of each entry polled, and the tick that wraps round.
     long NominalRoundTicks() const;
@@ -151,4 +193,11 @@ private:
     long lastRoundTicks_ = 0;           // the last round gone without a pause; 0 when unknown
     bool roundWhole_ = false;           // the round in progress began at a wrap or a start
     std::size_t answersRead_ = 0;
+
+    bool recording_ = false;
+    std::size_t recordAt_ = 0;     // the entry of the dialog list asked next
+    RecordedRaws recordRow_;
+    bool drainFirst_ = false;      // an answer may still be on its way
+    std::chrono::microseconds requestGap_{0};
+    std::optional<std::chrono::steady_clock::time_point> lastRequestAt_;
 };

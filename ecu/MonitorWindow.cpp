@@ -21,6 +21,10 @@ MonitorCommandUi MonitorCommandRule(MonitorCommand command, const MonitorCommand
     case MonitorCommand::kMonitorDialog:
         ui.enabled = state.windowShown;
         break;
+    case MonitorCommand::kRecord:
+        ui.enabled = (state.windowShown && state.portOpen) || state.recording;
+        ui.checked = state.recording;
+        break;
     }
     return ui;
 }

@@ -4,13 +4,14 @@
 // control identifiers of its thirty rows.
 #include <cstddef>
 
-enum class MonitorCommand { kMonitor, kStart, kStop, kItemSet, kMonitorDialog };
+enum class MonitorCommand { kMonitor, kStart, kStop, kItemSet, kMonitorDialog, kRecord };
 
 struct MonitorCommandState {
     bool calibrationOpen = false;
     bool windowShown = false;
     bool portOpen = false;
     bool haveItems = false;    // the definition lists monitor items
+    bool recording = false;    // the monitor records into a datalog
 };
 
 struct MonitorCommandUi {
@@ -23,6 +24,8 @@ struct MonitorCommandUi {
 // "St&op": the window is shown and the port open; checked while closed.
 // "&Item set...": items exist and a calibration is open.
 // "&Monitor Dialog": the window is shown.
+// "&Record": the monitor runs (as for St&op), or it records, so the
+// recording can always be ended; checked while recording.
 MonitorCommandUi MonitorCommandRule(MonitorCommand command, const MonitorCommandState& state);
 
 // Enter sends the focus to the main window. The letters A and O without a

@@ -1,19 +1,35 @@
 #pragma once
-// The datalog file: a recording of monitor values, one row per full round
-// of the selected items. CSV in UTF-8, lines ending in "\n"; the header is
-// "time_s" and one field per item, "NAME [UNIT]" ("NAME" alone when the unit
-// is empty); fields holding ",", a quote, CR or LF are quoted with quotes
-// doubled. A row holds the seconds since the recording started (3 decimals,
-// "." as the decimal point) and each item's value with the decimals its
-// factor needs; an item the ECU did not answer in that round is empty.
+// The datalog: a ride's monitor values as CSV text. The first line names the
+// columns: "time_s", then one field per item, "NAME [UNIT]" (NAME alone
+// without a unit). Then one row per round of the items: the seconds since
+// the recording started with 3 decimals, and each item's value with the
+// decimals its factor needs; a value the ECU did not give in that round is
+// an empty field. Fields are separated by ","; one holding ",", '"', CR or
+// LF is quoted, its '"' doubled. "." is the decimal point in every locale;
+// lines end in "\n".
 #include <string>
-
-namespace datalog {
-constexpr const char* kTimeField = "time_s";
-}  // namespace datalog
+#include <vector>
 
 struct DatalogColumn {
     std::string name;
     std::string unit;
     int decimals = 0;
 };
+
+namespace datalog {
+constexpr const char* kTimeField = "time_s";
+constexpr int kTimeDecimals = 3;
+constexpr int kMaxDecimals = 6;
+// The logs of a machine lie in this folder below its work folder.
+constexpr const char* kFolderName = "LOGS";
+}  // namespace datalog
+
+// field as it stands in a line: quoted when it must be.
+std::string DatalogField(const std::string& field);
+// "NAME [UNIT]", or NAME when the unit is empty (not quoted yet).
+std::string DatalogColumnTitle(const DatalogColumn& column);
+// The header line, "\n" included.
+std::string DatalogHeader(const std::vector<DatalogColumn>& columns);
+// value with decimals (0 to kMaxDecimals) and "." as the point, whatever
+// the locale; never "-0".
+std::string DatalogNumber(double value, int decimals);

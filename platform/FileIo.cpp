@@ -243,6 +243,36 @@ ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& co
     return result;
 }
 
+ExclusiveWrite CreateFileExclusiveAt(int folder, const std::string& name, const std::string& content, int& fd) {
+    static unsigned counter = 0;
+    fd = -1;
+    if (name.empty() || name.find('/') != std::string::npos) return ExclusiveWrite::kFailed;
+    std::string temp;
+    int tempFd = -1;
+    for (int attempt = 0; attempt < 100 && tempFd < 0; ++attempt) {
+        temp = TempStem(name) + std::to_string(static_cast<long>(::getpid())) + "-" + std::to_string(++counter);
+        tempFd = ::openat(folder, temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (tempFd < 0 && errno != EEXIST) return ExclusiveWrite::kFailed;
+    }
+    if (tempFd < 0) return ExclusiveWrite::kFailed;
+    // Written in full before the name appears: a reader (or a kill) never
+    // finds the name with less than the first content.
+    ExclusiveWrite result = ExclusiveWrite::kFailed;
+    if (WriteAll(tempFd, content.data(), content.size()) && ::fdatasync(tempFd) == 0) {
+        if (::linkat(folder, temp.c_str(), folder, name.c_str(), 0) == 0) result = ExclusiveWrite::kWritten;
+        else if (errno == EEXIST) result = ExclusiveWrite::kExists;
+    }
+    ::unlinkat(folder, temp.c_str(), 0);
+    if (result != ExclusiveWrite::kWritten) {
+        ::close(tempFd);
+        return result;
+    }
+    ::fsync(folder);   // the new name itself; some file systems cannot, the name stands anyway
+    RemoveStaleTempsAt(folder, name);
+    fd = tempFd;
+    return result;
+}
+
 bool ReadWholeFile(const std::string& path, std::string& content, std::size_t limit) {
     content.clear();
     // O_NONBLOCK: opening a FIFO nobody writes to would otherwise wait for

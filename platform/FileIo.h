@@ -42,6 +42,11 @@ bool WriteAll(int fd, const char* data, std::size_t size);
 
 enum class ExclusiveWrite { kWritten, kExists, kFailed };
 ExclusiveWrite WriteFileExclusive(const std::string& path, const std::string& content);
+// The same for a file that grows after its first content (a log): name in
+// the open folder is created holding content, or not at all, and never over
+// anything (a link under the name included); on kWritten fd is the new file
+// open for writing after content, and the caller closes it.
+ExclusiveWrite CreateFileExclusiveAt(int folder, const std::string& name, const std::string& content, int& fd);
 // The largest data file, image file, definition, settings file or registry
 // file the program reads: a whole 64 KB calibration in one-byte records is
 // about 1 MB of text. A larger file is refused as unreadable rather than

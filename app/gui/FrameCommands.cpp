@@ -121,6 +121,7 @@ FrameState CMainFrame::CurrentState() {
     state.portOpen = line_ && line_->Session().PortOpen();
     state.hasMonitorItems = !app_.diagItems.empty();
     state.monitorWindowShown = ecu_ && ecu_->MonitorWindowShown();
+    state.monitorRecording = ecu_ && ecu_->Recording();
     state.currentMap = app_.currentMap != nullptr;
     state.comparing = app_.compared != nullptr;
     state.selectorMap = SelectorMap() != nullptr;

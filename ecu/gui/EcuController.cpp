@@ -1,9 +1,14 @@
 #include "ecu/gui/EcuController.h"
 
 #include <QDialog>
+#include <QTimer>
+#include <cstring>
+#include <ctime>
 
 #include "config/MachineConfig.h"
 #include "ecu/DataExchange.h"
+#include "ecu/DatalogRecorder.h"
+#include "files/DatalogWriter.h"
 #include "ecu/EcuSession.h"
 #include "ecu/ItemSet.h"
 #include "ecu/Logbook.h"
@@ -30,7 +35,9 @@ EcuController::EcuController(const EcuParts& parts, EcuWindows& windows, EcuDial
     : parts_(parts), windows_(windows), dialogs_(dialogs), prompt_(prompt), parent_(parent) {}
 
 EcuController::~EcuController() {
-    // The window shows the monitor, which goes before the frame's children.
+    // The window shows the monitor, which goes before the frame's children;
+    // so does a recording of it.
+    recorder_.reset();
     delete monitorWnd_;
 }
 
@@ -102,6 +109,9 @@ void EcuController::ToggleMonitor() {
     if (!monitorWnd_) {
         monitorWnd_ = new CMonitorWnd(parts_.monitor, parent_);
         monitorWnd_->onClosed = [this] { windows_.UpdateCommandUi(); };
+        monitorWnd_->onRecord = [this] { ToggleRecord(); };
+        monitorWnd_->isRecording = [this] { return Recording(); };
+        monitorWnd_->SetStatus(recordStatus_);
     }
     monitorWnd_->Open();
 }
@@ -120,6 +130,97 @@ bool EcuController::MonitorWindowShown() const {
 
 void EcuController::RefreshMonitorWindow() {
     if (monitorWnd_) monitorWnd_->Refresh();
+}
+
+bool EcuController::Recording() const { return recorder_ && recorder_->Recording(); }
+
+void EcuController::ShowRecordStatus(const std::string& text) {
+    recordStatus_ = text;
+    if (monitorWnd_) monitorWnd_->SetStatus(text);
+}
+
+void EcuController::ToggleRecord() {
+    if (Recording()) {
+        FinishRecord(false);
+    } else {
+        StartRecord();
+    }
+    RefreshMonitorWindow();
+    windows_.UpdateCommandUi();
+}
+
+void EcuController::StartRecord() {
+    if (!recorder_) {
+        recorder_ = std::make_unique<DatalogRecorder>(parts_.monitor, parts_.calibration.diagItems);
+        recorder_->onEnded = [this](bool writeFailed) {
+            // Called from inside the monitor or the recorder: the log is
+            // finished once they are done with it.
+            QTimer::singleShot(0, recordTimer_, [this, writeFailed] {
+                if (!recorder_ || recorder_->Recording()) return;   // finished already, or a new one
+                FinishRecord(writeFailed);
+                RefreshMonitorWindow();
+                windows_.UpdateCommandUi();
+            });
+        };
+    }
+    const std::string folder = DatalogFolderFor(parts_.settingsFilePath);
+    const RecordStart start = recorder_->StartInFolder(folder, std::time(nullptr));
+    std::string why;
+    switch (start) {
+    case RecordStart::kStarted: break;
+    case RecordStart::kNotRunning: why = "The monitor is not running."; break;
+    case RecordStart::kNoItems: why = "The monitor shows no item to record."; break;
+    case RecordStart::kLink: why = folder + " is a symbolic link; no log is written through it."; break;
+    default:
+        why = "Cannot create a log in " + folder + ": " + std::strerror(recorder_->LastError());
+        break;
+    }
+    if (start != RecordStart::kStarted) {
+        prompt_.Message(why, Str(str::kProductName), PromptIcon::kExclamation);
+        return;
+    }
+    ShowRecordStatus("Recording to " + std::string(datalog::kFolderName) + "/" + recorder_->Name());
+    if (!recordTimer_) {
+        recordTimer_ = new QTimer(parent_);
+        QObject::connect(recordTimer_, &QTimer::timeout, [this] { RecordSteps(); });
+    }
+    recordTimer_->start(0);
+}
+
+void EcuController::RecordSteps() {
+    if (!Recording()) {
+        recordTimer_->stop();
+        return;
+    }
+    // One request and its answer per turn of the event loop, so the windows
+    // stay live; while the monitor may not ask (an exchange), look again in
+    // a moment rather than spin.
+    const bool moved = parts_.monitor.RecordStep();
+    recordTimer_->setInterval(moved ? 0 : 20);
+}
+
+void EcuController::FinishRecord(bool writeFailed) {
+    if (!recorder_) return;
+    if (recordTimer_) recordTimer_->stop();
+    const std::string log = std::string(datalog::kFolderName) + "/" + recorder_->Name();
+    if (!writeFailed && recorder_->RowsWithValues() == 0) {
+        recorder_->Discard();
+        ShowRecordStatus("Nothing recorded: the ECU gave no value; no log was kept.");
+    } else {
+        const bool closed = recorder_->Stop();
+        if (writeFailed || !closed) {
+            const std::string why = std::strerror(recorder_->LastError());
+            ShowRecordStatus("Recording stopped: " + log + " could not be written (" + why + ").");
+            prompt_.Message("The log " + log + " could not be written (" + why +
+                                "); the recording stopped. The rows before are kept.",
+                            Str(str::kProductName), PromptIcon::kExclamation);
+        } else {
+            ShowRecordStatus("Recorded " + std::to_string(recorder_->Rows()) + " rows to " + log);
+        }
+    }
+    // Finished: a second call (the monitor stopping after Record was
+    // unchecked) finds nothing to do.
+    recorder_.reset();
 }
 
 void EcuController::ItemSet() {

@@ -9,6 +9,8 @@
 
 class BlockWriteStop;
 class CMonitorWnd;
+class DatalogRecorder;
+class QTimer;
 class DataExchange;
 class EcuDialogs;
 class EcuSession;
@@ -71,6 +73,13 @@ public:
     void StopMonitor();
     // Window > Monitor Dialog.
     void MonitorToFront();
+    // Monitor > Record (and the window's Record button): a new log in the
+    // machine's LOGS folder with the values of the monitor's list at line
+    // speed, or the recording ended.
+    void ToggleRecord();
+    bool Recording() const;
+    // The monitor window's status line.
+    const std::string& RecordStatus() const { return recordStatus_; }
     // Monitor > Item set...
     void ItemSet();
     // Set > RS232C...
@@ -94,5 +103,15 @@ private:
     EcuDialogs& dialogs_;
     UserPrompt& prompt_;
     QWidget* parent_;
+    void StartRecord();
+    // The recording is over (asked, or ended by the monitor or the file):
+    // the log is closed, or removed when no item ever answered.
+    void FinishRecord(bool writeFailed);
+    void ShowRecordStatus(const std::string& text);
+    void RecordSteps();
+
     CMonitorWnd* monitorWnd_ = nullptr;
+    std::unique_ptr<DatalogRecorder> recorder_;
+    QTimer* recordTimer_ = nullptr;
+    std::string recordStatus_;
 };

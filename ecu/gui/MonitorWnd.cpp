@@ -38,6 +38,15 @@ CMonitorWnd::CMonitorWnd(Monitor& monitor, QWidget* mainWindow)
     start_->setObjectName("startButton");
     start_->setDefault(true);
     layout->addWidget(start_, 0, 2);
+    // No mnemonic: the window's letter keys stay as they are.
+    record_ = new QPushButton("Record", this);
+    record_->setObjectName("recordButton");
+    record_->setCheckable(true);
+    record_->setAutoDefault(false);
+    layout->addWidget(record_, 0, 1);
+    status_ = new QLabel(this);
+    status_->setObjectName("statusLine");
+    layout->addWidget(status_, static_cast<int>(monitorwnd::kRows) + 1, 0, 1, 3);
     for (std::size_t row = 0; row < monitorwnd::kRows; ++row) {
         auto* name = new QLabel(this);
         auto* value = new QLineEdit(this);
@@ -60,11 +69,16 @@ CMonitorWnd::CMonitorWnd(Monitor& monitor, QWidget* mainWindow)
         value->installEventFilter(this);
     }
     start_->installEventFilter(this);
+    record_->installEventFilter(this);
     installEventFilter(this);
     // The window ends below its last used row.
     layout->setSizeConstraint(QLayout::SetFixedSize);
 
     connect(start_, &QPushButton::clicked, this, &CMonitorWnd::OnStartStop);
+    connect(record_, &QPushButton::clicked, this, [this] {
+        if (onRecord) onRecord();
+        Refresh();
+    });
     refresh_ = new QTimer(this);
     refresh_->setInterval(kRefreshMs);
     connect(refresh_, &QTimer::timeout, this, &CMonitorWnd::Refresh);
@@ -156,7 +170,12 @@ void CMonitorWnd::Refresh() {
     }
     const QString text = Q(monitor_.ButtonText());
     if (start_->text() != text) start_->setText(text);
+    const bool recording = isRecording && isRecording();
+    record_->setChecked(recording);
+    record_->setEnabled(recording || monitor_.Running());
 }
+
+void CMonitorWnd::SetStatus(const std::string& text) { status_->setText(Q(text)); }
 
 void CMonitorWnd::OnStartStop() {
     if (monitor_.Running()) monitor_.Stop();

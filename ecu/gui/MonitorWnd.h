@@ -7,6 +7,7 @@
 #include <QDialog>
 #include <QPoint>
 #include <functional>
+#include <string>
 #include <vector>
 
 class Monitor;
@@ -34,8 +35,15 @@ public:
 
     // The window was closed by the user (close box, Escape).
     std::function<void()> onClosed;
+    // The Record button was pressed; whether the monitor records now.
+    std::function<void()> onRecord;
+    std::function<bool()> isRecording;
+    // The status line under the rows (where the log goes, how it ended).
+    void SetStatus(const std::string& text);
 
     QPushButton* startButton() const { return start_; }
+    QPushButton* recordButton() const { return record_; }
+    QLabel* statusLine() const { return status_; }
     QLabel* nameLabel(int row) const { return names_[static_cast<std::size_t>(row)]; }
     QLineEdit* valueBox(int row) const { return values_[static_cast<std::size_t>(row)]; }
     QLabel* unitLabel(int row) const { return units_[static_cast<std::size_t>(row)]; }
@@ -62,6 +70,8 @@ private:
     std::vector<QLineEdit*> values_;
     std::vector<QLabel*> units_;
     QPushButton* start_;
+    QPushButton* record_;
+    QLabel* status_;
     QTimer* refresh_;
     int usedRows_ = 0;
     bool placed_ = false;

@@ -12,7 +12,8 @@
 // directory (the Directory dialog's list in the settings file),
 // monitor-selection (the monitor's item list in the settings file),
 // machine-select (the machine choice in the registry file), user-copy (a
-// package user's copy of the shipped machines brought up to date).
+// package user's copy of the shipped machines brought up to date), datalog
+// (a monitor recording written row by row, tests/crash/CrashDatalog.cpp).
 // Exit 0 when every kill left a sound file, 1 otherwise.
 #include <algorithm>
 #include <chrono>
@@ -46,6 +47,8 @@
 #include "platform/ProfileFile.h"
 #include "platform/RegistryStore.h"
 #include "platform/UserPrompt.h"
+#include "tests/crash/CrashDatalog.h"
+#include "tests/support/TempDir.h"
 #include "tests/files/TestInstall.h"
 
 namespace fs = std::filesystem;
@@ -501,6 +504,18 @@ int main(int argc, char** argv) {
         const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
         std::printf("%-18s %6d %6d %6d %9d %9d %6zu %.1f\n", writer.name.c_str(), f.kills, f.leftOld, f.leftNew,
                     f.ranToEnd, f.midWrite, f.mostTemps, seconds);
+        for (const std::string& fault : f.faults) std::printf("  FAULT %s\n", fault.c_str());
+        std::fflush(stdout);
+        faults += static_cast<int>(f.faults.size());
+    }
+    if (only.empty() || std::find(only.begin(), only.end(), "datalog") != only.end()) {
+        const Clock::time_point started = Clock::now();
+        const TempDir logs;
+        const DatalogKillFigures f = RunDatalogKills(logs.File("LOGS"), kills, seed);
+        const double seconds = std::chrono::duration<double>(Clock::now() - started).count();
+        // old: killed before the log had its name; new: a log of whole rows.
+        std::printf("%-18s %6d %6d %6d %9d %9d %6zu %.1f\n", "datalog", f.kills, f.noLog, f.withRows, 0, f.midWrite,
+                    f.mostTemps, seconds);
         for (const std::string& fault : f.faults) std::printf("  FAULT %s\n", fault.c_str());
         std::fflush(stdout);
         faults += static_cast<int>(f.faults.size());

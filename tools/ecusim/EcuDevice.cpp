@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "tools/ecusim/SimImage.h"
+#include "tools/ecusim/SimRide.h"
 #include "platform/AsciiText.h"
 
 namespace {
@@ -114,7 +115,7 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
             single_.clear();
             deadline_ = now + timeout;
         } else if (auto item = options_.items.find(byte); item != options_.items.end()) {
-            AnswerItem(byte, item->second);
+            AnswerItem(byte, item->second, now);
         }
         // Anything else, the flow-control characters included, goes unanswered.
         break;
@@ -179,17 +180,28 @@ void EcuDevice::OnByte(std::uint8_t byte, Clock::time_point now) {
     }
 }
 
-void EcuDevice::AnswerItem(std::uint8_t request, int length) {
-    // A triangle wave per item, different in range and speed, so values move.
+void EcuDevice::AnswerItem(std::uint8_t request, int length, Clock::time_point now) {
+    auto sendAsItIs = [&](unsigned value) {
+        if (length == 2) Send(static_cast<std::uint8_t>(value >> 8));
+        Send(static_cast<std::uint8_t>(value & 0xFF));
+    };
     if (const auto fixed = options_.fixedValues.find(request); fixed != options_.fixedValues.end()) {
-        if (length == 2) Send(static_cast<std::uint8_t>(fixed->second >> 8));
-        Send(static_cast<std::uint8_t>(fixed->second & 0xFF));
+        sendAsItIs(fixed->second);
         return;
     }
-    const unsigned tick = itemTicks_[request]++;
-    const unsigned range = length == 2 ? 1000u + request * 250u : 200u;
-    const unsigned phase = (tick * (7u + request % 5u) + request * 101u) % (2 * range);
-    unsigned value = phase < range ? phase : 2 * range - phase;
+    if (options_.sequence) {
+        sendAsItIs(answersGiven_++ & 0xFFFF);
+        return;
+    }
+    unsigned value = 0;
+    const double seconds = std::chrono::duration<double>(now - started_).count();
+    if (!options_.ride || !RideRaw(request, length, seconds, value)) {
+        // A triangle wave per item, different in range and speed, so values move.
+        const unsigned tick = itemTicks_[request]++;
+        const unsigned range = length == 2 ? 1000u + request * 250u : 200u;
+        const unsigned phase = (tick * (7u + request % 5u) + request * 101u) % (2 * range);
+        value = phase < range ? phase : 2 * range - phase;
+    }
     // Moving values keep clear of the flow-control bytes; --value gives them.
     auto high = [&] { return static_cast<std::uint8_t>(value >> 8); };
     auto low = [&] { return static_cast<std::uint8_t>(value & 0xFF); };

@@ -23,6 +23,13 @@ struct DeviceOptions {
     // Monitor items that always answer this value, as it is: 0x11 and 0x13
     // included, which the moving values of the other items leave out.
     std::map<std::uint8_t, unsigned> fixedValues;
+    // Monitor values that follow a ride (tools/ecusim/SimRide.h) on the
+    // simulator's clock, for the items the ride drives.
+    bool ride = false;
+    // Every monitor answer is the count of the answers before it (of all
+    // items, from 0), its low byte for a one-byte item: a test knows each
+    // value of a recording and its order.
+    bool sequence = false;
 
     // Faults.
     bool silent = false;               // answers nothing at all
@@ -65,7 +72,8 @@ class EcuDevice {
 public:
     using Clock = std::chrono::steady_clock;
 
-    EcuDevice(const DeviceOptions& options, Image& image) : options_(options), image_(image) {}
+    EcuDevice(const DeviceOptions& options, Image& image)
+        : options_(options), image_(image), started_(Clock::now()) {}
 
     void OnByte(std::uint8_t byte, Clock::time_point now);
     // Time-outs of a half-finished command and the flood.
@@ -87,7 +95,7 @@ private:
     void SendNextCharacter(Clock::time_point now);
     void OnWriteCharacter(std::uint8_t byte, Clock::time_point now);
     void FinishWrite();
-    void AnswerItem(std::uint8_t request, int length);
+    void AnswerItem(std::uint8_t request, int length, Clock::time_point now);
 
     DeviceOptions options_;
     Image& image_;
@@ -115,6 +123,8 @@ private:
     void Store(std::uint16_t address, const std::vector<std::uint8_t>& data);
 
     std::map<std::uint8_t, unsigned> itemTicks_;
+    Clock::time_point started_;     // the ride's clock starts here
+    unsigned answersGiven_ = 0;     // the sequence's count
 
     // The held-back identification answer and when it goes out.
     std::vector<std::uint8_t> lateAnswer_;

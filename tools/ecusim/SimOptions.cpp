@@ -30,6 +30,14 @@ const char* const kSimUsage =
     "                       the only way to get the bytes 11 and 13 (XON, XOFF)\n"
     "                       into an answer; the identification (--id) and the\n"
     "                       result byte (--result-byte) take them directly\n"
+    "  --ride               monitor values of a bike on a ride looping once a\n"
+    "                       minute (idle, a pull through the gears, cruise, the\n"
+    "                       throttle closed, idle) for items 01-0A as the\n"
+    "                       machines' definitions scale them: engine speed,\n"
+    "                       throttle, coolant, intake air, battery, injection\n"
+    "                       time, ignition advance, gear, speed, O2 sensor\n"
+    "  --sequence           every monitor answer is the count of the answers\n"
+    "                       before it, from 0 (its low byte for a 1-byte item)\n"
     "  --baud N             pace the bytes both ways as a line of N baud would\n"
     "  --precise            with --baud: wait for each paced byte's moment awake\n"
     "                       rather than on a timer, which wakes tens to hundreds\n"
@@ -158,8 +166,10 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             options.help = true;
             return true;
         }
-        if (arg == "--precise") {
-            options.precise = true;
+        if (arg == "--precise" || arg == "--ride" || arg == "--sequence") {
+            if (arg == "--precise") options.precise = true;
+            if (arg == "--ride") options.device.ride = true;
+            if (arg == "--sequence") options.device.sequence = true;
             continue;
         }
         if (i + 1 >= argc) return Refuse(error, "missing value after " + arg + "\n" + kSimUsage);
@@ -223,6 +233,7 @@ bool ParseSimOptions(int argc, char** argv, SimOptions& options, std::string& er
             return Refuse(error, "unknown option " + arg + "\n" + kSimUsage);
         }
     }
+    if (options.device.ride && options.device.sequence) return Refuse(error, "--ride and --sequence exclude each other");
     if (options.linkPath.empty())
         return Refuse(error, std::string("--link PATH is required\n") + kSimUsage);
     for (const auto& [request, fixed] : options.device.fixedValues) {
