@@ -75,6 +75,10 @@ enum : int {
     kDifferences = 32910,
     kCopyFromCompare = 32911,
     kCopyMapFromCompare = 32912,
+    // Our addition: the tuning loop's operating point and the hits of a recorded ride.
+    kOperatingPoint = 32913,
+    kHitCounts = 32914,
+    kClearHitCounts = 32915,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

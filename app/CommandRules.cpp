@@ -75,6 +75,7 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
         case CommandRule::kMonitorStop: return MonitorRule(MonitorCommand::kStop, state);
         case CommandRule::kMonitorDialog: return MonitorRule(MonitorCommand::kMonitorDialog, state);
         case CommandRule::kItemSet: return MonitorRule(MonitorCommand::kItemSet, state);
+        case CommandRule::kHitCountsShown: ui.enabled = open && state.hitCountsShown; break;
         case CommandRule::kOpenMapWindow:
             ui.enabled = state.mapWindowAvailable && anyMap && !state.mapWindowOpen;
             break;

@@ -123,6 +123,7 @@ FrameState CMainFrame::CurrentState() {
     state.monitorWindowShown = ecu_ && ecu_->MonitorWindowShown();
     state.currentMap = app_.currentMap != nullptr;
     state.comparing = app_.compared != nullptr;
+    state.hitCountsShown = operating_ && operating_->HitsShown();
     state.selectorMap = SelectorMap() != nullptr;
     state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
     state.mapWindowOpen = doc_ && doc_->HasViewOfKind(kWindowMap);

@@ -105,6 +105,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, *session_, *monitor_,
                  writeStop_},
         *this, dialogs_, prompt_, this);
+    operating_ = std::make_unique<OperatingController>(
+        OperatingParts{app_, app_.settingsFilePath, app_.defaultFolder, *monitor_, app_.operating}, *this, dialogs_,
+        prompt_, this);
     life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
     dialogCommands_ = std::make_unique<DialogCommands>(
         app_, dialogs_, prompt_, this, [this](const std::vector<EcuByteWrite>& bytes) { return WriteToEcu(bytes); },
@@ -133,6 +136,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 
 CMainFrame::~CMainFrame() {
     ecu_.reset();   // the monitor's window goes before the monitor
+    operating_.reset();   // and its listener
     monitor_.reset();
     session_->ClosePort();
     linkTimer_.onTick = nullptr;
@@ -178,6 +182,13 @@ std::vector<CQelView*> CMainFrame::Views() const {
     return doc_ ? doc_->Views() : std::vector<CQelView*>{};
 }
 
+std::vector<CChildWnd*> CMainFrame::MapWindows() const {
+    std::vector<CChildWnd*> windows;
+    for (CQelView* view : Views())
+        if (view->ChildWnd()) windows.push_back(view->ChildWnd());
+    return windows;
+}
+
 // --- commands ----------------------------------------------------------------
 
 bool CMainFrame::EndDrags() {
@@ -205,6 +216,7 @@ void CMainFrame::ShowLoaded(const std::string& path) {
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
+    operating_->End();
 }
 
 void CMainFrame::ShowSaved(const std::string& fileName) {
@@ -218,6 +230,7 @@ void CMainFrame::ShowNoCalibration() {
     selection_->ClearMapSelector();
     selection_->Clear();
     InstallMenu(2);
+    operating_->End();
 }
 
 bool CMainFrame::RunMenu(int& mapIndex) {

@@ -28,6 +28,7 @@
 #include "edit/gui/TableMathsController.h"
 #include "edit/TableMaths.h"
 #include "platform/UserPrompt.h"
+#include "tune/gui/OperatingController.h"
 
 class CDifferencesDlg;
 struct Calibration;
@@ -60,7 +61,7 @@ class QToolButton;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
                    public EcuWindows, public CalibrationWindows,
-                   public SelectorWindows {
+                   public SelectorWindows, public OperatingWindows {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -110,6 +111,10 @@ public:
     bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
     bool OpenEntry(const LogEntry& entry) override;
     EcuController& Ecu() { return *ecu_; }
+
+    // OperatingWindows
+    std::vector<CChildWnd*> MapWindows() const override;
+    OperatingController& Operating() { return *operating_; }
 
     // CalibrationWindows
     bool HasDocumentWindow() const override;
@@ -230,6 +235,7 @@ private:
     BlockWriteStop writeStop_{prompt_};
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
+    std::unique_ptr<OperatingController> operating_;
     std::unique_ptr<CalibrationController> life_;
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<DialogCommands> dialogCommands_;
