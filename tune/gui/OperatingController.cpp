@@ -79,7 +79,10 @@ void OperatingController::OnAnswer(std::size_t position, const std::string& text
     const std::vector<DiagItem>& items = parts_.calibration.diagItems;
     if (entry >= items.size()) return;
     if (!inRun_) RunStarts();
-    if (static_cast<int>(entry) != trail_.RpmItem() && static_cast<int>(entry) != trail_.ThrotItem()) return;
+    // Other items move nothing, unless the map lacks an item: then any
+    // answer brings the note why no point is shown.
+    const bool axisItem = static_cast<int>(entry) == trail_.RpmItem() || static_cast<int>(entry) == trail_.ThrotItem();
+    if (!axisItem && trail_.RpmItem() >= 0) return;
     std::vector<std::optional<double>> values(items.size());
     values[entry] = static_cast<double>(ParseDecimalReal(text));
     Feed(clock(), values);
@@ -87,16 +90,18 @@ void OperatingController::OnAnswer(std::size_t position, const std::string& text
 
 void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues) {
     if (!pointLoaded_) LoadPoint();
-    if (trail_.Feed(time, itemValues)) Replace();
+    fed_ = true;
+    trail_.Feed(time, itemValues);
+    Replace();
 }
 
 void OperatingController::Replace() {
     MapRecord* map = parts_.calibration.currentMap;
     LiveMarks live;
-    if (map && !trail_.Empty()) {
+    if (map && fed_) {
         const std::string reason = NoCursorReason(point_, parts_.calibration.diagItems, *map);
-        if (reason.empty()) live = PlaceLiveMarks(trail_, clock(), *map, AxesOf(parts_.calibration, *map));
-        else TellNoCursor(*map, reason);
+        if (!reason.empty()) TellNoCursor(*map, reason);
+        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, clock(), *map, AxesOf(parts_.calibration, *map));
     }
     SetLive(live);
 }
@@ -124,22 +129,24 @@ void OperatingController::Tick() {
     if (parts_.monitor.Running()) {
         stoppedAt_ = -1.0;
         // The trail fades and a switch of the map is followed.
-        if (!trail_.Empty()) Replace();
+        if (fed_) Replace();
         return;
     }
     if (inRun_) {
         inRun_ = false;
         stoppedAt_ = clock();
     }
-    if (trail_.Empty() && !parts_.overlay.live.cells.found) return;
+    if (!fed_ && !parts_.overlay.live.cells.found) return;
     if (stoppedAt_ < 0.0) stoppedAt_ = clock();
     if (clock() - stoppedAt_ < operating::kLingerSeconds) return;
     trail_.Clear();
+    fed_ = false;
     SetLive(LiveMarks{});
 }
 
 void OperatingController::End() {
     trail_.Clear();
+    fed_ = false;
     pointLoaded_ = false;
     inRun_ = false;
     toldMaps_.clear();

@@ -103,6 +103,7 @@ private:
     OperatingTrail trail_;
     OperatingPoint point_;
     bool pointLoaded_ = false;
+    bool fed_ = false;                  // values came since the marks last went
     bool inRun_ = false;                // the monitor has run since the last stop was seen
     double stoppedAt_ = -1.0;           // when the monitor was first seen stopped; -1 while it runs
     std::set<std::string> toldMaps_;    // maps told of in this run
