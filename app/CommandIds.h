@@ -77,6 +77,10 @@ enum : int {
     kCopyMapFromCompare = 32912,
     // Our addition: the monitor's values recorded into a datalog.
     kMonitorRecord = 32913,
+    // Our addition: the tuning loop's operating point and the hits of a recorded ride.
+    kOperatingPoint = 32914,
+    kHitCounts = 32915,
+    kClearHitCounts = 32916,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

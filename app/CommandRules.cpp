@@ -77,6 +77,7 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
         case CommandRule::kMonitorDialog: return MonitorRule(MonitorCommand::kMonitorDialog, state);
         case CommandRule::kMonitorRecord: return MonitorRule(MonitorCommand::kRecord, state);
         case CommandRule::kItemSet: return MonitorRule(MonitorCommand::kItemSet, state);
+        case CommandRule::kHitCountsShown: ui.enabled = open && state.hitCountsShown; break;
         case CommandRule::kOpenMapWindow:
             ui.enabled = state.mapWindowAvailable && anyMap && !state.mapWindowOpen;
             break;

@@ -30,6 +30,7 @@ struct FrameState {
     bool monitorRecording = false;     // the monitor records into a datalog
     bool currentMap = false;           // the calibration has a current map
     bool comparing = false;            // a second calibration is open to compare with
+    bool hitCountsShown = false;       // a log's hit counts are laid over the maps
     bool selectorMap = false;          // the map selector names a map
     bool mapWindowAvailable = false;   // the map window kind is built in
     bool mapWindowOpen = false;        // the document shows a window of that kind
@@ -61,6 +62,7 @@ enum class CommandRule {
     kMonitorDialog,
     kMonitorRecord,
     kItemSet,
+    kHitCountsShown,       // a calibration open with a log's hit counts laid over its maps
     kOpenMapWindow,        // a map to show and no window of the kind yet
     kOpenTableWindow,
     kOpenHexWindow,

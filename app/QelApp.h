@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "config/MachineConfig.h"
+#include "edit/OperatingOverlay.h"
 #include "model/Calibration.h"
 #include "platform/RegistryStore.h"
 
@@ -93,6 +94,9 @@ public:
     // with; read-only, never saved. None while no compare is open; closing
     // the calibration ends the compare.
     std::unique_ptr<Calibration> compared;
+    // Where the engine runs on the maps and the hits of a recorded ride, as
+    // the tuning loop lays them over the table and map windows; never saved.
+    OperatingOverlay operating;
 
     // Framework-held values.
     std::string exeName;

@@ -124,6 +124,7 @@ FrameState CMainFrame::CurrentState() {
     state.monitorRecording = ecu_ && ecu_->Recording();
     state.currentMap = app_.currentMap != nullptr;
     state.comparing = app_.compared != nullptr;
+    state.hitCountsShown = operating_ && operating_->HitsShown();
     state.selectorMap = SelectorMap() != nullptr;
     state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
     const CQelDoc* doc = Document();

@@ -3,6 +3,7 @@
 
 #include "edit/gui/ConstantsDlg.h"
 #include "edit/gui/MultiMapDlg.h"
+#include "tune/gui/OperatingPointDlg.h"
 
 #include <QFileDialog>
 #include <QStringList>
@@ -55,4 +56,5 @@ int QtFrameDialogs::RunMultiMap(CMultiMapDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunDataExchange(CDataExchangeDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunLogbook(CLogbookDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunItemSet(CItemSetDlg& dialog) { return dialog.exec(); }
+int QtFrameDialogs::RunOperatingPoint(COperatingPointDlg& dialog) { return dialog.exec(); }
 int QtFrameDialogs::RunRs232c(CRs232cDlg& dialog) { return dialog.exec(); }

@@ -12,6 +12,7 @@
 #include "edit/gui/EditDialogs.h"
 #include "model/Image.h"
 #include "platform/FileDialogRequest.h"
+#include "tune/gui/TuneDialogs.h"
 
 class CConstantsDlg;
 class CDataExchangeDlg;
@@ -28,7 +29,7 @@ class QWidget;
 struct UserPrompt;
 
 // The dialogs of the editing and ECU controllers, and the frame's own.
-class FrameDialogs : public EditDialogs, public EcuDialogs {
+class FrameDialogs : public EditDialogs, public EcuDialogs, public TuneDialogs {
 public:
     // The chosen path; empty for Cancel. One answer for every layer.
     std::string AskFile(QWidget* parent, const FileDialogRequest& request) override = 0;
@@ -60,6 +61,7 @@ public:
     int RunTitles(CTitleDlg& dialog) override;
     int RunToolBox(CToolBoxDlg& dialog) override;
     int RunTableMaths(CTableMathsDlg& dialog) override;
+    int RunOperatingPoint(COperatingPointDlg& dialog) override;
 
 private:
     UserPrompt& prompt_;

@@ -75,6 +75,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, Session(),
                  LiveMonitor(), WriteStop()},
         *this, dialogs_, prompt_, this);
+    operating_ = std::make_unique<OperatingController>(
+        OperatingParts{app_, app_.settingsFilePath, app_.defaultFolder, LiveMonitor(), app_.operating}, *this, dialogs_,
+        prompt_, this);
     life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
     dialogCommands_ = std::make_unique<DialogCommands>(
         app_, dialogs_, prompt_, this, [this](const std::vector<EcuByteWrite>& bytes) { return WriteToEcu(bytes); },
@@ -89,6 +92,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 
 CMainFrame::~CMainFrame() {
     ecu_.reset();   // the monitor's window goes before the monitor
+    operating_.reset();   // and its listener on the monitor
     line_->End();
     windows_->End();
 }
@@ -112,6 +116,13 @@ void CMainFrame::CreateDialogBar() {
 
 bool CMainFrame::CalibrationOpen() const { return !app_.dataFilePath.empty(); }
 
+std::vector<CChildWnd*> CMainFrame::MapWindows() const {
+    std::vector<CChildWnd*> windows;
+    for (CQelView* view : Views())
+        if (view->ChildWnd()) windows.push_back(view->ChildWnd());
+    return windows;
+}
+
 void CMainFrame::OpenDataFile(const std::string& path) { life_->OpenDataFile(path); }
 
 bool CMainFrame::OpenDataFileOnFirstMap(const std::string& path) { return life_->OpenDataFileOnFirstMap(path); }
@@ -124,6 +135,7 @@ void CMainFrame::ShowLoaded(const std::string& path) {
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
+    operating_->End();
 }
 
 void CMainFrame::ShowSaved(const std::string& fileName) {
@@ -137,6 +149,7 @@ void CMainFrame::ShowNoCalibration() {
     selection_->ClearMapSelector();
     selection_->Clear();
     InstallMenu(2);
+    operating_->End();
 }
 
 bool CMainFrame::RunMenu(int& mapIndex) {

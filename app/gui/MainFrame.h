@@ -28,6 +28,7 @@
 #include "edit/gui/QelDoc.h"
 #include "edit/gui/TableMathsController.h"
 #include "platform/UserPrompt.h"
+#include "tune/gui/OperatingController.h"
 
 class CDifferencesDlg;
 class CMonitorWnd;
@@ -51,7 +52,7 @@ class QToolButton;
 
 class CMainFrame : public QMainWindow, public DocumentFrame, public MenuDlgHost, public EditWindows,
                    public EcuWindows, public CalibrationWindows, public SelectorWindows,
-                   private FrameWindowsHost {
+                   public OperatingWindows, private FrameWindowsHost {
     Q_OBJECT
 public:
     // dialogs: the file, Menu, constants and exchange dialogs the frame runs;
@@ -107,6 +108,10 @@ public:
     void SetPhase(const std::string& phase) override;
     bool RestoreEntry(Logbook& book, const LogEntry& entry) override;
     bool OpenEntry(const LogEntry& entry) override;
+
+    // OperatingWindows
+    std::vector<CChildWnd*> MapWindows() const override;
+    OperatingController& Operating() { return *operating_; }
 
     // CalibrationWindows
     void ShowNoCalibration() override;
@@ -202,6 +207,7 @@ private:
     std::unique_ptr<EditCommands> edit_;
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
+    std::unique_ptr<OperatingController> operating_;
     std::unique_ptr<CalibrationController> life_;
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<FrameWindows> windows_;

@@ -12,6 +12,7 @@
 #include "edit/WindowKinds.h"
 
 class UserPrompt;
+struct LiveMarks;
 
 
 // What a child window asks of the document and the main frame around it.
@@ -73,6 +74,10 @@ public:
     // map or the line, or changes the undo list must not find one running.
     // true when a drag was running.
     virtual bool CancelDrag() { return false; }
+    // The tuning loop's marks (app_.operating): the live marks moved from
+    // before to where they are now; the hits laid over the maps changed.
+    virtual void OperatingChanged(const LiveMarks& /*before*/) {}
+    virtual void HitsChanged() { update(); }
 
 protected:
     CQelApp& app_;

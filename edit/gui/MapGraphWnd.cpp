@@ -57,9 +57,10 @@ void CMapGraphWnd::paintEvent(QPaintEvent*) {
         const QColor colour = drag_.mode == kEditData && map ? LineColour(map->cursor.row) : kBreakpointGrey;
         painter.setPen(QPen(colour, 2, Qt::SolidLine));
         for (const GraphSegment& s : rubberBand_) painter.drawLine(ToQt(s.from), ToQt(s.to));
-        return;
+    } else {
+        PaintGraph(painter, false);
     }
-    PaintGraph(painter, false);
+    DrawLiveMarks(painter);
 }
 
 void CMapGraphWnd::PaintGraph(QPainter& painter, bool background) {

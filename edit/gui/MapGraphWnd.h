@@ -17,6 +17,7 @@
 class CMapWnd;
 struct EditContext;
 class QPainter;
+struct LiveMarks;
 
 class CMapGraphWnd : public QWidget {
 public:
@@ -41,6 +42,10 @@ public:
     // Line i's colour: a fixed list of 20, line 0 black.
     static QColor LineColour(int line);
 
+    // The operating point moved from before (OperatingMarks.cpp): the strips
+    // of the old and new marks are repainted, nothing else.
+    void OperatingChanged(const LiveMarks& before);
+
 protected:
     void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -53,6 +58,8 @@ private:
     void DrawBreakpoints(QPainter& painter, int line);
     void DrawCurve(QPainter& painter, int line, bool withoutMovingSegments);
     void DrawMarker(QPainter& painter);
+    // The RPM line, the dot on the nearest THROT line's curve and the fading trail.
+    void DrawLiveMarks(QPainter& painter);
 
     void LeftButtonDown(int mx, int my);
     void BeginDrag();

@@ -25,6 +25,7 @@ public:
     void SingleWriteCommand() override;
     void UndoEdit() override;
     bool CancelDrag() override;
+    void OperatingChanged(const LiveMarks& before) override;
 
     // The pane; nullptr when the X equation failed.
     CMapGraphWnd* graphPane() const { return pane_; }

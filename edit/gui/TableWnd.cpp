@@ -177,6 +177,7 @@ void CTableWnd::UpdateStatusLine() {
     else if (cursor.mode == kEditThrot || cursor.mode == kEditRpm)
         text = std::string(cursor.mode == kEditThrot ? "THROT " : "RPM ") + CellText(context, *map, cell);
     if (comparing && !text.empty()) text += CompareCellText(context, *map, *app_.compared, cell);
+    if (cursor.mode == kEditData) text += HitStatusText(*map, cursor.row, cursor.column);
     statusLine_->setText(Text(text));
 }
 

@@ -38,6 +38,7 @@ protected:
     void mousePressEvent(QMouseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void scrollContentsBy(int dx, int dy) override;
+    bool viewportEvent(QEvent* event) override;   // the hit tooltip
 
 private:
     CTableWnd& owner_;
@@ -58,6 +59,8 @@ public:
     bool HasSelection() const override;
     bool CellEditing() const override;
     bool EditPending() const override;
+    void OperatingChanged(const LiveMarks& before) override;
+    void HitsChanged() override;
 
     QLineEdit* gridEditor() const { return gridEditor_; }
     QLineEdit* axisEditor() const { return axisEditor_; }
@@ -82,6 +85,12 @@ public:
     // The cells the last paint marked as differing from the compared
     // calibration, the header's first, then the grid's (only those in view).
     std::vector<TableCell> MarkedCells() const;
+    // The DATA cells the last paint marked as around the operating point,
+    // the nearest first (OperatingMarks.cpp).
+    const std::vector<TableCell>& LiveCells() const { return liveCells_; }
+    // The seconds of the recorded ride around the DATA cell under a point of
+    // the grid; empty where no hits are laid over the map.
+    QString HitToolTip(const QPoint& position) const;
 
     // Used by the grid.
     void PaintGrid(QPainter& painter, const QRect& area);
@@ -115,6 +124,13 @@ private:
     CompareMarks Marks() const;
     // The marks of differing cells over their boxes.
     void PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes);
+    // The tuning loop's marks (OperatingMarks.cpp): a DATA cell's background
+    // by its hit seconds, the frames of the operating point, the cursor
+    // cell's seconds for the status line.
+    void PaintHitCell(QPainter& painter, const QRect& box, const TableCell& cell);
+    void PaintLiveMarks(QPainter& painter);
+    QRect GridBox(int row, int column) const;
+    std::string HitStatusText(const MapRecord& map, int row, int column) const;
 
     int cellWidth_;
     int cellHeight_;
@@ -127,4 +143,5 @@ private:
     bool swallowingClick_ = false;
     std::vector<TableCell> headerMarks_;   // painted compare marks
     std::vector<TableCell> gridMarks_;
+    std::vector<TableCell> liveCells_;     // painted operating point frames
 };

@@ -8,6 +8,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QToolTip>
 #include <string>
 #include <vector>
 
@@ -49,6 +50,17 @@ void CTableGrid::resizeEvent(QResizeEvent* event) {
 }
 
 void CTableGrid::scrollContentsBy(int, int) { owner_.GridScrolled(); }
+
+bool CTableGrid::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::ToolTip) {
+        const auto* help = static_cast<QHelpEvent*>(event);
+        const QString text = owner_.HitToolTip(help->pos());
+        if (text.isEmpty()) QToolTip::hideText();
+        else QToolTip::showText(help->globalPos(), text, viewport());
+        return true;
+    }
+    return QAbstractScrollArea::viewportEvent(event);
+}
 
 void CTableWnd::resizeEvent(QResizeEvent*) {
     const int top = Shape().rpmHeader ? cellHeight_ : 0;
@@ -229,6 +241,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
                 gridBoxes.push_back(box);
             }
             if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
+            PaintHitCell(painter, box, cell);
             outlines.push_back(box.adjusted(0, 0, -1, -1));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
                              ShownCellText(context, *map, cell));
@@ -248,6 +261,7 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     }
     PaintCompareMarks(painter, gridBoxes);
     gridMarks_ = std::move(gridMarks);
+    PaintLiveMarks(painter);
     // Beyond the last column and row.
     QBrush hatch(kLightGrey, Qt::DiagCrossPattern);
     if (usedWidth < size.width()) painter.fillRect(QRect(usedWidth, 0, size.width() - usedWidth, size.height()), hatch);

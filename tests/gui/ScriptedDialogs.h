@@ -22,6 +22,7 @@
 #include "edit/gui/MultiMapDlg.h"
 #include "edit/gui/TitleDlg.h"
 #include "edit/gui/TableMathsDlg.h"
+#include "tune/gui/OperatingPointDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
     std::string nextFile;          // "" = Cancel
@@ -38,6 +39,7 @@ struct ScriptedDialogs : FrameDialogs {
     std::function<void(CTitleDlg&)> titles;
     std::function<void(CToolBoxDlg&)> toolBox;
     std::function<void(CTableMathsDlg&)> tableMaths;   // Cancel when it leaves the dialog open
+    std::function<void(COperatingPointDlg&)> operatingPoint;   // Cancel when it leaves the dialog open
     int directoryRuns = 0, titleRuns = 0, toolBoxRuns = 0;
 
     FileDialogRequest lastRequest;   // the last file dialog asked for
@@ -81,6 +83,9 @@ struct ScriptedDialogs : FrameDialogs {
     }
 
     int RunTableMaths(CTableMathsDlg& dialog) override { return Run(dialog, tableMaths, dialog.cancelButton()); }
+    int RunOperatingPoint(COperatingPointDlg& dialog) override {
+        return Run(dialog, operatingPoint, dialog.cancelButton());
+    }
 
     // Shows the dialog, lets the script click and type, and closes it with
     // the given button when the script left it open.

@@ -1,0 +1,54 @@
+#include "tune/MapOverlay.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+DiagItem Item(const char* name, const char* unit) {
+    DiagItem item;
+    item.name = name;
+    item.unit = unit;
+    return item;
+}
+
+TEST(MapOverlayTest, EveryMapThatCanShowHitsGetsThemAndTheOthersSayWhy) {
+    const std::vector<DiagItem> items = {Item("Engine Speed", "rpm"), Item("Throttle", "%")};
+    OperatingPoint point;
+    point.rpm.item = 0;
+    point.throt.item = 1;
+    MapRecord fuel, spark, boost, broken;
+    fuel.name = "Fuel";
+    spark.name = "Spark";
+    boost.name = "Boost";
+    broken.name = "Broken";
+    for (MapRecord* map : {&fuel, &spark, &boost, &broken}) {
+        map->x.name = "RPM";
+        map->z.name = "THROT";
+        map->z.count = 2;
+    }
+    boost.x.name = "Gear";
+    Datalog log;
+    std::string error;
+    ASSERT_TRUE(ParseDatalog("time_s,Engine Speed [rpm],Throttle [%]\n0,1000,0\n3,2000,100\n", log, error));
+    const MapHits hits = CountHitsOnMaps(log, point, items, {&fuel, &boost, &spark, &broken},
+                                         [](const MapRecord& map) {
+                                             OperatingAxes axes;
+                                             axes.status = map.name == "Broken" ? AxesStatus::kBadEquation
+                                                                                : AxesStatus::kReady;
+                                             axes.throt = {0, 100};
+                                             axes.rpm = {{1000, 2000}};
+                                             return axes;
+                                         });
+    ASSERT_EQ(hits.hits.size(), 2u);
+    const CellSeconds& grid = hits.hits.at("Fuel");
+    EXPECT_DOUBLE_EQ(grid.At(0, 0), 3.0);
+    EXPECT_DOUBLE_EQ(grid.maximum, 3.0);
+    EXPECT_DOUBLE_EQ(grid.At(5, 5), 0.0);   // outside the grid
+    EXPECT_EQ(hits.hits.count("Spark"), 1u);
+    ASSERT_EQ(hits.skipped.size(), 2u);
+    EXPECT_NE(hits.skipped[0].find("Boost: "), std::string::npos);
+    EXPECT_NE(hits.skipped[0].find("not RPM"), std::string::npos);
+    EXPECT_EQ(hits.skipped[1], "Broken: an axis value does not convert");
+}
+
+}  // namespace

@@ -1,0 +1,228 @@
+#include "tune/gui/OperatingController.h"
+
+#include <QDialog>
+#include <QTimer>
+#include <filesystem>
+
+#include "ecu/Monitor.h"
+#include "edit/EditContext.h"
+#include "edit/OperatingOverlay.h"
+#include "edit/WindowKinds.h"
+#include "edit/gui/ChildWnd.h"
+#include "edit/gui/TableWnd.h"
+#include "files/DatalogReader.h"
+#include "model/Calibration.h"
+#include "model/Strings.h"
+#include "platform/PathSearch.h"
+#include "platform/ProfileFile.h"
+#include "platform/UserPrompt.h"
+#include "tune/MapOverlay.h"
+#include "tune/gui/OperatingPointDlg.h"
+#include "tune/gui/TuneDialogs.h"
+
+namespace {
+
+OperatingAxes AxesOf(Calibration& calibration, const MapRecord& map) {
+    if (!calibration.HasImage()) return OperatingAxes{};
+    return ReadOperatingAxes(AppEditContext(calibration), map);
+}
+
+}  // namespace
+
+OperatingController::OperatingController(const OperatingParts& parts, OperatingWindows& windows,
+                                         TuneDialogs& dialogs, UserPrompt& prompt, QWidget* parent)
+    : parts_(parts), windows_(windows), dialogs_(dialogs), prompt_(prompt), parent_(parent) {
+    elapsed_.start();
+    clock = [this] { return static_cast<double>(elapsed_.nsecsElapsed()) / 1e9; };
+    // Whoever listened to the answers before keeps hearing them.
+    previousOnValue_ = parts_.monitor.onValue;
+    parts_.monitor.onValue = [this](std::size_t position, const std::string& text) {
+        if (previousOnValue_) previousOnValue_(position, text);
+        OnAnswer(position, text);
+    };
+    timer_ = new QTimer(parent);
+    QObject::connect(timer_, &QTimer::timeout, [this] { Tick(); });
+    timer_->start(operating::kTickMs);
+}
+
+OperatingController::~OperatingController() {
+    parts_.monitor.onValue = previousOnValue_;
+    delete timer_;
+}
+
+void OperatingController::LoadPoint() {
+    point_ = LoadOperatingPoint(ProfileFile(parts_.settingsFilePath), parts_.calibration.diagItems);
+    pointLoaded_ = true;
+    trail_.SetItems(point_.rpm.item, point_.throt.item);
+}
+
+void OperatingController::RunStarts() {
+    inRun_ = true;
+    stoppedAt_ = -1.0;
+    toldMaps_.clear();
+    // The settings may have been changed by hand since the last run.
+    LoadPoint();
+}
+
+// --- the live point ------------------------------------------------------------
+
+void OperatingController::OnAnswer(std::size_t position, const std::string& text) {
+    if (text == monitor::kError || text.empty()) return;
+    const Monitor& monitor = parts_.monitor;
+    const std::size_t statusCount = monitor.StatusBarList().Size();
+    std::size_t entry = 0;
+    if (position < statusCount) entry = monitor.StatusBarList().Entries()[position];
+    else if (position - statusCount < monitor.DialogList().Size())
+        entry = monitor.DialogList().Entries()[position - statusCount];
+    else
+        return;
+    const std::vector<DiagItem>& items = parts_.calibration.diagItems;
+    if (entry >= items.size()) return;
+    if (!inRun_) RunStarts();
+    // Other items move nothing, unless the map lacks an item: then any
+    // answer brings the note why no point is shown.
+    const bool axisItem = static_cast<int>(entry) == trail_.RpmItem() || static_cast<int>(entry) == trail_.ThrotItem();
+    if (!axisItem && trail_.RpmItem() >= 0) return;
+    std::vector<std::optional<double>> values(items.size());
+    values[entry] = static_cast<double>(ParseDecimalReal(text));
+    Feed(clock(), values);
+}
+
+void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues) {
+    if (!pointLoaded_) LoadPoint();
+    fed_ = true;
+    trail_.Feed(time, itemValues);
+    Replace();
+}
+
+void OperatingController::Replace() {
+    MapRecord* map = parts_.calibration.currentMap;
+    LiveMarks live;
+    if (map && fed_) {
+        const std::string reason = NoCursorReason(point_, parts_.calibration.diagItems, *map);
+        if (!reason.empty()) TellNoCursor(*map, reason);
+        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, clock(), *map, AxesOf(parts_.calibration, *map));
+    }
+    SetLive(live);
+}
+
+void OperatingController::SetLive(const LiveMarks& live) {
+    if (live == parts_.overlay.live) return;
+    const LiveMarks before = parts_.overlay.live;
+    parts_.overlay.live = live;
+    for (CChildWnd* window : windows_.MapWindows()) window->OperatingChanged(before);
+}
+
+void OperatingController::TellNoCursor(const MapRecord& map, const std::string& reason) {
+    if (toldMaps_.count(map.name)) return;
+    bool told = false;
+    for (CChildWnd* window : windows_.MapWindows()) {
+        if (window->Kind() != kWindowTable) continue;
+        static_cast<CTableWnd*>(window)->SetStatusText(reason);
+        told = true;
+    }
+    // Without a table window the note waits for one.
+    if (told) toldMaps_.insert(map.name);
+}
+
+void OperatingController::Tick() {
+    if (parts_.monitor.Running()) {
+        stoppedAt_ = -1.0;
+        // The trail fades and a switch of the map is followed.
+        if (fed_) Replace();
+        return;
+    }
+    if (inRun_) {
+        inRun_ = false;
+        stoppedAt_ = clock();
+    }
+    if (!fed_ && !parts_.overlay.live.cells.found) return;
+    if (stoppedAt_ < 0.0) stoppedAt_ = clock();
+    if (clock() - stoppedAt_ < operating::kLingerSeconds) return;
+    trail_.Clear();
+    fed_ = false;
+    SetLive(LiveMarks{});
+}
+
+void OperatingController::End() {
+    trail_.Clear();
+    fed_ = false;
+    pointLoaded_ = false;
+    inRun_ = false;
+    toldMaps_.clear();
+    SetLive(LiveMarks{});
+    if (HitsShown()) ClearHits();
+}
+
+// --- the operating point's items ---------------------------------------------------
+
+void OperatingController::ChooseItems() {
+    const std::vector<DiagItem>& items = parts_.calibration.diagItems;
+    ProfileFile settings(parts_.settingsFilePath);
+    COperatingPointDlg dialog(items, LoadOperatingPoint(settings, items), parent_);
+    if (dialogs_.RunOperatingPoint(dialog) != QDialog::Accepted) return;
+    if (!SaveOperatingPoint(settings, items, dialog.RpmItem(), dialog.ThrotItem())) {
+        prompt_.Message(Str(str::kWriteFailed) + "\n" + parts_.settingsFilePath, operatingpointdlg::kTitle,
+                        PromptIcon::kExclamation);
+        return;
+    }
+    LoadPoint();
+    // The maps may have a point now, or another reason why not.
+    toldMaps_.clear();
+    Replace();
+}
+
+// --- hit counts ------------------------------------------------------------------
+
+bool OperatingController::HitsShown() const { return !parts_.overlay.hitsSource.empty(); }
+
+void OperatingController::LoadHits() {
+    FileDialogRequest request;
+    request.title = operating::kHitsTitle;
+    const std::string logs = parts_.workFolder.empty() ? std::string() : parts_.workFolder + "/LOGS";
+    std::error_code error;
+    request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.workFolder;
+    request.defaultExtension = "csv";
+    request.filters = {"Datalog(*.csv)", "All Files(*.*)"};
+    const std::string path = dialogs_.AskFile(parent_, request);
+    if (path.empty()) return;
+
+    Datalog log;
+    std::string refusal;
+    if (!ReadDatalog(path, log, refusal)) {
+        prompt_.Message(path + "\n" + refusal, operating::kHitsTitle, PromptIcon::kExclamation);
+        return;
+    }
+    Calibration& calibration = parts_.calibration;
+    const OperatingPoint point = LoadOperatingPoint(ProfileFile(parts_.settingsFilePath), calibration.diagItems);
+    std::vector<const MapRecord*> maps;
+    for (const auto& map : calibration.maps) maps.push_back(map.get());
+    MapHits counted = CountHitsOnMaps(log, point, calibration.diagItems, maps,
+                                      [&calibration](const MapRecord& map) { return AxesOf(calibration, map); });
+    std::string notes;
+    for (const std::string& line : counted.skipped) notes += "\n" + line;
+    if (counted.hits.empty()) {
+        prompt_.Message(path + "\nNo map can show where this log ran:" + notes, operating::kHitsTitle,
+                        PromptIcon::kExclamation);
+        return;
+    }
+    parts_.overlay.hits = std::move(counted.hits);
+    parts_.overlay.hitsSource = FileNamePart(path);
+    TellHitsChanged();
+    if (log.droppedPartialLine)
+        notes = "\nThe last line has no line end (a recording cut off) and was left out." + notes;
+    if (!notes.empty())
+        prompt_.Message(path + "\nRead " + std::to_string(log.Rows()) + " rows." + notes, operating::kHitsTitle,
+                        PromptIcon::kInformation);
+}
+
+void OperatingController::ClearHits() {
+    parts_.overlay.hits.clear();
+    parts_.overlay.hitsSource.clear();
+    TellHitsChanged();
+}
+
+void OperatingController::TellHitsChanged() {
+    for (CChildWnd* window : windows_.MapWindows()) window->HitsChanged();
+    windows_.UpdateCommandUi();
+}
