@@ -138,8 +138,13 @@ int RunDatalog(const std::vector<std::string>& arguments) {
 
     const int stopped = signals.Requested() ? signals.ExitStatus() : kExitOk;
     if (recorder.RowsWithValues() == 0) {
+        // Say what happened: a stop before the first row, a time too short
+        // for one round of the items, or an ECU that gave no value.
+        const bool anyRow = recorder.Rows() > 0;
         recorder.Discard();
-        ReportError(Str(str::kNoResponse) + " No value was recorded; no log was kept.");
+        if (stopped != kExitOk && !anyRow) ReportError("Stopped before the first row; no log was kept.");
+        else if (!anyRow) ReportError("No whole row in " + *secondsText + " s; no log was kept.");
+        else ReportError(Str(str::kNoResponse) + " No value was recorded; no log was kept.");
         return stopped != kExitOk ? stopped : kExitFailed;
     }
     const bool closed = recorder.Stop();

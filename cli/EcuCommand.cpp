@@ -1,5 +1,6 @@
 #include "cli/EcuCommand.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdint>
 
@@ -144,6 +145,8 @@ int SelectMonitorItems(const std::string& command, const Options& options, const
         while (index < app.diagItems.size() && app.diagItems[index].name != name) ++index;
         if (index >= app.diagItems.size() || index > 0xFF)
             return Usage(command, "no monitor item named '" + name + "'");
+        if (std::find(selection.begin(), selection.end(), index) != selection.end())
+            return Usage(command, "'" + name + "' is named twice in --items");
         if (selection.size() >= monitor::kDialogMax) return Usage(command, "at most 30 items");
         selection.push_back(static_cast<std::uint8_t>(index));
     }

@@ -2,6 +2,7 @@
 // status 0 success, 1 failed operation, 2 usage or configuration error.
 #include <malloc.h>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,6 +46,9 @@ int main(int argc, char** argv) {
     // and writes it whole, one large block after the other. Kept in the heap
     // instead of mapped and unmapped one by one, the memory of one is reused
     // by the next instead of being faulted in afresh, page by page.
+    // A file over the size limit (ulimit -f) is a failed write with its
+    // message, not a death by signal with the file cut mid-record.
+    std::signal(SIGXFSZ, SIG_IGN);
     ::mallopt(M_MMAP_THRESHOLD, 32 << 20);
     ::mallopt(M_TRIM_THRESHOLD, 32 << 20);
     const std::vector<CliCommand> commands = AllCommands();

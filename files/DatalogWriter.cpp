@@ -110,7 +110,9 @@ DatalogOpen DatalogWriter::CreateIn(int folder, const std::string& folderPath, c
     fd_ = fd;
     name_ = name;
     path_ = JoinPath(folderPath, name);
+    replaces_.clear();
     rows_ = 0;
+    size_ = static_cast<off_t>(DatalogHeader(columns_).size());
     error_ = 0;
     lastSync_ = clock();
     return DatalogOpen::kOk;
@@ -171,14 +173,23 @@ DatalogOpen DatalogWriter::Create(const std::string& path, bool replace) {
         return DatalogOpen::kFailed;
     }
     struct stat info {};
-    if (replace && ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0) {
-        // The name goes, whatever it is but a folder: a link is removed
-        // itself, so the file it names is never touched.
-        if (S_ISDIR(info.st_mode) || ::unlinkat(folder, name.c_str(), 0) != 0) {
-            error_ = S_ISDIR(info.st_mode) ? EISDIR : errno;
+    const bool taken = ::fstatat(folder, name.c_str(), &info, AT_SYMLINK_NOFOLLOW) == 0;
+    if (replace && taken) {
+        if (S_ISDIR(info.st_mode)) {
+            error_ = EISDIR;
             ::close(folder);
             return DatalogOpen::kFailed;
         }
+        // The old file stays until this log has rows to stand in its place.
+        const std::string part = name + ".part" + std::to_string(static_cast<long>(::getpid()));
+        const DatalogOpen opened = CreateIn(folder, folderPath, part);
+        if (opened != DatalogOpen::kOk) {
+            ::close(folder);
+            return opened;
+        }
+        replaces_ = name;
+        path_ = JoinPath(folderPath, name);
+        return opened;
     }
     const DatalogOpen opened = CreateIn(folder, folderPath, name);
     if (opened != DatalogOpen::kOk) ::close(folder);
@@ -190,27 +201,52 @@ bool DatalogWriter::WriteRow(double seconds, const std::vector<std::optional<std
     const std::string line = DatalogRowText(seconds, items_, columns_, raws);
     // One write for the whole row: a kill lands before it or after it.
     bool ok = WriteAll(fd_, line.data(), line.size());
+    if (!ok) {
+        // A full disk may have taken part of the row: the file is cut back
+        // to its last whole row, so no reader takes "7" for "70".
+        const int cause = errno != 0 ? errno : EIO;
+        if (::ftruncate(fd_, size_) == 0) ::fdatasync(fd_);
+        errno = cause;
+    }
     if (ok && clock() - lastSync_ >= kSyncInterval) {
         ok = ::fdatasync(fd_) == 0;
         lastSync_ = clock();
     }
     if (!ok) {
         error_ = errno != 0 ? errno : EIO;
+        // A log cut short does not replace the file it was to replace: its
+        // rows stay under its own name beside it.
+        if (!replaces_.empty()) path_ = JoinPath(FolderOf(path_), name_);
+        replaces_.clear();
         CloseFiles();
         return false;
     }
     ++rows_;
+    size_ += static_cast<off_t>(line.size());
     return true;
 }
 
 bool DatalogWriter::Close() {
-    if (fd_ < 0) return error_ == 0;
-    if (::fdatasync(fd_) != 0) error_ = errno;
+    if (fd_ < 0 && replaces_.empty()) return error_ == 0;
+    if (fd_ >= 0 && ::fdatasync(fd_) != 0) error_ = errno;
+    if (!replaces_.empty() && folder_ >= 0) {
+        // The rows there are (even after a failed write) take the old file's
+        // name in one step; a folder put there meanwhile is not replaced.
+        if (::renameat(folder_, name_.c_str(), folder_, replaces_.c_str()) == 0) {
+            name_ = replaces_;
+            ::fsync(folder_);
+        } else {
+            if (error_ == 0) error_ = errno;
+            path_ = JoinPath(FolderOf(path_), name_);
+        }
+        replaces_.clear();
+    }
     CloseFiles();
     return error_ == 0;
 }
 
 void DatalogWriter::Discard() {
+    replaces_.clear();   // the old file keeps its name
     if (fd_ < 0) return;
     struct stat mine {}, named {};
     // Only while the name still stands for the file written here.

@@ -13,6 +13,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/types.h>
+
 #include "files/Datalog.h"
 #include "model/DiagItem.h"
 
@@ -49,15 +51,18 @@ public:
     // A new log in folder (made when missing, a link there refused), named
     // after now in local time, "-2", "-3", ... when the name is taken.
     DatalogOpen CreateInFolder(const std::string& folder, std::time_t now);
-    // A new log at path; with replace, a file already under the name is
-    // removed first (a link there is removed, never written through; a
-    // folder is not touched).
+    // A new log at path. With replace, a file already under the name stays
+    // until the log is closed with rows: the log grows beside it under
+    // "<name>.part<pid>" and takes the name at Close (a link there is
+    // replaced, never written through; a folder is refused). A log discarded
+    // or cut short leaves the old file as it was.
     DatalogOpen Create(const std::string& path, bool replace);
 
     // One row; false when the file could not take it (the log is then
     // closed, its rows so far kept).
     bool WriteRow(double seconds, const std::vector<std::optional<std::uint16_t>>& raws);
-    // Syncs and closes; false when the last sync failed.
+    // Syncs and closes; false when the last sync failed, or a log replacing
+    // a file could not take its name (it then stays under its own).
     bool Close();
     // Closes and removes the file (a log without rows); only the file this
     // writer made is removed.
@@ -84,7 +89,9 @@ private:
     int fd_ = -1;
     std::string path_;
     std::string name_;
+    std::string replaces_;   // the name this log takes at Close; empty when it has it already
     std::size_t rows_ = 0;
+    off_t size_ = 0;         // the bytes of whole rows: a row cut short is cut back to it
     int error_ = 0;
     std::chrono::steady_clock::time_point lastSync_{};
 };

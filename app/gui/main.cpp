@@ -7,6 +7,7 @@
 #include <QStyleFactory>
 #include <QTimer>
 #include <chrono>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <memory>
@@ -79,6 +80,9 @@ int RunHeadless(AppOptions options) {
 
 int main(int argc, char** argv) {
     const auto started = std::chrono::steady_clock::now();
+    // A file over the size limit (ulimit -f) is a failed save with its
+    // message, not a death by signal that takes the unsaved edits with it.
+    std::signal(SIGXFSZ, SIG_IGN);
     const LaunchOptions launch = ParseLaunchOptions(std::vector<std::string>(argv + (argc > 0 ? 1 : 0), argv + argc));
     if (launch.help) {
         std::fputs(kLaunchUsage, stdout);

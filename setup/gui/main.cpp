@@ -1,6 +1,7 @@
 // setup: installs the program from its distribution folder (the current
 // folder), or uninstalls it with "/R".
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -38,6 +39,9 @@ std::string Home() {
 }  // namespace
 
 int main(int argc, char** argv) {
+    // A file over the size limit (ulimit -f) is a failed write with its
+    // message, not a death by signal in the middle of a copy.
+    std::signal(SIGXFSZ, SIG_IGN);
     const SetupArguments arguments = ParseSetupArguments(std::vector<std::string>(argv + 1, argv + argc));
     if (arguments.help) {
         std::fputs(kSetupUsage, stdout);

@@ -5,10 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <clocale>
+#include <csignal>
 #include <string>
 #include <vector>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -177,6 +180,50 @@ TEST_F(DatalogFileTest, DiscardRemovesOnlyTheFileItMade) {
     dir.Write("log.csv", "theirs");
     writer.Discard();
     EXPECT_EQ(dir.Read("log.csv"), "theirs");
+}
+
+// A replacing log grows beside the old file and takes its name only when it
+// closes with its rows: a recording that keeps nothing, or two recordings
+// racing for one name, never leave the name without a whole log.
+TEST_F(DatalogFileTest, AReplacingLogTakesTheNameOnlyWhenItCloses) {
+    dir.Write("keep.csv", "old rows");
+    DatalogWriter discarded(items);
+    ASSERT_EQ(discarded.Create(dir.File("keep.csv"), true), DatalogOpen::kOk);
+    EXPECT_EQ(discarded.Path(), dir.File("keep.csv"));
+    EXPECT_EQ(dir.Read("keep.csv"), "old rows");   // while it records
+    discarded.Discard();
+    EXPECT_EQ(dir.Read("keep.csv"), "old rows");
+    struct stat info {};
+    EXPECT_NE(::lstat(dir.File("keep.csv.part" + std::to_string(::getpid())).c_str(), &info), 0);
+
+    DatalogWriter kept(items);
+    ASSERT_EQ(kept.Create(dir.File("keep.csv"), true), DatalogOpen::kOk);
+    ASSERT_TRUE(kept.WriteRow(0, {1000, 10}));
+    EXPECT_EQ(dir.Read("keep.csv"), "old rows");
+    ASSERT_TRUE(kept.Close());
+    EXPECT_EQ(dir.Read("keep.csv"), header + "0.000,1000,5.0\n");
+}
+
+// A disk that takes part of a row: the file is cut back to its last whole
+// row, so no reader finds "7" where the ECU said "70".
+TEST_F(DatalogFileTest, ARowTheDiskTakesOnlyInPartIsCutBack) {
+    const auto previous = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &old), 0);
+    DatalogWriter writer(items);
+    ASSERT_EQ(writer.Create(dir.File("full.csv"), false), DatalogOpen::kOk);
+    const std::string row = "0.000,1000,5.0\n";
+    rlimit small = old;
+    small.rlim_cur = header.size() + row.size() + row.size() / 2;
+    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+    const bool firstRow = writer.WriteRow(0, {1000, 10});
+    const bool secondRow = writer.WriteRow(0, {1000, 10});
+    ::setrlimit(RLIMIT_FSIZE, &old);
+    std::signal(SIGXFSZ, previous);
+    EXPECT_TRUE(firstRow);
+    EXPECT_FALSE(secondRow);
+    EXPECT_EQ(writer.LastError(), EFBIG);
+    EXPECT_EQ(dir.Read("full.csv"), header + row);
 }
 
 }  // namespace
