@@ -67,7 +67,7 @@ void OperatingController::RunStarts() {
 // --- the live point ------------------------------------------------------------
 
 void OperatingController::OnAnswer(std::size_t position, const std::string& text) {
-    if (text == monitor::kError || text.empty()) return;
+    if (text == monitor::kError || text.empty() || playbackNow_) return;
     const Monitor& monitor = parts_.monitor;
     const std::size_t statusCount = monitor.StatusBarList().Size();
     std::size_t entry = 0;
@@ -101,7 +101,7 @@ void OperatingController::Replace() {
     if (map && fed_) {
         const std::string reason = NoCursorReason(point_, parts_.calibration.diagItems, *map);
         if (!reason.empty()) TellNoCursor(*map, reason);
-        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, clock(), *map, AxesOf(parts_.calibration, *map));
+        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, Now(), *map, AxesOf(parts_.calibration, *map));
     }
     SetLive(live);
 }
@@ -125,7 +125,28 @@ void OperatingController::TellNoCursor(const MapRecord& map, const std::string& 
     if (told) toldMaps_.insert(map.name);
 }
 
+void OperatingController::SetPlaybackTime(std::optional<double> now) {
+    const bool starting = !playbackNow_ && now;
+    const bool ending = playbackNow_ && !now;
+    playbackNow_ = now;
+    if (starting) {
+        // As at the start of a run: the items as the settings name them now.
+        toldMaps_.clear();
+        LoadPoint();
+    }
+    if (!ending) return;
+    trail_.Clear();
+    fed_ = false;
+    SetLive(LiveMarks{});
+}
+
 void OperatingController::Tick() {
+    if (playbackNow_) {
+        // The marks stay where the playback left them; a switch of the map
+        // is followed.
+        if (fed_) Replace();
+        return;
+    }
     if (parts_.monitor.Running()) {
         stoppedAt_ = -1.0;
         // The trail fades and a switch of the map is followed.
@@ -145,6 +166,7 @@ void OperatingController::Tick() {
 }
 
 void OperatingController::End() {
+    playbackNow_.reset();
     trail_.Clear();
     fed_ = false;
     pointLoaded_ = false;
