@@ -11,6 +11,7 @@
 #include "edit/gui/ChildWnd.h"
 #include "edit/gui/TableWnd.h"
 #include "files/DatalogReader.h"
+#include "files/DatalogWriter.h"
 #include "model/Calibration.h"
 #include "model/Strings.h"
 #include "platform/PathSearch.h"
@@ -201,7 +202,8 @@ bool OperatingController::HitsShown() const { return !parts_.overlay.hitsSource.
 void OperatingController::LoadHits() {
     FileDialogRequest request;
     request.title = operating::kHitsTitle;
-    const std::string logs = parts_.workFolder.empty() ? std::string() : parts_.workFolder + "/LOGS";
+    // Where Monitor > Record puts its logs, when there are any yet.
+    const std::string logs = DatalogFolderFor(parts_.settingsFilePath);
     std::error_code error;
     request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.workFolder;
     request.defaultExtension = "csv";

@@ -38,7 +38,7 @@ struct OperatingWindows {
 struct OperatingParts {
     Calibration& calibration;
     const std::string& settingsFilePath;   // the machine's settings file
-    const std::string& workFolder;         // the machine's work folder; its logs in LOGS/ below it
+    const std::string& workFolder;         // where the file dialog starts without a logs folder
     Monitor& monitor;
     OperatingOverlay& overlay;
 };

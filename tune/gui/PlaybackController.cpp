@@ -79,7 +79,7 @@ void PlaybackController::Open() {
     std::error_code error;
     request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.startFolder;
     request.defaultExtension = "csv";
-    request.filters = {"Datalog (*.csv)", "All Files (*)"};
+    request.filters = {"Datalog (*.csv)", "All Files(*.*)"};
     const std::string path = dialogs_.AskFile(frame_, request);
     if (!path.empty()) Load(path);
 }
