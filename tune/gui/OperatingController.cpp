@@ -89,11 +89,11 @@ void OperatingController::OnAnswer(std::size_t position, const std::string& text
     Feed(clock(), values);
 }
 
-void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues) {
+void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues, bool placeMarks) {
     if (!pointLoaded_) LoadPoint();
     fed_ = true;
     trail_.Feed(time, itemValues);
-    Replace();
+    if (placeMarks) Replace();
 }
 
 void OperatingController::Replace() {

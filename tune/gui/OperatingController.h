@@ -69,8 +69,9 @@ public:
 
     // Values of the monitor items (by item index) at time seconds on the
     // controller's clock; the live monitor's answers come here, and so can
-    // a log's playback.
-    void Feed(double time, const std::vector<std::optional<double>>& itemValues);
+    // a log's playback. placeMarks false leaves the marks as they are (a
+    // playback feeding many rows places them once after the last).
+    void Feed(double time, const std::vector<std::optional<double>>& itemValues, bool placeMarks = true);
     // The marks placed again on the current map (a map switch, the trail's fading).
     void Replace();
     // A log played back drives the marks: they are placed at its time now

@@ -121,6 +121,7 @@ bool PlaybackController::Load(const std::string& path) {
     sliderUnit_ = std::max(0.001, span / kMaxSliderSteps);
     MakeBar();
     bar_->SetStatus(notes);
+    dock_->setWindowTitle(QString::fromStdString("Playback - " + FileNamePart(path)));
     dock_->show();
     parts_.operating.SetPlaybackTime(playback_->Time());
     Show();
@@ -173,9 +174,9 @@ void PlaybackController::Show() {
     const PlaybackFeed feed = playback_->TakeFeed();
     if (feed.restart) operating.RestartTrail();
     for (std::size_t row = feed.first; row < feed.first + feed.count; ++row)
-        operating.Feed(log.times[row], RowItemValues(log, matched_, row));
-    // The trail fades by the time shown even where no row came.
-    if (feed.count == 0) operating.Replace();
+        operating.Feed(log.times[row], RowItemValues(log, matched_, row), /*placeMarks=*/false);
+    // Placed once, at the time shown: the trail fades even where no row came.
+    operating.Replace();
     parts_.monitor.ShowPlayback(playback_->Time(), RowItemTexts(log, matched_, playback_->Row()));
     parts_.ecu.RefreshMonitorWindow();
 
