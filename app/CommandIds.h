@@ -81,6 +81,8 @@ enum : int {
     kOperatingPoint = 32914,
     kHitCounts = 32915,
     kClearHitCounts = 32916,
+    // Our addition: a recorded ride played back on the windows.
+    kOpenLog = 32917,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

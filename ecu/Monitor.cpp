@@ -188,6 +188,7 @@ int Monitor::ShowStartMessage(int code) {
 
 int Monitor::StartFromMenu() {
     if (link_.portOpen) return 0;
+    if (playingBack_) return RefuseForPlayback();
     if (const int code = protocol_.CheckEcu(false); code != 0) return ShowStartMessage(code);
     ForgetCurrent();
     position_ = 0;
@@ -197,7 +198,13 @@ int Monitor::StartFromMenu() {
     return 0;
 }
 
+int Monitor::RefuseForPlayback() {
+    prompt_.Message(monitor::kPlaybackRefusal, monitor::kWindowTitle, PromptIcon::kExclamation);
+    return monitor::kRefusedForPlayback;
+}
+
 int Monitor::StartFromButton() {
+    if (playingBack_) return RefuseForPlayback();
     ForgetCurrent();
     position_ = 0;
     MarkAllStale();
@@ -247,13 +254,28 @@ std::vector<MonitorRow> Monitor::Rows() const {
             out.name = items_[index].name;
             out.unit = items_[index].unit;
         }
-        if (row < rowValues_.size()) {
+        if (playingBack_) {
+            if (index < playbackValues_.size()) out.value = playbackValues_[index];
+            out.live = true;
+        } else if (row < rowValues_.size()) {
             out.value = rowValues_[row];
             out.live = polling && rowAnsweredAt_[row] != kNever && tick_ - rowAnsweredAt_[row] <= allowedAge;
         }
         rows.push_back(std::move(out));
     }
     return rows;
+}
+
+void Monitor::ShowPlayback(double time, std::vector<std::string> valuesByItem) {
+    playingBack_ = true;
+    playbackTime_ = time;
+    playbackValues_ = std::move(valuesByItem);
+}
+
+void Monitor::EndPlayback() {
+    playingBack_ = false;
+    playbackTime_ = 0.0;
+    playbackValues_.clear();
 }
 
 void Monitor::SetDialogList(const std::vector<std::uint8_t>& entries) {

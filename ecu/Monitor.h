@@ -28,6 +28,11 @@ constexpr const char* kLogLabel = "Monitor";
 constexpr const char* kError = "Error";
 constexpr const char* kStartText = "St&art";
 constexpr const char* kStopText = "St&op";
+constexpr const char* kWindowTitle = "Monitor";
+// Start while a recorded log plays back in the rows.
+constexpr const char* kPlaybackRefusal =
+    "A recorded log is playing back in the monitor.\nClose the playback before starting the monitor.";
+constexpr int kRefusedForPlayback = -1;
 // After an answer a recording missed, the line is read until it is quiet,
 // at most this many bytes (an ECU that babbles without end).
 constexpr std::size_t kDrainMax = 2048;
@@ -92,7 +97,7 @@ public:
     // Start from the menu: nothing when the port is open; identify, then open
     // the port with the link timer. Start from the window's button: open, then
     // identify, closing again on failure. 0, or the code whose message was
-    // shown (1518, 1524, 1542).
+    // shown (1518, 1524, 1542, or kRefusedForPlayback while a log plays back).
     int StartFromMenu();
     int StartFromButton();
     // Lets an outstanding answer arrive, then closes the port.
@@ -106,6 +111,14 @@ public:
     void CloseWindow() { windowShown_ = false; }
     bool WindowShown() const { return windowShown_; }
     std::vector<MonitorRow> Rows() const;
+
+    // A recorded log played back: its values (by item index, "" for none)
+    // at time seconds stand in the rows in place of the answers, live, and
+    // the monitor cannot start until the playback ends.
+    void ShowPlayback(double time, std::vector<std::string> valuesByItem);
+    void EndPlayback();
+    bool PlayingBack() const { return playingBack_; }
+    double PlaybackTime() const { return playbackTime_; }
 
     // The item lists. Changing the dialog list empties the row values.
     const MonitorItemList& DialogList() const { return dialogList_; }
@@ -157,6 +170,7 @@ private:
     // text for the entry at the poll position; answered: it is a value.
     void SetRowValue(const std::string& text, bool answered);
     int ShowStartMessage(int code);
+    int RefuseForPlayback();
     // Every row value is stale from here on, and the round starts anew.
     void MarkAllStale();
     // Recording.
@@ -178,6 +192,9 @@ private:
     MonitorItemList statusBarList_{monitor::kStatusBarMax};
     std::vector<std::string> rowValues_;
     bool windowShown_ = false;
+    bool playingBack_ = false;
+    double playbackTime_ = 0.0;
+    std::vector<std::string> playbackValues_;   // by item index
 
     std::size_t position_ = 0;   // into the status-bar list, then the dialog list
     int current_ = -1;           // the item awaiting its answer; -1 when idle

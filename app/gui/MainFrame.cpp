@@ -78,6 +78,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     operating_ = std::make_unique<OperatingController>(
         OperatingParts{app_, app_.settingsFilePath, app_.defaultFolder, LiveMonitor(), app_.operating}, *this, dialogs_,
         prompt_, this);
+    playback_ = std::make_unique<PlaybackController>(
+        PlaybackParts{app_, app_.settingsFilePath, app_.defaultFolder, LiveMonitor(), *operating_, *ecu_}, *this,
+        dialogs_, prompt_, this);
     life_ = std::make_unique<CalibrationController>(app_, *this, dialogs_, prompt_, *ecu_, *compare_, this);
     dialogCommands_ = std::make_unique<DialogCommands>(
         app_, dialogs_, prompt_, this, [this](const std::vector<EcuByteWrite>& bytes) { return WriteToEcu(bytes); },
@@ -91,6 +94,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
 }
 
 CMainFrame::~CMainFrame() {
+    playback_.reset();   // it shows its log in the monitor and the marks
     ecu_.reset();   // the monitor's window goes before the monitor
     operating_.reset();   // and its listener on the monitor
     line_->End();
@@ -135,6 +139,7 @@ void CMainFrame::ShowLoaded(const std::string& path) {
     RefillMapSelector();
     if (bar_->mapSelector()->count() > 0) bar_->mapSelector()->setCurrentIndex(0);
     InstallMenu(4);
+    playback_->End();
     operating_->End();
 }
 
@@ -149,6 +154,7 @@ void CMainFrame::ShowNoCalibration() {
     selection_->ClearMapSelector();
     selection_->Clear();
     InstallMenu(2);
+    playback_->End();
     operating_->End();
 }
 

@@ -29,6 +29,7 @@
 #include "edit/gui/TableMathsController.h"
 #include "platform/UserPrompt.h"
 #include "tune/gui/OperatingController.h"
+#include "tune/gui/PlaybackController.h"
 
 class CDifferencesDlg;
 class CMonitorWnd;
@@ -112,6 +113,7 @@ public:
     // OperatingWindows
     std::vector<CChildWnd*> MapWindows() const override;
     OperatingController& Operating() { return *operating_; }
+    PlaybackController& Playback() { return *playback_; }
 
     // CalibrationWindows
     void ShowNoCalibration() override;
@@ -208,6 +210,7 @@ private:
     std::unique_ptr<FrameLogbook> logbook_;
     std::unique_ptr<EcuController> ecu_;
     std::unique_ptr<OperatingController> operating_;
+    std::unique_ptr<PlaybackController> playback_;
     std::unique_ptr<CalibrationController> life_;
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<FrameWindows> windows_;

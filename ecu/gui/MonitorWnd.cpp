@@ -30,7 +30,7 @@ constexpr const char* kStaleProperty = "stale";
 CMonitorWnd::CMonitorWnd(Monitor& monitor, QWidget* mainWindow)
     : QDialog(mainWindow), monitor_(monitor), mainWindow_(mainWindow) {
     setObjectName("monitorWnd");
-    setWindowTitle("Monitor");
+    setWindowTitle(monitor::kWindowTitle);
     setModal(false);
     auto* layout = new QGridLayout(this);
     layout->setVerticalSpacing(1);
@@ -168,6 +168,10 @@ void CMonitorWnd::Refresh() {
         if (box->text() != value) box->setText(value);
         ShowStale(box, !shown.live);
     }
+    // A log played back is said in the title, with the time its values are of.
+    QString title = monitor::kWindowTitle;
+    if (monitor_.PlayingBack()) title += QString(" - playback %1 s").arg(monitor_.PlaybackTime(), 0, 'f', 1);
+    if (windowTitle() != title) setWindowTitle(title);
     const QString text = Q(monitor_.ButtonText());
     if (start_->text() != text) start_->setText(text);
     const bool recording = isRecording && isRecording();

@@ -233,10 +233,12 @@ private slots:
                       "0.000,%g,%g,80\n3.000,%g,%g,80\n4.000,%g,%g,81\n",
                       double(t.Rpm(2)), double(t.Throt(1)), double((t.Rpm(0) + t.Rpm(1)) / 2), double(t.Throt(0)),
                       double(t.Rpm(0)), double(t.Throt(0)));
-        t.f.dialogs.nextFile = t.f.install.dir.Write("ride.csv", text);
+        t.f.dialogs.nextFile = t.f.install.dir.Write("install/TST01/WORK/LOGS/ride.csv", text);
         QVERIFY(!t.f.frame->QueryCommand(cmd::kClearHitCounts).enabled);
         t.f.frame->action(cmd::kHitCounts)->trigger();
         QVERIFY(t.f.prompt.shown.empty());
+        // The dialog starts where Monitor > Record writes.
+        QVERIFY(QString::fromStdString(t.f.dialogs.lastRequest.folder).endsWith("/WORK/LOGS"));
         QVERIFY(t.f.frame->QueryCommand(cmd::kClearHitCounts).enabled);
 
         // The seconds on demand: the tooltip over a cell, the status line for the cursor cell.

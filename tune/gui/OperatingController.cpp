@@ -11,6 +11,7 @@
 #include "edit/gui/ChildWnd.h"
 #include "edit/gui/TableWnd.h"
 #include "files/DatalogReader.h"
+#include "files/DatalogWriter.h"
 #include "model/Calibration.h"
 #include "model/Strings.h"
 #include "platform/PathSearch.h"
@@ -67,7 +68,7 @@ void OperatingController::RunStarts() {
 // --- the live point ------------------------------------------------------------
 
 void OperatingController::OnAnswer(std::size_t position, const std::string& text) {
-    if (text == monitor::kError || text.empty()) return;
+    if (text == monitor::kError || text.empty() || playbackNow_) return;
     const Monitor& monitor = parts_.monitor;
     const std::size_t statusCount = monitor.StatusBarList().Size();
     std::size_t entry = 0;
@@ -88,11 +89,11 @@ void OperatingController::OnAnswer(std::size_t position, const std::string& text
     Feed(clock(), values);
 }
 
-void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues) {
+void OperatingController::Feed(double time, const std::vector<std::optional<double>>& itemValues, bool placeMarks) {
     if (!pointLoaded_) LoadPoint();
     fed_ = true;
     trail_.Feed(time, itemValues);
-    Replace();
+    if (placeMarks) Replace();
 }
 
 void OperatingController::Replace() {
@@ -101,7 +102,7 @@ void OperatingController::Replace() {
     if (map && fed_) {
         const std::string reason = NoCursorReason(point_, parts_.calibration.diagItems, *map);
         if (!reason.empty()) TellNoCursor(*map, reason);
-        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, clock(), *map, AxesOf(parts_.calibration, *map));
+        else if (!trail_.Empty()) live = PlaceLiveMarks(trail_, Now(), *map, AxesOf(parts_.calibration, *map));
     }
     SetLive(live);
 }
@@ -125,7 +126,28 @@ void OperatingController::TellNoCursor(const MapRecord& map, const std::string& 
     if (told) toldMaps_.insert(map.name);
 }
 
+void OperatingController::SetPlaybackTime(std::optional<double> now) {
+    const bool starting = !playbackNow_ && now;
+    const bool ending = playbackNow_ && !now;
+    playbackNow_ = now;
+    if (starting) {
+        // As at the start of a run: the items as the settings name them now.
+        toldMaps_.clear();
+        LoadPoint();
+    }
+    if (!ending) return;
+    trail_.Clear();
+    fed_ = false;
+    SetLive(LiveMarks{});
+}
+
 void OperatingController::Tick() {
+    if (playbackNow_) {
+        // The marks stay where the playback left them; a switch of the map
+        // is followed.
+        if (fed_) Replace();
+        return;
+    }
     if (parts_.monitor.Running()) {
         stoppedAt_ = -1.0;
         // The trail fades and a switch of the map is followed.
@@ -145,6 +167,7 @@ void OperatingController::Tick() {
 }
 
 void OperatingController::End() {
+    playbackNow_.reset();
     trail_.Clear();
     fed_ = false;
     pointLoaded_ = false;
@@ -179,7 +202,8 @@ bool OperatingController::HitsShown() const { return !parts_.overlay.hitsSource.
 void OperatingController::LoadHits() {
     FileDialogRequest request;
     request.title = operating::kHitsTitle;
-    const std::string logs = parts_.workFolder.empty() ? std::string() : parts_.workFolder + "/LOGS";
+    // Where Monitor > Record puts its logs, when there are any yet.
+    const std::string logs = DatalogFolderFor(parts_.settingsFilePath);
     std::error_code error;
     request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.workFolder;
     request.defaultExtension = "csv";

@@ -38,7 +38,7 @@ struct OperatingWindows {
 struct OperatingParts {
     Calibration& calibration;
     const std::string& settingsFilePath;   // the machine's settings file
-    const std::string& workFolder;         // the machine's work folder; its logs in LOGS/ below it
+    const std::string& workFolder;         // where the file dialog starts without a logs folder
     Monitor& monitor;
     OperatingOverlay& overlay;
 };
@@ -69,10 +69,18 @@ public:
 
     // Values of the monitor items (by item index) at time seconds on the
     // controller's clock; the live monitor's answers come here, and so can
-    // a log's playback.
-    void Feed(double time, const std::vector<std::optional<double>>& itemValues);
+    // a log's playback. placeMarks false leaves the marks as they are (a
+    // playback feeding many rows places them once after the last).
+    void Feed(double time, const std::vector<std::optional<double>>& itemValues, bool placeMarks = true);
     // The marks placed again on the current map (a map switch, the trail's fading).
     void Replace();
+    // A log played back drives the marks: they are placed at its time now
+    // (the trail fades on its clock) and stay while it pauses. nullopt ends
+    // it: the trail and the marks go.
+    void SetPlaybackTime(std::optional<double> now);
+    bool PlayingBack() const { return playbackNow_.has_value(); }
+    // The trail starts over (a playback jumped).
+    void RestartTrail() { trail_.Clear(); }
     // The calibration went or another came: marks, hits and notes go.
     void End();
     // A stopped monitor's marks go once they lingered (called on a timer).
@@ -89,6 +97,8 @@ private:
     // Says once per map and run why a map shows no operating point.
     void TellNoCursor(const MapRecord& map, const std::string& reason);
     void SetLive(const LiveMarks& live);
+    // The time the marks are placed at: the playback's, else the clock's.
+    double Now() const { return playbackNow_ ? *playbackNow_ : clock(); }
     void TellHitsChanged();
 
     std::function<void(std::size_t, const std::string&)> previousOnValue_;
@@ -107,4 +117,5 @@ private:
     bool inRun_ = false;                // the monitor has run since the last stop was seen
     double stoppedAt_ = -1.0;           // when the monitor was first seen stopped; -1 while it runs
     std::set<std::string> toldMaps_;    // maps told of in this run
+    std::optional<double> playbackNow_; // the time of a log played back
 };
