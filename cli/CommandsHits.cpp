@@ -55,9 +55,14 @@ std::string AxesProblem(const OperatingAxes& axes, const MapRecord& map, const s
     }
 }
 
+// Whole, however large: a log's times are only checked for going back, and
+// a double runs to over 300 digits before the point.
 std::string Seconds(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
+    const int length = std::snprintf(nullptr, 0, "%.3f", seconds);
+    if (length <= 0) return "?";
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%.3f", seconds);
+    text.pop_back();
     return text;
 }
 

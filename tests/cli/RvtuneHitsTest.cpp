@@ -67,6 +67,15 @@ TEST_F(RvtuneHitsTest, GridOfSecondsAsTextAndCsv) {
               "100.0,0.000,1.250,0.250\n");
 }
 
+TEST_F(RvtuneHitsTest, AHugeTimePrintsWhole) {
+    const std::string far = install.dir.Write(
+        "far.csv", "time_s,Engine Speed [rpm],Throttle [%]\n0,1000,0\n1e40,1000,0\n");
+    const ProcessResult o = Tune({"hits", far, "--map", "Main", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("\n0.0,10000000000000000303786028427003666890752.000,0.000,0.000\n"), std::string::npos)
+        << o.out;
+}
+
 TEST_F(RvtuneHitsTest, ErrorsSayWhatIsWrong) {
     const std::string noThrottle = install.dir.Write("rpm-only.csv", "time_s,Engine Speed [rpm]\n0,1000\n");
     const std::string bad = install.dir.Write("bad.csv", "time_s,Engine Speed [rpm],Throttle [%]\n0,1000,5\n1,x,5\n");
