@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <string>
+#include <system_error>
 #include <vector>
 
 #include "cli/Cli.h"
@@ -14,6 +15,7 @@
 #include "files/DatalogReader.h"
 #include "model/Maps.h"
 #include "model/Strings.h"
+#include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "tune/HitCounts.h"
@@ -37,6 +39,24 @@ int CalibrationFile(const CQelApp& app, const Options& options, std::string& pat
     return kExitUsage;
 }
 
+// Why the data file did not load, naming it. A "Data" fault has had its
+// message from the load already.
+std::string OpenProblem(const CQelApp& app, const std::string& file, int loaded) {
+    const std::string head = Str(str::kOpenFailed) + " " + file + ": ";
+    if (loaded == kOtherMachine) {
+        std::string model;
+        app.dataLines.GetValue(datafile::kMachineSection, datafile::kModelKey, ',', model);
+        return head + "it is a data file of machine " + model + ", not of " + MachineName(app);
+    }
+    if (loaded == kUnreadable) {
+        std::error_code ec;
+        if (std::filesystem::file_size(file, ec) > kMaxInputFileSize && !ec)
+            return head + "it is larger than " + std::to_string(kMaxInputFileSize >> 20) + " MB";
+        return head + WhyUnreadable(file);
+    }
+    return head + "its data could not be read";
+}
+
 std::string MapNames(const MapList& maps) {
     std::string names;
     for (const auto& map : maps) names += (names.empty() ? "" : ", ") + map->name;
@@ -55,9 +75,14 @@ std::string AxesProblem(const OperatingAxes& axes, const MapRecord& map, const s
     }
 }
 
+// Whole, however large: a log's times are only checked for going back, and
+// a double runs to over 300 digits before the point.
 std::string Seconds(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
+    const int length = std::snprintf(nullptr, 0, "%.3f", seconds);
+    if (length <= 0) return "?";
+    std::string text(static_cast<std::size_t>(length) + 1, '\0');
+    std::snprintf(text.data(), text.size(), "%.3f", seconds);
+    text.pop_back();
     return text;
 }
 
@@ -122,8 +147,8 @@ int RunHits(const std::vector<std::string>& arguments) {
     CQelApp& app = session.app();
     std::string file;
     if (int status = CalibrationFile(app, options, file); status != kExitOk) return status;
-    if (LoadDataFile(app, app, session.prompt(), file) != kLoaded) {
-        ReportError(Str(str::kOpenFailed) + ": " + file);
+    if (const int loaded = LoadDataFile(app, app, session.prompt(), file); loaded != kLoaded) {
+        ReportError(OpenProblem(app, file, loaded));
         return kExitFailed;
     }
     const MapRecord* map = FindMap(app.maps, *mapName);

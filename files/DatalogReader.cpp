@@ -231,7 +231,7 @@ bool ReadDatalog(const std::string& path, Datalog& log, std::string& error) {
         const auto size = std::filesystem::file_size(path, ec);
         if (!ec && size > kMaxInputFileSize)
             return Refuse(log, error, "the file is larger than " + std::to_string(kMaxInputFileSize >> 20) + " MB");
-        return Refuse(log, error, "cannot read the file");
+        return Refuse(log, error, "cannot read the file: " + WhyUnreadable(path));
     }
     return ParseDatalog(text, log, error);
 }

@@ -3,6 +3,7 @@
 
 #include <cerrno>
 #include <cstdint>
+#include <cstring>
 #include <cstdlib>
 #include <filesystem>
 #include <new>
@@ -319,4 +320,16 @@ bool ReadWholeFile(const std::string& path, std::string& content, std::size_t li
         content.shrink_to_fit();
     }
     return ok;
+}
+
+std::string WhyUnreadable(const std::string& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return errno == ENOENT ? std::string("no such file") : std::string(std::strerror(errno));
+    if (S_ISDIR(info.st_mode)) return "a folder, not a file";
+    if (!S_ISREG(info.st_mode)) return "not a regular file";
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) return std::strerror(errno);
+    ::close(fd);
+    return "it could not be read";
 }

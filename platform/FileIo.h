@@ -57,3 +57,8 @@ constexpr std::size_t kMaxInputFileSize = std::size_t{16} << 20;
 // file, or holds more than limit bytes (content is then empty).
 bool ReadWholeFile(const std::string& path, std::string& content,
                    std::size_t limit = static_cast<std::size_t>(-1));
+// Why ReadWholeFile could not read path, in a few words for a message: "no
+// such file", "a folder, not a file", the system's reason for refusing it to
+// us; "it could not be read" when no cause shows any more. Size is left to
+// the caller, which knows its limit.
+std::string WhyUnreadable(const std::string& path);

@@ -35,8 +35,9 @@ struct HitCounts {
 // The log's columns for the map's axes: the columns named as the operating
 // point's items (by the header's NAME part). throtColumn is -1 for a map of
 // one THROT row, which needs none. false with one sentence in error when
-// the map can have no operating point, or the log lacks a column or has two
-// of one name.
+// the map can have no operating point, or the log lacks a column, has two
+// of one name, or gives one a unit other than its item's (compared without
+// case and blanks around it; a column without a unit is taken as it is).
 bool FindHitColumns(const Datalog& log, const OperatingPoint& point, const std::vector<DiagItem>& items,
                     const MapRecord& map, int& rpmColumn, int& throtColumn, std::string& error);
 

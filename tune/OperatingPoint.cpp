@@ -46,6 +46,15 @@ std::string ItemName(const std::vector<DiagItem>& items, int index) {
                                                                         : std::string();
 }
 
+// Whether name comes back unchanged from the settings file: the reader
+// trims blanks, drops one pair of enclosing quotes and keeps only what fits
+// its buffer, so a name it would alter would later find another item or none.
+bool ReadsBack(const std::string& name) {
+    std::string text;
+    if (!ProfileFile::SetStrings(text, operatingpoint::kSection, {{operatingpoint::kRpmKey, name}})) return false;
+    return ProfileFile::StringIn(text, operatingpoint::kSection, operatingpoint::kRpmKey, "") == name;
+}
+
 // The sentence for an axis kind without an item.
 std::string NoItem(const AxisSource& source, const char* key, const char* what) {
     if (!source.setName.empty())
@@ -73,8 +82,11 @@ OperatingPoint LoadOperatingPoint(const ProfileFile& settings, const std::vector
 }
 
 bool SaveOperatingPoint(ProfileFile& settings, const std::vector<DiagItem>& items, int rpmItem, int throtItem) {
-    return settings.WriteStrings(operatingpoint::kSection, {{operatingpoint::kRpmKey, ItemName(items, rpmItem)},
-                                                            {operatingpoint::kThrotKey, ItemName(items, throtItem)}});
+    const std::string rpmName = ItemName(items, rpmItem);
+    const std::string throtName = ItemName(items, throtItem);
+    if (!ReadsBack(rpmName) || !ReadsBack(throtName)) return false;
+    return settings.WriteStrings(operatingpoint::kSection,
+                                 {{operatingpoint::kRpmKey, rpmName}, {operatingpoint::kThrotKey, throtName}});
 }
 
 bool NeedsThrottle(const MapRecord& map) { return map.z.count > 1; }

@@ -48,7 +48,9 @@ int DefaultThrotItem(const std::vector<DiagItem>& items);
 OperatingPoint LoadOperatingPoint(const ProfileFile& settings, const std::vector<DiagItem>& items);
 // Both keys in one atomic rewrite of the settings file, every other section
 // and key kept: the item's name, or an empty value (the default again) for
-// an index without an item. false when the file could not be written.
+// an index without an item. false, and nothing written, when the file could
+// not be written or a name would not read back the same from it (blanks
+// around it, enclosing quotes, a line break, longer than the reader keeps).
 bool SaveOperatingPoint(ProfileFile& settings, const std::vector<DiagItem>& items, int rpmItem, int throtItem);
 
 // A map of one THROT row is a line along RPM: the throttle does not move

@@ -67,8 +67,18 @@ TEST_F(RvtuneHitsTest, GridOfSecondsAsTextAndCsv) {
               "100.0,0.000,1.250,0.250\n");
 }
 
+TEST_F(RvtuneHitsTest, AHugeTimePrintsWhole) {
+    const std::string far = install.dir.Write(
+        "far.csv", "time_s,Engine Speed [rpm],Throttle [%]\n0,1000,0\n1e40,1000,0\n");
+    const ProcessResult o = Tune({"hits", far, "--map", "Main", "--csv"});
+    ASSERT_EQ(o.status, 0) << o.err;
+    EXPECT_NE(o.out.find("\n0.0,10000000000000000303786028427003666890752.000,0.000,0.000\n"), std::string::npos)
+        << o.out;
+}
+
 TEST_F(RvtuneHitsTest, ErrorsSayWhatIsWrong) {
     const std::string noThrottle = install.dir.Write("rpm-only.csv", "time_s,Engine Speed [rpm]\n0,1000\n");
+    const std::string other = install.dir.Write("other.qsd", testinstall::CalibrationFile("RX250"));
     const std::string bad = install.dir.Write("bad.csv", "time_s,Engine Speed [rpm],Throttle [%]\n0,1000,5\n1,x,5\n");
     struct Case {
         std::vector<std::string> args;
@@ -79,7 +89,10 @@ TEST_F(RvtuneHitsTest, ErrorsSayWhatIsWrong) {
         {{"hits", ride, "--map", "Nope"}, 1, "no map named 'Nope'; the maps are: Main, Twin"},
         {{"hits", noThrottle, "--map", "Main"}, 1, "the log has no column \"Throttle\" (the THROT item)"},
         {{"hits", bad, "--map", "Main"}, 1, "line 3: \"x\" in column Engine Speed is not a number"},
-        {{"hits", ride, "--map", "Main", "--file", install.dir.File("none.qsd")}, 1, "none.qsd"},
+        {{"hits", ride, "--map", "Main", "--file", install.dir.File("none.qsd")}, 1, "none.qsd: no such file"},
+        {{"hits", ride, "--map", "Main", "--file", other}, 1,
+         "other.qsd: it is a data file of machine RX250, not of TST01"},
+        {{"hits", install.dir.File("gone.csv"), "--map", "Main"}, 1, "gone.csv: cannot read the file: no such file"},
         {{"hits", ride, "--csv", "Main"}, 2, "give one LOG and --map NAME"},
     };
     for (const Case& c : cases) {

@@ -110,7 +110,7 @@ TEST(DatalogReaderTest, FilesOverTheLimitOrMissingAreRefused) {
     Datalog log;
     std::string error;
     EXPECT_FALSE(ReadDatalog(dir.File("missing.csv"), log, error));
-    EXPECT_EQ(error, "cannot read the file");
+    EXPECT_EQ(error, "cannot read the file: no such file");
 
     const std::string big = dir.File("big.csv");
     std::FILE* f = std::fopen(big.c_str(), "wb");

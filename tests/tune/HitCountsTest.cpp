@@ -95,6 +95,8 @@ TEST(HitCountsTest, ColumnsComeFromTheOperatingPointItems) {
         {"time_s,Engine Speed [rpm]\n", 1, true, 0, -1, ""},   // one row needs no throttle
         {"time_s,Engine Speed [rpm],Throttle [%],Engine Speed [x]\n", 3, false, -1, -1,
          "the log has more than one column \"Engine Speed\" (the RPM item)"},
+        {"time_s,Engine Speed [ RPM ],Throttle [km/h]\n", 3, false, -1, -1,
+         "the log's column Throttle is in km/h, the machine's item in %"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.header);

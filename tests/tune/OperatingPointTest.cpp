@@ -81,6 +81,21 @@ TEST(OperatingPointTest, SavingRewritesOnlyItsOwnSection) {
     EXPECT_EQ(point.throt.item, 1);   // an empty value is the default again
 }
 
+TEST(OperatingPointTest, ANameTheFileWouldNotGiveBackIsNotSaved) {
+    TempDir dir;
+    const std::string before = "[RS232C]\nPORT=PORT1\n";
+    const std::string path = dir.Write("RV_Tune.INI", before);
+    ProfileFile settings(path);
+    for (const std::string& name : {std::string(" Engine Speed"), std::string("\"Engine Speed\""),
+                                    std::string(ProfileFile::kBufferSize, 'R')}) {
+        SCOPED_TRACE(name);
+        EXPECT_FALSE(SaveOperatingPoint(settings, Items({{"Throttle", "%"}, {name.c_str(), "rpm"}}), 1, 0));
+        std::string text;
+        ASSERT_TRUE(ReadWholeFile(path, text));
+        EXPECT_EQ(text, before);
+    }
+}
+
 TEST(OperatingPointTest, ReasonsWhyNoCursorIsShown) {
     MapRecord map;
     map.name = "Warm-up Trim";
