@@ -96,10 +96,6 @@ int RunDatalog(const std::vector<std::string>& arguments) {
     EcuCommand session;
     if (int status = session.Start(options, false); status != kExitOk) return status;
     CQelApp& app = session.app();
-    if (app.diagItems.empty()) {
-        ReportError("the machine definition lists no monitor items ([Diag.Com])");
-        return kExitUsage;
-    }
     std::vector<std::uint8_t> selection;
     if (int status = SelectMonitorItems(command, options, app, selection); status != kExitOk) return status;
 

@@ -177,10 +177,6 @@ int RunMonitor(const std::vector<std::string>& arguments) {
     EcuCommand session;
     if (int status = session.Start(options, false); status != kExitOk) return status;
     CQelApp& app = session.app();
-    if (app.diagItems.empty()) {
-        ReportError("the machine definition lists no monitor items ([Diag.Com])");
-        return kExitUsage;
-    }
     std::vector<std::uint8_t> selection;
     if (int status = SelectMonitorItems(command, options, app, selection); status != kExitOk) return status;
 

@@ -18,8 +18,8 @@
 #include "platform/FileIo.h"
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
-#include "tune/HitCounts.h"
-#include "tune/OperatingPoint.h"
+#include "app/HitCounts.h"
+#include "app/OperatingPoint.h"
 
 namespace {
 

@@ -133,6 +133,10 @@ bool ParseSeconds(const std::string& text, double& seconds) {
 int SelectMonitorItems(const std::string& command, const Options& options, const CQelApp& app,
                        std::vector<std::uint8_t>& selection) {
     selection.clear();
+    if (app.diagItems.empty()) {
+        ReportError("the machine definition lists no monitor items ([Diag.Com])");
+        return kExitUsage;
+    }
     const std::string* names = options.Find("--items");
     if (!names) {
         selection = LoadMonitorSelection(ProfileFile(app.settingsFilePath), app.diagItems);

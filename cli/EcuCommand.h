@@ -49,7 +49,8 @@ class EcuCommand;
 bool ParseSeconds(const std::string& text, double& seconds);
 // The monitor items of --items NAME,... (at most 30, each name an item of
 // the definition), else the selection the monitor window would show:
-// kExitOk, or kExitUsage after the reason was reported.
+// kExitOk, or kExitUsage after the reason was reported (a definition
+// without monitor items among them).
 int SelectMonitorItems(const std::string& command, const Options& options, const CQelApp& app,
                        std::vector<std::uint8_t>& selection);
 // rvtune datalog (cli/CommandsDatalog.cpp).
