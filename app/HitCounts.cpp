@@ -1,4 +1,4 @@
-#include "tune/HitCounts.h"
+#include "app/HitCounts.h"
 
 #include <string_view>
 

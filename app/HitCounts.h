@@ -11,7 +11,7 @@
 #include "files/DatalogReader.h"
 #include "model/DiagItem.h"
 #include "model/MapRecord.h"
-#include "tune/OperatingPoint.h"
+#include "app/OperatingPoint.h"
 
 struct HitCounts {
     int rows = 0;                  // THROT rows of the map

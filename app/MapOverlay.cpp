@@ -1,4 +1,4 @@
-#include "tune/MapOverlay.h"
+#include "app/MapOverlay.h"
 
 #include <algorithm>
 #include <cmath>

@@ -12,9 +12,9 @@
 #include "files/DatalogReader.h"
 #include "model/DiagItem.h"
 #include "model/MapRecord.h"
-#include "tune/HitCounts.h"
-#include "tune/OperatingPoint.h"
-#include "tune/OperatingTrail.h"
+#include "app/HitCounts.h"
+#include "app/OperatingPoint.h"
+#include "app/OperatingTrail.h"
 
 // The trail's points on map at time now: the newest as the cells around it,
 // the older ones as fractional cells with their age. No marks (an empty map

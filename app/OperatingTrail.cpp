@@ -1,4 +1,4 @@
-#include "tune/OperatingTrail.h"
+#include "app/OperatingTrail.h"
 
 #include <cmath>
 

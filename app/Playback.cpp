@@ -1,10 +1,10 @@
-#include "tune/Playback.h"
+#include "app/Playback.h"
 
 #include <algorithm>
 #include <cmath>
 
 #include "files/Datalog.h"
-#include "tune/OperatingTrail.h"
+#include "app/OperatingTrail.h"
 
 PlaybackItems MatchLogItems(const Datalog& log, const std::vector<DiagItem>& items, const OperatingPoint& point) {
     PlaybackItems matched;

@@ -12,7 +12,7 @@
 
 #include "files/DatalogReader.h"
 #include "model/DiagItem.h"
-#include "tune/OperatingPoint.h"
+#include "app/OperatingPoint.h"
 
 namespace playback {
 constexpr double kSpeeds[] = {0.25, 0.5, 1.0, 2.0, 4.0, 8.0};

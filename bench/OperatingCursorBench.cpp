@@ -12,7 +12,7 @@
 #include "bench/support/FullMapCalibration.h"
 #include "edit/LinkedMaps.h"
 #include "edit/gui/TableWnd.h"
-#include "tune/MapOverlay.h"
+#include "app/MapOverlay.h"
 
 namespace {
 

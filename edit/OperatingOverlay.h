@@ -2,7 +2,7 @@
 // What the tuning loop lays over the windows of a map: where the engine runs
 // now, with the way it came over the last seconds, and the seconds a
 // recorded ride spent around each cell. The windows only draw it; the
-// tuning loop (tune/) fills it in.
+// tuning loop (app/) fills it in.
 #include <map>
 #include <string>
 #include <vector>

@@ -3,7 +3,7 @@
 
 #include "edit/gui/ConstantsDlg.h"
 #include "edit/gui/MultiMapDlg.h"
-#include "tune/gui/OperatingPointDlg.h"
+#include "app/gui/OperatingPointDlg.h"
 
 #include <QFileDialog>
 #include <QStringList>

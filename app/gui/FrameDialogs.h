@@ -12,7 +12,7 @@
 #include "edit/gui/EditDialogs.h"
 #include "model/Image.h"
 #include "platform/FileDialogRequest.h"
-#include "tune/gui/TuneDialogs.h"
+#include "app/gui/TuneDialogs.h"
 
 class CConstantsDlg;
 class CDataExchangeDlg;

@@ -28,8 +28,8 @@
 #include "edit/gui/QelDoc.h"
 #include "edit/gui/TableMathsController.h"
 #include "platform/UserPrompt.h"
-#include "tune/gui/OperatingController.h"
-#include "tune/gui/PlaybackController.h"
+#include "app/gui/OperatingController.h"
+#include "app/gui/PlaybackController.h"
 
 class CDifferencesDlg;
 class CMonitorWnd;

@@ -1,4 +1,4 @@
-#include "tune/gui/OperatingController.h"
+#include "app/gui/OperatingController.h"
 
 #include <QDialog>
 #include <QTimer>
@@ -17,9 +17,9 @@
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/UserPrompt.h"
-#include "tune/MapOverlay.h"
-#include "tune/gui/OperatingPointDlg.h"
-#include "tune/gui/TuneDialogs.h"
+#include "app/MapOverlay.h"
+#include "app/gui/OperatingPointDlg.h"
+#include "app/gui/TuneDialogs.h"
 
 namespace {
 

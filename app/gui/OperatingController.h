@@ -14,8 +14,8 @@
 
 #include <QElapsedTimer>
 
-#include "tune/OperatingPoint.h"
-#include "tune/OperatingTrail.h"
+#include "app/OperatingPoint.h"
+#include "app/OperatingTrail.h"
 
 class CChildWnd;
 class Monitor;

@@ -1,4 +1,4 @@
-#include "tune/gui/OperatingPointDlg.h"
+#include "app/gui/OperatingPointDlg.h"
 
 #include <QComboBox>
 #include <QFormLayout>

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "model/DiagItem.h"
-#include "tune/OperatingPoint.h"
+#include "app/OperatingPoint.h"
 
 class QComboBox;
 class QPushButton;

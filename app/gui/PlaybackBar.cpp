@@ -1,4 +1,4 @@
-#include "tune/gui/PlaybackBar.h"
+#include "app/gui/PlaybackBar.h"
 
 #include <QComboBox>
 #include <QGridLayout>

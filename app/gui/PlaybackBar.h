@@ -9,7 +9,7 @@
 #include <functional>
 #include <string>
 
-#include "tune/Playback.h"
+#include "app/Playback.h"
 
 class QComboBox;
 class QLabel;

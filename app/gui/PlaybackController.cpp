@@ -1,4 +1,4 @@
-#include "tune/gui/PlaybackController.h"
+#include "app/gui/PlaybackController.h"
 
 #include <QDockWidget>
 #include <QMainWindow>
@@ -16,10 +16,10 @@
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/UserPrompt.h"
-#include "tune/OperatingPoint.h"
-#include "tune/gui/OperatingController.h"
-#include "tune/gui/PlaybackBar.h"
-#include "tune/gui/TuneDialogs.h"
+#include "app/OperatingPoint.h"
+#include "app/gui/OperatingController.h"
+#include "app/gui/PlaybackBar.h"
+#include "app/gui/TuneDialogs.h"
 
 namespace {
 

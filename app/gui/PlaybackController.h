@@ -11,7 +11,7 @@
 #include <memory>
 #include <string>
 
-#include "tune/Playback.h"
+#include "app/Playback.h"
 
 class CPlaybackBar;
 class EcuController;

@@ -1,4 +1,4 @@
-#include "tune/OperatingPoint.h"
+#include "app/OperatingPoint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,11 @@
-#include "tune/OperatingTrail.h"
+#include "app/OperatingTrail.h"
 
 #include <gtest/gtest.h>
 
 #include <cmath>
 #include <limits>
 
-#include "tune/MapOverlay.h"
+#include "app/MapOverlay.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "tune/Playback.h"
+#include "app/Playback.h"
 
 #include <gtest/gtest.h>
 

@@ -13,7 +13,7 @@
 #include "ecu/Monitor.h"
 #include "ecu/gui/MonitorWnd.h"
 #include "tests/gui/EcuFrame.h"
-#include "tune/gui/PlaybackBar.h"
+#include "app/gui/PlaybackBar.h"
 
 namespace {
 

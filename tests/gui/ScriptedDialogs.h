@@ -22,7 +22,7 @@
 #include "edit/gui/MultiMapDlg.h"
 #include "edit/gui/TitleDlg.h"
 #include "edit/gui/TableMathsDlg.h"
-#include "tune/gui/OperatingPointDlg.h"
+#include "app/gui/OperatingPointDlg.h"
 
 struct ScriptedDialogs : FrameDialogs {
     std::string nextFile;          // "" = Cancel
