@@ -12,6 +12,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -210,6 +211,28 @@ TEST_F(ProfileFileTest, WriteStringsSetsAllKeysInOrderOrNoneAtAll) {
     ProfileFile missing(dir.File("missing.ini"));
     EXPECT_TRUE(missing.WriteStrings("Directory", {}));
     EXPECT_FALSE(std::filesystem::exists(dir.File("missing.ini")));
+}
+
+// Two programs saving their own keys of one settings file at once: each
+// rewrite reads the file afresh, so without a lock around the read and the
+// rename one program's keys would be dropped by the other's save.
+TEST_F(ProfileFileTest, TwoProgramsSavingAtOnceBothKeepTheirKeys) {
+    Make("[Monitor]\r\n");
+    constexpr int kSaves = 150;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const char* section = child == 0 ? "Recent" : "Operating Point";
+    ProfileFile file(dir.File("RV_Tune.INI"));
+    bool allSaved = true;
+    for (int i = 0; i < kSaves; ++i) allSaved = file.WriteString(section, "Key" + std::to_string(i), "1") && allSaved;
+    if (child == 0) ::_exit(allSaved ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(allSaved);
+    for (const char* name : {"Recent", "Operating Point"})
+        for (int i = 0; i < kSaves; ++i)
+            EXPECT_EQ(file.ReadString(name, "Key" + std::to_string(i), "lost"), "1") << name << " Key" << i;
 }
 
 }  // namespace
