@@ -1,8 +1,6 @@
 #include "app/HitCounts.h"
 
-#include <string_view>
 
-#include "platform/AsciiText.h"
 
 namespace {
 
@@ -18,15 +16,8 @@ bool Column(const Datalog& log, const std::vector<DiagItem>& items, int item, co
         error = "the log has no column \"" + name + "\" (the " + axis + " item)";
         return false;
     }
-    // A column of the right name in another unit (a speed in km/h under
-    // "Engine Speed") would put the ride on the wrong cells; a log without
-    // units is taken at its word.
-    const std::string& logUnit = log.columns[static_cast<std::size_t>(column)].unit;
-    const std::string& itemUnit = items[static_cast<std::size_t>(item)].unit;
-    if (!TrimBlanks(logUnit).empty() && !EqualNoCase(TrimBlanks(logUnit), TrimBlanks(itemUnit))) {
-        const std::string_view itemText = TrimBlanks(itemUnit);
-        error = "the log's column " + name + " is in " + std::string(TrimBlanks(logUnit)) + ", the machine's item " +
-                (itemText.empty() ? std::string("has no unit") : "in " + std::string(itemText));
+    if (!DatalogUnitAgrees(log.columns[static_cast<std::size_t>(column)], items[static_cast<std::size_t>(item)].unit,
+                           error)) {
         column = -1;
         return false;
     }

@@ -13,8 +13,12 @@ PlaybackItems MatchLogItems(const Datalog& log, const std::vector<DiagItem>& ite
     for (std::size_t item = 0; item < items.size(); ++item) {
         const int column = FindDatalogColumn(log, items[item].name);
         if (column < 0) continue;   // none, or two columns of the name: neither is trusted
-        matched.columnOfItem[item] = column;
         used[static_cast<std::size_t>(column)] = true;
+        std::string why;
+        if (DatalogUnitAgrees(log.columns[static_cast<std::size_t>(column)], items[item].unit, why))
+            matched.columnOfItem[item] = column;
+        else
+            matched.otherUnit.push_back(why);
     }
     for (std::size_t column = 0; column < log.columns.size(); ++column)
         if (!used[column]) matched.ignored.push_back(log.columns[column].name);
@@ -55,6 +59,7 @@ std::string PlaybackLoadNotes(const std::string& fileName, const Datalog& log, c
     std::string notes = "Read " + std::to_string(log.Rows()) + (log.Rows() == 1 ? " row" : " rows") + " of " +
                         fileName + ".";
     if (log.droppedPartialLine) notes += " The last line was cut off and left out.";
+    for (const std::string& why : matched.otherUnit) notes += " Left out: " + why + ".";
     if (!matched.hasRpm && !matched.hasThrot)
         notes += " Neither the RPM item nor the THROT item is in the log: no operating point is shown.";
     else if (!matched.hasRpm)

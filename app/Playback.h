@@ -32,6 +32,7 @@ enum class PlaybackKey { kPlayPause, kPreviousRow, kNextRow, kPageForward, kPage
 struct PlaybackItems {
     std::vector<int> columnOfItem;      // per monitor item: its column in the log, -1 none
     std::vector<std::string> ignored;   // columns naming no monitor item (or named twice)
+    std::vector<std::string> otherUnit; // why a column of an item's name was left out: its unit differs
     bool hasRpm = false;                // the operating point's RPM item has a column
     bool hasThrot = false;
 };

@@ -6,6 +6,7 @@
 #include <limits>
 #include <system_error>
 
+#include "platform/AsciiText.h"
 #include "platform/FileIo.h"
 
 namespace {
@@ -244,4 +245,13 @@ int FindDatalogColumn(const Datalog& log, std::string_view name) {
         found = static_cast<int>(i);
     }
     return found;
+}
+
+bool DatalogUnitAgrees(const DatalogColumn& column, std::string_view itemUnit, std::string& why) {
+    const std::string_view logUnit = TrimBlanks(column.unit);
+    const std::string_view wanted = TrimBlanks(itemUnit);
+    if (logUnit.empty() || EqualNoCase(logUnit, wanted)) return true;
+    why = "the log's column " + column.name + " is in " + std::string(logUnit) + ", the machine's item " +
+          (wanted.empty() ? std::string("has no unit") : "in " + std::string(wanted));
+    return false;
 }

@@ -38,6 +38,12 @@ bool ReadDatalog(const std::string& path, Datalog& log, std::string& error);
 enum : int { kNoDatalogColumn = -1, kAmbiguousDatalogColumn = -2 };
 int FindDatalogColumn(const Datalog& log, std::string_view name);
 
+// Whether a column may stand for an item of itemUnit: a column in another
+// unit (a speed in km/h under "Engine Speed") would put a ride on the wrong
+// cells, so only the same unit (blanks and case aside) agrees; a column
+// without a unit is taken at its word. When they differ, why says so.
+bool DatalogUnitAgrees(const DatalogColumn& column, std::string_view itemUnit, std::string& why);
+
 // A header field "NAME [UNIT]" split into name and unit: the unit is the
 // text between the last " [" and a closing "]" at the end; "NAME" alone has
 // an empty unit, and so has a field whose brackets hold only blanks, which

@@ -71,6 +71,9 @@ TEST(PlaybackTest, LoadNotesSayWhatTheTechnicianMustKnow) {
         {"a name twice trusts neither", "time_s,Engine Speed [rpm],Engine Speed [rpm],Throttle\n0,1,2,3\n",
          "Read 1 row of ride.csv. The RPM item is not in the log: no operating point is shown. Not monitor items "
          "of this machine: Engine Speed, Engine Speed."},
+        {"a speed in another unit is not an engine speed", "time_s,Engine Speed [km/h],Throttle [%]\n0,120,30\n",
+         "Read 1 row of ride.csv. Left out: the log's column Engine Speed is in km/h, the machine's item in rpm. "
+         "The RPM item is not in the log: no operating point is shown."},
     };
     for (const Case& c : cases) {
         const Datalog log = Log(c.text);
