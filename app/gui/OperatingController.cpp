@@ -43,7 +43,15 @@ OperatingController::OperatingController(const OperatingParts& parts, OperatingW
     };
     timer_ = new QTimer(parent);
     QObject::connect(timer_, &QTimer::timeout, [this] { Tick(); });
-    timer_->start(operating::kTickMs);
+    // The timer runs while there is something to fade or follow: from a run
+    // or a playback on until the marks are gone.
+    timer_->setInterval(operating::kTickMs);
+}
+
+bool OperatingController::Ticking() const { return timer_->isActive(); }
+
+void OperatingController::Wake() {
+    if (!timer_->isActive()) timer_->start();
 }
 
 OperatingController::~OperatingController() {
@@ -61,6 +69,7 @@ void OperatingController::RunStarts() {
     inRun_ = true;
     stoppedAt_ = -1.0;
     toldMaps_.clear();
+    Wake();
     // The settings may have been changed by hand since the last run.
     LoadPoint();
 }
@@ -132,6 +141,7 @@ void OperatingController::SetPlaybackTime(std::optional<double> now) {
     playbackNow_ = now;
     if (starting) {
         // As at the start of a run: the items as the settings name them now.
+        Wake();
         toldMaps_.clear();
         LoadPoint();
     }
@@ -158,12 +168,14 @@ void OperatingController::Tick() {
         inRun_ = false;
         stoppedAt_ = clock();
     }
-    if (!fed_ && !parts_.overlay.live.cells.found) return;
-    if (stoppedAt_ < 0.0) stoppedAt_ = clock();
-    if (clock() - stoppedAt_ < operating::kLingerSeconds) return;
-    trail_.Clear();
-    fed_ = false;
-    SetLive(LiveMarks{});
+    if (fed_ || parts_.overlay.live.cells.found) {
+        if (stoppedAt_ < 0.0) stoppedAt_ = clock();
+        if (clock() - stoppedAt_ < operating::kLingerSeconds) return;
+        trail_.Clear();
+        fed_ = false;
+        SetLive(LiveMarks{});
+    }
+    timer_->stop();   // nothing left to fade: idle until the next run or playback
 }
 
 void OperatingController::End() {

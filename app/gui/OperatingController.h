@@ -83,6 +83,8 @@ public:
     void RestartTrail() { trail_.Clear(); }
     // The calibration went or another came: marks, hits and notes go.
     void End();
+    // Whether the fade timer runs (it stops once nothing is left to fade).
+    bool Ticking() const;
     // A stopped monitor's marks go once they lingered (called on a timer).
     void Tick();
 
@@ -94,6 +96,7 @@ private:
     void OnAnswer(std::size_t position, const std::string& text);
     void LoadPoint();
     void RunStarts();
+    void Wake();   // starts the fade timer if it is idle
     // Says once per map and run why a map shows no operating point.
     void TellNoCursor(const MapRecord& map, const std::string& reason);
     void SetLive(const LiveMarks& live);

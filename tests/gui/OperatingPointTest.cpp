@@ -135,6 +135,7 @@ private slots:
         CMapWnd* map = t.MapWindow();
         QVERIFY(map && map->graphPane());
         QCOMPARE(DashedColumn(map->graphPane()->grab().toImage()), -1);
+        QVERIFY(!t.f.frame->Operating().Ticking());   // nothing to fade: no timer wakes the program
         // The answers as the monitor hands them on: rows 0 and 1 of its list.
         Monitor& monitor = t.f.frame->LiveMonitor();
         char rpm[32];
@@ -152,6 +153,7 @@ private slots:
         QCOMPARE(t.table->LiveCells()[0].column, 2);
         map->graphPane()->repaint();
         QVERIFY(DashedColumn(map->graphPane()->grab().toImage()) > 0);
+        QVERIFY(t.f.frame->Operating().Ticking());
 
         // The monitor is not running: the marks linger a second, then go.
         t.now += 0.5;
@@ -160,6 +162,7 @@ private slots:
         t.now += 1.0;
         t.f.frame->Operating().Tick();
         QVERIFY(!t.f.app->operating.live.cells.found);
+        QVERIFY(!t.f.frame->Operating().Ticking());
         t.Grid();
         QVERIFY(t.table->LiveCells().empty());
         map->graphPane()->repaint();
