@@ -1,5 +1,7 @@
 // RV_Tune: builds the host services and hands over to the application object.
 #include <QApplication>
+
+#include <clocale>
 #include <QFontDatabase>
 #include <QPalette>
 #include <QScreen>
@@ -92,6 +94,11 @@ int main(int argc, char** argv) {
     if (!HasDisplay()) return RunHeadless(options);
 
     QApplication qapp(argc, argv);
+    // QApplication takes the user's locale for the C library too; numbers in
+    // files, the datalog, exports and the windows' texts are written and
+    // read with "." whatever the language (Qt's own formatting is not
+    // affected by this).
+    std::setlocale(LC_NUMERIC, "C");
     // Over the style chosen for the platform (or by -style), which it takes on.
     qapp.setStyle(new CachedIconStyle(QStyleFactory::create(qapp.style()->name())));
     // Reading the system's font list and configuration takes milliseconds

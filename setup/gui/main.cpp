@@ -1,6 +1,8 @@
 // setup: installs the program from its distribution folder (the current
 // folder), or uninstalls it with "/R".
 #include <QApplication>
+
+#include <clocale>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -63,6 +65,11 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    // QApplication takes the user's locale for the C library too; numbers in
+    // files, the datalog, exports and the windows' texts are written and
+    // read with "." whatever the language (Qt's own formatting is not
+    // affected by this).
+    std::setlocale(LC_NUMERIC, "C");
     QtUserPrompt prompt;
     SetupHost host{registry, prompt, UserShortcutFolders()};
     if (arguments.uninstall) {
