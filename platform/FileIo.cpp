@@ -15,6 +15,7 @@
 #include <fcntl.h>
 #include <pwd.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -332,4 +333,22 @@ std::string WhyUnreadable(const std::string& path) {
     if (fd < 0) return std::strerror(errno);
     ::close(fd);
     return "it could not be read";
+}
+
+FolderWriteLock::FolderWriteLock(const std::string& path) {
+    std::string target = path;
+    if (char* resolved = ::realpath(path.c_str(), nullptr)) {
+        target = resolved;
+        std::free(resolved);
+    }
+    const std::size_t slash = target.rfind('/');
+    const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
+    fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd_ < 0) return;
+    while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
+    }
+}
+
+FolderWriteLock::~FolderWriteLock() {
+    if (fd_ >= 0) ::close(fd_);   // closing releases the lock
 }

@@ -25,6 +25,26 @@ std::string UserTempFolder();
 // file it names gets the content, and the old file's mode, owner and group
 // carry over. Only regular files are replaced.
 bool WriteFileAtomic(const std::string& path, const std::string& content);
+// Holds an exclusive lock on the folder of a file that is read, changed and
+// rewritten (a settings file, the registry file), from construction to
+// destruction, for every holder in any process. Without it two programs
+// saving different values at once would each read the old text, and the
+// later rename would drop the other's value. The folder carries the lock,
+// not the file: an atomic write replaces the file, and a lock on the old one
+// guards nothing. A link is resolved first, so every path to one file takes
+// one lock. A folder that cannot be opened is not locked (the write that
+// follows fails there anyway).
+class FolderWriteLock {
+public:
+    explicit FolderWriteLock(const std::string& path);
+    ~FolderWriteLock();
+    FolderWriteLock(const FolderWriteLock&) = delete;
+    FolderWriteLock& operator=(const FolderWriteLock&) = delete;
+
+private:
+    int fd_ = -1;
+};
+
 // A writer killed between creating its temporary file (".<name>.tmp<pid>-<n>"
 // beside the target) and the rename leaves the file behind. Once a write of
 // the same name in the open folder has succeeded, the temporary files of

@@ -4,12 +4,7 @@
 
 #include "platform/PathSearch.h"
 
-#include <fcntl.h>
-#include <sys/file.h>
-#include <unistd.h>
-
 #include <climits>
-#include <cstdlib>
 #include <new>
 #include <optional>
 #include <stdexcept>
@@ -243,46 +238,11 @@ bool ProfileFile::SetStrings(std::string& text, const std::string& sectionName,
     }
 }
 
-namespace {
-
-// Holds an exclusive lock on the folder of a settings file while it is read,
-// changed and replaced, so two programs saving different keys of one file at
-// once both keep theirs: without it each reads the old text and the later
-// rename drops the other's key. The folder, not the file, carries the lock:
-// the atomic write replaces the file, and a lock on the old one would guard
-// nothing. A link is resolved first, so every path to one file takes one lock.
-class FolderLock {
-public:
-    explicit FolderLock(const std::string& path) {
-        std::string target = path;
-        if (char* resolved = ::realpath(path.c_str(), nullptr)) {
-            target = resolved;
-            std::free(resolved);
-        }
-        const std::size_t slash = target.rfind('/');
-        const std::string folder = slash == std::string::npos ? "." : (slash == 0 ? "/" : target.substr(0, slash));
-        fd_ = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~FolderLock() {
-        if (fd_ >= 0) ::close(fd_);   // closing releases the lock
-    }
-    FolderLock(const FolderLock&) = delete;
-    FolderLock& operator=(const FolderLock&) = delete;
-
-private:
-    int fd_ = -1;
-};
-
-}  // namespace
-
 bool ProfileFile::WriteStrings(const std::string& section,
                                const std::vector<std::pair<std::string, std::string>>& values) {
     if (values.empty()) return true;
-    const FolderLock lock(path_);
+    // Two programs saving different keys at once both keep theirs.
+    const FolderWriteLock lock(path_);
     std::string text;
     if (!ReadWholeFile(path_, text, kMaxInputFileSize) && FileExists(path_)) return false;   // never clobber what we cannot read
     return SetStrings(text, section, values) && WriteFileAtomic(path_, text);

@@ -253,6 +253,7 @@ bool RegistryStore::SetValues(const std::vector<RegistryWrite>& writes) {
     }
     if (writes.empty()) return true;
     try {
+        const FolderWriteLock lock(path_);   // RV_Tune, rvtune and setup may save at once
         parseError_.clear();
         std::string text;
         const LoadResult load = LoadFile(path_, text);
@@ -298,6 +299,7 @@ bool RegistryStore::DeleteKey(const std::string& key) { return Delete(key, nullp
 bool RegistryStore::Delete(const std::string& key, const std::string* name) {
     if (!IsWritableKey(key)) return false;
     try {
+        const FolderWriteLock lock(path_);
         parseError_.clear();
         std::string text;
         const LoadResult load = LoadFile(path_, text);

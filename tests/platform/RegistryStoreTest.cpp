@@ -13,6 +13,7 @@
 #include <string>
 
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 namespace {
@@ -378,3 +379,26 @@ TEST_F(RegistryStoreTest, SetValuesWritesAllValuesInOneRewriteOrNone) {
 }
 
 }  // namespace
+
+// RV_Tune and rvtune (or setup) saving at once: each rewrite reads the file
+// afresh, so without a lock around the read and the rename one program's
+// values would be dropped by the other's save.
+TEST_F(RegistryStoreTest, TwoProgramsSavingAtOnceBothKeepTheirValues) {
+    Make(kHead + "[HKEY_LOCAL_MACHINE\\SOFTWARE\\RV_Tune]\r\n\"MachineName\"=\"A\"\r\n");
+    constexpr int kSaves = 100;
+    const pid_t child = ::fork();
+    ASSERT_GE(child, 0);
+    const std::string prefix = child == 0 ? "Child" : "Parent";
+    RegistryStore store(dir.File("registry.reg"));
+    bool allSaved = true;
+    for (int i = 0; i < kSaves; ++i)
+        allSaved = store.SetDword(kKey, prefix + std::to_string(i), 1) && allSaved;
+    if (child == 0) ::_exit(allSaved ? 0 : 1);
+    int status = 0;
+    ASSERT_EQ(::waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    ASSERT_TRUE(allSaved);
+    for (const char* name : {"Child", "Parent"})
+        for (int i = 0; i < kSaves; ++i)
+            EXPECT_TRUE(store.Query(kKey, name + std::to_string(i)).has_value()) << name << i;
+}
