@@ -34,8 +34,6 @@ TEST(DialogStartFolderTest, TakesTheFirstAbsoluteFolderThatExistsNeverARelativeO
     for (const Case& c : cases)
         EXPECT_EQ(DialogStartFolder(c.directory, c.calibration, settings, exists), c.expected)
             << c.directory << " | " << c.calibration;
-    // Nothing exists at all: the WORK folder all the same, never "".
-    EXPECT_EQ(DialogStartFolder("", "", settings, [](const std::string&) { return false; }), "/inst/KST26A/WORK");
 }
 
 struct RecentFilesTest : ::testing::Test {
@@ -80,10 +78,6 @@ TEST_F(RecentFilesTest, APathThatWouldNotReadBackIsNotStored) {
         EXPECT_FALSE(RecentPathReadsBack(bad));
         EXPECT_EQ(AddRecentFile(before, bad), before);
     }
-    const std::string quoted = "/cal/\"quoted\"";
-    ProfileFile settings(settingsPath);
-    ASSERT_TRUE(WriteRecentFiles(settings, AddRecentFile({}, quoted)));
-    EXPECT_EQ(ReadRecentFiles(settings), (List{quoted}));
 }
 
 TEST_F(RecentFilesTest, TheWriteFailsWholeOnASettingsFileWithoutWriteBits) {
@@ -96,11 +90,6 @@ TEST_F(RecentFilesTest, TheWriteFailsWholeOnASettingsFileWithoutWriteBits) {
     ::chmod(settingsPath.c_str(), 0644);
     EXPECT_EQ(dir.Read("RV_Tune.INI"), before);
     EXPECT_EQ(ReadRecentFiles(settings), (List{"/cal/a.qsd"}));
-}
-
-TEST(RecentMenuTextTest, NumbersTheEntryAndShowsAmpersands) {
-    EXPECT_EQ(RecentMenuText(0, "/cal/a.qsd"), "&1 /cal/a.qsd");
-    EXPECT_EQ(RecentMenuText(7, "/cal/R&D.qsd"), "&8 /cal/R&&D.qsd");
 }
 
 }  // namespace
