@@ -83,6 +83,14 @@ enum : int {
     kClearHitCounts = 32916,
     // Our addition: a recorded ride played back on the windows.
     kOpenLog = 32917,
+    // Our addition: the workbench's file, ECU and window commands.
+    kSaveToFile = 32940,
+    kReadFromEcu = 32941,
+    kWriteToEcu = 32942,
+    kZoomIn = 32943,
+    kZoomOut = 32944,
+    kZoomReset = 32945,
+    kCloseChild = 32946,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

@@ -87,6 +87,10 @@ public:
     int openState = kOpenNone;
     int printLeft = 0, printTop = 0, printRight = 0, printBottom = 0, printLine = 0;
     std::string defaultFolder;
+    // The data file path is the calibration's own file, which Ctrl+S saves
+    // to. Not after a read from the ECU, whose bytes lie over the machine's
+    // standard data file until Save... names a file for them.
+    bool ownFile = false;
     std::string settingsFilePath;
     bool messageFlag = false;
     std::string tempDefinitionPath;

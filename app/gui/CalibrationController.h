@@ -3,6 +3,7 @@
 // dialog's choice), Save, Close and the end of the program's calibration
 // when the main window closes. The windows that show it are the frame's.
 #include <string>
+#include <vector>
 
 #include "platform/FileDialogRequest.h"
 
@@ -30,6 +31,10 @@ struct CalibrationWindows {
     virtual void ShowLoaded(const std::string& path) = 0;
     // The caption after a save under fileName.
     virtual void ShowSaved(const std::string& fileName) = 0;
+    // A line in the frame's status bar ("Saved /path/file.qsd").
+    virtual void ShowStatus(const std::string& text) = 0;
+    // The windows' kinds and places kept for the next open, before they close.
+    virtual void SaveLayout() = 0;
     virtual void RefillMapSelector() = 0;
     // Loaded, no window open: the line list and the link as the file gave them.
     virtual void ResetToDataLoaded() = 0;
@@ -59,6 +64,21 @@ public:
     void Menu();
     // File > Save...
     void Save();
+    // Ctrl+S: the calibration saved to its own file as Save... saves it;
+    // Save... itself when it has none (read from the ECU).
+    void SaveToOwnFile();
+    // File > 1..8: a calibration opened before; a file that is gone leaves
+    // the list with a message.
+    void OpenRecent(const std::string& path);
+    // The machine's recent calibrations, newest first.
+    std::vector<std::string> RecentFiles() const;
+    // The load of the open commands, up to the choice of a map: false when
+    // nothing was loaded (the message has been shown). remember puts the
+    // file at the top of the recent list.
+    bool LoadForOpen(const std::string& path, bool remember = true);
+    // The Menu dialog's choice shown after a load, or the loaded state kept
+    // when it is cancelled.
+    void ChooseMap();
     // File > Close; false when the user kept the calibration.
     bool Close();
     // The main window closes: false when the user kept the calibration.
@@ -70,10 +90,10 @@ public:
     FileDialogRequest DataFileRequest(const std::string& title) const;
 
 private:
-    // The load of the two open commands, up to the choice of a map: false
-    // when nothing was loaded (the message has been shown).
-    bool LoadForOpen(const std::string& path);
     bool CalibrationOpen() const;
+    // Writes the calibration to path as Save... does; false after the message.
+    bool WriteTo(const std::string& path);
+    void Remember(const std::string& path);
 
     CQelApp& app_;
     CalibrationWindows& windows_;

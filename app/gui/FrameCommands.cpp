@@ -85,6 +85,7 @@ void CMainFrame::InstallMenu(int resource) {
         if (rows.empty() && open.empty()) continue;
         QMenu* m = menuBar()->addMenu(title);
         connect(m, &QMenu::aboutToShow, this, &CMainFrame::UpdateCommandUi);
+        if (which == kFileMenu) connect(m, &QMenu::aboutToShow, this, &CMainFrame::FillRecentFiles);
         m->installEventFilter(this);
         menus_.push_back(m);
         if (!open.empty()) fill(m->addMenu("&Open"), open);

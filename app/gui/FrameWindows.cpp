@@ -5,9 +5,11 @@
 #include <QCheckBox>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <algorithm>
 
 #include "app/QelApp.h"
+#include "app/WindowLayout.h"
 #include "app/gui/ChildFrame.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/MapSelection.h"
@@ -17,10 +19,12 @@
 #include "edit/gui/QelView.h"
 #include "edit/gui/TableWnd.h"
 #include "model/Maps.h"
+#include "platform/ProfileFile.h"
 
 FrameWindows::FrameWindows(CQelApp& app, UserPrompt& prompt, DocumentFrame& frame, FrameWindowsHost& host,
                            QMdiArea& mdi, CDialogBar& bar, MapSelectionController& selection)
-    : app_(app), prompt_(prompt), frame_(frame), host_(host), mdi_(mdi), bar_(bar), selection_(selection) {}
+    : app_(app), prompt_(prompt), frame_(frame), host_(host), mdi_(mdi), bar_(bar), selection_(selection),
+      zoom_(ReadZoom(ProfileFile(app.settingsFilePath))) {}
 
 FrameWindows::~FrameWindows() = default;
 
@@ -75,8 +79,14 @@ CQelView* FrameWindows::OpenWindow(int kind) {
     }
     auto* frame = new CChildFrame(*doc_, view);
     frame->onClosed = [this] { ChildFrameClosed(); };
+    // The child's window menu binds Ctrl+F4 too; two bindings of one key
+    // cancel each other, so the frame's Close window alone keeps it.
+    if (QMenu* menu = frame->systemMenu())
+        for (QAction* a : menu->actions())
+            if (a->shortcut() == QKeySequence(Qt::CTRL | Qt::Key_F4)) a->setShortcut(QKeySequence());
     mdi_.addSubWindow(frame);
     frame->setGeometry(mdi_.viewport()->rect());
+    if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetZoom(zoom_);
     frame->show();
     mdi_.setActiveSubWindow(frame);
     view->setFocus();
@@ -87,10 +97,15 @@ CQelView* FrameWindows::OpenWindow(int kind) {
 void FrameWindows::ShowChosenMap(int mapIndex, bool fromOpen) {
     const std::string name = app_.maps[static_cast<std::size_t>(mapIndex)]->name;
     if (fromOpen) app_.openState = kOpenChosen;
+    bool laidOut = false;
     if (!HasDocumentWindow()) {
         app_.currentMap = app_.maps[static_cast<std::size_t>(mapIndex)].get();
-        OpenWindow(kWindowMap);
-        OpenWindow(kWindowTable);
+        // A calibration opened again: its windows where they were last time.
+        laidOut = fromOpen && RestoreLayout();
+        if (!laidOut) {
+            OpenWindow(kWindowMap);
+            OpenWindow(kWindowTable);
+        }
         if (HasDocumentWindow()) app_.openState = kOpenDocument;
         mdi_.activateNextSubWindow();
     } else if (doc_->HasViewOfKind(kWindowMap)) {
@@ -103,7 +118,7 @@ void FrameWindows::ShowChosenMap(int mapIndex, bool fromOpen) {
     } else if (!OpenWindow(kWindowMap) && !doc_->HasViewOfKind(kWindowTable)) {
         OpenWindow(kWindowTable);
     }
-    TileHorizontally();
+    if (!laidOut) TileHorizontally();
     mdi_.activateNextSubWindow();
     const int entry =
         bar_.mapSelector()->findText(QString::fromStdString(SelectorEntryOfMap(app_.mapLinkState, app_.mapLink, name)));
@@ -186,4 +201,71 @@ void FrameWindows::ChildFrameClosed() {
     doc_.reset();
     bar_.ShowDocumentControls(false);
     host_.LastWindowClosed();
+}
+
+// --- layout ----------------------------------------------------------------------
+
+void FrameWindows::Cascade() {
+    // The framework's cascade sizes each window to its hint, which for a
+    // map's window is a few cells: too small to work in.
+    QList<QMdiSubWindow*> windows;
+    for (QMdiSubWindow* w : mdi_.subWindowList())
+        if (w->isVisible()) windows.push_back(w);
+    if (windows.isEmpty()) return;
+    const QRect area = mdi_.viewport()->rect();
+    const int step = std::max(mdi_.fontMetrics().height() + 12, 20);
+    const std::vector<WindowRect> rects =
+        CascadeRects(area.width(), area.height(), static_cast<int>(windows.size()), step);
+    for (int i = 0; i < windows.size(); ++i) {
+        QMdiSubWindow* w = windows[i];
+        if (w->isMinimized() || w->isMaximized()) w->showNormal();
+        const WindowRect& r = rects[static_cast<std::size_t>(i)];
+        w->setGeometry(r.x, r.y, r.width, r.height);
+        w->raise();
+    }
+    mdi_.setActiveSubWindow(windows.back());
+}
+
+void FrameWindows::CloseActive() {
+    if (QMdiSubWindow* sub = mdi_.activeSubWindow() ? mdi_.activeSubWindow() : mdi_.currentSubWindow()) sub->close();
+}
+
+void FrameWindows::Zoom(int direction) {
+    zoom_ = NextZoom(zoom_, direction);
+    for (CQelView* view : Views())
+        if (auto* table = dynamic_cast<CTableWnd*>(view->ChildWnd())) table->SetZoom(zoom_);
+    ProfileFile settings(app_.settingsFilePath);
+    if (ReadZoom(settings) != zoom_) WriteZoom(settings, zoom_);
+}
+
+void FrameWindows::SaveLayout() {
+    if (!HasDocumentWindow() || app_.settingsFilePath.empty()) return;
+    WindowLayout layout;
+    if (app_.currentMap) layout.map = app_.currentMap->name;
+    for (QMdiSubWindow* sub : mdi_.subWindowList(QMdiArea::CreationOrder)) {
+        auto* frame = qobject_cast<CChildFrame*>(sub);
+        if (!frame || !frame->View()) continue;
+        const QRect r = sub->isMaximized() || sub->isMinimized() ? mdi_.viewport()->rect() : sub->geometry();
+        layout.windows.push_back({frame->View()->Kind(), {r.x(), r.y(), r.width(), r.height()}});
+    }
+    ProfileFile settings(app_.settingsFilePath);
+    WriteWindowLayout(settings, layout);
+}
+
+bool FrameWindows::RestoreLayout() {
+    const WindowLayout layout = ReadWindowLayout(ProfileFile(app_.settingsFilePath));
+    if (layout.windows.empty()) return false;
+    const QRect area = mdi_.viewport()->rect();
+    for (const SavedWindow& saved : layout.windows) {
+        if (doc_ && doc_->HasViewOfKind(saved.kind)) continue;   // one window of a kind, as the menu allows
+        CQelView* view = OpenWindow(saved.kind);
+        if (!view) continue;
+        const WindowRect r = BringOnScreen(saved.rect, area.width(), area.height());
+        if (QWidget* sub = view->parentWidget()) sub->setGeometry(r.x, r.y, r.width, r.height);
+    }
+    return HasDocumentWindow();
+}
+
+std::string FrameWindows::LaidOutMap() const {
+    return ReadWindowLayout(ProfileFile(app_.settingsFilePath)).map;
 }

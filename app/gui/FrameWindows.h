@@ -54,6 +54,23 @@ public:
     CQelView* OpenMapAt(const std::string& name, int row, int column);
     // Tiles the child windows one above the other, each the full width.
     void TileHorizontally();
+    // Window > Cascade: each window two thirds of the area (never below a
+    // usable size), stepped by a title bar's height.
+    void Cascade();
+    // Ctrl+F4: the active child window closes as its close button closes it.
+    void CloseActive();
+    // Ctrl+plus (+1), Ctrl+minus (-1), Ctrl+0 (0): every table window's font
+    // and cells a zoom step larger or smaller, kept in the machine's settings.
+    void Zoom(int direction);
+    int TableZoom() const { return zoom_; }
+    // The windows' kinds and places and their map into the machine's
+    // settings, when a calibration's windows close.
+    void SaveLayout();
+    // The saved windows opened on the current map where they were (brought
+    // on screen); false when none was saved.
+    bool RestoreLayout();
+    // The map the saved layout names ("" for none).
+    std::string LaidOutMap() const;
     // F5: the keyboard from the active window to the map selector and back.
     void FocusSwap();
     // Every window closes and the document ends; the calibration stays.
@@ -73,4 +90,5 @@ private:
     MapSelectionController& selection_;
     std::unique_ptr<CQelDoc> doc_;
     bool closingDocument_ = false;
+    int zoom_ = 100;
 };

@@ -11,9 +11,12 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QScreen>
+#include <QStatusBar>
 #include <QTimer>
 #include <algorithm>
 
+#include "app/CommandIds.h"
+#include "app/FileHistory.h"
 #include "app/FrameModel.h"
 #include "app/QelApp.h"
 #include "app/gui/FrameLogbook.h"
@@ -87,6 +90,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         [this] {
             if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
         });
+    ecuFiles_ = std::make_unique<EcuFileCommands>(app_, *this, *life_, prompt_);
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(Session().writeLog);
@@ -146,6 +150,48 @@ void CMainFrame::ShowLoaded(const std::string& path) {
 void CMainFrame::ShowSaved(const std::string& fileName) {
     QMdiSubWindow* sub = mdi_->currentSubWindow();
     if (!(sub && sub->isMaximized())) setWindowTitle(Q(Str(str::kProductName) + " - " + fileName));
+}
+
+void CMainFrame::ShowStatus(const std::string& text) { statusBar()->showMessage(Q(text)); }
+
+QString CMainFrame::StatusText() const {
+    return findChild<QStatusBar*>() ? findChild<QStatusBar*>()->currentMessage() : QString();
+}
+
+QMenu* CMainFrame::FileMenu() const {
+    for (QMenu* m : menus_)
+        if (m->title() == "&File") return m;
+    return nullptr;
+}
+
+void CMainFrame::FillRecentFiles() {
+    QMenu* file = FileMenu();
+    for (QAction* a : recentActions_) {
+        for (QMenu* m : menus_) m->removeAction(a);
+        a->deleteLater();
+    }
+    recentActions_.clear();
+    if (!file || !life_) return;
+    QAction* exit = action(cmd::kExit);
+    const std::vector<std::string> list = life_->RecentFiles();
+    for (std::size_t i = 0; i < list.size(); ++i) {
+        auto* a = new QAction(Q(RecentMenuText(static_cast<int>(i), list[i])), this);
+        a->setObjectName(QString("recentFile%1").arg(i + 1));
+        const std::string path = list[i];
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (EndDrags()) return;
+            life_->OpenRecent(path);
+            UpdateCommandUi();
+        });
+        file->insertAction(exit, a);
+        recentActions_.push_back(a);
+    }
+    if (!list.empty()) {
+        auto* separator = new QAction(this);
+        separator->setSeparator(true);
+        file->insertAction(exit, separator);
+        recentActions_.push_back(separator);
+    }
 }
 
 void CMainFrame::ShowNoCalibration() {

@@ -16,6 +16,7 @@
 #include "app/gui/CalibrationController.h"
 #include "app/gui/DialogBar.h"
 #include "app/gui/DialogCommands.h"
+#include "app/gui/EcuFileCommands.h"
 #include "app/gui/FrameDialogs.h"
 #include "app/gui/FrameWindows.h"
 #include "app/gui/MapSelection.h"
@@ -88,6 +89,12 @@ public:
     MapSelectionController& Selection() { return *selection_; }
     DialogCommands& Dialogs() { return *dialogCommands_; }
     FrameWindows& Windows() { return *windows_; }
+    EcuFileCommands& EcuFiles() { return *ecuFiles_; }
+    // The File menu's numbered recent calibrations, made afresh from the
+    // settings each time the menu opens.
+    void FillRecentFiles();
+    QMenu* FileMenu() const;
+    const std::vector<QAction*>& RecentFileActions() const { return recentActions_; }
 
     // The child windows (FrameWindows) as the controllers, the document
     // and the command table ask for them.
@@ -119,6 +126,9 @@ public:
     void ShowNoCalibration() override;
     void ShowLoaded(const std::string& path) override;
     void ShowSaved(const std::string& fileName) override;
+    void ShowStatus(const std::string& text) override;
+    QString StatusText() const;
+    void SaveLayout() override { windows_->SaveLayout(); }
     void ResetToDataLoaded() override;
     bool RunMenu(int& mapIndex) override;
 
@@ -215,4 +225,6 @@ private:
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<FrameWindows> windows_;
     std::unique_ptr<DialogCommands> dialogCommands_;
+    std::unique_ptr<EcuFileCommands> ecuFiles_;
+    std::vector<QAction*> recentActions_;        // the recent entries and their separator
 };

@@ -17,6 +17,7 @@
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/UserPrompt.h"
+#include "app/FileHistory.h"
 #include "app/MapOverlay.h"
 #include "app/gui/OperatingPointDlg.h"
 #include "app/gui/TuneDialogs.h"
@@ -217,7 +218,8 @@ void OperatingController::LoadHits() {
     // Where Monitor > Record puts its logs, when there are any yet.
     const std::string logs = DatalogFolderFor(parts_.settingsFilePath);
     std::error_code error;
-    request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.workFolder;
+    request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs
+                                                                             : DialogStartFolder(parts_.workFolder, parts_.calibration.dataFilePath, parts_.settingsFilePath);
     request.defaultExtension = "csv";
     request.filters = {"Datalog(*.csv)", "All Files(*.*)"};
     const std::string path = dialogs_.AskFile(parent_, request);

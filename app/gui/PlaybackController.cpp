@@ -16,6 +16,7 @@
 #include "platform/PathSearch.h"
 #include "platform/ProfileFile.h"
 #include "platform/UserPrompt.h"
+#include "app/FileHistory.h"
 #include "app/OperatingPoint.h"
 #include "app/gui/OperatingController.h"
 #include "app/gui/PlaybackBar.h"
@@ -77,7 +78,8 @@ void PlaybackController::Open() {
     // Where Monitor > Record puts its logs, when there are any yet.
     const std::string logs = DatalogFolderFor(parts_.settingsFilePath);
     std::error_code error;
-    request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs : parts_.startFolder;
+    request.folder = !logs.empty() && std::filesystem::is_directory(logs, error) ? logs
+                                                                             : DialogStartFolder(parts_.startFolder, parts_.calibration.dataFilePath, parts_.settingsFilePath);
     request.defaultExtension = "csv";
     request.filters = {"Datalog (*.csv)", "All Files(*.*)"};
     const std::string path = dialogs_.AskFile(frame_, request);

@@ -71,6 +71,20 @@ CTableWnd::CTableWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, Q
     ResetForMap();
 }
 
+void CTableWnd::SetZoom(int percent) {
+    const auto zoomed = [percent](int size, int least) { return std::max(std::max(size, least) * percent / 100, least); };
+    cellWidth_ = zoomed(app_.registry.tableCellWidth, 8);
+    cellHeight_ = zoomed(app_.registry.tableCellHeight, 8);
+    font_.setPixelSize(zoomed(app_.registry.tableFontSize, 6));
+    setFont(font_);
+    for (QWidget* w : {static_cast<QWidget*>(axisEditor_), static_cast<QWidget*>(gridEditor_),
+                       static_cast<QWidget*>(statusLine_)})
+        w->setFont(font_);
+    resizeEvent(nullptr);
+    update();
+    grid_->viewport()->update();
+}
+
 MapRecord* CTableWnd::Map() const { return app_.currentMap; }
 
 TableShape CTableWnd::Shape() const {

@@ -67,6 +67,10 @@ public:
     CTableGrid* grid() const { return grid_; }
     int cellWidth() const { return cellWidth_; }
     int cellHeight() const { return cellHeight_; }
+    // The font and cells at percent of the machine's table sizes (Ctrl+plus
+    // and Ctrl+minus in the frame); never below 8-pixel cells and 6-pixel text.
+    void SetZoom(int percent);
+    int fontPixelSize() const { return font_.pixelSize(); }
     int firstLine() const;
     int firstColumn() const;
     // The centre of a grid cell in the grid's viewport, and of a header cell
