@@ -83,6 +83,9 @@ enum : int {
     kClearHitCounts = 32916,
     // Our addition: a recorded ride played back on the windows.
     kOpenLog = 32917,
+    // Our addition: a map as a surface in three dimensions, and a picture of a window.
+    kOpen3DWindow = 32930,
+    kSavePicture = 32931,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

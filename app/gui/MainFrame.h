@@ -25,6 +25,7 @@
 #include "edit/gui/CompareController.h"
 #include "edit/gui/EditCommands.h"
 #include "edit/gui/EditWindows.h"
+#include "edit/gui/PictureController.h"
 #include "edit/gui/QelDoc.h"
 #include "edit/gui/TableMathsController.h"
 #include "platform/UserPrompt.h"
@@ -88,6 +89,7 @@ public:
     MapSelectionController& Selection() { return *selection_; }
     DialogCommands& Dialogs() { return *dialogCommands_; }
     FrameWindows& Windows() { return *windows_; }
+    PictureController& Pictures() { return *pictures_; }
 
     // The child windows (FrameWindows) as the controllers, the document
     // and the command table ask for them.
@@ -215,4 +217,5 @@ private:
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<FrameWindows> windows_;
     std::unique_ptr<DialogCommands> dialogCommands_;
+    std::unique_ptr<PictureController> pictures_;
 };
