@@ -34,6 +34,15 @@ std::string PictureFileName(const std::string& dataFileName, const std::string& 
     return name + ".png";
 }
 
+std::string PictureStartFolder(const std::string& chosenFolder, const std::string& settingsFilePath) {
+    if (!chosenFolder.empty()) return chosenFolder;
+    const std::size_t slash = settingsFilePath.find_last_of('/');
+    if (slash == std::string::npos) return std::string();
+    const std::string work = settingsFilePath.substr(0, slash + 1) + "WORK";
+    struct stat info {};
+    return ::stat(work.c_str(), &info) == 0 && S_ISDIR(info.st_mode) ? work : std::string();
+}
+
 PictureWrite WritePictureFile(const std::string& path, const std::string& bytes, std::string& why) {
     why.clear();
     const std::size_t slash = path.find_last_of('/');

@@ -13,6 +13,12 @@ enum class PictureWrite { kWritten, kLink, kFailed };
 // names are empty.
 std::string PictureFileName(const std::string& dataFileName, const std::string& mapName, const std::string& what);
 
+// Where the file dialog starts: the folder chosen in the Directory dialog
+// (chosenFolder, "DIRECTORY PATH1") when there is one, else the machine's
+// work folder ("WORK" beside its settings file) when it is a folder, else
+// "" (the dialog's own choice).
+std::string PictureStartFolder(const std::string& chosenFolder, const std::string& settingsFilePath);
+
 // Writes bytes as path (absolute), mode 0666 less the umask; on failure the
 // old file is as it was. why says what went wrong, for the message.
 PictureWrite WritePictureFile(const std::string& path, const std::string& bytes, std::string& why);

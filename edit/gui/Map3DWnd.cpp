@@ -281,7 +281,7 @@ void CMap3DWnd::PaintLegend(QPainter& painter, const ScaleRange& shade, const Ed
     const int statusHeight = statusLine_->sizeHint().height();
     const int barWidth = 16;
     const int left = width() - kLegendWidth + 8;
-    const int top = kMargin + 20;
+    const int top = kMargin + 30;   // below the title
     const int bottom = height() - statusHeight - kMargin - 10;
     if (bottom - top < 20) return;
     QLinearGradient gradient(0, bottom, 0, top);

@@ -24,9 +24,15 @@ const char* KindWord(int kind) {
 
 }  // namespace
 
-PictureController::PictureController(const Calibration& calibration, const std::string& workFolder,
-                                     EditDialogs& dialogs, UserPrompt& prompt, QWidget* parent)
-    : calibration_(calibration), workFolder_(workFolder), dialogs_(dialogs), prompt_(prompt), parent_(parent) {}
+PictureController::PictureController(const Calibration& calibration, const std::string& chosenFolder,
+                                     const std::string& settingsFilePath, EditDialogs& dialogs, UserPrompt& prompt,
+                                     QWidget* parent)
+    : calibration_(calibration),
+      chosenFolder_(chosenFolder),
+      settingsFilePath_(settingsFilePath),
+      dialogs_(dialogs),
+      prompt_(prompt),
+      parent_(parent) {}
 
 bool PictureController::HasPicture(const CChildWnd* window) {
     return window && *KindWord(window->Kind()) != '\0';
@@ -50,7 +56,7 @@ bool PictureController::SavePicture(CChildWnd* window) {
     FileDialogRequest request;
     request.save = true;
     request.title = "Save picture";
-    request.folder = workFolder_;
+    request.folder = PictureStartFolder(chosenFolder_, settingsFilePath_);
     const std::string mapName = calibration_.currentMap ? calibration_.currentMap->name : std::string();
     request.proposedName = PictureFileName(calibration_.dataFileName, mapName, KindWord(window->Kind()));
     request.defaultExtension = "png";

@@ -13,10 +13,11 @@ struct UserPrompt;
 
 class PictureController {
 public:
-    // workFolder: the machine's work folder, read at each command (it
-    // changes with the machine).
-    PictureController(const Calibration& calibration, const std::string& workFolder, EditDialogs& dialogs,
-                      UserPrompt& prompt, QWidget* parent);
+    // chosenFolder (the Directory dialog's) and settingsFilePath (beside
+    // which the machine's work folder lies) are read at each command: they
+    // change with the machine.
+    PictureController(const Calibration& calibration, const std::string& chosenFolder,
+                      const std::string& settingsFilePath, EditDialogs& dialogs, UserPrompt& prompt, QWidget* parent);
 
     // Whether the window is of a kind that has a picture to save.
     static bool HasPicture(const CChildWnd* window);
@@ -26,7 +27,8 @@ public:
 
 private:
     const Calibration& calibration_;
-    const std::string& workFolder_;
+    const std::string& chosenFolder_;
+    const std::string& settingsFilePath_;
     EditDialogs& dialogs_;
     UserPrompt& prompt_;
     QWidget* parent_;

@@ -139,11 +139,15 @@ private slots:
         TestCalibration cal;
         CMap3DWnd* wnd = Open3D(cal);
         QVERIFY(wnd);
+        // The machine's work folder, the Directory dialog having chosen none.
+        const std::string work = cal.install.dir.File("install/TST01/WORK");
+        std::filesystem::create_directories(work);
         const std::string path = cal.install.dir.File("Main 3D.png");
         cal.dialogs.nextFile = path;
         QVERIFY(cal.ActionEnabled(cmd::kSavePicture));
         cal.frame->OnCommand(cmd::kSavePicture);
-        QCOMPARE(cal.dialogs.lastRequest.folder, cal.app->defaultFolder);
+        QVERIFY(cal.app->defaultFolder.empty());
+        QCOMPARE(cal.dialogs.lastRequest.folder, work);
         QCOMPARE(cal.dialogs.lastRequest.proposedName, std::string("cal Main 3D.png"));
         QVERIFY(cal.prompt.shown.empty());
         QImage saved;
