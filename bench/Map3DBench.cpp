@@ -50,21 +50,36 @@ private slots:
         app = std::make_unique<CQelApp>(options);
         HeadlessHost host(prompt);
         QVERIFY(app->InitInstance(host));
+        // A definition holds at most 255 cells, so the map of 15 x 17 it
+        // loads is widened here to 16 x 16 by hand: the window reads only
+        // the record's counts and addresses.
         app->definitionLines.Clear();
         AppendDefinitionText("[Free Map]\n2000,21FF,0000\nSquare,0,F\nTHROT,0,100,x/2,x*2\n"
                              "RPM,500,12750,x*50,x/50\nInjection,0,12.75,x/20,x*20\n",
                              app->definitionLines);
         Image& image = app->image();
         std::uint16_t a = 0x2000;
+        image[a++] = 15;
+        image[a++] = 17;
+        QCOMPARE(ApplyDefinition(*app, *app, image, prompt), 0);
+        MapRecord* map = FindMap(app->maps, "Square");
+        QVERIFY(map);
+        a = 0x2000;
         image[a++] = kRows;
         image[a++] = kColumns;
+        map->z.count = kRows;
+        map->z.start = a;
         for (int r = 0; r < kRows; ++r) image[a++] = static_cast<std::uint8_t>(r * 13);
+        map->x.count = kColumns;
+        map->x.start = a;
         for (int c = 0; c < kColumns; ++c) image[a++] = static_cast<std::uint8_t>(10 + c * 15);
+        map->y.start = a;
         for (int r = 0; r < kRows; ++r)
             for (int c = 0; c < kColumns; ++c) image[a++] = static_cast<std::uint8_t>(20 + r * 9 + c * 4 + (c % 3) * 5);
-        QCOMPARE(ApplyDefinition(*app, *app, image, prompt), 0);
-        app->currentMap = FindMap(app->maps, "Square");
-        QVERIFY(app->currentMap);
+        // The file's data, so every cell has its value.
+        app->dataStart = 0x2000;
+        app->dataEnd = a;
+        app->currentMap = map;
         StartDataEdit(*app->currentMap, image);
         app->currentMap->cursor.mode = kEditData;
         wnd = std::make_unique<CMap3DWnd>(*app, prompt, services);
@@ -73,6 +88,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(wnd.get()));
         wnd->repaint();
         QCOMPARE(wnd->Vertices().size(), std::size_t{kRows * kColumns});
+        for (const ScreenPoint& p : wnd->Vertices()) QVERIFY(p.valid);
     }
 
     void repaintOf16x16() {

@@ -132,7 +132,7 @@ void CMap3DWnd::paintEvent(QPaintEvent*) {
     PaintSurface(painter, grid_, shade);
     if (compared.Ready()) {
         painter.setPen(QPen(kCompared, 1.5));
-        PaintWireframe(painter, compared, ProjectGrid(compared, projector));
+        PaintWireframe(painter, compared, ProjectGrid(compared, projector), false);
     }
     PaintCursor(painter, grid_, *map);
     PaintLive(painter, grid_, projector, *map);
@@ -184,7 +184,7 @@ void CMap3DWnd::PaintSurface(QPainter& painter, const SurfaceGrid& grid, const S
     // lies behind it and draws its own edges, so the wireframe hides where
     // the surface does.
     painter.setPen(QPen(kWire, 1));
-    PaintWireframe(painter, grid, points_);
+    PaintWireframe(painter, grid, points_, true);
     for (const SurfaceFace& face : FacesBackToFront(grid, points_)) {
         const int a = face.row * grid.columns + face.column;
         const int corners[4] = {a, a + 1, a + grid.columns + 1, a + grid.columns};
@@ -195,19 +195,31 @@ void CMap3DWnd::PaintSurface(QPainter& painter, const SurfaceGrid& grid, const S
     }
 }
 
-void CMap3DWnd::PaintWireframe(QPainter& painter, const SurfaceGrid& grid, const std::vector<ScreenPoint>& points) {
+void CMap3DWnd::PaintWireframe(QPainter& painter, const SurfaceGrid& grid, const std::vector<ScreenPoint>& points,
+                               bool onlyWithoutFace) {
     if (points.size() != grid.data.size()) return;
+    auto valid = [&](int row, int column) {
+        return points[static_cast<std::size_t>(row * grid.columns + column)].valid;
+    };
+    // The face between rows row, row + 1 and columns column, column + 1 has
+    // all four vertices (and so draws its own edges).
+    auto face = [&](int row, int column) {
+        return row >= 0 && column >= 0 && row + 1 < grid.rows && column + 1 < grid.columns && valid(row, column) &&
+               valid(row, column + 1) && valid(row + 1, column) && valid(row + 1, column + 1);
+    };
     for (int row = 0; row < grid.rows; ++row) {
         for (int column = 0; column < grid.columns; ++column) {
             const ScreenPoint& p = points[static_cast<std::size_t>(row * grid.columns + column)];
             if (!p.valid) continue;
             if (column + 1 < grid.columns) {
                 const ScreenPoint& q = points[static_cast<std::size_t>(row * grid.columns + column + 1)];
-                if (q.valid) painter.drawLine(At(p), At(q));
+                if (q.valid && !(onlyWithoutFace && (face(row - 1, column) || face(row, column))))
+                    painter.drawLine(At(p), At(q));
             }
             if (row + 1 < grid.rows) {
                 const ScreenPoint& q = points[static_cast<std::size_t>((row + 1) * grid.columns + column)];
-                if (q.valid) painter.drawLine(At(p), At(q));
+                if (q.valid && !(onlyWithoutFace && (face(row, column - 1) || face(row, column))))
+                    painter.drawLine(At(p), At(q));
             }
         }
     }

@@ -63,7 +63,10 @@ private:
     void PaintFloor(QPainter& painter, const SurfaceProjector& projector, const SurfaceBox& box,
                     const EditContext& context, const MapRecord& map);
     void PaintSurface(QPainter& painter, const SurfaceGrid& grid, const ScaleRange& shade);
-    void PaintWireframe(QPainter& painter, const SurfaceGrid& grid, const std::vector<ScreenPoint>& points);
+    // Every edge between two vertices with values; onlyWithoutFace: only
+    // those no face carries.
+    void PaintWireframe(QPainter& painter, const SurfaceGrid& grid, const std::vector<ScreenPoint>& points,
+                        bool onlyWithoutFace);
     void PaintCursor(QPainter& painter, const SurfaceGrid& grid, const MapRecord& map);
     void PaintLive(QPainter& painter, const SurfaceGrid& grid, const SurfaceProjector& projector,
                    const MapRecord& map);
