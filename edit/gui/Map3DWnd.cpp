@@ -167,11 +167,15 @@ void CMap3DWnd::PaintFloor(QPainter& painter, const SurfaceProjector& projector,
     };
     // RPM along the front edge, THROT beside the right one, each pushed out
     // off the floor.
+    // The items' own names, as the map window names its axes (a warm-up
+    // trim runs over coolant temperature, not throttle).
     auto outside = [&](double x, double y) { return projector.ProjectBox(x, y, floor); };
-    label(outside(-0.5, -0.68), QString("RPM %1").arg(Text(FormatX(box.rpmLow, context.formats))));
-    label(outside(0.5, -0.68), QString("RPM %1").arg(Text(FormatX(box.rpmHigh, context.formats))));
-    label(outside(0.72, -0.5), QString("THROT %1").arg(Text(FormatZ(box.throtLow, context.formats))));
-    label(outside(0.72, 0.5), QString("THROT %1").arg(Text(FormatZ(box.throtHigh, context.formats))));
+    const QString rpm = map.x.name.empty() ? QString("RPM") : Text(map.x.name);
+    const QString throt = map.z.name.empty() ? QString("THROT") : Text(map.z.name);
+    label(outside(-0.5, -0.68), rpm + " " + Text(FormatX(box.rpmLow, context.formats)));
+    label(outside(0.5, -0.68), rpm + " " + Text(FormatX(box.rpmHigh, context.formats)));
+    label(outside(0.72, -0.5), throt + " " + Text(FormatZ(box.throtLow, context.formats)));
+    label(outside(0.72, 0.5), throt + " " + Text(FormatZ(box.throtHigh, context.formats)));
     if (box.data.valid) {
         const std::string high = FormatData(static_cast<float>(box.data.high), &map, context.formats);
         label(projector.ProjectBox(-0.5, -0.5, -floor * 1.15), Text(high));
