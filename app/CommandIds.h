@@ -83,6 +83,9 @@ enum : int {
     kClearHitCounts = 32916,
     // Our addition: a recorded ride played back on the windows.
     kOpenLog = 32917,
+    // Our addition: a map as a surface in three dimensions, and a picture of a window.
+    kOpen3DWindow = 32930,
+    kSavePicture = 32931,
     // Our addition: the workbench's file, ECU and window commands.
     kSaveToFile = 32940,
     kReadFromEcu = 32941,

@@ -83,6 +83,11 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
             break;
         case CommandRule::kOpenTableWindow: ui.enabled = anyMap && !state.tableWindowOpen; break;
         case CommandRule::kOpenHexWindow: ui.enabled = anyMap && !state.hexWindowOpen; break;
+        case CommandRule::kOpenSurfaceWindow: ui.enabled = anyMap && !state.surfaceWindowOpen; break;
+        case CommandRule::kSavePicture:
+            ui.enabled = state.activeKind == kWindowMap || state.activeKind == kWindowTable ||
+                         state.activeKind == kWindowSurface;
+            break;
         case CommandRule::kAllLines:
             ui.enabled = state.currentMap && !state.allLinesThirdState;
             ui.checkable = true;

@@ -36,6 +36,7 @@ struct FrameState {
     bool mapWindowOpen = false;        // the document shows a window of that kind
     bool tableWindowOpen = false;
     bool hexWindowOpen = false;
+    bool surfaceWindowOpen = false;    // the document shows a 3D window
     bool allLinesThirdState = false;   // a map of one line: the ALL box is greyed
     bool allLines = false;
     int lineIndex = -1;                // the Line list's selection
@@ -66,6 +67,8 @@ enum class CommandRule {
     kOpenMapWindow,        // a map to show and no window of the kind yet
     kOpenTableWindow,
     kOpenHexWindow,
+    kOpenSurfaceWindow,    // a map to show and no 3D window yet
+    kSavePicture,          // the active child window is a table, map or 3D window
     kAllLines,
     kDocumentKey,          // a key of the document's accelerator table: a document window
     kPreviousLine,         // kDocumentKey, and a line above the selected one

@@ -1,8 +1,5 @@
 #include "app/FileHistory.h"
 
-#include <filesystem>
-#include <system_error>
-
 #include "platform/ProfileFile.h"
 
 namespace {
@@ -11,36 +8,7 @@ std::string Key(int n) { return recentfiles::kKeyPrefix + std::to_string(n); }
 
 bool Absolute(const std::string& path) { return !path.empty() && path.front() == '/'; }
 
-std::string ParentOf(const std::string& path) {
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos) return std::string();
-    return slash == 0 ? std::string("/") : path.substr(0, slash);
-}
-
 }  // namespace
-
-std::string WorkFolderOf(const std::string& settingsFilePath) {
-    const std::string machine = ParentOf(settingsFilePath);
-    if (machine.empty()) return std::string(recentfiles::kWorkFolder);
-    return machine == "/" ? std::string("/") + recentfiles::kWorkFolder : machine + "/" + recentfiles::kWorkFolder;
-}
-
-std::string DialogStartFolder(const std::string& directoryFirst, const std::string& calibrationPath,
-                              const std::string& settingsFilePath,
-                              const std::function<bool(const std::string&)>& isFolder) {
-    const std::string work = WorkFolderOf(settingsFilePath);
-    for (const std::string& folder : {directoryFirst, ParentOf(calibrationPath), work})
-        if (Absolute(folder) && isFolder(folder)) return folder;
-    return work;
-}
-
-std::string DialogStartFolder(const std::string& directoryFirst, const std::string& calibrationPath,
-                              const std::string& settingsFilePath) {
-    return DialogStartFolder(directoryFirst, calibrationPath, settingsFilePath, [](const std::string& folder) {
-        std::error_code error;
-        return std::filesystem::is_directory(folder, error);
-    });
-}
 
 std::vector<std::string> ReadRecentFiles(const ProfileFile& settings) {
     std::vector<std::string> list;

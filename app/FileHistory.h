@@ -1,10 +1,6 @@
 #pragma once
-// Where the file dialogs start, and the calibrations opened last.
-//
-// A file dialog starts in the first folder of the Directory dialog, else in
-// the folder of the open calibration, else in the machine's WORK folder, and
-// never in the folder the program was started from: a relative or missing
-// folder is passed over.
+// The calibrations opened last. (Where the file dialogs start is
+// DialogStartFolder, in platform/FileDialogRequest.)
 //
 // The recent list is the machine's own, in its settings file:
 //
@@ -13,9 +9,10 @@
 //   File2=...
 //
 // newest first, at most eight.
-#include <functional>
 #include <string>
 #include <vector>
+
+#include "platform/FileDialogRequest.h"
 
 class ProfileFile;
 
@@ -23,23 +20,7 @@ namespace recentfiles {
 constexpr const char* kSection = "Recent Files";
 constexpr const char* kKeyPrefix = "File";
 constexpr int kMaxFiles = 8;
-constexpr const char* kWorkFolder = "WORK";
 }  // namespace recentfiles
-
-// The machine's WORK folder, beside its settings file.
-std::string WorkFolderOf(const std::string& settingsFilePath);
-
-// The folder a file dialog starts in: directoryFirst (DIRECTORY PATH1), else
-// the folder of calibrationPath, else the WORK folder beside the settings
-// file; each only when it is an absolute path that isFolder accepts. When
-// none is, the WORK folder all the same (the dialog then shows its nearest
-// parent), never an empty or relative text.
-std::string DialogStartFolder(const std::string& directoryFirst, const std::string& calibrationPath,
-                              const std::string& settingsFilePath,
-                              const std::function<bool(const std::string&)>& isFolder);
-// The same with the file system's answer.
-std::string DialogStartFolder(const std::string& directoryFirst, const std::string& calibrationPath,
-                              const std::string& settingsFilePath);
 
 // File1, File2, ... up to the first missing or empty key, at most eight.
 std::vector<std::string> ReadRecentFiles(const ProfileFile& settings);

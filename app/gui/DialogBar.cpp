@@ -26,6 +26,7 @@ const ToolButton kToolButtons[] = {
     {cmd::kMultiMapEdit, "Multi Map Edit"}, {cmd::kMonitor, "Monitor"},
     {cmd::kItemSet, "Item set"},  {cmd::kDataExchange, "Data Exchange"},
     {cmd::kConstantsList, "Constants list"},
+    {cmd::kOpen3DWindow, "3D"},
 };
 
 // The "&ALL" box shows the all-lines flag and changes only through the

@@ -132,6 +132,7 @@ FrameState CMainFrame::CurrentState() {
     state.mapWindowOpen = doc && doc->HasViewOfKind(kWindowMap);
     state.tableWindowOpen = doc && doc->HasViewOfKind(kWindowTable);
     state.hexWindowOpen = doc && doc->HasViewOfKind(kWindowHex);
+    state.surfaceWindowOpen = doc && doc->HasViewOfKind(kWindowSurface);
     state.allLinesThirdState = bar_->allBox()->checkState() == Qt::PartiallyChecked;
     state.allLines = AllLines();
     state.lineIndex = bar_->lineSelector()->currentIndex();

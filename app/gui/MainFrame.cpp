@@ -50,6 +50,8 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         app_, app_.compared, *this, dialogs_, prompt_,
         [this](Calibration& into, const std::string& path) { return life_->LoadCompared(into, path); }, this);
     edit_ = std::make_unique<EditCommands>(app_, *this);
+    pictures_ = std::make_unique<PictureController>(app_, app_.defaultFolder, app_.settingsFilePath, dialogs_,
+                                                    prompt_, this);
     CreateActions();
     CreateDialogBar();
     FrameWindowsHost& host = *this;

@@ -26,6 +26,7 @@
 #include "edit/gui/CompareController.h"
 #include "edit/gui/EditCommands.h"
 #include "edit/gui/EditWindows.h"
+#include "edit/gui/PictureController.h"
 #include "edit/gui/QelDoc.h"
 #include "edit/gui/TableMathsController.h"
 #include "platform/UserPrompt.h"
@@ -95,6 +96,7 @@ public:
     void FillRecentFiles();
     QMenu* FileMenu() const;
     const std::vector<QAction*>& RecentFileActions() const { return recentActions_; }
+    PictureController& Pictures() { return *pictures_; }
 
     // The child windows (FrameWindows) as the controllers, the document
     // and the command table ask for them.
@@ -227,4 +229,5 @@ private:
     std::unique_ptr<DialogCommands> dialogCommands_;
     std::unique_ptr<EcuFileCommands> ecuFiles_;
     std::vector<QAction*> recentActions_;        // the recent entries and their separator
+    std::unique_ptr<PictureController> pictures_;
 };

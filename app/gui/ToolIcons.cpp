@@ -123,6 +123,20 @@ void Draw(QPainter& p, int id) {
             Grid(p, 3, 3, 18, 18, Qt::white);
             p.fillRect(4, 4, 5, 17, QColor(255, 240, 160));
             break;
+        case cmd::kOpen3DWindow: {   // a shaded surface in a box, seen from above at a slant
+            const QPointF rows[3][3] = {{{3, 16}, {9, 19}, {15, 21}},
+                                        {{6, 10}, {12, 12}, {18, 13}},
+                                        {{9, 4}, {15, 7}, {21, 6}}};
+            const QColor shades[2][2] = {{QColor(40, 70, 150), QColor(40, 140, 140)},
+                                         {QColor(60, 160, 90), QColor(230, 220, 120)}};
+            p.setPen(QPen(QColor(30, 30, 30), 1));
+            for (int r = 0; r < 2; ++r)
+                for (int c = 0; c < 2; ++c) {
+                    p.setBrush(shades[r][c]);
+                    p.drawPolygon(QPolygonF({rows[r][c], rows[r][c + 1], rows[r + 1][c + 1], rows[r + 1][c]}));
+                }
+            break;
+        }
         default:
             break;
     }
@@ -134,7 +148,7 @@ QIcon ToolIcon(int commandId) {
     switch (commandId) {
         case cmd::kOpen: case cmd::kSave: case cmd::kMenu: case cmd::kCopy: case cmd::kPaste:
         case cmd::kUndo: case cmd::kMultiMapEdit: case cmd::kMonitor: case cmd::kItemSet:
-        case cmd::kDataExchange: case cmd::kConstantsList:
+        case cmd::kDataExchange: case cmd::kConstantsList: case cmd::kOpen3DWindow:
             break;
         default:
             return QIcon();

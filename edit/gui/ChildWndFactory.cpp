@@ -2,6 +2,7 @@
 
 #include "edit/gui/ChildWnd.h"
 #include "edit/gui/HexWnd.h"
+#include "edit/gui/Map3DWnd.h"
 #include "edit/gui/TableWnd.h"
 
 // The map window joins here once its header exists.
@@ -16,7 +17,8 @@ bool ChildWndKindAvailable(int kind) {
     switch (kind) {
         case kWindowMap: return RV_HAVE_MAP_WND != 0;
         case kWindowHex:
-        case kWindowTable: return true;
+        case kWindowTable:
+        case kWindowSurface: return true;
         default: return false;
     }
 }
@@ -29,6 +31,7 @@ CChildWnd* CreateChildWnd(int kind, CQelApp& app, UserPrompt& prompt, ViewServic
 #endif
         case kWindowHex: return new CHexWnd(app, prompt, services, parent);
         case kWindowTable: return new CTableWnd(app, prompt, services, parent);
+        case kWindowSurface: return new CMap3DWnd(app, prompt, services, parent);
         default: return nullptr;
     }
 }

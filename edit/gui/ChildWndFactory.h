@@ -6,7 +6,8 @@ class QWidget;
 class UserPrompt;
 struct ViewServices;
 
-// The map window (1), the HEX window (2) or the table window (3); nullptr
+// The map window (1), the HEX window (2), the table window (3) or the 3D
+// window (4); nullptr
 // for any other kind, and for a kind this build has no window for.
 CChildWnd* CreateChildWnd(int kind, CQelApp& app, UserPrompt& prompt, ViewServices& services,
                           QWidget* parent);

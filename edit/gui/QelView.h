@@ -12,7 +12,7 @@ class CQelDoc;
 class CQelView : public QWidget, public ViewServices {
     Q_OBJECT
 public:
-    // The view for window kind 1, 2 or 3 on the current map; nullptr for any
+    // The view for window kind 1, 2, 3 or 4 on the current map; nullptr for any
     // other kind (or one without a window in this build) and without a map.
     static CQelView* Create(CQelDoc& doc, int kind, QWidget* parent = nullptr);
     ~CQelView() override;
