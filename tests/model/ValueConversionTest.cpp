@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "model/Strings.h"
 #include "tests/support/RecordingPrompt.h"
@@ -146,6 +148,45 @@ TEST(FormatData, WholeNumbersForWideDataRanges) {
         EXPECT_EQ(FormatData(12.34f, &map, formats), c.text) << c.minimum << ".." << c.maximum;
     }
     EXPECT_EQ(FormatData(12.34f, nullptr, formats), "12.340");
+}
+
+TEST(ItemStepDecimals, FromTheStepsAndTheValueAtRawZero) {
+    struct Case {
+        const char* hexToPhys;
+        int decimals;
+    };
+    const Case cases[] = {
+        {"x/20", 2},       {"x/2-10", 1},  {"x*50", 0},    {"x/20+0.01", 2},
+        {"x*x/100", 2},    // curved: 0.01 at the bottom, 5.09 at the top
+        {"x*x/1000", 3},   // 0.001 at the bottom
+        {"1000/x", -1},    // fails at raw 0
+        {"x*0+3", -1},     // every raw value the same
+    };
+    for (const Case& c : cases) EXPECT_EQ(ItemStepDecimals(Item(c.hexToPhys, "x")), c.decimals) << c.hexToPhys;
+}
+
+// One decimal over a step of 0.05 prints two neighbours alike; the step's
+// decimals print each raw value as its own number.
+TEST(FormatData, StepDecimalsShowEveryRawValueApart) {
+    MapRecord map;
+    map.y = Item("x/20", "x*20", "0", "12.75");
+    ValueFormats formats;
+    formats.y = "%.1f";
+    formats.stepDecimals = true;
+    std::vector<std::string> shown;
+    for (int raw = 28; raw <= 31; ++raw) shown.push_back(FormatData(raw / 20.0f, &map, formats));
+    EXPECT_EQ(shown, (std::vector<std::string>{"1.40", "1.45", "1.50", "1.55"}));
+    // Wide ranges too: their whole numbers would hide the step.
+    map.y = Item("x/2-3000", "(x+3000)*2", "-3000", "-2872");
+    EXPECT_EQ(FormatData(-2999.5f, &map, formats), "-2999.5");
+    // An item without honest decimals keeps the configured format.
+    map.y = Item("x*0+3", "x", "0", "255");
+    EXPECT_EQ(FormatData(3.0f, &map, formats), "3.0");
+    // Off: the configured decimal, and two neighbours alike.
+    formats.stepDecimals = false;
+    map.y = Item("x/20", "x*20", "0", "12.75");
+    EXPECT_EQ(FormatData(30 / 20.0f, &map, formats), "1.5");
+    EXPECT_EQ(FormatData(31 / 20.0f, &map, formats), "1.5");
 }
 
 TEST(IsNumericInput, OnlyATextThatReadsWholeAsOneNumber) {
