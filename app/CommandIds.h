@@ -83,6 +83,9 @@ enum : int {
     kClearHitCounts = 32916,
     // Our addition: a recorded ride played back on the windows.
     kOpenLog = 32917,
+    // Our addition: how the table shows values (a colour scale, the decimals a raw step needs).
+    kColourScale = 32960,
+    kStepDecimals = 32961,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

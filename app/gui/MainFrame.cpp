@@ -1,5 +1,7 @@
 #include "app/gui/MainFrame.h"
 
+#include "edit/gui/QelDoc.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -87,6 +89,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         [this] {
             if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
         });
+    display_ = std::make_unique<DisplayOptionsController>(app_, prompt_, [this] {
+        if (CQelDoc* doc = Document()) doc->RefreshAll(nullptr);
+    });
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(Session().writeLog);
