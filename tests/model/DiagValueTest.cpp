@@ -4,18 +4,15 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
 
 TEST(StepDecimals, TheFewestDecimalsThatTellNeighboursApart) {
     constexpr double kInfinity = std::numeric_limits<double>::infinity();
-    struct Case {
-        double step;
-        int decimals;
-    };
-    const Case cases[] = {
+    const std::pair<double, int> cases[] = {
         {0.05, 2},  {0.1, 1},   {1.0, 0},    {0.25, 2},        {0.001, 3},   {-0.05, 2},
         {50.0, 0},  {0.004, 3}, {1.0 / 3, 6}, {1e39, 0},        {1e-9, 6},
         // Nothing tells such values apart: the configured format stays.
         {0.0, -1},  {kInfinity, -1}, {-kInfinity, -1}, {std::nan(""), -1},
     };
-    for (const Case& c : cases) EXPECT_EQ(StepDecimals(c.step), c.decimals) << c.step;
+    for (const auto& [step, decimals] : cases) EXPECT_EQ(StepDecimals(step), decimals) << step;
 }
