@@ -94,6 +94,9 @@ enum : int {
     kZoomOut = 32944,
     kZoomReset = 32945,
     kCloseChild = 32946,
+    // Our addition: how the table shows values (a colour scale, the decimals a raw step needs).
+    kColourScale = 32960,
+    kStepDecimals = 32961,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

@@ -78,6 +78,11 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
         case CommandRule::kMonitorRecord: return MonitorRule(MonitorCommand::kRecord, state);
         case CommandRule::kItemSet: return MonitorRule(MonitorCommand::kItemSet, state);
         case CommandRule::kHitCountsShown: ui.enabled = open && state.hitCountsShown; break;
+        case CommandRule::kColourScale:
+        case CommandRule::kStepDecimals:
+            ui.checkable = true;
+            ui.checked = rule == CommandRule::kColourScale ? state.colourScale : state.stepDecimals;
+            break;
         case CommandRule::kOpenMapWindow:
             ui.enabled = state.mapWindowAvailable && anyMap && !state.mapWindowOpen;
             break;

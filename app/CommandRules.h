@@ -31,6 +31,8 @@ struct FrameState {
     bool currentMap = false;           // the calibration has a current map
     bool comparing = false;            // a second calibration is open to compare with
     bool hitCountsShown = false;       // a log's hit counts are laid over the maps
+    bool colourScale = false;          // DATA cells shaded by value
+    bool stepDecimals = false;         // DATA values with the decimals their raw step needs
     bool selectorMap = false;          // the map selector names a map
     bool mapWindowAvailable = false;   // the map window kind is built in
     bool mapWindowOpen = false;        // the document shows a window of that kind
@@ -64,6 +66,8 @@ enum class CommandRule {
     kMonitorRecord,
     kItemSet,
     kHitCountsShown,       // a calibration open with a log's hit counts laid over its maps
+    kColourScale,          // always; checked while the DATA cells are shaded by value
+    kStepDecimals,         // always; checked while values show the decimals of their raw step
     kOpenMapWindow,        // a map to show and no window of the kind yet
     kOpenTableWindow,
     kOpenHexWindow,

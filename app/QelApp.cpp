@@ -5,6 +5,7 @@
 #include <unistd.h>
 #include <new>
 
+#include "app/DisplayOptions.h"
 #include "app/Host.h"
 #include "app/UserInstall.h"
 #include "model/Strings.h"
@@ -94,6 +95,7 @@ void CQelApp::ReadProgramSettings(const ProfileFile& settings) {
     formats.x = MakePrecisionFormat(settings.ReadInt(kPrecision, "X", 1));
     formats.y = MakePrecisionFormat(settings.ReadInt(kPrecision, "Y", 1));
     formats.z = MakePrecisionFormat(settings.ReadInt(kPrecision, "Z", 1));
+    ApplyDisplayOptions(*this, LoadDisplayOptions(settings));
     printLeft = settings.ReadInt(kPrint, "LEFT", 0);
     printTop = settings.ReadInt(kPrint, "TOP", 0);
     printRight = settings.ReadInt(kPrint, "RIGHT", 0);

@@ -53,10 +53,13 @@ bool ParseMapHeader(std::string line, bool freeMap, MapRecord& map) {
     return true;
 }
 
-// "name, minimum, maximum, HEX-to-physical, physical-to-HEX[, minimum 2[, maximum 2]]".
+// "name, minimum, maximum, HEX-to-physical, physical-to-HEX[, minimum 2[,
+// maximum 2[, unit]]]". The unit is our addition: a definition without it
+// reads as before, and one with it keeps the second limits' places (empty
+// fields where it has none).
 bool ParseItemLine(std::string line, MapItem& item) {
     if (FieldCount(line) < 5) return false;
-    const std::vector<std::string> fields = TakeFields(line, 7);
+    const std::vector<std::string> fields = TakeFields(line, 8);
     for (std::size_t i = 0; i < 5; ++i) {
         if (fields[i].empty()) return false;
     }
@@ -67,6 +70,7 @@ bool ParseItemLine(std::string line, MapItem& item) {
     item.physToHex = fields[4];
     item.minimum2 = fields[5];
     item.maximum2 = fields[6];
+    item.unit = fields[7];
     return true;
 }
 

@@ -1,4 +1,5 @@
 #include "edit/SurfaceProjection.h"
+#include "edit/ValueDisplay.h"
 
 #include <algorithm>
 #include <cmath>
@@ -227,31 +228,14 @@ bool SurfacePointAt(const SurfaceGrid& grid, float row, float column, float& rpm
     return true;
 }
 
-void SplitItemUnit(const std::string& name, std::string& label, std::string& unit) {
-    label = name;
-    unit.clear();
-    std::size_t end = name.find_last_not_of(' ');
-    if (end == std::string::npos) return;
-    const char close = name[end];
-    if (close != ')' && close != ']') return;
-    const std::size_t open = name.rfind(close == ')' ? '(' : '[', end);
-    if (open == std::string::npos || open + 1 >= end) return;
-    unit = name.substr(open + 1, end - open - 1);
-    const std::size_t labelEnd = name.find_last_not_of(' ', open == 0 ? 0 : open - 1);
-    label = open == 0 || labelEnd == std::string::npos ? std::string() : name.substr(0, labelEnd + 1);
-}
-
 std::string SurfaceVertexText(const EditContext& context, const MapRecord& map, const SurfaceGrid& grid, int row,
                               int column) {
     if (!grid.Ready() || row < 0 || row >= grid.rows || column < 0 || column >= grid.columns) return std::string();
-    std::string label;
-    std::string unit;
-    SplitItemUnit(map.y.name, label, unit);
     std::string text = "Row " + std::to_string(row + 1) + ", column " + std::to_string(column + 1) + "  THROT " +
-                       CellText(context, map, {kEditThrot, 0, row}) + "  RPM " +
-                       CellText(context, map, {kEditRpm, row, column}) + ": " + label + (label.empty() ? "" : " ");
+                       WithUnit(CellText(context, map, {kEditThrot, 0, row}), map.z.unit) + "  RPM " +
+                       WithUnit(CellText(context, map, {kEditRpm, row, column}), map.x.unit) + ": " + map.y.name +
+                       (map.y.name.empty() ? "" : " ");
     if (!std::isfinite(grid.Value(row, column))) return text + "no value in the file";
-    text += CellText(context, map, {kEditData, row, column});
-    if (!unit.empty()) text += " " + unit;
+    text += WithUnit(CellText(context, map, {kEditData, row, column}), map.y.unit);
     return text;
 }

@@ -141,10 +141,6 @@ int VertexAt(const std::vector<ScreenPoint>& points, double x, double y, double 
 // the grid's edge. false when a vertex with a share in it has no value.
 bool SurfacePointAt(const SurfaceGrid& grid, float row, float column, float& rpm, float& throt, double& value);
 
-// The unit in a DATA item's name: the text of a closing "(...)" or "[...]"
-// ("Injection (ms)" gives "ms"), and the name without it; no unit: the
-// whole name and "".
-void SplitItemUnit(const std::string& name, std::string& label, std::string& unit);
 
 // What hovering a vertex tells: "Row 2, column 5  THROT 25.0  RPM 3000:
 // Injection 4.50 ms" (rows and columns counted from 1, values as the table

@@ -50,6 +50,7 @@ struct Calibration {
     LineStore dataLines;
     LineStore definitionLines;
     ValueFormats formats;                  // X, Y and Z display formats, "%.1f" by default
+    bool colourScale = false;              // the table's DATA cells shaded by value (app/DisplayOptions)
     // Rebuilt from the definition lines on every data file load.
     std::vector<DiagItem> diagItems;       // monitor items in definition order
     MapLinkData mapLink;                   // the link list; the mode is mapLinkState

@@ -11,8 +11,8 @@ constexpr int kMaxDecimals = 6;
 // The fewest decimals that write number exactly, up to kMaxDecimals. The
 // number comes from a float, so "exactly" allows for its rounding: 0.1F is
 // 0.100000001...
-int DecimalsOf(float number) {
-    const double value = std::fabs(static_cast<double>(number));
+int DecimalsOf(double number) {
+    const double value = std::fabs(number);
     if (value == 0.0) return 0;
     double scale = 1.0;
     for (int decimals = 0; decimals < kMaxDecimals; ++decimals, scale *= 10.0) {
@@ -45,4 +45,12 @@ float DiagValue(const DiagItem& item, std::uint16_t raw) {
 
 int DiagDecimals(const DiagItem& item) {
     return std::max(DecimalsOf(ParseDecimalReal(item.factor)), DecimalsOf(ParseDecimalReal(item.offset)));
+}
+
+int StepDecimals(double step) {
+    if (!std::isfinite(step) || step == 0.0) return -1;
+    // Through float, as the values it separates are floats; a step beyond
+    // the float range is a whole number.
+    const auto single = static_cast<float>(step);
+    return std::isfinite(single) ? DecimalsOf(single) : 0;
 }

@@ -18,3 +18,9 @@ float DiagValue(const DiagItem& item, std::uint16_t raw);
 // factor 1 -> 0, 0.5 -> 1, 0.05 -> 2, 0.004 -> 3; a factor no decimal
 // fraction holds (1/3) gets 6.
 int DiagDecimals(const DiagItem& item);
+
+// The decimals that show two values step apart as different numbers, by the
+// same rule: 0.05 -> 2, 0.25 -> 2, 1 -> 0, 1/3 -> 6; a step beyond the float
+// range is whole (0). -1 when the step is not finite or 0: no number of
+// decimals tells such values apart.
+int StepDecimals(double step);

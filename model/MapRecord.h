@@ -22,6 +22,7 @@ struct MapItem {
     std::string physToHex;        // physical-to-HEX equation, variable x
     std::string maximum2;         // may be empty
     std::string minimum2;         // may be empty
+    std::string unit;             // shown after the values ("ms", "rpm"); may be empty
     int elementSize = 1;          // 1 byte, 2 word
     int step = 0;                 // smallest spacing of neighbouring axis values
 };

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "model/DiagValue.h"
 #include "model/Strings.h"
 #include "platform/AsciiText.h"
 
@@ -185,7 +186,25 @@ std::string FormatWith(std::string_view format, float value) {
 std::string FormatX(float value, const ValueFormats& formats) { return FormatWith(formats.x, value); }
 std::string FormatZ(float value, const ValueFormats& formats) { return FormatWith(formats.z, value); }
 
+int ItemStepDecimals(const MapItem& item) {
+    const int top = ElementMax(item);
+    float at0 = 0.0f, at1 = 0.0f, belowTop = 0.0f, atTop = 0.0f;
+    if (ToPhysicalWord(item, 0, at0) != kConversionOk || ToPhysicalWord(item, 1, at1) != kConversionOk ||
+        ToPhysicalWord(item, static_cast<std::uint16_t>(top - 1), belowTop) != kConversionOk ||
+        ToPhysicalWord(item, static_cast<std::uint16_t>(top), atTop) != kConversionOk)
+        return -1;
+    const int first = StepDecimals(static_cast<double>(at1) - at0);
+    const int last = StepDecimals(static_cast<double>(atTop) - belowTop);
+    const int offset = StepDecimals(at0);   // 0 at raw 0 needs no decimals
+    if (first < 0 || last < 0) return -1;
+    return std::max({first, last, offset});
+}
+
 std::string FormatData(float value, const MapRecord* currentMap, const ValueFormats& formats) {
+    if (currentMap != nullptr && formats.stepDecimals) {
+        const int decimals = ItemStepDecimals(currentMap->y);
+        if (decimals >= 0) return FormatWith(MakePrecisionFormat(decimals), value);
+    }
     if (currentMap != nullptr &&
         (ItemMinimum(currentMap->y) <= -2000.0f || ItemMaximum(currentMap->y) >= 2000.0f))
         return FormatWith("%.0f", value);

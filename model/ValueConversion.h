@@ -62,7 +62,17 @@ struct ValueFormats {
     std::string x = "%.1f";   // RPM axis
     std::string y = "%.1f";   // DATA
     std::string z = "%.1f";   // THROT axis
+    // DATA values with the decimals their raw step needs (ItemStepDecimals)
+    // in place of y, so that neighbouring raw values never print the same.
+    bool stepDecimals = false;
 };
+
+// The decimals that show every raw value of the item as a different number
+// and its values exactly as far as the equation goes: those of the step from
+// raw 0 to 1 and of the top step (a curved equation), and those of the value
+// at raw 0 (an offset of 0.05 needs two). -1 when an equation fails there or
+// a step is 0 or not finite.
+int ItemStepDecimals(const MapItem& item);
 
 // "%.<n>f" for 0 <= n <= 20, else "%.1f".
 std::string MakePrecisionFormat(int n);
@@ -77,7 +87,8 @@ std::string FormatX(float value, const ValueFormats& formats);
 std::string FormatZ(float value, const ValueFormats& formats);
 // Whole numbers ("%.0f") when the current map's DATA item has a minimum at
 // or below -2000 or a maximum at or above 2000; the Y format otherwise and
-// when there is no current map.
+// when there is no current map. With formats.stepDecimals, the decimals of
+// the current map's DATA item (ItemStepDecimals) win where it has them.
 std::string FormatData(float value, const MapRecord* currentMap, const ValueFormats& formats);
 
 // Sets map.cursor.lower/upper for the cell under the cursor (DATA, RPM or

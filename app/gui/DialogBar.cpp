@@ -91,15 +91,19 @@ CDialogBar::CDialogBar(QWidget* parent) : QToolBar(parent) {
     pointField_->setObjectName("control1007");
     pointField_->setReadOnly(true);
     pointField_->setFixedWidth(70);
+    dataUnit_ = new QLabel(panel);
+    dataUnit_->setObjectName("dataUnit");
+    pointUnit_ = new QLabel(panel);
+    pointUnit_->setObjectName("pointUnit");
     machineLabel_ = new QLabel("...", panel);
     machineLabel_->setObjectName("control1206");
     for (QWidget* w : std::initializer_list<QWidget*>{mapLabel, mapSelector_, lineLabel, lineSelector_, allBox_,
-                                                      dataLabel, dataField_, okButton_, pointLabel, pointField_,
-                                                      machineLabel_})
+                                                      dataLabel, dataField_, dataUnit_, okButton_, pointLabel,
+                                                      pointField_, pointUnit_, machineLabel_})
         layout->addWidget(w);
     layout->addStretch(1);
     addWidget(panel);
-    documentControls_ = {allBox_, dataLabel, dataField_, okButton_, pointLabel, pointField_};
+    documentControls_ = {allBox_, dataLabel, dataField_, dataUnit_, okButton_, pointLabel, pointField_, pointUnit_};
     ShowDocumentControls(false);
 
     connect(mapSelector_, qOverload<int>(&QComboBox::activated), this, &CDialogBar::mapActivated);
@@ -124,5 +128,11 @@ void CDialogBar::Clear() {
     lineSelector_->clear();
     dataField_->clear();
     pointField_->clear();
+    SetUnits(QString(), QString());
     allBox_->setCheckState(Qt::Unchecked);
+}
+
+void CDialogBar::SetUnits(const QString& dataUnit, const QString& pointUnit) {
+    dataUnit_->setText(dataUnit);
+    pointUnit_->setText(pointUnit);
 }

@@ -26,6 +26,11 @@ public:
     QLineEdit* dataField() const { return dataField_; }
     QLineEdit* pointField() const { return pointField_; }
     QPushButton* okButton() const { return okButton_; }
+    // The units of the DATA and RPM items after their fields; empty for an
+    // item without one.
+    void SetUnits(const QString& dataUnit, const QString& pointUnit);
+    QLabel* dataUnit() const { return dataUnit_; }
+    QLabel* pointUnit() const { return pointUnit_; }
     // The tool button of a command; nullptr for a command without one.
     QToolButton* toolButton(int id) const;
     const std::map<int, QToolButton*>& toolButtons() const { return buttons_; }
@@ -51,6 +56,8 @@ private:
     QCheckBox* allBox_;
     QLineEdit* dataField_;
     QLineEdit* pointField_;
+    QLabel* dataUnit_;
+    QLabel* pointUnit_;
     QPushButton* okButton_;
     QLabel* machineLabel_;
     std::map<int, QToolButton*> buttons_;

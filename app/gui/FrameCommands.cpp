@@ -126,6 +126,8 @@ FrameState CMainFrame::CurrentState() {
     state.currentMap = app_.currentMap != nullptr;
     state.comparing = app_.compared != nullptr;
     state.hitCountsShown = operating_ && operating_->HitsShown();
+    state.colourScale = app_.colourScale;
+    state.stepDecimals = app_.formats.stepDecimals;
     state.selectorMap = SelectorMap() != nullptr;
     state.mapWindowAvailable = ChildWndKindAvailable(kWindowMap);
     const CQelDoc* doc = Document();

@@ -1,5 +1,7 @@
 #include "app/gui/MainFrame.h"
 
+#include "edit/gui/QelDoc.h"
+
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
@@ -93,6 +95,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
             if (CChildWnd* child = ActiveChild()) child->RefreshFromImage();
         });
     ecuFiles_ = std::make_unique<EcuFileCommands>(app_, *this, *life_, prompt_);
+    display_ = std::make_unique<DisplayOptionsController>(app_, prompt_, [this] {
+        if (CQelDoc* doc = Document()) doc->RefreshAll(nullptr);
+    });
     // Every single write is entered in the machine's logbook.
     logbook_ = std::make_unique<FrameLogbook>(*this, app_, prompt_);
     logbook_->Point(Session().writeLog);

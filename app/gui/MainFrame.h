@@ -32,6 +32,7 @@
 #include "platform/UserPrompt.h"
 #include "app/gui/OperatingController.h"
 #include "app/gui/PlaybackController.h"
+#include "app/gui/DisplayOptionsController.h"
 
 class CDifferencesDlg;
 class CMonitorWnd;
@@ -123,6 +124,7 @@ public:
     std::vector<CChildWnd*> MapWindows() const override;
     OperatingController& Operating() { return *operating_; }
     PlaybackController& Playback() { return *playback_; }
+    DisplayOptionsController& Display() { return *display_; }
 
     // CalibrationWindows
     void ShowNoCalibration() override;
@@ -223,6 +225,7 @@ private:
     std::unique_ptr<EcuController> ecu_;
     std::unique_ptr<OperatingController> operating_;
     std::unique_ptr<PlaybackController> playback_;
+    std::unique_ptr<DisplayOptionsController> display_;
     std::unique_ptr<CalibrationController> life_;
     std::unique_ptr<MapSelectionController> selection_;
     std::unique_ptr<FrameWindows> windows_;

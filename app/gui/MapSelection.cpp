@@ -114,6 +114,7 @@ void MapSelectionController::Refresh() {
             DraggedFields dragged;
             if (DraggedFieldText(*map, app_.formats, dragged)) (dragged.data ? fields.data : fields.point) = dragged.text;
             bar_.pointField()->setText(Q(fields.point));
+            bar_.SetUnits(Q(map->y.unit), Q(map->x.unit));
             if (!bar_.dataField()->hasFocus()) bar_.dataField()->setText(Q(fields.data));
         }
     }

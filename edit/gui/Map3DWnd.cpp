@@ -306,11 +306,8 @@ void CMap3DWnd::PaintLegend(QPainter& painter, const ScaleRange& shade, const Ed
     painter.setPen(Qt::black);
     painter.setBrush(Qt::NoBrush);
     painter.drawRect(QRect(left, top, barWidth, bottom - top));
-    std::string label;
-    std::string unit;
-    SplitItemUnit(map.y.name, label, unit);
     painter.drawText(QRect(width() - kLegendWidth, kMargin, kLegendWidth - 4, 18), Qt::AlignLeft | Qt::AlignVCenter,
-                     Text(unit.empty() ? map.y.name : label + " (" + unit + ")"));
+                     Text(map.y.unit.empty() ? map.y.name : map.y.name + " (" + map.y.unit + ")"));
     // Five ticks: the lowest, the highest and three between.
     const int ticks = shade.high > shade.low ? 5 : 1;
     for (int i = 0; i < ticks; ++i) {

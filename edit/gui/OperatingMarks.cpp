@@ -71,21 +71,14 @@ QRect CTableWnd::GridBox(int row, int column) const {
     return QRect((column - firstColumn()) * cellWidth_, (line - firstLine()) * cellHeight_, cellWidth_, cellHeight_);
 }
 
-void CTableWnd::PaintHitCell(QPainter& painter, const QRect& box, const TableCell& cell) {
+bool CTableWnd::HitBackground(const TableCell& cell, QColor& background) const {
     const MapRecord* map = Map();
     const CellSeconds* hits = map ? app_.operating.HitsOn(*map) : nullptr;
-    if (!hits) return;
-    if (cell.mode != kEditData) {
-        painter.setPen(Qt::black);
-        return;
-    }
+    if (!hits || cell.mode != kEditData) return false;
     const double shade = HitShade(hits->At(cell.row, cell.column), hits->maximum);
-    if (shade > 0.0) {
-        const int grey = HitGrey(shade);
-        painter.fillRect(box, QColor(grey, grey, grey));
-    }
-    // The values stay readable on the dark shades.
-    painter.setPen(HitTextLight(shade) ? Qt::white : Qt::black);
+    const int grey = shade > 0.0 ? HitGrey(shade) : 255;
+    background = QColor(grey, grey, grey);
+    return true;
 }
 
 void CTableWnd::PaintLiveMarks(QPainter& painter) {

@@ -17,6 +17,8 @@
 #include "edit/ClipboardText.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
+#include "edit/ValueDisplay.h"
+#include "edit/gui/ScaleLegend.h"
 #include "model/ValueConversion.h"
 
 namespace {
@@ -64,6 +66,9 @@ CTableWnd::CTableWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, Q
     statusLine_->setFont(font_);
     statusLine_->setAutoFillBackground(true);
     statusLine_->setContentsMargins(4, 0, 4, 0);
+    legend_ = new CScaleLegend(this);
+    legend_->setFont(font_);
+    legend_->hide();
     setFocusProxy(gridEditor_);
     // Ctrl+Tab belongs to the table (it clears the selection), not to the
     // MDI area's window switching, which filters the whole application.
@@ -114,7 +119,7 @@ void CTableWnd::ResetForMap() {
 void CTableWnd::RefreshFromImage() {
     // The account of an operation holds only until the image changes again (an undo, another edit).
     statusText_.clear();
-    PlaceEditor();
+    resizeEvent(nullptr);   // the colour scale's legend follows the values; the editor is placed
     update();
     grid_->viewport()->update();
 }
@@ -186,10 +191,13 @@ void CTableWnd::UpdateStatusLine() {
     const TableCell cell{cursor.mode, cursor.row, cursor.column};
     std::string text;
     if (cursor.mode == kEditData)
-        text = "THROT " + CellText(context, *map, {kEditThrot, 0, cursor.row}) + "  RPM " +
-               CellText(context, *map, {kEditRpm, cursor.row, cursor.column}) + ": " + CellText(context, *map, cell);
-    else if (cursor.mode == kEditThrot || cursor.mode == kEditRpm)
-        text = std::string(cursor.mode == kEditThrot ? "THROT " : "RPM ") + CellText(context, *map, cell);
+        text = "THROT " + WithUnit(CellText(context, *map, {kEditThrot, 0, cursor.row}), map->z.unit) + "  RPM " +
+               WithUnit(CellText(context, *map, {kEditRpm, cursor.row, cursor.column}), map->x.unit) + ": " +
+               WithUnit(CellText(context, *map, cell), map->y.unit);
+    else if (cursor.mode == kEditThrot)
+        text = "THROT " + WithUnit(CellText(context, *map, cell), map->z.unit);
+    else if (cursor.mode == kEditRpm)
+        text = "RPM " + WithUnit(CellText(context, *map, cell), map->x.unit);
     if (comparing && !text.empty()) text += CompareCellText(context, *map, *app_.compared, cell);
     if (cursor.mode == kEditData) text += HitStatusText(*map, cursor.row, cursor.column);
     statusLine_->setText(Text(text));

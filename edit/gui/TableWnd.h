@@ -6,7 +6,9 @@
 // header and the grid editor in the grid.
 #include <QAbstractScrollArea>
 #include <QFont>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "edit/CalibrationCompare.h"
@@ -15,6 +17,7 @@
 
 class QLabel;
 class QLineEdit;
+class CScaleLegend;
 class CTableWnd;
 
 // A click on an in-place editor that shows its cell's value (nothing typed
@@ -86,6 +89,11 @@ public:
     // the cursor moves; then the cursor cell's value.
     void SetStatusText(const std::string& text);
     QLabel* statusLine() const { return statusLine_; }
+    // The legend of the colour scale beside the status line; hidden while
+    // the cells are not shaded.
+    CScaleLegend* legend() const { return legend_; }
+    // The text of the corner above the THROT column: the DATA unit.
+    QString CornerText() const;
     // The cells the last paint marked as differing from the compared
     // calibration, the header's first, then the grid's (only those in view).
     std::vector<TableCell> MarkedCells() const;
@@ -129,10 +137,18 @@ private:
     // The marks of differing cells over their boxes.
     void PaintCompareMarks(QPainter& painter, const std::vector<QRect>& boxes);
     // The tuning loop's marks (OperatingMarks.cpp): a DATA cell's background
-    // by its hit seconds, the frames of the operating point, the cursor
-    // cell's seconds for the status line.
-    void PaintHitCell(QPainter& painter, const QRect& box, const TableCell& cell);
+    // by its hit seconds (false where no hits are laid over the map), the
+    // frames of the operating point, the cursor cell's seconds for the
+    // status line.
+    bool HitBackground(const TableCell& cell, QColor& background) const;
     void PaintLiveMarks(QPainter& painter);
+    // The selection's edge: a dark line with a light one inside along the
+    // outer sides of the selected cells in view (all: every selected cell,
+    // row and column), in TableWndPaint.cpp; the tint is the cells' own.
+    void PaintSelectionEdges(QPainter& painter, const std::vector<TableCell>& selected,
+                             const std::set<std::pair<int, int>>& all);
+    // The colour scale's range for the map and the legend shown for it.
+    void UpdateLegend();
     QRect GridBox(int row, int column) const;
     std::string HitStatusText(const MapRecord& map, int row, int column) const;
 
@@ -143,6 +159,7 @@ private:
     QLineEdit* axisEditor_;
     QLineEdit* gridEditor_;
     QLabel* statusLine_;
+    CScaleLegend* legend_;
     std::string statusText_;   // an operation's account, shown until the cursor moves
     bool swallowingClick_ = false;
     std::vector<TableCell> headerMarks_;   // painted compare marks

@@ -9,19 +9,45 @@
 #include <QPainter>
 #include <QScrollBar>
 #include <QToolTip>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "app/QelApp.h"
 #include "edit/CalibrationCompare.h"
 #include "edit/CellAccess.h"
 #include "edit/MapGraphState.h"
+#include "edit/ValueDisplay.h"
+#include "edit/gui/ScaleLegend.h"
 
 namespace {
 
 const QColor kLightGrey(192, 192, 192);
+// The selection: a light blue laid over a quarter strong, so a white cell
+// turns a pale blue a greyscale print still tells from white, and the edge
+// of the selection in a dark navy with a white line inside it.
+const QColor kSelectionTint(0, 90, 220);
+constexpr double kTintStrength = 0.25;
+const QColor kSelectionEdge(0, 0, 110);
 
 QString Text(const std::string& text) { return QString::fromStdString(text); }
+
+QColor Tinted(const QColor& background) {
+    auto mix = [](int a, int b) { return static_cast<int>(a + (b - a) * kTintStrength + 0.5); };
+    return QColor(mix(background.red(), kSelectionTint.red()), mix(background.green(), kSelectionTint.green()),
+                  mix(background.blue(), kSelectionTint.blue()));
+}
+
+QColor Colour(ScaleColour c) { return QColor(c.red, c.green, c.blue); }
+
+// Black or white text, whichever reads better on the background.
+QColor TextOn(const QColor& background) {
+    const ScaleColour text = ScaleTextColour(
+        {static_cast<unsigned char>(background.red()), static_cast<unsigned char>(background.green()),
+         static_cast<unsigned char>(background.blue())});
+    return QColor(text.red, text.green, text.blue);
+}
 
 }  // namespace
 
@@ -65,7 +91,11 @@ bool CTableGrid::viewportEvent(QEvent* event) {
 void CTableWnd::resizeEvent(QResizeEvent*) {
     const int top = Shape().rpmHeader ? cellHeight_ : 0;
     const int statusHeight = cellHeight_ + 2;
-    statusLine_->setGeometry(0, std::max(height() - statusHeight, 0), width(), statusHeight);
+    UpdateLegend();
+    const int legendWidth = legend_->isVisible() ? std::min(legend_->PreferredWidth(), width() / 2) : 0;
+    const int statusTop = std::max(height() - statusHeight, 0);
+    statusLine_->setGeometry(0, statusTop, width() - legendWidth, statusHeight);
+    legend_->setGeometry(width() - legendWidth, statusTop, legendWidth, statusHeight);
     grid_->setGeometry(cellWidth_, top, std::max(width() - cellWidth_, 0), std::max(height() - top - statusHeight, 0));
     UpdateScrollRanges();
     PlaceEditor();
@@ -166,9 +196,29 @@ void CTableWnd::paintEvent(QPaintEvent*) {
             }
         }
         painter.drawLine(0, cellHeight_ - 1, width(), cellHeight_ - 1);
+        // The corner above the THROT column names the unit of the values.
+        painter.drawText(QRect(2, 0, cellWidth_ - 4, cellHeight_), Qt::AlignCenter, CornerText());
     }
     PaintCompareMarks(painter, headerBoxes);
     headerMarks_ = std::move(headerMarks);
+}
+
+QString CTableWnd::CornerText() const {
+    const MapRecord* map = Map();
+    return map ? Text(map->y.unit) : QString();
+}
+
+void CTableWnd::UpdateLegend() {
+    const MapRecord* map = Map();
+    ScaleRange range;
+    if (map && app_.colourScale && app_.HasImage()) range = MapDataRange(*map, app_.image(), app_.Data());
+    if (!range.valid) {
+        legend_->hide();
+        return;
+    }
+    const LegendText text = ScaleLegendText(range, *map, app_.formats);
+    legend_->SetEnds(Text(text.low), Text(text.high));
+    legend_->show();
 }
 
 CompareMarks CTableWnd::Marks() const {
@@ -181,7 +231,7 @@ void CTableWnd::PaintCompareMarks(QPainter& painter, const std::vector<QRect>& b
     // Told apart without colour: an outline of black and white dashes inside
     // the cell and a black corner triangle edged in white, drawn over the
     // selection's outline, so that they show on white, on the header's grey
-    // and on the selection's blue alike.
+    // and on the selection's tint and edge alike.
     QPen white(Qt::white);
     white.setWidth(2);
     QPen dashed(Qt::black);
@@ -224,10 +274,17 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
     std::vector<TableCell> gridMarks;
     std::vector<QRect> gridBoxes;
 
+    // The colour scale: the range of this map's DATA values in the file.
+    ScaleRange shading;
+    if (app_.colourScale) shading = MapDataRange(*map, app_.image(), app_.Data());
+    const DataSpan data = app_.Data();
+    std::set<std::pair<int, int>> selectedSet;
+    for (const CellRef& cell : SelectedCells(*map)) selectedSet.insert({cell.row, cell.column});
+    std::vector<TableCell> selected;
+
     // The cell outlines in one go, then the texts: a full table is 255
     // cells, and switching pens per cell costs more than the lines do.
     std::vector<QRect> outlines;
-    painter.setPen(Qt::black);
     for (int line = firstLine(); line < shape.lines; ++line) {
         const int y = (line - firstLine()) * cellHeight_;
         if (y > size.height()) break;
@@ -240,25 +297,33 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
                 gridMarks.push_back(cell);
                 gridBoxes.push_back(box);
             }
-            if (cell.mode == kEditRpm) painter.fillRect(box, kLightGrey);
-            PaintHitCell(painter, box, cell);
+            // The background: the RPM line grey, a DATA cell the file holds
+            // by its value on the colour scale, the hit seconds of a ride
+            // over both; a selected cell tinted on top. The text turns white
+            // where the background is dark.
+            QColor background = cell.mode == kEditRpm ? kLightGrey : QColor(Qt::white);
+            if (cell.mode == kEditData && shading.valid && DataCellHeld(*map, data, cell.row, cell.column)) {
+                float physical = 0.0f;
+                const std::uint8_t raw = app_.image()[DataCellAddress(*map, cell.row, cell.column)];
+                if (ToPhysicalByte(map->y, raw, physical) == kConversionOk)
+                    background = Colour(ScaleColourAt(shading.PositionOf(physical)));
+            }
+            HitBackground(cell, background);
+            const bool isSelected = cell.mode == kEditData && selectedSet.count({cell.row, cell.column}) != 0;
+            if (isSelected) {
+                background = Tinted(background);
+                selected.push_back(cell);
+            }
+            if (background != QColor(Qt::white)) painter.fillRect(box, background);
             outlines.push_back(box.adjusted(0, 0, -1, -1));
+            painter.setPen(TextOn(background));
             painter.drawText(box.adjusted(0, 0, -3, 0), Qt::AlignRight | Qt::AlignVCenter,
                              ShownCellText(context, *map, cell));
         }
     }
     painter.setPen(kLightGrey);
     painter.drawRects(outlines.data(), static_cast<int>(outlines.size()));
-    // Selected cells are outlined.
-    QPen blue(Qt::blue);
-    blue.setWidth(5);
-    painter.setPen(blue);
-    painter.setBrush(Qt::NoBrush);
-    for (const CellRef& cell : SelectedCells(*map)) {
-        const int line = GridLineOf(shape, {kEditData, cell.row, cell.column});
-        painter.drawRect((cell.column - firstColumn()) * cellWidth_ + 2, (line - firstLine()) * cellHeight_ + 2,
-                         cellWidth_ - 5, cellHeight_ - 5);
-    }
+    PaintSelectionEdges(painter, selected, selectedSet);
     PaintCompareMarks(painter, gridBoxes);
     gridMarks_ = std::move(gridMarks);
     PaintLiveMarks(painter);
@@ -269,3 +334,41 @@ void CTableWnd::PaintGrid(QPainter& painter, const QRect& area) {
         painter.fillRect(QRect(0, usedHeight, std::min(usedWidth, size.width()), size.height() - usedHeight), hatch);
 }
 
+
+void CTableWnd::PaintSelectionEdges(QPainter& painter, const std::vector<TableCell>& selected,
+                                    const std::set<std::pair<int, int>>& all) {
+    // Only the sides a selected cell shares with no other selected cell: one
+    // frame around the whole rectangle, none across the values inside it.
+    auto isSelected = [&all](int row, int column) { return all.count({row, column}) != 0; };
+    const TableShape shape = Shape();
+    painter.setBrush(Qt::NoBrush);
+    // The light lines first, so that the dark edge wins where they cross.
+    for (const bool dark : {false, true}) {
+        painter.setPen(QPen(dark ? kSelectionEdge : QColor(Qt::white), 1));
+        for (const TableCell& cell : selected) {
+            const int line = GridLineOf(shape, cell);
+            const QRect box((cell.column - firstColumn()) * cellWidth_, (line - firstLine()) * cellHeight_,
+                            cellWidth_, cellHeight_);
+            // A doubled map has the row's RPM line between two DATA lines, so
+            // the rows above and below are never neighbours on screen there.
+            const bool up = !shape.doubled && isSelected(cell.row - 1, cell.column);
+            const bool down = !shape.doubled && isSelected(cell.row + 1, cell.column);
+            const bool left = isSelected(cell.row, cell.column - 1);
+            const bool right = isSelected(cell.row, cell.column + 1);
+            const QPoint a = box.topLeft(), b = box.topRight(), c = box.bottomRight(), d = box.bottomLeft();
+            const struct {
+                bool open;
+                QPoint from, to, inward;
+            } sides[] = {{!up, a, b, {0, 1}}, {!down, d, c, {0, -1}}, {!left, a, d, {1, 0}}, {!right, b, c, {-1, 0}}};
+            for (const auto& side : sides) {
+                if (!side.open) continue;
+                if (dark) {
+                    painter.drawLine(side.from, side.to);
+                    painter.drawLine(side.from + side.inward, side.to + side.inward);
+                } else {
+                    painter.drawLine(side.from + 2 * side.inward, side.to + 2 * side.inward);
+                }
+            }
+        }
+    }
+}

@@ -352,3 +352,15 @@ TEST_F(MapSectionTest, ConfigMapLimitsAreReachedButNotPassed) {
 }
 
 }  // namespace
+
+TEST_F(MapSectionTest, AnItemLineMayEndWithItsUnit) {
+    Define(FreeMap("Fuel,0,x\nTHROT,0,100,x/2,x*2,,,%\nRPM,0,16000,x*64,x/64\nDATA,-20,40,x/4-20,(x+20)*4,-10,30, ms \n"));
+    Counts(0xC000, 2, 3);
+    ASSERT_EQ(Apply(), 0);
+    const MapRecord& map = Map(0);
+    EXPECT_EQ(map.z.unit, "%");
+    EXPECT_EQ(map.z.maximum2, "");   // the empty places leave the second limits unset
+    EXPECT_EQ(map.x.unit, "");
+    EXPECT_EQ(map.y.unit, "ms");
+    EXPECT_EQ(map.y.maximum2, "30");
+}

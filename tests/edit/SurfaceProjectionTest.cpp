@@ -197,28 +197,13 @@ TEST(SurfaceViewTest, TurnsWrapTiltsAndZoomsStopAtTheirEnds) {
     EXPECT_DOUBLE_EQ(view.zoom, 1.0);
 }
 
-TEST(SplitItemUnitTest, TakesTheUnitFromAClosingBracket) {
-    struct Case {
-        const char* name;
-        const char* label;
-        const char* unit;
-    };
-    const Case cases[] = {
-        {"Injection (ms)", "Injection", "ms"}, {"Advance[deg] ", "Advance", "deg"}, {"Injection", "Injection", ""},
-        {"(ms)", "", "ms"}, {"Trim ()", "Trim ()", ""}, {"Odd)", "Odd)", ""}, {"", "", ""},
-    };
-    for (const Case& c : cases) {
-        std::string label, unit;
-        SplitItemUnit(c.name, label, unit);
-        EXPECT_EQ(label, c.label) << c.name;
-        EXPECT_EQ(unit, c.unit) << c.name;
-    }
-}
-
 TEST_F(SurfaceProjectionTest, TheHoverTextNamesRowColumnAndValueWithItsUnit) {
-    map.y.name = "Injection (ms)";
+    map.y.name = "Injection";
+    map.y.unit = "ms";
+    map.x.unit = "rpm";
     const SurfaceGrid grid = Grid();
-    EXPECT_EQ(SurfaceVertexText(context, map, grid, 1, 2), "Row 2, column 3  THROT 20.0  RPM 2000.0: Injection 6.0 ms");
+    EXPECT_EQ(SurfaceVertexText(context, map, grid, 1, 2),
+              "Row 2, column 3  THROT 20.0  RPM 2000.0 rpm: Injection 6.0 ms");
     EXPECT_EQ(SurfaceVertexText(context, map, grid, 3, 0), "");
 }
 

@@ -197,12 +197,13 @@ private slots:
                  "the table is not in view whole");
         QCOMPARE(s.Marks(table), kFuelMarks);
 
-        // The status line: both values and the difference in the table's formats.
+        // The status line: both values and the difference in the table's
+        // formats, the cursor's values with their units.
         s.Click(table, 1, 2);
         const Image& image = s.cal.app->image();
         const int raw = image[s.DataAddress(1, 2)];
-        const QString expected = "THROT " + Fixed(image[s.Map().z.start + 1] / 2.0, 1) + "  RPM " +
-                                 Fixed(image[s.Map().x.start + 2] * 50.0, 0) + ": " + Fixed(raw / 20.0, 1) +
+        const QString expected = "THROT " + Fixed(image[s.Map().z.start + 1] / 2.0, 1) + " %  RPM " +
+                                 Fixed(image[s.Map().x.start + 2] * 50.0, 0) + " rpm: " + Fixed(raw / 20.0, 1) + " ms" +
                                  "   compared " + Fixed((raw + 10) / 20.0, 1) + "   difference +0.5";
         QCOMPARE(table->statusLine()->text(), expected);
         s.Click(table, 6, 11);

@@ -2,6 +2,8 @@
 // read from the settings file, a folder picked from it, typed or browsed,
 // and the list written back; the new first folder is where the file dialogs
 // start.
+#include <filesystem>
+
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -10,6 +12,7 @@
 #include "app/CommandIds.h"
 #include "platform/ProfileFile.h"
 #include "tests/gui/TestCalibration.h"
+#include "tests/support/TempDir.h"
 
 namespace {
 
@@ -33,32 +36,37 @@ class DirectoryDlgTest : public QObject {
 
 private slots:
     void path3ChosenBecomesPath1AndTheFileDialogsStartThere() {
-        TestCalibration cal(Paths(4));
-        QCOMPARE(cal.app->defaultFolder, std::string("/work/f1"));
+        // Folders that exist: a file dialog passes over one that does not.
+        TempDir folders;
+        const std::string prefix = folders.File("f");
+        const auto F = [&prefix](int n) { return prefix + std::to_string(n); };
+        for (int n = 1; n <= 4; ++n) std::filesystem::create_directories(F(n));
+        TestCalibration cal(Paths(4, prefix.c_str()));
+        QCOMPARE(cal.app->defaultFolder, F(1));
         int listed = -1;
         cal.dialogs.directory = [&](CDirectoryDlg& dialog) {
             QCOMPARE(dialog.windowTitle(), QString("Directory"));
             listed = dialog.pathBox()->count();
-            QCOMPARE(dialog.pathBox()->currentText(), QString("/work/f1"));
+            QCOMPARE(dialog.pathBox()->currentText(), QString::fromStdString(F(1)));
             dialog.pathBox()->setFocus();
             QTest::keyClick(dialog.pathBox(), Qt::Key_Down);
             QTest::keyClick(dialog.pathBox(), Qt::Key_Down);
-            QCOMPARE(dialog.pathBox()->currentText(), QString("/work/f3"));
+            QCOMPARE(dialog.pathBox()->currentText(), QString::fromStdString(F(3)));
             QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
         };
         cal.frame->action(cmd::kDirectory)->trigger();
         QCOMPARE(cal.dialogs.directoryRuns, 1);
         QCOMPARE(listed, 4);
-        QCOMPARE(Stored(cal), (std::vector<std::string>{"/work/f3", "/work/f1", "/work/f2", "/work/f4", "NO_DIR",
+        QCOMPARE(Stored(cal), (std::vector<std::string>{F(3), F(1), F(2), F(4), "NO_DIR",
                                                         "NO_DIR", "NO_DIR", "NO_DIR"}));
-        QCOMPARE(cal.app->defaultFolder, std::string("/work/f3"));
+        QCOMPARE(cal.app->defaultFolder, F(3));
         QVERIFY(cal.prompt.shown.empty());
 
         cal.dialogs.nextFile.clear();   // Cancel in the file dialog
         cal.frame->activateWindow();   // the dialog took the activation with it
         QVERIFY(QTest::qWaitForWindowActive(cal.frame.get()));
         QTest::keyClick(cal.frame.get(), Qt::Key_O, Qt::ControlModifier);
-        QCOMPARE(cal.dialogs.lastRequest.folder, std::string("/work/f3"));
+        QCOMPARE(cal.dialogs.lastRequest.folder, F(3));
         QVERIFY(!cal.dialogs.lastRequest.save);
         // Save starts there too.
         cal.Open(0);
@@ -66,7 +74,7 @@ private slots:
         cal.dialogs.lastRequest = FileDialogRequest();
         cal.frame->OnCommand(cmd::kSave);
         QVERIFY(cal.dialogs.lastRequest.save);
-        QCOMPARE(cal.dialogs.lastRequest.folder, std::string("/work/f3"));
+        QCOMPARE(cal.dialogs.lastRequest.folder, F(3));
     }
 
     void eightFoldersAndABrowsedOneDropTheOldest() {

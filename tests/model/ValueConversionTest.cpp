@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <limits>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "model/Strings.h"
 #include "tests/support/RecordingPrompt.h"
@@ -146,6 +148,32 @@ TEST(FormatData, WholeNumbersForWideDataRanges) {
         EXPECT_EQ(FormatData(12.34f, &map, formats), c.text) << c.minimum << ".." << c.maximum;
     }
     EXPECT_EQ(FormatData(12.34f, nullptr, formats), "12.340");
+}
+
+TEST(ItemStepDecimals, FromTheStepsAndTheValueAtRawZero) {
+    // Curved ones by their steps at both ends; -1 for a failure at raw 0
+    // and for every raw value the same.
+    const std::pair<const char*, int> cases[] = {{"x/20", 2},    {"x/2-10", 1},   {"x*50", 0},   {"x/20+0.01", 2},
+                                                 {"x*x/100", 2}, {"x*x/1000", 3}, {"1000/x", -1}, {"x*0+3", -1}};
+    for (const auto& [equation, decimals] : cases) EXPECT_EQ(ItemStepDecimals(Item(equation, "x")), decimals) << equation;
+}
+
+// One decimal over a step of 0.05 prints two neighbours alike; the step's
+// decimals print each raw value as its own number.
+TEST(FormatData, StepDecimalsShowEveryRawValueApart) {
+    MapRecord map;
+    map.y = Item("x/20", "x*20", "0", "12.75");
+    ValueFormats formats;
+    formats.y = "%.1f";
+    formats.stepDecimals = true;
+    std::vector<std::string> shown;
+    for (int raw = 28; raw <= 31; ++raw) shown.push_back(FormatData(raw / 20.0f, &map, formats));
+    EXPECT_EQ(shown, (std::vector<std::string>{"1.40", "1.45", "1.50", "1.55"}));
+    // Off: the configured decimal, and two neighbours alike.
+    formats.stepDecimals = false;
+    map.y = Item("x/20", "x*20", "0", "12.75");
+    EXPECT_EQ(FormatData(30 / 20.0f, &map, formats), "1.5");
+    EXPECT_EQ(FormatData(31 / 20.0f, &map, formats), "1.5");
 }
 
 TEST(IsNumericInput, OnlyATextThatReadsWholeAsOneNumber) {
