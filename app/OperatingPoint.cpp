@@ -82,11 +82,15 @@ OperatingPoint LoadOperatingPoint(const ProfileFile& settings, const std::vector
 }
 
 bool SaveOperatingPoint(ProfileFile& settings, const std::vector<DiagItem>& items, int rpmItem, int throtItem) {
-    const std::string rpmName = ItemName(items, rpmItem);
-    const std::string throtName = ItemName(items, throtItem);
-    if (!ReadsBack(rpmName) || !ReadsBack(throtName)) return false;
-    return settings.WriteStrings(operatingpoint::kSection,
-                                 {{operatingpoint::kRpmKey, rpmName}, {operatingpoint::kThrotKey, throtName}});
+    std::vector<std::pair<std::string, std::string>> values;
+    for (const auto& [key, item] : {std::pair<const char*, int>{operatingpoint::kRpmKey, rpmItem},
+                                    std::pair<const char*, int>{operatingpoint::kThrotKey, throtItem}}) {
+        if (item == kKeepItem) continue;
+        const std::string name = ItemName(items, item);
+        if (!ReadsBack(name)) return false;
+        values.emplace_back(key, name);
+    }
+    return settings.WriteStrings(operatingpoint::kSection, values);   // nothing to write is no write
 }
 
 bool NeedsThrottle(const MapRecord& map) { return map.z.count > 1; }

@@ -51,6 +51,9 @@ OperatingPoint LoadOperatingPoint(const ProfileFile& settings, const std::vector
 // an index without an item. false, and nothing written, when the file could
 // not be written or a name would not read back the same from it (blanks
 // around it, enclosing quotes, a line break, longer than the reader keeps).
+// An axis given as kKeepItem keeps its key as the file has it (a name of no
+// item and its spelling included); with both kept nothing is written.
+constexpr int kKeepItem = -2;
 bool SaveOperatingPoint(ProfileFile& settings, const std::vector<DiagItem>& items, int rpmItem, int throtItem);
 
 // A map of one THROT row is a line along RPM: the throttle does not move

@@ -196,8 +196,15 @@ void OperatingController::ChooseItems() {
     const std::vector<DiagItem>& items = parts_.calibration.diagItems;
     ProfileFile settings(parts_.settingsFilePath);
     COperatingPointDlg dialog(items, LoadOperatingPoint(settings, items), parent_);
+    // An axis left as the dialog showed it keeps its key as the file has it:
+    // OK on an untouched dialog changes no byte of the settings.
+    const int rpmShown = dialog.RpmItem();
+    const int throtShown = dialog.ThrotItem();
     if (dialogs_.RunOperatingPoint(dialog) != QDialog::Accepted) return;
-    if (!SaveOperatingPoint(settings, items, dialog.RpmItem(), dialog.ThrotItem())) {
+    const int rpm = dialog.RpmItem() == rpmShown ? kKeepItem : dialog.RpmItem();
+    const int throt = dialog.ThrotItem() == throtShown ? kKeepItem : dialog.ThrotItem();
+    if (rpm == kKeepItem && throt == kKeepItem) return;
+    if (!SaveOperatingPoint(settings, items, rpm, throt)) {
         prompt_.Message(Str(str::kWriteFailed) + "\n" + parts_.settingsFilePath, operatingpointdlg::kTitle,
                         PromptIcon::kExclamation);
         return;

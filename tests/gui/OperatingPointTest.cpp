@@ -197,7 +197,7 @@ private slots:
         };
         t.f.frame->action(cmd::kOperatingPoint)->trigger();
         const std::string settings = t.f.SettingsText();
-        QVERIFY2(settings.find("[Operating Point]\nRPM=\nTHROT=Coolant Temp\n") != std::string::npos,
+        QVERIFY2(settings.find("[Operating Point]\nTHROT=Coolant Temp\n") != std::string::npos,
                  settings.c_str());
         // The coolant's 80 now places the point, whatever the throttle says.
         t.Feed(t.Rpm(0), 0);
@@ -209,7 +209,7 @@ private slots:
         std::filesystem::rename(path, path + ".kept");
         std::filesystem::create_directory(path);
         t.f.dialogs.operatingPoint = [](COperatingPointDlg& dialog) {
-            dialog.throtBox()->setCurrentIndex(0);
+            dialog.throtBox()->setCurrentIndex(dialog.throtBox()->currentIndex() == 3 ? 0 : 3);   // a change to save
             QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
         };
         t.f.frame->action(cmd::kOperatingPoint)->trigger();
@@ -225,6 +225,20 @@ private slots:
         t.f.dialogs.operatingPoint = nullptr;
         t.f.frame->action(cmd::kOperatingPoint)->trigger();
         QCOMPARE(t.f.SettingsText(), settings);
+    }
+
+    void anUntouchedOkChangesNoByteOfTheSettings() {
+        // A name of no item shows as "(automatic)" and one in another case as
+        // its item; OK on them must not put the default or the item's own
+        // spelling in their place.
+        Frame t("[Operating Point]\nRPM=Crank Speed\nTHROT=throttle\n");
+        const std::string before = t.f.SettingsText();
+        t.f.dialogs.operatingPoint = [](COperatingPointDlg& dialog) {
+            QTest::mouseClick(dialog.okButton(), Qt::LeftButton);
+        };
+        t.f.frame->action(cmd::kOperatingPoint)->trigger();
+        QCOMPARE(t.f.SettingsText(), before);
+        QVERIFY(t.f.prompt.shown.empty());
     }
 
     void hitCountsOverlayTheTableAndClear() {
