@@ -83,6 +83,8 @@ enum : int {
     kClearHitCounts = 32916,
     // Our addition: a recorded ride played back on the windows.
     kOpenLog = 32917,
+    // Our addition: Redo of what Undo took back.
+    kRedo = 32950,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

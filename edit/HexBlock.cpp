@@ -93,6 +93,7 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
         return false;
     }
 
+    UndoStepName name(map, "HEX value");
     PushUndo(context, map, kUndoActionEdit, 0);
     const std::uint16_t fresh = static_cast<std::uint16_t>(clamped);
     switch (mode) {

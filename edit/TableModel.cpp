@@ -323,6 +323,7 @@ AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prom
     if (!plan.write) return plan;
     EditCursor& cursor = map.cursor;
     PlaceCursor(context, map, {cursor.mode, cursor.row, cursor.column});
+    UndoStepName name(map, "Typed value");
     PushUndo(context, map, kUndoActionEdit, 0);
     if (cursor.mode == kEditThrot) {
         WriteThrotCell(context, map, plan.raw, cursor.column);
@@ -373,6 +374,7 @@ bool StepAxisCell(EditContext& context, MapRecord& map, bool up, UserPrompt* pro
         if (prompt) prompt->Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
         return false;
     }
+    UndoStepName name(map, "Step");
     PushUndo(context, map, kUndoActionStep, 0);
     if (mode == kEditThrot) WriteThrotCell(context, map, static_cast<std::uint16_t>(wide), index);
     else WriteRpmCell(context, map, static_cast<std::uint16_t>(wide), index, cursor.row);
@@ -400,6 +402,7 @@ bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, st
     editorText = commit.cellText;
     if (commit.message) prompt.Show(*commit.message);
     if (!commit.write) return false;
+    UndoStepName name(map, "Typed value");
     PushUndo(context, map, kUndoActionEdit, 0);
     if (data) WriteDataCell(context, map, commit.raw, cursor.column, cursor.row);
     else WriteRpmCell(context, map, commit.raw, cursor.column, cursor.row);

@@ -46,7 +46,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     compare_ = std::make_unique<CompareController>(
         app_, app_.compared, *this, dialogs_, prompt_,
         [this](Calibration& into, const std::string& path) { return life_->LoadCompared(into, path); }, this);
-    edit_ = std::make_unique<EditCommands>(app_, *this);
+    edit_ = std::make_unique<EditCommands>(app_, *this, prompt_);
     CreateActions();
     CreateDialogBar();
     FrameWindowsHost& host = *this;

@@ -64,6 +64,7 @@ std::unique_ptr<SafeWrite> EcuController::MakeSafeWrite(Logbook& book, DataExcha
 void EcuController::ShowLogbook() {
     Logbook book(Logbook::FolderFor(parts_.settingsFilePath));
     CLogbookDlg dialog(book, parent_);
+    windows_.ShareFrameKeys(&dialog);
     dialog.writeStop = &parts_.writeStop;
     dialog.restore = [this, &book](const LogEntry& entry) { return windows_.RestoreEntry(book, entry); };
     dialog.open = [this](const LogEntry& entry) { return windows_.OpenEntry(entry); };
@@ -108,6 +109,7 @@ void EcuController::ToggleMonitor() {
     }
     if (!monitorWnd_) {
         monitorWnd_ = new CMonitorWnd(parts_.monitor, parent_);
+        windows_.ShareFrameKeys(monitorWnd_);
         monitorWnd_->onClosed = [this] { windows_.UpdateCommandUi(); };
         monitorWnd_->onRecord = [this] { ToggleRecord(); };
         monitorWnd_->isRecording = [this] { return Recording(); };

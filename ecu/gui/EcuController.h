@@ -38,6 +38,8 @@ struct EcuWindows {
     // calibration) of an entry; true when the work was done.
     virtual bool RestoreEntry(Logbook& book, const LogEntry& entry) = 0;
     virtual bool OpenEntry(const LogEntry& entry) = 0;
+    // The frame's keys (Ctrl+Z, Ctrl+Y, F1, ...) also reach it from window.
+    virtual void ShareFrameKeys(QWidget* window) = 0;
 };
 
 // The parts of the program the ECU commands use.
