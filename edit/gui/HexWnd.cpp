@@ -9,6 +9,9 @@
 #include <QScrollBar>
 
 #include "app/QelApp.h"
+#include "edit/HexBlock.h"
+#include "model/Strings.h"
+#include "platform/UserPrompt.h"
 #include "edit/gui/TableWnd.h"
 
 namespace {
@@ -204,4 +207,14 @@ bool CHexWnd::CellEditing() const { return editor_->isVisible(); }
 
 void CHexWnd::Copy() { QGuiApplication::clipboard()->setText(editor_->text()); }
 void CHexWnd::Cut() { editor_->cut(); }
-void CHexWnd::Paste() { editor_->paste(); }
+void CHexWnd::Paste() {
+    std::string digits;
+    const std::string refusal = HexPasteRefusal(QGuiApplication::clipboard()->text().toStdString(), digits);
+    if (!refusal.empty()) {
+        prompt_.Message(refusal, Str(str::kCaptionTableWindow), PromptIcon::kExclamation);
+        return;
+    }
+    // The whole byte: what stood in the editor is replaced, as typing over it would.
+    editor_->selectAll();
+    editor_->insert(QString::fromStdString(digits));
+}

@@ -252,4 +252,75 @@ TEST_F(TableModelTest, CellTextsUseTheFormatOfTheirAxis) {
     EXPECT_EQ(CellText(context, map, {kEditData, 3, 0}), "");
 }
 
+// A range message says what was typed and what was stored; a number too
+// large for any cell is refused whole and no message ever prints inf or nan.
+TEST_F(TableModelTest, TypedValueMessagesNameTheTextAndNeverPrintInfinity) {
+    struct MessageCase {
+        const char* name;
+        int mode;
+        const char* typed;
+        bool refused;           // stop icon, the cell kept
+        const char* contains;
+    };
+    const std::string forty(40, '9');
+    const MessageCase cases[] = {
+        {"DATA above its range", kEditData, "150", false, "\nTyped 150, stored 100.0"},
+        {"DATA between the shown decimals", kEditData, "-0.004", false, "Typed -0.004, stored 0.0"},
+        {"DATA of forty digits (a float reads it as infinite)", kEditData, forty.c_str(), true,
+         "\"999999999999999999999999...\" is too large a number"},
+        {"DATA of ten digits", kEditData, "1234567890", true, "\"1234567890\" is too large a number"},
+        {"THROT above its range", kEditThrot, "300", false, "Typed 300, stored "},
+        {"THROT of ten digits", kEditThrot, "9999999999", true, "\"9999999999\" is too large"},
+    };
+    for (const MessageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeFreeMap(kMapOneRpmRow);
+        Cursor(c.mode, 1, 1);
+        const Image before = image;
+        prompt.shown.clear();
+        if (c.mode == kEditData) {
+            std::string text;
+            CommitDataEdit(context, map, prompt, c.typed, text);
+        } else {
+            CommitAxisEdit(context, map, prompt, c.typed);
+        }
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        const std::string& message = prompt.Last().text;
+        EXPECT_NE(message.find(c.contains), std::string::npos) << message;
+        EXPECT_EQ(prompt.Last().icon, c.refused ? PromptIcon::kStop : PromptIcon::kExclamation);
+        if (c.refused) EXPECT_EQ(image, before);
+        for (const char* word : {"inf", "nan", "INF", "NAN"}) EXPECT_EQ(message.find(word), std::string::npos) << message;
+    }
+}
+
+TEST_F(TableModelTest, ShiftEnterSaysWhatWentToTheEcuOrWhyNothingDid) {
+    using Bytes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
+    struct SendCase {
+        const char* name;
+        Bytes bytes;
+        int code;
+        const char* text;
+    };
+    const SendCase cases[] = {
+        {"one byte", {{0x8016, 0x40}}, 0, "8016 = 40 sent to the ECU"},
+        {"a cell and its linked cell", {{0x8016, 0x40}, {0x8116, 0x40}}, 0, "8016 = 40, 8116 = 40 sent to the ECU"},
+        {"a selection", {{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 0xAB}}, 0,
+         "5 bytes sent to the ECU (0001 = 01, 0002 = 02, 0003 = 03, 0004 = 04, ...)"},
+        {"no answer", {{0x8016, 0x40}}, 1524, "Nothing sent to the ECU: No response from ECU."},
+        {"no answer half way", {{1, 1}, {2, 2}}, 1524,
+         "Sending to the ECU failed: No response from ECU. (the bytes before the failure went; see the Logbook)"},
+        {"a write running", {{0x8016, 0x40}}, -1, "Nothing sent to the ECU: another write to it is running"},
+    };
+    for (const SendCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(EcuSendStatus(c.bytes, c.code, c.code > 0 ? "No response from ECU." : ""), c.text);
+    }
+    EXPECT_EQ(EcuNotSentText(kEditFreeMapDefinition, kEditData),
+              "Nothing sent to the ECU: a Free Map machine takes no single-value writes");
+    EXPECT_EQ(EcuNotSentText(kEditConfigMapDefinition, kEditThrot),
+              "Nothing sent to the ECU: Shift+Enter sends DATA cells only");
+    EXPECT_EQ(EcuNotSentText(kEditConfigMapDefinition, kEditData), "");
+}
+
 }  // namespace
+
