@@ -16,6 +16,7 @@
 
 #include "app/FrameModel.h"
 #include "app/QelApp.h"
+#include "app/VerifyListing.h"
 #include "app/gui/FrameLogbook.h"
 #include "ecu/EcuSession.h"
 #include "ecu/gui/ProgressWnd.h"
@@ -75,6 +76,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, Session(),
                  LiveMonitor(), WriteStop()},
         *this, dialogs_, prompt_, this);
+    ecu_->differenceListing = [this](const DataPane& exchange, const DataPane& comparison) {
+        return VerifyListing(app_, exchange.start, exchange.bytes, comparison.start, comparison.bytes);
+    };
     operating_ = std::make_unique<OperatingController>(
         OperatingParts{app_, app_.settingsFilePath, app_.defaultFolder, LiveMonitor(), app_.operating}, *this, dialogs_,
         prompt_, this);

@@ -77,6 +77,7 @@ void EcuController::Exchange() {
     const int remembered = calibration.modified;
     DataExchange exchange(calibration, parts_.machine.registry, parts_.defaultFolder, parts_.session.Protocol(),
                           prompt_);
+    exchange.differenceListing = differenceListing;
     // Writes to the ECU go through the backup, write and verify sequence.
     Logbook book(Logbook::FolderFor(parts_.settingsFilePath));
     auto safeWrite = MakeSafeWrite(book, exchange);

@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "ecu/DataExchange.h"
+
 class BlockWriteStop;
 class CMonitorWnd;
 class DatalogRecorder;
@@ -89,6 +91,8 @@ public:
 
     CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
     bool MonitorWindowShown() const;
+    // Given to the exchange window's verify (the frame sets it).
+    DifferenceListing differenceListing;
     // The monitor window's values after a command.
     void RefreshMonitorWindow();
     // The monitor's list from the settings file after a data file load, and
