@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
@@ -61,6 +62,9 @@ CHexWnd::CHexWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, QWidg
     // No length limit: a third digit typed must not be cut off silently
     // ("1FF" is no byte, and is refused as a whole when committed).
     editor_->hide();
+    // Every paste goes through Paste(), which takes one hex byte only: the
+    // edit control's own menu would bypass it.
+    editor_->setContextMenuPolicy(Qt::NoContextMenu);
     editor_->installEventFilter(this);
     ResetForMap();
 }
@@ -187,6 +191,15 @@ bool CHexWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
         if (SelectOnClick(editor_, event, swallowingClick_)) return true;
         if (event->type() == QEvent::ShortcutOverride) return true;
+        // The edit control's own paste (its keys when the frame's Paste is
+        // greyed, the middle button's selection) would let any text in.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+            return true;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            Paste();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {

@@ -78,28 +78,4 @@ TEST_F(HexBlockTest, TextThatIsNoHexByteIsRefused) {
     EXPECT_TRUE(map.undo.Empty());
 }
 
-TEST_F(HexBlockTest, APasteTakesOneHexByteAndRefusesAnythingElse) {
-    struct PasteCase {
-        const char* clipboard;
-        const char* digits;   // nullptr: refused
-    };
-    const PasteCase cases[] = {
-        {"3F", "3F"}, {"a", "a"}, {" 7e\r\n", "7e"}, {"1FF", nullptr}, {"12.5", nullptr},
-        {"G1", nullptr}, {"", nullptr}, {"1\t2", nullptr}, {"0x1F", nullptr},
-    };
-    for (const PasteCase& c : cases) {
-        SCOPED_TRACE(c.clipboard);
-        std::string digits = "stale";
-        const std::string refusal = HexPasteRefusal(c.clipboard, digits);
-        if (c.digits) {
-            EXPECT_EQ(refusal, "");
-            EXPECT_EQ(digits, c.digits);
-        } else {
-            EXPECT_NE(refusal.find("Nothing was pasted."), std::string::npos) << refusal;
-            EXPECT_EQ(digits, "");
-        }
-    }
-}
-
 }  // namespace
-

@@ -4,6 +4,7 @@
 // ECU is read from the image ecusim saves when it stops.
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -241,6 +242,7 @@ private slots:
         QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(int(cal.app->image()[kData + 6]), 99);
         QCOMPARE(cal.frame->ProgressWindow().TitleText(), QString("( 3006 ) = 63"));
+        QCOMPARE(table->statusLine()->text(), QString("3006 = 63 sent to the ECU"));
         QVERIFY(!cal.frame->ProgressWindow().isVisible());
         // The port was closed before, so it is closed again, timer and all.
         QVERIFY(!cal.frame->Session().Link().portOpen);
@@ -251,6 +253,7 @@ private slots:
         cal.Click(table, 0, 1, Qt::ShiftModifier);
         QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(cal.frame->ProgressWindow().ShowCount(), 3);
+        QCOMPARE(table->statusLine()->text(), QString("3000 = 28, 3001 = 32 sent to the ECU"));
         QVERIFY(cal.prompt.shown.empty());
 
         const std::string ecu = cal.EcuBytes();
@@ -390,7 +393,15 @@ private slots:
             QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
             QCOMPARE(int(ecu.cal.Byte(cell)), int(value));
         } else {
-            // A Free Map machine has no Shift+Enter; its single writes go the same way.
+            // A Free Map machine has no Shift+Enter, and says so; its single writes go the same way.
+            CQelView* view = ecu.cal.ViewOfKind(kWindowTable);
+            QVERIFY(view);
+            ecu.cal.Activate(view);
+            auto* table = static_cast<CTableWnd*>(view->ChildWnd());
+            QTest::mouseClick(table->grid()->viewport(), Qt::LeftButton, {}, table->GridCellCentre({kEditData, 0, 1}));
+            QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
+            QCOMPARE(table->statusLine()->text(),
+                     QString("Nothing sent to the ECU: a Free Map machine takes no single-value writes"));
             QCOMPARE(ecu.cal.frame->WriteToEcu({{cell, value}}), 0);
         }
         QCOMPARE(ecu.cal.Texts(), std::vector<std::string>{});
