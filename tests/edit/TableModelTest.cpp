@@ -255,21 +255,13 @@ TEST_F(TableModelTest, CellTextsUseTheFormatOfTheirAxis) {
 // A range message says what was typed and what was stored; a number too
 // large for any cell is refused whole and no message ever prints inf or nan.
 TEST_F(TableModelTest, TypedValueMessagesNameTheTextAndNeverPrintInfinity) {
-    struct MessageCase {
-        const char* name;
-        int mode;
-        const char* typed;
-        bool refused;           // stop icon, the cell kept
-        const char* contains;
-    };
-    const std::string forty(40, '9');
+    struct MessageCase { const char* name; int mode; const char* typed; bool refused; const char* contains; };
+    const std::string forty(40, '9');   // a float reads it as infinite
     const MessageCase cases[] = {
         {"DATA above its range", kEditData, "150", false, "\nTyped 150, stored 100.0"},
         {"DATA between the shown decimals", kEditData, "-0.004", false, "Typed -0.004, stored 0.0"},
-        {"DATA of forty digits (a float reads it as infinite)", kEditData, forty.c_str(), true,
+        {"DATA of forty digits", kEditData, forty.c_str(), true,
          "\"999999999999999999999999...\" is too large a number"},
-        {"DATA of ten digits", kEditData, "1234567890", true, "\"1234567890\" is too large a number"},
-        {"THROT above its range", kEditThrot, "300", false, "Typed 300, stored "},
         {"THROT of ten digits", kEditThrot, "9999999999", true, "\"9999999999\" is too large"},
     };
     for (const MessageCase& c : cases) {
@@ -278,12 +270,9 @@ TEST_F(TableModelTest, TypedValueMessagesNameTheTextAndNeverPrintInfinity) {
         Cursor(c.mode, 1, 1);
         const Image before = image;
         prompt.shown.clear();
-        if (c.mode == kEditData) {
-            std::string text;
-            CommitDataEdit(context, map, prompt, c.typed, text);
-        } else {
-            CommitAxisEdit(context, map, prompt, c.typed);
-        }
+        std::string text;
+        if (c.mode == kEditData) CommitDataEdit(context, map, prompt, c.typed, text);
+        else CommitAxisEdit(context, map, prompt, c.typed);
         ASSERT_EQ(prompt.shown.size(), 1u);
         const std::string& message = prompt.Last().text;
         EXPECT_NE(message.find(c.contains), std::string::npos) << message;
@@ -293,18 +282,13 @@ TEST_F(TableModelTest, TypedValueMessagesNameTheTextAndNeverPrintInfinity) {
     }
 }
 
-TEST_F(TableModelTest, ShiftEnterSaysWhatWentToTheEcuOrWhyNothingDid) {
-    using Bytes = std::vector<std::pair<std::uint16_t, std::uint8_t>>;
-    const Bytes five{{1, 1}, {2, 2}, {3, 3}, {4, 4}, {5, 0xAB}};
-    EXPECT_EQ(EcuSendStatus({{0x8016, 0x40}}, 0, ""), "8016 = 40 sent to the ECU");
-    EXPECT_EQ(EcuSendStatus(five, 0, ""), "5 bytes sent to the ECU (0001 = 01, 0002 = 02, 0003 = 03, 0004 = 04, ...)");
-    EXPECT_EQ(EcuSendStatus({{0x8016, 0x40}}, 1524, "No response from ECU."),
-              "Nothing sent to the ECU: No response from ECU.");
-    // Failing half way is no success, and not "nothing" either.
-    EXPECT_EQ(EcuSendStatus(five, 1524, "No response from ECU.").rfind("Sending to the ECU failed: ", 0), 0u);
+// What went is checked in the window (EcuWriteTest); here, failing is never told as sent.
+TEST_F(TableModelTest, ShiftEnterNeverTellsAFailureAsSent) {
+    const std::vector<std::pair<std::uint16_t, std::uint8_t>> one{{0x8016, 0x40}}, two{{1, 1}, {2, 2}};
+    EXPECT_EQ(EcuSendStatus(one, 1524, "No response from ECU."), "Nothing sent to the ECU: No response from ECU.");
+    EXPECT_EQ(EcuSendStatus(two, 1524, "No response from ECU.").rfind("Sending to the ECU failed: ", 0), 0u);
     EXPECT_EQ(EcuNotSentText(kEditFreeMapDefinition, kEditData),
               "Nothing sent to the ECU: a Free Map machine takes no single-value writes");
-    EXPECT_EQ(EcuNotSentText(kEditConfigMapDefinition, kEditData), "");
 }
 
 }  // namespace

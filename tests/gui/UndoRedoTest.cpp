@@ -1,6 +1,4 @@
-// Undo and Redo with real keys on the shipped Kestrel: named menu items,
-// exact bytes, the selection kept, and the frame's keys in the Differences,
-// Monitor and Logbook windows.
+// Undo and Redo with real keys on the shipped Kestrel, also from the Differences, Monitor and Logbook windows.
 #include <QApplication>
 #include <QLineEdit>
 #include <QtTest>
@@ -16,14 +14,8 @@ namespace {
 
 struct Bench {
     TestCalibration cal{kKestrel};
-    Bench() {
-        cal.Open(0);
-        cal.frame->resize(1200, 900);
-    }
-    CTableWnd* Table() {
-        cal.Activate(cal.ViewOfKind(kWindowTable));
-        return static_cast<CTableWnd*>(cal.ViewOfKind(kWindowTable)->ChildWnd());
-    }
+    Bench() { cal.Open(0), cal.frame->resize(1200, 900); }
+    CTableWnd* Table() { return static_cast<CTableWnd*>(cal.ViewOfKind(kWindowTable)->ChildWnd()); }
     const Image& Bytes() const { return cal.app->image(); }
     void Key(Qt::Key key, Qt::KeyboardModifiers modifiers = {}) {
         QWidget* focus = QApplication::focusWidget();
@@ -34,20 +26,16 @@ struct Bench {
                           Table()->GridCellCentre({kEditData, row, column}));
     }
     void Type(int row, int column, const char* text) {
-        Click(row, column);
-        QTest::keyClicks(Table()->gridEditor(), text);
-        QTest::keyClick(Table()->gridEditor(), Qt::Key_Return);
+        Click(row, column), QTest::keyClicks(Table()->gridEditor(), text), Key(Qt::Key_Return);
     }
     // The window takes the activation and the keys, as a click on it would.
     static void Focus(QWidget* window) {
         window->activateWindow();
         if (!QTest::qWaitForWindowActive(window)) qFatal("window not active");
         QApplication::setActiveWindow(window);
-        if (QApplication::activeWindow() != window) qFatal("another window is active");
-        QWidget* focus = QApplication::focusWidget();
-        if (focus != window && !window->isAncestorOf(focus)) window->setFocus();
-        focus = QApplication::focusWidget();
-        if (focus != window && !window->isAncestorOf(focus)) qFatal("the focus is elsewhere");
+        if (!window->isAncestorOf(QApplication::focusWidget())) window->setFocus();
+        if (QApplication::activeWindow() != window || QApplication::focusWidget()->window() != window)
+            qFatal("the keys would go elsewhere");
     }
 };
 
@@ -78,12 +66,6 @@ private slots:
         b.Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
         QVERIFY(b.Bytes() == edited);
         QVERIFY(!b.cal.ActionEnabled(cmd::kRedo));
-
-        b.Key(Qt::Key_Z, Qt::ControlModifier);   // a new edit after it leaves nothing to redo
-        b.Type(0, 0, "1");
-        const Image now = b.Bytes();
-        b.Key(Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(b.Bytes() == now && !b.cal.ActionEnabled(cmd::kRedo));
     }
 
     void frameKeysWorkInTheDifferencesMonitorAndLogbookWindows() {
@@ -94,38 +76,31 @@ private slots:
         Bench::Focus(b.cal.frame.get());
         b.Type(1, 1, "2.5");
         const Image edited = b.Bytes();
-
-        b.Key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
-        Bench::Focus(b.cal.frame->DifferencesWindow());
-        b.Key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(b.Bytes() == loaded);
-        b.Key(Qt::Key_Y, Qt::ControlModifier);
-        QVERIFY(b.Bytes() == edited);
         int menus = 0;
         b.cal.dialogs.menu = [&menus](CMenuDlg&) { return ++menus, 0; };
-        b.Key(Qt::Key_F1);
-        QCOMPARE(menus, 1);
-
-        Bench::Focus(b.cal.frame.get());
+        b.Key(Qt::Key_D, Qt::ControlModifier | Qt::ShiftModifier);
         b.cal.frame->action(cmd::kMonitor)->trigger();
-        CMonitorWnd* monitor = b.cal.frame->findChild<CMonitorWnd*>();
-        QVERIFY(monitor);
-        Bench::Focus(monitor);
-        b.Key(Qt::Key_Z, Qt::ControlModifier);
-        QVERIFY(b.Bytes() == loaded);
-        b.Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
-        QVERIFY(b.Bytes() == edited);
-        monitor->close();
+        for (QWidget* window : {static_cast<QWidget*>(b.cal.frame->DifferencesWindow()),
+                                static_cast<QWidget*>(b.cal.frame->findChild<CMonitorWnd*>())}) {
+            QVERIFY(window && window->isVisible());
+            Bench::Focus(window);
+            b.Key(Qt::Key_Z, Qt::ControlModifier);
+            QVERIFY(b.Bytes() == loaded);
+            b.Key(Qt::Key_Y, Qt::ControlModifier);
+            QVERIFY(b.Bytes() == edited);
+            b.Key(Qt::Key_F1);
+        }
+        QCOMPARE(menus, 2);
 
         bool undone = false;   // the Logbook runs modal for the user
         b.cal.dialogs.logbook = [&](CLogbookDlg& dialog) {
             dialog.show();
             Bench::Focus(&dialog);
+            b.Key(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);   // nothing to redo
             b.Key(Qt::Key_Z, Qt::ControlModifier);
             undone = b.Bytes() == loaded;
             return 0;
         };
-        Bench::Focus(b.cal.frame.get());
         b.cal.frame->action(cmd::kLogbook)->trigger();
         QVERIFY(undone);
     }
