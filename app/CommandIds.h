@@ -97,6 +97,8 @@ enum : int {
     // Our addition: how the table shows values (a colour scale, the decimals a raw step needs).
     kColourScale = 32960,
     kStepDecimals = 32961,
+    // Our addition: Redo of what Undo took back.
+    kRedo = 32950,
     kOpen = 57601,
     kCopy = 57634,
     kCut = 57635,

@@ -56,6 +56,10 @@ CommandUi ApplyCommandRule(CommandRule rule, const FrameState& state) {
             ui.text = state.undoText;
             ui.enabled = state.undoEnabled;
             break;
+        case CommandRule::kRedo:
+            ui.text = state.redoText;
+            ui.enabled = state.redoEnabled;
+            break;
         case CommandRule::kClipboard:
             ui.enabled = clipboardKind && (state.childHasSelection || state.childCellEditing);
             break;

@@ -22,6 +22,8 @@ struct FrameState {
     bool clipboardHasText = false;
     std::string undoText;              // the Undo item's text for the active view's map
     bool undoEnabled = false;
+    std::string redoText;              // the same for Redo
+    bool redoEnabled = false;
     bool multiMapEditAvailable = false;
     bool mapLinked = false;            // a map link is in force
     bool portOpen = false;
@@ -51,6 +53,7 @@ enum class CommandRule {
     kNever,
     kCalibrationOpen,      // a data file is loaded
     kUndo,                 // text and state from the active view's map
+    kRedo,                 // the same, of its redo list
     kClipboard,            // Cut, Copy: a HEX or table window with a selection or a cell in editing
     kPaste,                // as kClipboard, and text on the clipboard
     kTableMaths,           // a table window over a map

@@ -135,6 +135,7 @@ TypedValueResult CommitTypedValue(EditContext& context, CQelApp& app, MapRecord&
         return result;
     }
     if (commit.write) {
+        UndoStepName name(map, "Typed value");
         PushUndo(context, map, kUndoActionEdit, 0);
         WriteDataCell(context, map, commit.raw, cursor.column, cursor.row);
         cursor.raw = commit.raw;

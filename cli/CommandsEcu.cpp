@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "model/Strings.h"
+#include "app/VerifyListing.h"
 #include "cli/Cli.h"
 #include "cli/EcuCommand.h"
 #include "config/Definition.h"
@@ -114,6 +115,9 @@ int RunVerify(const std::vector<std::string>& arguments) {
     const ExchangeOutcome read = exchange.Read(ExchangeSource::kFile, ChosenFile(options.positional[0]));
     PrintReport(exchange.LastReport());
     if (read != ExchangeOutcome::kComplete) return kExitUsage;
+    exchange.differenceListing = [&session](const DataPane& file, const DataPane& ecu) {
+        return VerifyListing(session.app(), file.start, file.bytes, ecu.start, ecu.bytes);
+    };
     const ExchangeOutcome outcome = exchange.Verify(ExchangeSource::kEcu);
     PrintReport(exchange.LastReport());
     if (!exchange.LogError().empty()) ReportError("logbook: " + exchange.LogError());

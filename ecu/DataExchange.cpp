@@ -375,8 +375,10 @@ ExchangeOutcome DataExchange::Verify(ExchangeSource source, const FileChooser& c
                        : outcome == ExchangeOutcome::kNotSame ? exchangetext::kNotSame
                                                               : exchangetext::kFail;
     std::string line = std::string(CompareLine(source)) + word;
-    line += source == ExchangeSource::kFile ? "\r\n  " + path + "\r\n\r\n" : std::string("\r\n\r\n");
-    Append(line);
+    line += source == ExchangeSource::kFile ? "\r\n  " + path + "\r\n" : std::string("\r\n");
+    if (outcome == ExchangeOutcome::kNotSame && differenceListing)
+        for (const std::string& where : differenceListing(exchange_, comparison_)) line += "    " + where + "\r\n";
+    Append(line + "\r\n");
     if (source == ExchangeSource::kEcu) {
         // The ECU side of a comparison is what the ECU holds, whatever the verdict.
         const bool compared = outcome == ExchangeOutcome::kSame || outcome == ExchangeOutcome::kNotSame;

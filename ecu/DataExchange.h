@@ -61,6 +61,11 @@ using FileChooser = std::function<bool(std::string& path)>;
 // A chooser that always chooses path (rvtune, tests).
 FileChooser ChosenFile(const std::string& path);
 
+// Where the exchange buffer and the comparison differ, as lines for the
+// report below a verify's "Not same" (app/VerifyListing builds them from
+// the compare of two calibrations, which lies above this layer).
+using DifferenceListing = std::function<std::vector<std::string>(const DataPane& exchange, const DataPane& comparison)>;
+
 class DataExchange {
 public:
     // registry names the machine folder a file source must belong to;
@@ -115,6 +120,8 @@ public:
     // With a safe write set, every read and verify against the ECU is a
     // logbook entry; readTarget names the file a read goes to ("" for none).
     std::string readTarget;
+    // Set: a verify that finds the data not the same lists where, below its line.
+    DifferenceListing differenceListing;
     // The logbook could not take the last transfer's entry ("" when it did).
     const std::string& LogError() const { return logError_; }
 

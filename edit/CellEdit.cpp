@@ -66,6 +66,7 @@ int StepDataCells(EditContext& context, MapRecord& map, bool up, const std::vect
     std::vector<CellRef> touched = selection;
     touched.push_back({row0, column0});
     if (Refused(context, map, touched, prompt)) return 0;
+    UndoStepName name(map, selection.empty() ? "Step" : CellsName("Step", selection.size()));
     if (selection.empty()) {
         MoveCursor(context, map, row0, column0);
         return StepCursorCell(context, map, up, 0) ? 1 : 0;
@@ -90,6 +91,7 @@ int FillSelection(EditContext& context, MapRecord& map, bool cursorChanged,
     MoveCursor(context, map, row0, column0);
     std::uint16_t value = 0;
     if (ReadDataCell(context.image, map, column0, row0, value) != kCellOk) return 0;
+    UndoStepName name(map, CellsName("Fill", selection.size()));
     if (!cursorChanged) PushUndo(context, map, kUndoActionEdit, 0);
     int written = 0;
     for (const CellRef& cell : selection) {

@@ -220,6 +220,7 @@ int ApplyPaste(EditContext& context, MapRecord& map, const PastePlan& plan) {
     EditCursor& cursor = map.cursor;
     const int row0 = cursor.row;
     const int column0 = cursor.column;
+    UndoStepName name(map, CellsName("Paste", plan.writes.size()));
     auto moveCursor = [&](int row, int column) {
         cursor.row = row;
         cursor.column = column;

@@ -8,6 +8,7 @@
 
 #include "model/Parse.h"
 #include "model/Strings.h"
+#include "model/ValueConversion.h"
 
 namespace {
 
@@ -371,6 +372,12 @@ ConstantCommit CommitConstantValue(const ConstantEntry& entry, const std::string
     }
     if (!digit || points > 1) return Refusal(str::kWrongWord);
     const float p = std::strtof(typed.c_str(), nullptr);
+    // Refused rather than held to the range under a message printing "inf".
+    if (std::string huge = HugeValueRefusal(typed, p); !huge.empty()) {
+        ConstantCommit refused = Refusal(str::kCannotChangeToValue);
+        refused.text = std::move(huge);
+        return refused;
+    }
 
     if (entry.calc == 3) return CommitSigned(entry, p);
 

@@ -1,6 +1,7 @@
 #include "edit/HexBlock.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstdio>
 
 #include "model/Strings.h"
@@ -93,6 +94,7 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
         return false;
     }
 
+    UndoStepName name(map, "HEX value");
     PushUndo(context, map, kUndoActionEdit, 0);
     const std::uint16_t fresh = static_cast<std::uint16_t>(clamped);
     switch (mode) {
@@ -103,4 +105,23 @@ bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::ui
     cursor.raw = fresh;
     ComputeEditLimits(map, context.image);
     return true;
+}
+
+std::string HexPasteRefusal(std::string_view clipboard, std::string& digits) {
+    digits.clear();
+    auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
+    std::string_view text = clipboard;
+    while (!text.empty() && blank(text.front())) text.remove_prefix(1);
+    while (!text.empty() && blank(text.back())) text.remove_suffix(1);
+    const bool hex = !text.empty() && text.size() <= 2 &&
+                     std::all_of(text.begin(), text.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; });
+    if (hex) {
+        digits = std::string(text);
+        return std::string();
+    }
+    std::string shown;
+    for (char c : text.substr(0, 16)) shown += std::isprint(static_cast<unsigned char>(c)) ? c : '?';
+    if (text.size() > 16) shown += "...";
+    return "The HEX window takes one byte as hex digits (00 to FF); the clipboard holds \"" + shown +
+           "\".\nNothing was pasted.";
 }

@@ -39,3 +39,9 @@ bool HexPlaceCursor(const EditContext& context, MapRecord& map, std::uint16_t ad
 // when the cell changed.
 bool HexCommit(EditContext& context, MapRecord& map, UserPrompt& prompt, std::uint16_t address,
                std::string_view typed);
+
+// What a paste into the HEX window's byte editor may put there: one byte as
+// one or two hex digits, blanks and line ends around them dropped (a cell
+// copied from a spreadsheet ends in one). digits gets them; otherwise the
+// refusal to show, and nothing is pasted.
+std::string HexPasteRefusal(std::string_view clipboard, std::string& digits);

@@ -91,6 +91,19 @@ bool TableMathsTakesValue(TableMathsOp op) {
     return op == TableMathsOp::kSet || op == TableMathsOp::kAdd || op == TableMathsOp::kScale;
 }
 
+std::string TableMathsUndoName(TableMathsOp op, std::size_t cells) {
+    switch (op) {
+        case TableMathsOp::kSet: return CellsName("Set", cells);
+        case TableMathsOp::kAdd: return CellsName("Add to", cells);
+        case TableMathsOp::kScale: return CellsName("Scale", cells);
+        case TableMathsOp::kInterpolateRows:
+        case TableMathsOp::kInterpolateColumns:
+        case TableMathsOp::kInterpolateBoth: return CellsName("Interpolate", cells);
+        case TableMathsOp::kSmooth: return CellsName("Smooth", cells);
+    }
+    return CellsName("Change", cells);
+}
+
 std::vector<CellRef> MathsCells(const MapRecord& map) {
     if (HasSelection(map)) return SelectedCells(map);
     std::vector<CellRef> cells;
@@ -102,6 +115,7 @@ std::vector<CellRef> MathsCells(const MapRecord& map) {
 TableMathsPlan PlanTableMaths(const EditContext& context, const MapRecord& map,
                               const std::vector<CellRef>& cells, TableMathsOp op, float value) {
     TableMathsPlan plan;
+    plan.op = op;
     if (TableMathsTakesValue(op) && !std::isfinite(value)) {
         plan.result = kMathsBadValue;
         return plan;
@@ -232,6 +246,7 @@ int ApplyTableMaths(EditContext& context, MapRecord& map, const TableMathsPlan& 
         if (ReadDataCell(context.image, map, change.column, change.row, ignored) != kCellOk) return 0;
         addresses.push_back(DataCellAddress(map, change.row, change.column));
     }
+    UndoStepName name(map, TableMathsUndoName(plan.op, plan.changes.size()), true);
     if (!PushUndoDataCells(context, map, kUndoActionEdit, addresses)) return 0;
     int written = 0;
     for (const TableMathsChange& change : plan.changes) {

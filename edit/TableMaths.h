@@ -24,6 +24,8 @@ enum class TableMathsOp {
 
 // True for the operations that take a value.
 bool TableMathsTakesValue(TableMathsOp op);
+// The Edit menu's name of the step: "Scale 15 cells", "Smooth 1 cell".
+std::string TableMathsUndoName(TableMathsOp op, std::size_t cells);
 
 struct TableMathsChange {
     int row = 0;
@@ -42,6 +44,7 @@ enum : int {
 };
 
 struct TableMathsPlan {
+    TableMathsOp op = TableMathsOp::kSet;
     int result = kMathsOk;
     int cellCount = 0;                      // cells the operation covers
     std::vector<TableMathsChange> changes;  // only the cells whose byte changes, row by row

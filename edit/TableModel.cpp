@@ -1,6 +1,7 @@
 #include "edit/TableModel.h"
 
 #include <algorithm>
+#include <cstdio>
 
 #include "model/Strings.h"
 #include "edit/CellAccess.h"
@@ -253,6 +254,8 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
     const float low = EffectiveLow(item);
     const float high = EffectiveHigh(item);
     float v = ReadFloat(typed);
+    if (const std::string huge = HugeValueRefusal(typed, v); !huge.empty())
+        return reject({huge, Str(str::kCaptionTableWindow), PromptIcon::kStop});
     std::int32_t wide = 0;
     const int code = ToRawInt(item, v, wide);
     if (code != kEquationOk) return reject(RejectMessage(code));
@@ -308,7 +311,8 @@ AxisCommit PlanAxisCommit(const EditContext& context, const MapRecord& map, std:
     float fresh = 0.0f;
     ToPhysicalWord(item, static_cast<std::uint16_t>(raw), fresh);
     if (report) {
-        plan.messages.push_back({FillNumbers(Str(str::kRangeOver), {v, low, high, fresh}),
+        plan.messages.push_back({FillNumbers(Str(str::kRangeOver), {v, low, high, fresh}) +
+                                     TypedStoredLine(typed, AxisFormat(context, mode, fresh)),
                                  Str(str::kCaptionTableWindow), PromptIcon::kExclamation});
     }
     plan.write = AxisFormat(context, mode, fresh) != oldText;
@@ -323,6 +327,7 @@ AxisCommit CommitAxisEdit(EditContext& context, MapRecord& map, UserPrompt& prom
     if (!plan.write) return plan;
     EditCursor& cursor = map.cursor;
     PlaceCursor(context, map, {cursor.mode, cursor.row, cursor.column});
+    UndoStepName name(map, "Typed value");
     PushUndo(context, map, kUndoActionEdit, 0);
     if (cursor.mode == kEditThrot) {
         WriteThrotCell(context, map, plan.raw, cursor.column);
@@ -373,6 +378,7 @@ bool StepAxisCell(EditContext& context, MapRecord& map, bool up, UserPrompt* pro
         if (prompt) prompt->Show(OutsideDataMessage(refusal, Str(str::kCaptionTableWindow)));
         return false;
     }
+    UndoStepName name(map, "Step");
     PushUndo(context, map, kUndoActionStep, 0);
     if (mode == kEditThrot) WriteThrotCell(context, map, static_cast<std::uint16_t>(wide), index);
     else WriteRpmCell(context, map, static_cast<std::uint16_t>(wide), index, cursor.row);
@@ -400,6 +406,7 @@ bool CommitDataEdit(EditContext& context, MapRecord& map, UserPrompt& prompt, st
     editorText = commit.cellText;
     if (commit.message) prompt.Show(*commit.message);
     if (!commit.write) return false;
+    UndoStepName name(map, "Typed value");
     PushUndo(context, map, kUndoActionEdit, 0);
     if (data) WriteDataCell(context, map, commit.raw, cursor.column, cursor.row);
     else WriteRpmCell(context, map, commit.raw, cursor.column, cursor.row);
@@ -422,4 +429,33 @@ std::string CellText(const EditContext& context, const MapRecord& map, const Tab
     if (cell.column < 0 || cell.column >= count) return std::string();
     AxisPhysical(context, map, cell.mode, cell.row, cell.column, physical);
     return AxisFormat(context, cell.mode, physical);
+}
+
+std::string EcuSendStatus(const std::vector<std::pair<std::uint16_t, std::uint8_t>>& bytes, int code,
+                          const std::string& codeText) {
+    if (bytes.empty()) return "Nothing sent to the ECU: no cell to send";
+    if (code == -1) return "Nothing sent to the ECU: another write to it is running";
+    if (code != 0) {
+        const std::string why = codeText.empty() ? "error " + std::to_string(code) : codeText;
+        if (bytes.size() == 1) return "Nothing sent to the ECU: " + why;
+        // The bytes before the failing one went; the logbook has which.
+        return "Sending to the ECU failed: " + why + " (the bytes before the failure went; see the Logbook)";
+    }
+    constexpr std::size_t kListed = 4;
+    std::string list;
+    for (std::size_t i = 0; i < bytes.size() && i < kListed; ++i) {
+        if (i > 0) list += ", ";
+        char text[16];
+        std::snprintf(text, sizeof text, "%04X = %02X", bytes[i].first, bytes[i].second);
+        list += text;
+    }
+    if (bytes.size() <= kListed) return list + " sent to the ECU";
+    return std::to_string(bytes.size()) + " bytes sent to the ECU (" + list + ", ...)";
+}
+
+std::string EcuNotSentText(int definitionKind, int cursorMode) {
+    if (definitionKind != kEditConfigMapDefinition)
+        return "Nothing sent to the ECU: a Free Map machine takes no single-value writes";
+    if (cursorMode != kEditData) return "Nothing sent to the ECU: Shift+Enter sends DATA cells only";
+    return std::string();
 }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "edit/ClipboardText.h"
@@ -132,3 +133,13 @@ bool AxisPhysical(const EditContext& context, const MapRecord& map, int mode, in
 // DATA, through the item's HEX-to-physical equation (a list axis of a Config
 // Map shows its listed value). "" for a cell outside its table.
 std::string CellText(const EditContext& context, const MapRecord& map, const TableCell& cell);
+
+// The table's status line after Shift+Enter. bytes are (address, value) as
+// sent, the cells' and their linked cells'; code is the single write's
+// result (0 sent, -1 another write running, else the failure's message
+// number, whose text is codeText). "8016 = 40 sent to the ECU".
+std::string EcuSendStatus(const std::vector<std::pair<std::uint16_t, std::uint8_t>>& bytes, int code,
+                          const std::string& codeText);
+// Why Shift+Enter sent nothing; empty when it sends (a Config Map machine,
+// the cursor on a DATA cell).
+std::string EcuNotSentText(int definitionKind, int cursorMode);

@@ -4,11 +4,13 @@
 
 #include "edit/CellAccess.h"
 #include "model/Equation.h"
+#include "platform/TextFormat.h"
 #include "model/ValueConversion.h"
 
 namespace {
 
 constexpr const char* kUndoPlain = "&Undo\tCtrl+Z";
+constexpr const char* kRedoPlain = "&Redo\tCtrl+Y";
 
 // The raw value of the cell whose first byte is address, as the image holds
 // it now: a DATA byte, an axis element (a word high byte first).
@@ -27,6 +29,39 @@ void RestoreCell(EditContext& context, const MapRecord& map, int mode, std::uint
         context.StoreByte(static_cast<std::uint16_t>(a + 1), static_cast<std::uint8_t>(v & 0xFF), 1);
     } else {
         context.StoreByte(a, static_cast<std::uint8_t>(v & 0xFF), 1);
+    }
+}
+
+// Every byte restoring the record writes: the cell's (two for a word axis
+// element), then the others. Empty when the first address locates no cell.
+std::vector<std::uint16_t> RecordBytes(const EditContext& context, const MapRecord& map, const UndoRecord& record) {
+    std::vector<std::uint16_t> bytes;
+    if (record.addresses.empty() || record.addresses.size() != record.values.size()) return bytes;
+    const std::uint16_t a = record.addresses.front();
+    int mode = kEditNone, row = 0, column = 0;
+    if (!CellOfAddress(context, map, a, mode, row, column)) return bytes;
+    const MapItem& item = mode == kEditThrot ? map.z : mode == kEditRpm ? map.x : map.y;
+    bytes.push_back(a);
+    if (mode != kEditData && item.elementSize == 2) bytes.push_back(static_cast<std::uint16_t>(a + 1));
+    bytes.insert(bytes.end(), record.addresses.begin() + 1, record.addresses.end());
+    return bytes;
+}
+
+// Puts the edit cursor on the cell whose first byte is address, with the
+// raw value the image holds there and fresh limits.
+void CursorToCell(EditContext& context, MapRecord& map, std::uint16_t address) {
+    int mode = kEditNone, row = 0, column = 0;
+    if (!CellOfAddress(context, map, address, mode, row, column)) return;
+    EditCursor& cursor = map.cursor;
+    cursor.mode = mode;
+    cursor.row = row;
+    cursor.column = column;
+    cursor.raw = CellValue(context.image, map, mode, address);
+    ComputeEditLimits(map, context.image);
+    if (mode == kEditThrot && context.lineListUpdate) {
+        float physical = 0.0f;
+        ToPhysicalWord(map.z, cursor.raw, physical);
+        context.lineListUpdate(column, FormatZ(physical, context.formats));
     }
 }
 
@@ -71,6 +106,8 @@ int UndoTarget(int editMode) {
 }
 
 bool PushUndo(const EditContext& context, MapRecord& map, int action, int chained) {
+    // A new edit: what was undone before it can no longer come back.
+    map.redo.clear();
     const int target = UndoTarget(map.cursor.mode);
     std::uint16_t address = 0;
     if (target < 0 || !CursorCellAddress(map, address)) return false;
@@ -114,6 +151,7 @@ bool PushUndoBytes(const EditContext& context, MapRecord& map, int action, std::
                    const std::vector<std::uint16_t>& addresses, const std::vector<std::uint16_t>& linked) {
     int mode = kEditNone, row = 0, column = 0;
     if (!CellOfAddress(context, map, cellAddress, mode, row, column)) return false;
+    map.redo.clear();
 
     UndoList& list = map.undo;
     const std::size_t limit = context.undoSize > 0 ? static_cast<std::size_t>(context.undoSize) : 0;
@@ -146,15 +184,80 @@ bool PushUndoBytes(const EditContext& context, MapRecord& map, int action, std::
 }
 
 int Undo(EditContext& context, MapRecord& map) {
-    int restored = 0;
+    RedoStep step;
+    std::vector<bool> seen(0x10000, false);
+    std::vector<UndoRecord> taken;   // newest first
     while (!map.undo.Empty()) {
+        const std::vector<std::uint16_t> bytes = RecordBytes(context, map, map.undo.Newest());
+        if (bytes.empty()) break;
+        // A byte's edited value is the one it holds before the first record
+        // of this Undo that restores it; a later record of the chain may
+        // restore it again.
+        for (std::uint16_t address : bytes) {
+            if (seen[address]) continue;
+            seen[address] = true;
+            step.addresses.push_back(address);
+            step.edited.push_back(context.image[address]);
+        }
         if (!UndoNewest(context, map)) break;
-        restored = 1;
         const bool chained = map.undo.Newest().chained == 1;
+        taken.push_back(map.undo.Newest());
         map.undo.DropNewest();
         if (!chained) break;
     }
-    return restored;
+    if (taken.empty()) return 0;
+    for (std::uint16_t address : step.addresses) step.undone.push_back(context.image[address]);
+    step.records.assign(taken.rbegin(), taken.rend());
+    map.redo.push_back(std::move(step));
+    return 1;
+}
+
+RedoResult Redo(EditContext& context, MapRecord& map) {
+    RedoResult result;
+    if (map.redo.empty()) return result;
+    const RedoStep& step = map.redo.back();
+    if (step.records.empty() || step.addresses.size() != step.edited.size() ||
+        step.addresses.size() != step.undone.size()) {
+        map.redo.pop_back();
+        return result;
+    }
+    for (std::size_t i = 0; i < step.addresses.size(); ++i) {
+        if (context.image[step.addresses[i]] == step.undone[i]) continue;
+        result.code = kRedoChanged;
+        result.message = FormatText("Nothing was redone: byte %04X", step.addresses[i]) +
+                         " has changed since the Undo (another edit, a read or a restore wrote it).";
+        map.redo.clear();
+        return result;
+    }
+    if (const std::string refusal = context.OutsideDataRefusal(step.addresses); !refusal.empty()) {
+        result.code = kRedoOutsideData;
+        result.message = "Nothing was redone: " + refusal;
+        return result;
+    }
+    // No byte goes through the map link: the step holds every byte the link
+    // wrote with the edit, and a link made since then wrote none.
+    for (std::size_t i = 0; i < step.addresses.size(); ++i) context.StoreByte(step.addresses[i], step.edited[i], 1);
+    // The records' old values are again what the image held before the
+    // edit, so Undo takes the step back as it did the first time.
+    for (const UndoRecord& record : step.records) map.undo.Append(record);
+    const std::uint16_t cell = step.records.front().addresses.front();
+    map.redo.pop_back();
+    CursorToCell(context, map, cell);
+    result.code = kRedone;
+    return result;
+}
+
+UndoStepName::~UndoStepName() {
+    UndoList& list = map_.undo;
+    const std::size_t added = std::min(list.Appended() - before_, list.Size());
+    for (std::size_t i = list.Size() - added; i < list.Size(); ++i) {
+        list.At(i).name = name;
+        list.At(i).namedUndo = namedUndo;
+    }
+}
+
+std::string CellsName(const std::string& verb, std::size_t cells) {
+    return verb + " " + std::to_string(cells) + (cells == 1 ? " cell" : " cells");
 }
 
 std::string UndoMenuText(int kind) {
@@ -175,7 +278,26 @@ std::string UndoMenuText(int kind) {
 
 std::string UndoMenuText(const MapRecord* currentMap) {
     if (!UndoMenuEnabled(currentMap)) return kUndoPlain;
-    return UndoMenuText(currentMap->undo.Newest().kind);
+    const UndoRecord& newest = currentMap->undo.Newest();
+    if (newest.namedUndo && !newest.name.empty()) return "&Undo " + newest.name + "\tCtrl+Z";
+    return UndoMenuText(newest.kind);
+}
+
+std::string RedoMenuText(const MapRecord* currentMap) {
+    if (!RedoMenuEnabled(currentMap)) return kRedoPlain;
+    const UndoRecord& head = currentMap->redo.back().records.front();
+    std::string name = head.name;
+    if (name.empty()) {
+        // Named by its kind, as the Undo item names the editors' records.
+        const int action = head.kind / 10, target = head.kind % 10;
+        name = action == kUndoActionEdit ? "Edit " : "Drag ";
+        name += target == kUndoTargetThrot ? "THROT" : target == kUndoTargetRpm ? "RPM" : "DATA";
+    }
+    return "&Redo " + name + "\tCtrl+Y";
+}
+
+bool RedoMenuEnabled(const MapRecord* currentMap) {
+    return currentMap != nullptr && !currentMap->redo.empty() && !currentMap->redo.back().records.empty();
 }
 
 bool UndoMenuEnabled(const MapRecord* currentMap) {

@@ -62,13 +62,62 @@ bool PushUndoBytes(const EditContext& context, MapRecord& map, int action, std::
 // without passing through the map link. Each record puts the edit cursor on
 // its cell, with the restored raw value and fresh limits. Returns 1 when something was
 // restored, 0 when the list is empty or its newest record lies in no cell of
-// the map (that record then stays).
+// the map (that record then stays). What was restored becomes the newest
+// step of map.redo.
 int Undo(EditContext& context, MapRecord& map);
+
+// Redo's results. A refusal changes no byte; kRedoChanged also empties the
+// redo list, since every older step was undone under the changed bytes.
+enum : int {
+    kRedone = 0,
+    kRedoEmpty = 1,
+    kRedoChanged = 2,       // a byte is no longer what the Undo left there
+    kRedoOutsideData = 3,   // a byte lies outside what a save keeps now
+};
+struct RedoResult {
+    int code = kRedoEmpty;
+    std::string message;    // the refusal for the user; empty when redone or empty
+};
+// Writes back every byte the newest Undo of the map restored, as it was
+// before that Undo, and gives its records back to the undo list, so Undo
+// takes it back again. Only while the image still holds, at each of those
+// bytes, what the Undo left there (an edit of a linked map, a read from the
+// ECU or a restore may have changed it since); checked whole before the
+// first write. The edit cursor goes to the step's first cell.
+RedoResult Redo(EditContext& context, MapRecord& map);
+
+// Names the records appended to map.undo during its life, for the Edit
+// menu: declare it before an edit, set name (and namedUndo) when the count
+// is known. An edit that appends nothing names nothing.
+class UndoStepName {
+public:
+    UndoStepName(MapRecord& map, std::string name, bool namedUndo = false)
+        : map_(map), before_(map.undo.Appended()), name(std::move(name)), namedUndo(namedUndo) {}
+    ~UndoStepName();
+    UndoStepName(const UndoStepName&) = delete;
+    UndoStepName& operator=(const UndoStepName&) = delete;
+
+private:
+    MapRecord& map_;
+    std::size_t before_;
+
+public:
+    std::string name;
+    bool namedUndo;
+};
+
+// "Typed value", "Paste 6 cells": a name with its cell count ("1 cell" for one).
+std::string CellsName(const std::string& verb, std::size_t cells);
 
 // "&Undo(Edit DATA)\tCtrl+Z" and the like; "&Undo\tCtrl+Z" for a kind that
 // names no action or target.
 std::string UndoMenuText(int kind);
 // The text for the newest record of the current map; "&Undo\tCtrl+Z" with no
-// map or an empty list.
+// map or an empty list. A record named with namedUndo (the table maths, a
+// copy from compare) reads "&Undo Scale 15 cells\tCtrl+Z".
 std::string UndoMenuText(const MapRecord* currentMap);
 bool UndoMenuEnabled(const MapRecord* currentMap);
+// "&Redo Typed value\tCtrl+Y" for the newest redo step; "&Redo\tCtrl+Y" with
+// no map or nothing to redo.
+std::string RedoMenuText(const MapRecord* currentMap);
+bool RedoMenuEnabled(const MapRecord* currentMap);

@@ -55,6 +55,11 @@ struct UndoRecord {
     std::vector<std::uint16_t> addresses;
     std::vector<std::uint16_t> values;   // parallel to addresses
     int chained = 0;                     // 1: undone together with the record before it
+    // What the user did ("Typed value", "Scale 15 cells"), for the Edit menu;
+    // empty: named by its kind. namedUndo: the Undo item says the name too
+    // (the editors' own kinds keep their Undo text).
+    std::string name;
+    bool namedUndo = false;
 };
 
 // A map's undo history, oldest first, with its weight (addresses + 2 x values
@@ -66,7 +71,11 @@ public:
     std::size_t Weight() const { return weight_; }
     const UndoRecord& Newest() const { return records_.back(); }
     const UndoRecord& At(std::size_t i) const { return records_[i]; }
+    // Records ever appended, so that a command can name those it added.
+    std::size_t Appended() const { return appended_; }
+    UndoRecord& At(std::size_t i) { return records_[i]; }
     void Append(UndoRecord record) {
+        ++appended_;
         weight_ += Weigh(record);
         records_.push_back(std::move(record));
     }
@@ -89,6 +98,18 @@ private:
     static std::size_t Weigh(const UndoRecord& r) { return r.addresses.size() + 2 * r.values.size(); }
     std::deque<UndoRecord> records_;
     std::size_t weight_ = 0;
+    std::size_t appended_ = 0;
+};
+
+// One Undo taken back: the records it restored, oldest first with their
+// chaining, and every byte it restored with its value just before the Undo
+// (edited) and just after it (undone). Redo writes edited back only while
+// the image still holds undone at every one of those bytes.
+struct RedoStep {
+    std::vector<UndoRecord> records;
+    std::vector<std::uint16_t> addresses;
+    std::vector<std::uint8_t> edited;
+    std::vector<std::uint8_t> undone;
 };
 
 enum MapType : int { kMapInvalid = -1, kMapOneRpmRow = 1, kMapRpmPerRow = 2, kMapConfigImage = 3 };
@@ -105,6 +126,7 @@ struct MapRecord {
     EditCursor cursor;
     CellSelection selection;
     UndoList undo;                // survives switching maps and windows
+    std::vector<RedoStep> redo;   // newest last; a new edit of the map empties it
 };
 
 using MapList = std::vector<std::unique_ptr<MapRecord>>;

@@ -252,6 +252,26 @@ bool IsNumericInput(std::string_view text) {
     return digits;
 }
 
+namespace {
+std::string ShownTyped(std::string_view typed) {
+    while (!typed.empty() && (typed.front() == ' ' || typed.front() == '\t')) typed.remove_prefix(1);
+    while (!typed.empty() && (typed.back() == ' ' || typed.back() == '\t')) typed.remove_suffix(1);
+    constexpr std::size_t kLongest = 24;
+    if (typed.size() > kLongest) return std::string(typed.substr(0, kLongest)) + "...";
+    return std::string(typed);
+}
+}  // namespace
+
+std::string HugeValueRefusal(std::string_view typed, float value) {
+    if (std::isfinite(value) && std::fabs(value) < kHugeTypedValue) return std::string();
+    return Str(str::kCannotChangeToValue) + "\n\"" + ShownTyped(typed) + "\" is too large a number for a value here.\n" +
+           Str(str::kSetAsBefore);
+}
+
+std::string TypedStoredLine(std::string_view typed, const std::string& stored) {
+    return "\nTyped " + ShownTyped(typed) + ", stored " + stored;
+}
+
 std::string FillNumbers(std::string_view templ, std::initializer_list<double> numbers) {
     std::string out;
     out.reserve(templ.size() + 16 * numbers.size());
@@ -291,13 +311,14 @@ DataCommit CommitTypedByte(const MapRecord& map, const MapItem& item, std::strin
     DataCommit result;
     const float v = ReadFloat(typed);
     std::int32_t wide = 0;
-    if (!IsNumericInput(typed) || ToRawInt(item, v, wide) != kEquationOk) {
+    const std::string huge = IsNumericInput(typed) ? HugeValueRefusal(typed, v) : std::string();
+    if (!IsNumericInput(typed) || !huge.empty() || ToRawInt(item, v, wide) != kEquationOk) {
         float old = 0.0f;
         ToPhysicalWord(item, map.cursor.raw, old);
         result.rejected = true;
         result.raw = static_cast<std::uint8_t>(map.cursor.raw & 0xFF);
         result.cellText = cellText(old);
-        result.message = PromptMessage{Str(str::kDataError) + "\n" + Str(str::kSetAsBefore),
+        result.message = PromptMessage{huge.empty() ? Str(str::kDataError) + "\n" + Str(str::kSetAsBefore) : huge,
                                        Str(str::kCaptionTableWindow), PromptIcon::kStop};
         return result;
     }
@@ -322,7 +343,8 @@ DataCommit CommitTypedByte(const MapRecord& map, const MapItem& item, std::strin
     result.cellText = cellText(finalPhysical);
 
     if (v < ItemMinimum2(item) || v > ItemMaximum2(item)) {
-        result.message = PromptMessage{FillNumbers(Str(str::kRangeOver), {v, low, high, finalPhysical}),
+        result.message = PromptMessage{FillNumbers(Str(str::kRangeOver), {v, low, high, finalPhysical}) +
+                                           TypedStoredLine(typed, result.cellText),
                                        Str(str::kCaptionTableWindow), PromptIcon::kExclamation};
     }
     result.write = raw != map.cursor.raw;

@@ -135,6 +135,16 @@ struct DataCommit {
 DataCommit CommitTypedByte(const MapRecord& map, const MapItem& item, std::string_view typed,
                            const ValueFormats& formats, const MapRecord* currentMap);
 
+// A typed number no cell can mean: one that reads as infinite or whose size
+// is kHugeTypedValue or more. It is refused as a text that is no number is
+// (1503, the old value kept), naming the text, rather than clamped under a
+// range message that would print "inf" or forty digits. Empty when usable.
+constexpr float kHugeTypedValue = 1e9f;
+std::string HugeValueRefusal(std::string_view typed, float value);
+// What a range message adds below its fixed text: the text as typed (blanks
+// around it dropped, long texts cut) and the value stored, as shown.
+std::string TypedStoredLine(std::string_view typed, const std::string& stored);
+
 // Fills each "%.<n>f" of a trusted template (the string table) with the next
 // number, "%%" with "%"; other text is copied. Missing numbers print as 0.
 std::string FillNumbers(std::string_view templ, std::initializer_list<double> numbers);

@@ -117,6 +117,8 @@ FrameState CMainFrame::CurrentState() {
     const MapRecord* undoMap = ActiveView() ? app_.currentMap : nullptr;
     state.undoText = UndoMenuText(undoMap);
     state.undoEnabled = UndoMenuEnabled(undoMap);
+    state.redoText = RedoMenuText(undoMap);
+    state.redoEnabled = RedoMenuEnabled(undoMap);
     state.multiMapEditAvailable = MultiMapEditAvailable(app_.maps);
     state.mapLinked = app_.mapLinkState != kLinkNone;
     state.portOpen = line_ && line_->Session().PortOpen();
@@ -140,6 +142,17 @@ FrameState CMainFrame::CurrentState() {
     state.lineIndex = bar_->lineSelector()->currentIndex();
     state.lineCount = bar_->lineSelector()->count();
     return state;
+}
+
+void CMainFrame::ShareFrameKeys(QWidget* window) {
+    for (const FrameCommand& row : Commands()) {
+        QAction* a = action(row.id);
+        // The keys passed to a child window (Enter, arrows, PgUp, ...) and
+        // the clipboard's belong to the window's own lists and fields.
+        if (!a || !*row.keys || ForwardCode(row.id) != 0) continue;
+        if (row.id == cmd::kCopy || row.id == cmd::kPaste || row.id == cmd::kCut) continue;
+        window->addAction(a);
+    }
 }
 
 CommandUi CMainFrame::QueryCommand(int id) { return QueryCommandUi(id, CurrentState()); }

@@ -8,6 +8,7 @@
 #include "ecu/SafeWrite.h"
 #include "ecu/gui/BlockWriteStop.h"
 #include "edit/CalibrationCompare.h"
+#include "edit/UndoList.h"
 #include "edit/gui/QelView.h"
 #include "model/Strings.h"
 #include "platform/UserPrompt.h"
@@ -105,6 +106,7 @@ bool FrameLogbook::Open(const LogEntry& entry) {
     bool recorded = false;
     if (view && app_.currentMap && !copy.writes.empty()) {
         EditContext context = view->MakeEditContext(app_);
+        UndoStepName name(*app_.currentMap, "Logbook entry " + std::to_string(entry.id), true);
         recorded = ApplyCompareCopy(context, *app_.currentMap, copy) > 0;
     }
     if (!recorded && !copy.writes.empty()) {

@@ -21,6 +21,7 @@
 #include "app/FileHistory.h"
 #include "app/FrameModel.h"
 #include "app/QelApp.h"
+#include "app/VerifyListing.h"
 #include "app/gui/FrameLogbook.h"
 #include "ecu/EcuSession.h"
 #include "ecu/gui/ProgressWnd.h"
@@ -51,7 +52,7 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
     compare_ = std::make_unique<CompareController>(
         app_, app_.compared, *this, dialogs_, prompt_,
         [this](Calibration& into, const std::string& path) { return life_->LoadCompared(into, path); }, this);
-    edit_ = std::make_unique<EditCommands>(app_, *this);
+    edit_ = std::make_unique<EditCommands>(app_, *this, prompt_);
     pictures_ = std::make_unique<PictureController>(app_, app_.defaultFolder, app_.settingsFilePath, dialogs_,
                                                     prompt_, this);
     CreateActions();
@@ -82,6 +83,9 @@ CMainFrame::CMainFrame(CQelApp& app, UserPrompt& prompt, FrameDialogs* dialogs, 
         EcuParts{app_, app_, app_.registryStore(), app_.settingsFilePath, app_.defaultFolder, Session(),
                  LiveMonitor(), WriteStop()},
         *this, dialogs_, prompt_, this);
+    ecu_->differenceListing = [this](const DataPane& exchange, const DataPane& comparison) {
+        return VerifyListing(app_, exchange.start, exchange.bytes, comparison.start, comparison.bytes);
+    };
     operating_ = std::make_unique<OperatingController>(
         OperatingParts{app_, app_.settingsFilePath, app_.defaultFolder, LiveMonitor(), app_.operating}, *this, dialogs_,
         prompt_, this);

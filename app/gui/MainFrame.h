@@ -113,6 +113,7 @@ public:
         return windows_->OpenMapAt(name, row, column);
     }
     void RefreshViews() override { windows_->RefreshViews(); }
+    void ShareFrameKeys(QWidget* window) override;
     bool EndDrags() override { return windows_->EndDrags(); }
 
     // EcuWindows

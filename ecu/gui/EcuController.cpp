@@ -64,6 +64,7 @@ std::unique_ptr<SafeWrite> EcuController::MakeSafeWrite(Logbook& book, DataExcha
 void EcuController::ShowLogbook() {
     Logbook book(Logbook::FolderFor(parts_.settingsFilePath));
     CLogbookDlg dialog(book, parent_);
+    windows_.ShareFrameKeys(&dialog);
     dialog.writeStop = &parts_.writeStop;
     dialog.restore = [this, &book](const LogEntry& entry) { return windows_.RestoreEntry(book, entry); };
     dialog.open = [this](const LogEntry& entry) { return windows_.OpenEntry(entry); };
@@ -76,6 +77,7 @@ void EcuController::Exchange() {
     const int remembered = calibration.modified;
     DataExchange exchange(calibration, parts_.machine.registry, parts_.defaultFolder, parts_.session.Protocol(),
                           prompt_);
+    exchange.differenceListing = differenceListing;
     // Writes to the ECU go through the backup, write and verify sequence.
     Logbook book(Logbook::FolderFor(parts_.settingsFilePath));
     auto safeWrite = MakeSafeWrite(book, exchange);
@@ -108,6 +110,7 @@ void EcuController::ToggleMonitor() {
     }
     if (!monitorWnd_) {
         monitorWnd_ = new CMonitorWnd(parts_.monitor, parent_);
+        windows_.ShareFrameKeys(monitorWnd_);
         monitorWnd_->onClosed = [this] { windows_.UpdateCommandUi(); };
         monitorWnd_->onRecord = [this] { ToggleRecord(); };
         monitorWnd_->isRecording = [this] { return Recording(); };

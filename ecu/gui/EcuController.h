@@ -7,6 +7,8 @@
 #include <memory>
 #include <string>
 
+#include "ecu/DataExchange.h"
+
 class BlockWriteStop;
 class CMonitorWnd;
 class DatalogRecorder;
@@ -38,6 +40,8 @@ struct EcuWindows {
     // calibration) of an entry; true when the work was done.
     virtual bool RestoreEntry(Logbook& book, const LogEntry& entry) = 0;
     virtual bool OpenEntry(const LogEntry& entry) = 0;
+    // The frame's keys (Ctrl+Z, Ctrl+Y, F1, ...) also reach it from window.
+    virtual void ShareFrameKeys(QWidget* window) = 0;
 };
 
 // The parts of the program the ECU commands use.
@@ -87,6 +91,8 @@ public:
 
     CMonitorWnd* MonitorWindow() const { return monitorWnd_; }
     bool MonitorWindowShown() const;
+    // Given to the exchange window's verify (the frame sets it).
+    DifferenceListing differenceListing;
     // The monitor window's values after a command.
     void RefreshMonitorWindow();
     // The monitor's list from the settings file after a data file load, and

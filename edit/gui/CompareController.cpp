@@ -1,6 +1,7 @@
 #include "edit/gui/CompareController.h"
 
 #include "edit/CalibrationCompare.h"
+#include "edit/UndoList.h"
 #include "edit/CalibrationDiff.h"
 #include "edit/EditContext.h"
 #include "edit/TableModel.h"
@@ -66,6 +67,7 @@ void CompareController::ShowDifferences() {
     if (!compared_) return;
     if (!differencesDlg_) {
         differencesDlg_ = new CDifferencesDlg(parent_);
+        windows_.ShareFrameKeys(differencesDlg_);
         differencesDlg_->openMap = [this](const DifferenceRow& row) {
             windows_.OpenMapAt(row.name, row.firstRow, row.firstColumn);
         };
@@ -152,6 +154,7 @@ void CompareController::ApplyCopy(CQelView* view, MapRecord& map, const CompareC
     }
     EditContext context = view->MakeEditContext();
     std::string account;
+    UndoStepName name(map, "Copy from compare", true);
     if (copy.writes.empty()) {
         account = "Copy from compare: nothing differs";
     } else if (ApplyCompareCopy(context, map, copy) == 0) {

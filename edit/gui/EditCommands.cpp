@@ -5,13 +5,30 @@
 #include "edit/gui/EditWindows.h"
 #include "edit/gui/QelView.h"
 #include "model/Calibration.h"
+#include "platform/UserPrompt.h"
 
-EditCommands::EditCommands(Calibration& calibration, EditWindows& windows)
-    : calibration_(calibration), windows_(windows) {}
+namespace {
+constexpr const char* kRedoCaption = "Redo";
+}  // namespace
+
+EditCommands::EditCommands(Calibration& calibration, EditWindows& windows, UserPrompt& prompt)
+    : calibration_(calibration), windows_(windows), prompt_(prompt) {}
 
 CChildWnd* EditCommands::ActiveChild() const {
     CQelView* view = windows_.ActiveView();
     return view ? view->ChildWnd() : nullptr;
+}
+
+void EditCommands::AfterUndoOrRedo() {
+    MapRecord* map = calibration_.currentMap;
+    // The selection is the technician's: an Undo of one cell of it must not
+    // lose the rest. Only where there is none does the cursor cell anchor one.
+    if (map && !HasSelection(*map)) {
+        ClearSelection(*map);
+        if (map->cursor.mode == kEditData) AnchorSelection(*map, map->cursor.row, map->cursor.column);
+    }
+    windows_.RefreshViews();
+    if (CChildWnd* child = ActiveChild()) child->UpdateWindow();
 }
 
 void EditCommands::Undo() {
@@ -20,10 +37,20 @@ void EditCommands::Undo() {
     if (!map || !view) return;
     EditContext context = view->MakeEditContext();
     if (::Undo(context, *map) != 1) return;
-    ClearSelection(*map);
-    if (map->cursor.mode == kEditData) AnchorSelection(*map, map->cursor.row, map->cursor.column);
-    windows_.RefreshViews();
-    if (view->ChildWnd()) view->ChildWnd()->UpdateWindow();
+    AfterUndoOrRedo();
+}
+
+void EditCommands::Redo() {
+    MapRecord* map = calibration_.currentMap;
+    CQelView* view = windows_.ActiveView();
+    if (!map || !view) return;
+    EditContext context = view->MakeEditContext();
+    const RedoResult result = ::Redo(context, *map);
+    if (!result.message.empty()) {
+        prompt_.Message(result.message, kRedoCaption, PromptIcon::kExclamation);
+        return;
+    }
+    if (result.code == kRedone) AfterUndoOrRedo();
 }
 
 void EditCommands::Cut() {

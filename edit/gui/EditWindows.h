@@ -5,6 +5,7 @@
 #include <string>
 
 class CQelView;
+class QWidget;
 
 struct EditWindows {
     virtual ~EditWindows() = default;
@@ -15,4 +16,7 @@ struct EditWindows {
     // Every view of the document redraws from the image.
     virtual void RefreshViews() = 0;
     virtual void UpdateCommandUi() = 0;
+    // The frame's keys (Ctrl+Z, Ctrl+Y, F1, ...) also reach it from window,
+    // a window of its own beside the frame.
+    virtual void ShareFrameKeys(QWidget* window) = 0;
 };

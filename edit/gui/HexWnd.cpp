@@ -4,11 +4,15 @@
 #include <QClipboard>
 #include <QFontMetrics>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QLineEdit>
 #include <QPainter>
 #include <QScrollBar>
 
 #include "app/QelApp.h"
+#include "edit/HexBlock.h"
+#include "model/Strings.h"
+#include "platform/UserPrompt.h"
 #include "edit/gui/TableWnd.h"
 
 namespace {
@@ -58,6 +62,9 @@ CHexWnd::CHexWnd(CQelApp& app, UserPrompt& prompt, ViewServices& services, QWidg
     // No length limit: a third digit typed must not be cut off silently
     // ("1FF" is no byte, and is refused as a whole when committed).
     editor_->hide();
+    // Every paste goes through Paste(), which takes one hex byte only: the
+    // edit control's own menu would bypass it.
+    editor_->setContextMenuPolicy(Qt::NoContextMenu);
     editor_->installEventFilter(this);
     ResetForMap();
 }
@@ -184,6 +191,15 @@ bool CHexWnd::eventFilter(QObject* watched, QEvent* event) {
     if (watched == editor_) {
         if (SelectOnClick(editor_, event, swallowingClick_)) return true;
         if (event->type() == QEvent::ShortcutOverride) return true;
+        // The edit control's own paste (its keys when the frame's Paste is
+        // greyed, the middle button's selection) would let any text in.
+        if (event->type() == QEvent::MouseButtonRelease &&
+            static_cast<QMouseEvent*>(event)->button() == Qt::MiddleButton)
+            return true;
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->matches(QKeySequence::Paste)) {
+            Paste();
+            return true;
+        }
         if (event->type() == QEvent::KeyPress) {
             auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
@@ -204,4 +220,14 @@ bool CHexWnd::CellEditing() const { return editor_->isVisible(); }
 
 void CHexWnd::Copy() { QGuiApplication::clipboard()->setText(editor_->text()); }
 void CHexWnd::Cut() { editor_->cut(); }
-void CHexWnd::Paste() { editor_->paste(); }
+void CHexWnd::Paste() {
+    std::string digits;
+    const std::string refusal = HexPasteRefusal(QGuiApplication::clipboard()->text().toStdString(), digits);
+    if (!refusal.empty()) {
+        prompt_.Message(refusal, Str(str::kCaptionTableWindow), PromptIcon::kExclamation);
+        return;
+    }
+    // The whole byte: what stood in the editor is replaced, as typing over it would.
+    editor_->selectAll();
+    editor_->insert(QString::fromStdString(digits));
+}

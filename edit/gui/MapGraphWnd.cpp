@@ -217,6 +217,7 @@ void CMapGraphWnd::CommitDrag() {
     // The value lands on the dragged cell only, which is still the cursor's.
     if (map == dragMap_ && GraphDragWrite(drag_, cursor, value)) {
         EditContext context = owner_.Context();
+        UndoStepName name(*map, "Graph drag");
         std::uint16_t before = 0;
         if (RefusedOutsideData(context, *map)) {
             drag_.editValue = cursor.raw;
@@ -286,6 +287,7 @@ void CMapGraphWnd::KeyCommand(int code) {
             // back with Undo like one moved by the mouse.
             EditContext context = owner_.Context();
             if (RefusedOutsideData(context, *map)) return;
+            UndoStepName name(*map, "Graph step");
             PushUndo(context, *map, kUndoActionStep, 0);   // the bytes before the step
             context.StoreByte(plan.address, static_cast<std::uint8_t>(plan.value), 0);
             map->cursor.raw = plan.value;

@@ -15,6 +15,7 @@
 #include "edit/CellAccess.h"
 #include "edit/CellEdit.h"
 #include "edit/ClipboardText.h"
+#include "model/Strings.h"
 #include "edit/LinkedMaps.h"
 #include "edit/MapGraphState.h"
 #include "edit/ValueDisplay.h"
@@ -235,6 +236,7 @@ void CTableWnd::EnterPressed(bool shift) {
         const AxisCommit plan = CommitAxisEdit(context, *map, prompt_, axisEditor_->text().toStdString());
         axisEditor_->setText(Text(plan.editorText));
         AfterEdit();
+        if (shift) SetStatusText(EcuNotSentText(kEditConfigMapDefinition, cursor.mode));
         return;
     }
     if (!gridEditor_->isVisible()) return;
@@ -248,7 +250,13 @@ void CTableWnd::EnterPressed(bool shift) {
     }
     if (!shift && cursor.mode == kEditData && HasSelection()) FillSelection(context, *map, changed, SelectedCells(*map), &prompt_);
     AfterEdit();
-    if (shift && app_.definitionKind == kDefinitionConfigMap && cursor.mode == kEditData) WriteSelectionToEcu();
+    if (!shift) return;
+    const int kind = app_.definitionKind == kDefinitionConfigMap ? kEditConfigMapDefinition : kEditFreeMapDefinition;
+    if (const std::string why = EcuNotSentText(kind, cursor.mode); !why.empty()) {
+        SetStatusText(why);
+        return;
+    }
+    WriteSelectionToEcu();
 }
 
 void CTableWnd::WriteSelectionToEcu() {
@@ -264,7 +272,10 @@ void CTableWnd::WriteSelectionToEcu() {
              LinkedCellAddresses(app_.maps, app_.mapLinkState, app_.mapLink, *map, cell.row, cell.column))
             bytes.push_back({linked, app_.image()[linked]});
     }
-    services_.WriteToEcu(bytes);
+    const int code = services_.WriteToEcu(bytes);
+    std::vector<std::pair<std::uint16_t, std::uint8_t>> sent;
+    for (const EcuByteWrite& write : bytes) sent.emplace_back(write.address, write.value);
+    SetStatusText(EcuSendStatus(sent, code, code > 0 ? Str(code) : std::string()));
 }
 
 

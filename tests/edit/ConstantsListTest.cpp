@@ -123,6 +123,8 @@ TEST(ConstantsListTest, TypedValueIsClampedToTheRawRangeAndMinMax) {
     EXPECT_EQ(c.raw, 255U);   // 137.5: no Min and Max, the raw range holds it back
     EXPECT_EQ(c.message, str::kRangeOver);
     EXPECT_EQ(c.text, "Input Data Range Over:200.00 \n (10.00<=Data<=137.50)\n set 137.50");
+    c = CommitConstantValue(plain, std::string(40, '9'));   // a float reads it as infinite: refused, never "inf"
+    EXPECT_TRUE(!c.write && c.text.find("is too large a number") != std::string::npos && c.text.find("inf") == std::string::npos);
 
     const ConstantEntry bounded = Entry("1000,1,L,0.5,10,u,1,0,20,100");
     c = CommitConstantValue(bounded, "200");

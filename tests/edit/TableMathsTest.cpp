@@ -237,7 +237,7 @@ TEST_F(LinkedTableMathsTest, OneUndoTakesBackEachOperationWithItsLinkedBytes) {
     const Image afterInterpolation = image;
     Run(TableMathsOp::kSmooth, 0, MathsCells(map));
     for (int i = 0; i < 12; ++i) EXPECT_EQ(image[map.y.start + 0x100 + i], image[map.y.start + i]) << i;
-    EXPECT_EQ(UndoMenuText(&map), "&Undo(Edit DATA)\tCtrl+Z");
+    EXPECT_EQ(UndoMenuText(&map), "&Undo Smooth 10 cells\tCtrl+Z");   // the maths names its step
 
     EXPECT_EQ(Undo(context, map), 1);
     EXPECT_TRUE(image == afterInterpolation);

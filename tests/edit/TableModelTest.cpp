@@ -252,4 +252,44 @@ TEST_F(TableModelTest, CellTextsUseTheFormatOfTheirAxis) {
     EXPECT_EQ(CellText(context, map, {kEditData, 3, 0}), "");
 }
 
+// A range message says what was typed and what was stored; a number too
+// large for any cell is refused whole and no message ever prints inf or nan.
+TEST_F(TableModelTest, TypedValueMessagesNameTheTextAndNeverPrintInfinity) {
+    struct MessageCase { const char* name; int mode; const char* typed; bool refused; const char* contains; };
+    const std::string forty(40, '9');   // a float reads it as infinite
+    const MessageCase cases[] = {
+        {"DATA above its range", kEditData, "150", false, "\nTyped 150, stored 100.0"},
+        {"DATA between the shown decimals", kEditData, "-0.004", false, "Typed -0.004, stored 0.0"},
+        {"DATA of forty digits", kEditData, forty.c_str(), true,
+         "\"999999999999999999999999...\" is too large a number"},
+        {"THROT of ten digits", kEditThrot, "9999999999", true, "\"9999999999\" is too large"},
+    };
+    for (const MessageCase& c : cases) {
+        SCOPED_TRACE(c.name);
+        MakeFreeMap(kMapOneRpmRow);
+        Cursor(c.mode, 1, 1);
+        const Image before = image;
+        prompt.shown.clear();
+        std::string text;
+        if (c.mode == kEditData) CommitDataEdit(context, map, prompt, c.typed, text);
+        else CommitAxisEdit(context, map, prompt, c.typed);
+        ASSERT_EQ(prompt.shown.size(), 1u);
+        const std::string& message = prompt.Last().text;
+        EXPECT_NE(message.find(c.contains), std::string::npos) << message;
+        EXPECT_EQ(prompt.Last().icon, c.refused ? PromptIcon::kStop : PromptIcon::kExclamation);
+        if (c.refused) EXPECT_EQ(image, before);
+        for (const char* word : {"inf", "nan", "INF", "NAN"}) EXPECT_EQ(message.find(word), std::string::npos) << message;
+    }
+}
+
+// What went is checked in the window (EcuWriteTest); here, failing is never told as sent.
+TEST_F(TableModelTest, ShiftEnterNeverTellsAFailureAsSent) {
+    const std::vector<std::pair<std::uint16_t, std::uint8_t>> one{{0x8016, 0x40}}, two{{1, 1}, {2, 2}};
+    EXPECT_EQ(EcuSendStatus(one, 1524, "No response from ECU."), "Nothing sent to the ECU: No response from ECU.");
+    EXPECT_EQ(EcuSendStatus(two, 1524, "No response from ECU.").rfind("Sending to the ECU failed: ", 0), 0u);
+    EXPECT_EQ(EcuNotSentText(kEditFreeMapDefinition, kEditData),
+              "Nothing sent to the ECU: a Free Map machine takes no single-value writes");
+}
+
 }  // namespace
+

@@ -245,7 +245,7 @@ private slots:
         QCOMPARE(table->statusLine()->text(), QString("Copy from compare: 2 cells copied"));
         QCOMPARE(s.Marks(table), (std::set<Cell>{{kEditThrot, 0, 2}, {kEditData, 6, 11}}));
         QCOMPARE(s.Rows().first(), QString("map|Fuel Injection|1 cell, 1 axis value"));
-        QCOMPARE(s.cal.ActionText(cmd::kUndo), QString("&Undo(Edit DATA)\tCtrl+Z"));
+        QCOMPARE(s.cal.ActionText(cmd::kUndo), QString("&Undo Copy from compare\tCtrl+Z"));
 
         s.Key(Qt::Key_Z, Qt::ControlModifier);
         QCOMPARE(s.DifferingBytes(), 0);

@@ -220,8 +220,9 @@ private slots:
             f.dialogs.nextFile = other;
             QTest::mouseClick(dialog.verifyButton(), Qt::LeftButton);
             lines = dialog.report()->toPlainText().split('\n', Qt::SkipEmptyParts);
-            QCOMPARE(lines.at(lines.size() - 2), QString("Compare with file data   --->   Not same"));
-            QCOMPARE(lines.back(), QString::fromStdString("  " + other));
+            QCOMPARE(lines.at(lines.size() - 3), QString("Compare with file data   --->   Not same"));
+            QCOMPARE(lines.at(lines.size() - 2), QString::fromStdString("  " + other));
+            QCOMPARE(lines.back(), QString("    map Boost Fuel: 1 cell differs, largest by 0.1"));   // and where
 
             // A cancelled file choice adds nothing; the buffer stays the ECU's.
             NextChoice(dialog, 2);

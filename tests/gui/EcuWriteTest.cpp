@@ -4,6 +4,7 @@
 // ECU is read from the image ecusim saves when it stops.
 #include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMdiArea>
@@ -241,6 +242,7 @@ private slots:
         QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(int(cal.app->image()[kData + 6]), 99);
         QCOMPARE(cal.frame->ProgressWindow().TitleText(), QString("( 3006 ) = 63"));
+        QCOMPARE(table->statusLine()->text(), QString("3006 = 63 sent to the ECU"));
         QVERIFY(!cal.frame->ProgressWindow().isVisible());
         // The port was closed before, so it is closed again, timer and all.
         QVERIFY(!cal.frame->Session().Link().portOpen);
@@ -251,6 +253,7 @@ private slots:
         cal.Click(table, 0, 1, Qt::ShiftModifier);
         QTest::keyClick(table->gridEditor(), Qt::Key_Return, Qt::ShiftModifier);
         QCOMPARE(cal.frame->ProgressWindow().ShowCount(), 3);
+        QCOMPARE(table->statusLine()->text(), QString("3000 = 28, 3001 = 32 sent to the ECU"));
         QVERIFY(cal.prompt.shown.empty());
 
         const std::string ecu = cal.EcuBytes();

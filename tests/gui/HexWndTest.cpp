@@ -1,4 +1,6 @@
 // The HEX window: the map's bytes in lines of 16, typed over with undo.
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QtTest>
 
@@ -54,6 +56,22 @@ private slots:
         h.Type("FF");
         QCOMPARE(h.cal.Byte(0x1005), std::uint8_t{0x3B});   // one below the next breakpoint
         QCOMPARE(h.cal.Map().undo.Newest().kind, 11);
+    }
+
+    // Ctrl+V puts one hex byte in the editor; any other text is refused
+    // with a message and leaves editor and image alone.
+    void aPasteTakesOneHexByteOnly() {
+        Hex h;
+        h.Click(0x1008);
+        h.cal.prompt.shown.clear();
+        for (const char* text : {"hello", "1FF", "3f\r\n"}) {
+            QGuiApplication::clipboard()->setText(text);
+            QTest::keyClick(h.wnd->editor(), Qt::Key_V, Qt::ControlModifier);
+        }
+        QTest::keyClick(h.wnd->editor(), Qt::Key_Return);
+        QCOMPARE(h.cal.Byte(0x1008), std::uint8_t{0x3F});
+        QCOMPARE(h.cal.prompt.shown.size(), std::size_t{2});
+        QVERIFY(h.cal.prompt.Last().text.find("Nothing was pasted.") != std::string::npos);
     }
 
     void textThatIsNoHexIsRefused() {

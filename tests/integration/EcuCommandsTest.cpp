@@ -55,6 +55,18 @@ TEST_F(EcuCommandsTest, WriteEcuThenVerifySaysSameAndTheOldFileIsNotSame) {
     EXPECT_EQ(EcuMemory(), Range(ChangedImage()));
 }
 
+// Not same says where: the map, its cell count and the largest difference.
+TEST_F(EcuCommandsTest, VerifyNotSameListsWhereTheEcuDiffers) {
+    const std::string doubled = install.dir.Write("doubled.qsd", DataFile(OneCellDoubled()));
+    StartEcu(doubled);
+    const Outcome one = Tune({"verify", original});
+    EXPECT_EQ(one.status, 1) << one.err;
+    // Fuel is x/10: 2.0 against 4.0, and nothing else differs.
+    EXPECT_EQ(Lines(one.out), (std::vector<std::string>{"Read from file data   --->   Complete", "  " + original,
+                                                         "Compare with ECU data   --->   Not same",
+                                                         "    map Main: 1 cell differs, largest by 2.0"}));
+}
+
 TEST_F(EcuCommandsTest, SingleWritesChangeOneByteAndOneWord) {
     StartEcu(original);
     const Outcome byte = Tune({"write-byte", "1005", "5A"});

@@ -315,10 +315,10 @@ TEST_F(CommitTest, ClampsIntoTheLimitsAndReportsTheCorrection) {
     const Case cases[] = {
         {"50", 100, "50.0", nullptr},
         {"10", 20, "10.0", nullptr},
-        {"5", 20, "10.0", "Input Data Range Over:5.00 \n (10.00<=Data<=90.00)\n set 10.00"},
-        {"-5", 20, "10.0", "Input Data Range Over:-5.00 \n (10.00<=Data<=90.00)\n set 10.00"},
-        {"95", 180, "90.0", "Input Data Range Over:95.00 \n (10.00<=Data<=90.00)\n set 90.00"},
-        {"99999", 180, "90.0", "Input Data Range Over:99999.00 \n (10.00<=Data<=90.00)\n set 90.00"},
+        {"5", 20, "10.0", "Input Data Range Over:5.00 \n (10.00<=Data<=90.00)\n set 10.00\nTyped 5, stored 10.0"},
+        {"-5", 20, "10.0", "Input Data Range Over:-5.00 \n (10.00<=Data<=90.00)\n set 10.00\nTyped -5, stored 10.0"},
+        {"95", 180, "90.0", "Input Data Range Over:95.00 \n (10.00<=Data<=90.00)\n set 90.00\nTyped 95, stored 90.0"},
+        {"99999", 180, "90.0", "Input Data Range Over:99999.00 \n (10.00<=Data<=90.00)\n set 90.00\nTyped 99999, stored 90.0"},
     };
     for (const Case& c : cases) {
         DataCommit r = Commit(c.typed);
