@@ -67,7 +67,17 @@ MapHits CountHitsOnMaps(const Datalog& log, const OperatingPoint& point, const s
             result.skipped.push_back(map->name + ": " + AxesProblem(axes));
             continue;
         }
-        result.hits[map->name] = ToCellSeconds(CountHits(log, rpmColumn, throtColumn, axes));
+        const HitCounts hits = CountHits(log, rpmColumn, throtColumn, axes);
+        if (hits.countedSamples == 0) {
+            // Shading nothing would look like a ride that never came near the map.
+            result.skipped.push_back(map->name + ": no row of the log could be counted (" +
+                                     (hits.missingSamples > 0
+                                          ? std::to_string(hits.missingSamples) +
+                                                " without a usable value for RPM or THROT)"
+                                          : std::string("a log needs two rows to give a time)")));
+            continue;
+        }
+        result.hits[map->name] = ToCellSeconds(hits);
     }
     return result;
 }

@@ -49,6 +49,20 @@ TEST(MapOverlayTest, EveryMapThatCanShowHitsGetsThemAndTheOthersSayWhy) {
     EXPECT_NE(hits.skipped[0].find("Boost: "), std::string::npos);
     EXPECT_NE(hits.skipped[0].find("not RPM"), std::string::npos);
     EXPECT_EQ(hits.skipped[1], "Broken: an axis value does not convert");
+
+    // A log whose throttle never answered counts nothing: the map says why
+    // rather than showing an empty shading.
+    ASSERT_TRUE(ParseDatalog("time_s,Engine Speed [rpm],Throttle [%]\n0,1000,\n3,2000,\n", log, error));
+    const MapHits none = CountHitsOnMaps(log, point, items, {&fuel}, [](const MapRecord&) {
+        OperatingAxes axes;
+        axes.status = AxesStatus::kReady;
+        axes.throt = {0, 100};
+        axes.rpm = {{1000, 2000}};
+        return axes;
+    });
+    EXPECT_TRUE(none.hits.empty());
+    ASSERT_EQ(none.skipped.size(), 1u);
+    EXPECT_EQ(none.skipped[0], "Fuel: no row of the log could be counted (1 without a usable value for RPM or THROT)");
 }
 
 }  // namespace
