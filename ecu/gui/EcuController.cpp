@@ -36,7 +36,14 @@ EcuController::EcuController(const EcuParts& parts, EcuWindows& windows, EcuDial
 
 EcuController::~EcuController() {
     // The window shows the monitor, which goes before the frame's children;
-    // so does a recording of it.
+    // so does a recording of it, finished as Stop finishes it: kept with its
+    // rows, or removed when no item answered (a program that quits before
+    // the first answer leaves no log of headers only).
+    if (recorder_ && recorder_->Recording()) {
+        recorder_->onEnded = nullptr;
+        if (recorder_->RowsWithValues() == 0) recorder_->Discard();
+        else recorder_->Stop();
+    }
     recorder_.reset();
     delete monitorWnd_;
 }

@@ -121,6 +121,18 @@ private slots:
         QVERIFY(LogLines(f, monitor->statusLine()->text()).size() > 1);
     }
 
+    void quittingBeforeTheFirstAnswerLeavesNoLog() {
+        EcuFrame f(SequenceEcu());
+        CMonitorWnd* monitor = StartedMonitor(f);
+        QVERIFY(monitor);
+        QTest::mouseClick(monitor->recordButton(), Qt::LeftButton);
+        QVERIFY(f.frame->Ecu().Recording());
+        f.frame.reset();   // before the event loop ran a recording step
+        const std::filesystem::path logs = f.install.dir.File("install/TST01/WORK/LOGS");
+        std::error_code error;
+        QVERIFY(std::filesystem::is_empty(logs, error));
+    }
+
     void aLogsFolderThatIsALinkIsRefusedAndNothingElseChanges() {
         EcuFrame f(SequenceEcu());
         f.install.dir.Write("elsewhere/keep.txt", "keep");
