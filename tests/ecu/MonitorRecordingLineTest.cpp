@@ -45,7 +45,9 @@ TEST(MonitorRecordingLineTest, EveryRowHoldsTheSimulatorsNextValuesInOrder) {
         CQelApp app{EcuFixture::MakeOptions(dir)};
         EcuFixture::SetTestLine(app);
         app.speedCode = 5;
-        app.readTimeout = 20;
+        // Wide enough that a busy machine never turns an answer into an empty
+        // field; only a late answer waits for it.
+        app.readTimeout = 200;
         app.retryCount = 1;
         app.diagItems = {Item(0x01, 2, "Count", "1", "0"), Item(0x21, 1, "Low", "1", "0"),
                          Item(0x22, 1, "Half", "0.5", "-10"), Item(0x02, 2, "Fine", "0.004", "0")};
