@@ -6,6 +6,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QPointer>
 #include <algorithm>
 
 #include "app/QelApp.h"
@@ -180,9 +181,24 @@ void FrameWindows::FocusSwap() {
     else if (QMdiSubWindow* sub = mdi_.currentSubWindow()) sub->widget()->setFocus();
 }
 
+void FrameWindows::DeleteDocumentWindows() {
+    for (QMdiSubWindow* sub : mdi_.subWindowList()) delete sub;
+    // A window closed a moment ago (Ctrl+F4, its close box) waits for a
+    // deferred delete and is no longer in the list, but its view still
+    // belongs to the document: it goes now, before the document does.
+    if (!doc_) return;
+    std::vector<QPointer<QWidget>> closed;
+    for (CQelView* view : doc_->Views()) {
+        QWidget* window = view;
+        while (window->parentWidget() && !qobject_cast<QMdiSubWindow*>(window)) window = window->parentWidget();
+        closed.emplace_back(window);
+    }
+    for (const QPointer<QWidget>& window : closed) delete window.data();
+}
+
 void FrameWindows::CloseDocument() {
     closingDocument_ = true;
-    for (QMdiSubWindow* sub : mdi_.subWindowList()) delete sub;
+    DeleteDocumentWindows();
     closingDocument_ = false;
     doc_.reset();
     bar_.ShowDocumentControls(false);
@@ -190,7 +206,7 @@ void FrameWindows::CloseDocument() {
 
 void FrameWindows::End() {
     closingDocument_ = true;
-    for (QMdiSubWindow* sub : mdi_.subWindowList()) delete sub;
+    DeleteDocumentWindows();
     doc_.reset();
 }
 

@@ -79,6 +79,7 @@ public:
     void End();
 
 private:
+    void DeleteDocumentWindows();   // every window of the document, the closed ones too
     void ChildFrameClosed();
 
     CQelApp& app_;
