@@ -16,6 +16,7 @@
 
 #include "edit/ClipboardText.h"
 #include "edit/EditContext.h"
+#include "edit/TableSelection.h"
 #include "model/MapRecord.h"
 #include "platform/UserPrompt.h"
 
@@ -56,18 +57,6 @@ bool HeaderHit(const TableShape& shape, int cellWidth, int cellHeight, int first
 // possible. maxFirst bounds the result.
 int ScrollToShow(int first, int index, int visibleCells, int maxFirst);
 
-// The table's DATA selection lives in map.selection: the anchor in its start
-// corner, the opposite corner in its end corner (-1 while only an anchor is
-// set).
-bool HasSelection(const MapRecord& map);
-std::vector<CellRef> SelectedCells(const MapRecord& map);
-// A Shift click (or a selecting key) on a DATA cell: the anchor becomes the
-// previous cursor cell when there is none; the selection is the rectangle
-// between anchor and cell, and a rectangle of one cell leaves only the anchor.
-void ExtendSelection(MapRecord& map, int row, int column, int previousRow, int previousColumn);
-// A plain click: the cell becomes the anchor, nothing is selected.
-void AnchorSelection(MapRecord& map, int row, int column);
-void ClearSelection(MapRecord& map);
 
 // Puts the cursor on a cell and reads its raw value and limits.
 void PlaceCursor(const EditContext& context, MapRecord& map, const TableCell& cell);
