@@ -4,29 +4,11 @@
 
 #include <string>
 
+#include "tests/app/RideFixtures.h"
+
 namespace {
 
-OperatingAxes Axes(std::vector<float> throt, std::vector<std::vector<float>> rpm) {
-    OperatingAxes axes;
-    axes.status = AxesStatus::kReady;
-    axes.throt = std::move(throt);
-    axes.rpm = std::move(rpm);
-    return axes;
-}
-
-Datalog Log(const char* text) {
-    Datalog log;
-    std::string error;
-    EXPECT_TRUE(ParseDatalog(text, log, error)) << error;
-    return log;
-}
-
-DiagItem Item(const char* name, const char* unit) {
-    DiagItem item;
-    item.name = name;
-    item.unit = unit;
-    return item;
-}
+using namespace ridefixtures;
 
 TEST(HitCountsTest, ShortRideWorkedOutByHand) {
     // THROT 0, 50, 100 (rows); RPM 1000, 2000, 3000 (columns).

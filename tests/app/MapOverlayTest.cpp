@@ -2,14 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/app/RideFixtures.h"
+
 namespace {
 
-DiagItem Item(const char* name, const char* unit) {
-    DiagItem item;
-    item.name = name;
-    item.unit = unit;
-    return item;
-}
+using namespace ridefixtures;
 
 TEST(MapOverlayTest, EveryMapThatCanShowHitsGetsThemAndTheOthersSayWhy) {
     const std::vector<DiagItem> items = {Item("Engine Speed", "rpm"), Item("Throttle", "%")};

@@ -4,21 +4,11 @@
 
 #include <string>
 
+#include "tests/app/RideFixtures.h"
+
 namespace {
 
-Datalog Log(const char* text) {
-    Datalog log;
-    std::string error;
-    EXPECT_TRUE(ParseDatalog(text, log, error)) << error;
-    return log;
-}
-
-DiagItem Item(const char* name, const char* unit) {
-    DiagItem item;
-    item.name = name;
-    item.unit = unit;
-    return item;
-}
+using namespace ridefixtures;
 
 // Items 0 Engine Speed, 1 Throttle, 2 Coolant Temp.
 std::vector<DiagItem> Items() {
